@@ -1,0 +1,132 @@
+// The record manager's single entry point, answering the published operation codes, buffers and
+// status codes of the Btrieve interface. Each record file is one SQLite database; see
+// shared/DESIGN.md ("Record manager") for the storage and sharing rules.
+//
+// BTRCALL(op, posBlock, dataBuf, dataLen, keyBuf, keyLen, keyNum):
+//   op       operation code, optionally plus a lock bias (+100 .. +400, accepted and ignored)
+//   posBlock 128 bytes owned by the caller; holds only a handle into the engine's open files
+//   dataBuf  data buffer; *dataLen is its size on entry and the length transferred on return
+//   keyBuf   key buffer (file name for Open and Create), keyLen its size (255 = "enough")
+//   keyNum   key path, or the open / create mode
+// Returns the status (0 = success). Never throws, never prints.
+#pragma once
+
+#include <cstdint>
+
+int16_t BTRCALL(uint16_t op, void* posBlock, void* dataBuf, uint32_t* dataLen, void* keyBuf,
+                uint8_t keyLen, int8_t keyNum);
+
+namespace btr {
+
+constexpr int kPositionBlockSize = 128;
+
+// Operation codes.
+enum Op : uint16_t {
+  kOpen = 0,
+  kClose = 1,
+  kInsert = 2,
+  kUpdate = 3,
+  kDelete = 4,
+  kGetEqual = 5,
+  kGetNext = 6,
+  kGetPrevious = 7,
+  kGetGreater = 8,
+  kGetGreaterOrEqual = 9,
+  kGetLess = 10,
+  kGetLessOrEqual = 11,
+  kGetFirst = 12,
+  kGetLast = 13,
+  kCreate = 14,
+  kStat = 15,
+  kExtend = 16,  // not supported: status 1
+  kSetDirectory = 17,
+  kGetDirectory = 18,
+  kBeginTransaction = 19,
+  kEndTransaction = 20,
+  kAbortTransaction = 21,
+  kGetPosition = 22,
+  kGetDirect = 23,
+  kStepNext = 24,
+  kStop = 25,
+  kVersion = 26,
+  kUnlock = 27,
+  kReset = 28,
+  kSetOwner = 29,                 // not supported: status 1
+  kClearOwner = 30,               // not supported: status 1
+  kCreateSupplementalIndex = 31,  // not supported: status 1
+  kDropSupplementalIndex = 32,    // not supported: status 1
+  kStepFirst = 33,
+  kStepLast = 34,
+  kStepPrevious = 35,
+  kGetKeyBias = 50,  // Get operations + 50: position only, no data transferred
+  kGetKeyEqual = 55,
+};
+
+// Status codes.
+enum Status : int16_t {
+  kOk = 0,
+  kInvalidOperation = 1,
+  kIoError = 2,
+  kFileNotOpen = 3,
+  kKeyNotFound = 4,
+  kDuplicateKey = 5,
+  kInvalidKeyNumber = 6,
+  kDifferentKeyNumber = 7,
+  kInvalidPositioning = 8,
+  kEndOfFile = 9,
+  kKeyNotModifiable = 10,
+  kInvalidFileName = 11,
+  kFileNotFound = 12,
+  kDiskFull = 18,
+  kDataBufferLength = 22,
+  kPageSize = 24,
+  kCreateIo = 25,
+  kNumberOfKeys = 26,
+  kKeyPosition = 27,
+  kRecordLength = 28,
+  kKeyLength = 29,
+  kNotBtrieveFile = 30,
+  kTransactionActive = 37,
+  kNoTransaction = 39,
+  kInvalidRecordAddress = 43,
+  kInvalidKeyFlags = 45,
+  kAccessDenied = 46,
+  kInvalidExtendedType = 49,
+  kFileExists = 59,
+  kFileInUse = 85,
+};
+
+// Open modes (key number of Open).
+enum OpenMode : int8_t {
+  kNormal = 0,
+  kAccelerated = -1,
+  kReadOnly = -2,
+  kVerify = -3,
+  kExclusive = -4,
+};
+
+// Key flags of a key segment in the file specification block.
+enum KeyFlag : uint16_t {
+  kDuplicates = 0x01,
+  kModifiable = 0x02,
+  kBinary = 0x04,
+  kNullKey = 0x08,
+  kSegmented = 0x10,
+  kAltCollating = 0x20,
+  kDescending = 0x40,
+  kSupplemental = 0x80,
+  kExtendedType = 0x100,
+  kManualKey = 0x200,
+};
+
+// Extended key types supported by the engine.
+enum KeyType : uint8_t {
+  kString = 0,
+  kInteger = 1,
+  kDate = 3,
+};
+
+// A short English name for a status, for tools ("duplicate key value").
+const char* StatusName(int status);
+
+}  // namespace btr
