@@ -78,6 +78,7 @@ enum Status : int16_t {
   kInvalidFileName = 11,
   kFileNotFound = 12,
   kDiskFull = 18,
+  kKeyBufferTooShort = 21,
   kDataBufferLength = 22,
   kPageSize = 24,
   kCreateIo = 25,
@@ -86,6 +87,7 @@ enum Status : int16_t {
   kRecordLength = 28,
   kKeyLength = 29,
   kNotBtrieveFile = 30,
+  kDirectoryError = 35,
   kTransactionActive = 37,
   kNoTransaction = 39,
   kInvalidRecordAddress = 43,
@@ -125,6 +127,18 @@ enum KeyType : uint8_t {
   kInteger = 1,
   kDate = 3,
 };
+
+// Longest record a variable-length file accepts; a fixed-length file takes exactly its record
+// length.
+constexpr uint32_t kMaxRecordLength = 65535;
+
+// File flag bit 0 of the file specification block: variable-length records.
+constexpr uint16_t kVariableLength = 0x01;
+
+// What Version (26) answers: version, revision and a platform character ('L', Linux).
+constexpr uint16_t kEngineVersion = 6;
+constexpr uint16_t kEngineRevision = 15;
+constexpr char kEnginePlatform = 'L';
 
 // A short English name for a status, for tools ("duplicate key value").
 const char* StatusName(int status);
