@@ -1,35 +1,43 @@
 // The per-user settings store: the registry key HKEY_CURRENT_USER\Software\<maker>\<product>,
 // kept in ${XDG_CONFIG_HOME:-$HOME/.config}/<maker>/<product>/registry.reg as a registry export
-// file (REGEDIT4 written; REGEDIT4 and "Windows Registry Editor Version 5.00", UTF-8 or UTF-16LE,
-// read). Sections nest by backslash below the application key ("Profiles\ID0\Generic"); key and
-// value names compare without regard to case and keep the case they were created with; integers
-// are dword values, texts string values.
+// file (REGEDIT4 written; REGEDIT4 and "Windows Registry Editor Version 5.00", UTF-8 with or
+// without BOM or UTF-16LE with BOM, CRLF or LF, read). Sections nest by backslash below the
+// application key ("Profiles\ID0\Generic"); key and value names compare without regard to case
+// (letters A to Z) and keep the case they were created with; integers are dword values, texts
+// string values. Keys and values outside the application key, and values of other types, are
+// kept as they were read.
 //
-// Every write is atomic and durable: lock the file, re-read it, apply the change, write a
-// temporary file, fsync, rename over the original, fsync the directory. A file that cannot be
-// parsed is never overwritten: the store reports the file, line and reason through error(), and
-// every later write fails. Nothing here throws or prints.
+// Every write is atomic and durable: lock the file (flock on "registry.reg.lock" beside it),
+// re-read it, apply the change, write "registry.reg.tmp", fsync, rename over the original, fsync
+// the directory. A file that cannot be parsed is never overwritten: the store reports the file,
+// line and reason through error(), and writes fail until a Load() succeeds. Nothing here throws
+// or prints.
 #pragma once
 
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <string>
 
 namespace registry {
 
 class Store {
  public:
-  // Binds to the file of the given maker and product; reads nothing yet.
+  // Binds to the file of the given maker and product (StorePath); reads nothing yet.
   Store(const std::string& maker, const std::string& product);
-  // Binds to an explicit file (tests, tools).
+  // Binds to an explicit file (tests, tools). The application key is
+  // HKEY_CURRENT_USER\Software\<maker>\<product> with maker and product the names of the two
+  // directories above the file, as StorePath lays them out.
   explicit Store(const std::string& path);
+  // Binds to an explicit file holding the key of the given maker and product.
+  Store(const std::string& path, const std::string& maker, const std::string& product);
 
   // The file backing the store.
   const std::string& path() const { return path_; }
 
-  // Loads the file (a missing file is an empty store). False when it cannot be parsed or read;
-  // error() then says "FILE:LINE: reason".
+  // Loads the file (a missing file is an empty store). False when it cannot be read or parsed;
+  // error() then says "FILE:LINE: reason" (or "FILE: reason" when it could not be read).
   bool Load();
+  // The reason of the last failure of Load() or of a write; empty after a success.
   const std::string& error() const { return error_; }
 
   // Reads of section\name; the default when the value is missing or of the other type. A read
@@ -40,8 +48,8 @@ class Store {
   bool HasValue(const std::string& section, const std::string& name) const;
   bool HasSection(const std::string& section) const;
 
-  // Writes create missing keys. False when the write could not be made durable (error() says
-  // why); the stored file is then unchanged.
+  // Writes create missing keys. False when the write could not be made durable or the file on
+  // disk cannot be parsed (error() says why); the stored file is then unchanged.
   bool WriteInt(const std::string& section, const std::string& name, int32_t value);
   bool WriteString(const std::string& section, const std::string& name, const std::string& value);
 
@@ -51,12 +59,17 @@ class Store {
 
  private:
   struct Impl;
+  bool Write(const std::string& section, const std::string& name, bool is_int, int32_t number,
+             const std::string& text);
+
   std::string path_;
   std::string error_;
-  Impl* impl_;
+  std::unique_ptr<Impl> impl_;
 };
 
-// The path of the store of maker/product: ${XDG_CONFIG_HOME:-$HOME/.config}/maker/product/registry.reg
+// The path of the store of maker/product: ${XDG_CONFIG_HOME:-$HOME/.config}/maker/product/
+// registry.reg (XDG_CONFIG_HOME counts only when it is an absolute path; without HOME, the home
+// directory of the user's password entry).
 std::string StorePath(const std::string& maker, const std::string& product);
 
 }  // namespace registry
