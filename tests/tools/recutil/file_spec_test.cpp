@@ -1,0 +1,149 @@
+// The file specification block as Create takes it and Stat returns it.
+#include "tools/recutil/file_spec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace recutil {
+namespace {
+
+Segment Seg(uint16_t position, uint16_t length, KeyType type, bool dup, bool mod) {
+  Segment s;
+  s.position = position;
+  s.length = length;
+  s.type = type;
+  s.duplicates = dup;
+  s.modifiable = mod;
+  return s;
+}
+
+// Order line layout: key 0 order and line number (integers, modifiable), key 1 order and a
+// 15-byte text with duplicates.
+FileSpec OrderLineSpec() {
+  FileSpec spec;
+  spec.record_length = 176;
+  spec.page_size = 1024;
+  spec.keys = {
+      {{Seg(1, 4, KeyType::kInteger, false, true), Seg(5, 4, KeyType::kInteger, false, true)}},
+      {{Seg(1, 4, KeyType::kInteger, true, false), Seg(9, 15, KeyType::kString, true, false)}},
+  };
+  return spec;
+}
+
+uint16_t At16(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+TEST(FileSpecBlock, EncodesHeaderAndSegmentsByteForByte) {
+  FileSpec spec = OrderLineSpec();
+  spec.variable = true;
+  spec.allocation = 7;
+  std::vector<uint8_t> block = EncodeSpecBlock(spec);
+  ASSERT_EQ(block.size(), 16u + 4 * 16u);
+  EXPECT_EQ(At16(block, 0), 176);
+  EXPECT_EQ(At16(block, 2), 1024);
+  EXPECT_EQ(At16(block, 4), 2);  // keys, not segments
+  EXPECT_EQ(At16(block, 10), 1);
+  EXPECT_EQ(At16(block, 14), 7);
+  // Flags 0x112, 0x102, 0x111, 0x001; types 1, 1, 1 and 0.
+  const uint16_t flags[] = {0x112, 0x102, 0x111, 0x001};
+  const uint8_t types[] = {1, 1, 1, 0};
+  const uint16_t positions[] = {1, 5, 1, 9};
+  const uint16_t lengths[] = {4, 4, 4, 15};
+  for (int i = 0; i < 4; ++i) {
+    size_t at = 16 + 16 * i;
+    EXPECT_EQ(At16(block, at), positions[i]) << i;
+    EXPECT_EQ(At16(block, at + 2), lengths[i]) << i;
+    EXPECT_EQ(At16(block, at + 4), flags[i]) << i;
+    EXPECT_EQ(block[at + 10], types[i]) << i;
+  }
+  // Every byte not listed is zero.
+  std::vector<uint8_t> listed = block;
+  for (size_t at : {0, 2, 4, 10, 14})
+    listed[at] = listed[at + 1] = 0;
+  for (int i = 0; i < 4; ++i) {
+    size_t at = 16 + 16 * i;
+    for (size_t off : {0, 2, 4})
+      listed[at + off] = listed[at + off + 1] = 0;
+    listed[at + 10] = 0;
+  }
+  EXPECT_EQ(listed, std::vector<uint8_t>(block.size(), 0));
+}
+
+TEST(FileSpecBlock, DateSegmentCarriesExtendedTypeThree) {
+  FileSpec spec;
+  spec.record_length = 40;
+  spec.keys = {{{Seg(30, 4, KeyType::kDate, true, true)}}};
+  std::vector<uint8_t> block = EncodeSpecBlock(spec);
+  EXPECT_EQ(At16(block, 16 + 4), 0x103);
+  EXPECT_EQ(block[16 + 10], 3);
+}
+
+TEST(FileSpecBlock, DecodesWhatItEncodesWithRecordCount) {
+  FileSpec spec = OrderLineSpec();
+  std::vector<uint8_t> block = EncodeSpecBlock(spec);
+  block[6] = 0x39;  // record count 0x00012339
+  block[7] = 0x23;
+  block[8] = 0x01;
+  FileSpec decoded;
+  std::string error;
+  ASSERT_TRUE(DecodeSpecBlock(block.data(), block.size(), &decoded, &error)) << error;
+  EXPECT_EQ(decoded.record_count, 0x12339u);
+  EXPECT_EQ(EncodeSpecBlock(decoded), EncodeSpecBlock(spec));
+  ASSERT_EQ(decoded.keys.size(), 2u);
+  EXPECT_EQ(decoded.keys[1].segments[1].length, 15);
+  EXPECT_TRUE(decoded.keys[1].segments[1].duplicates);
+}
+
+TEST(FileSpecBlock, DecodeTakesExtendedStringAsString) {
+  FileSpec spec;
+  spec.record_length = 20;
+  spec.keys = {{{Seg(1, 5, KeyType::kString, false, false)}}};
+  std::vector<uint8_t> block = EncodeSpecBlock(spec);
+  block[16 + 5] = 0x01;  // flags 0x100, type 0
+  FileSpec decoded;
+  std::string error;
+  ASSERT_TRUE(DecodeSpecBlock(block.data(), block.size(), &decoded, &error)) << error;
+  EXPECT_EQ(decoded.keys[0].segments[0].type, KeyType::kString);
+}
+
+TEST(FileSpecBlock, DecodeRefusesWhatItCannotExpress) {
+  FileSpec spec = OrderLineSpec();
+  std::vector<uint8_t> good = EncodeSpecBlock(spec);
+  FileSpec decoded;
+  std::string error;
+
+  // The last segment of key 1 is cut off.
+  EXPECT_FALSE(DecodeSpecBlock(good.data(), good.size() - 16, &decoded, &error));
+  EXPECT_NE(error.find("key 1"), std::string::npos) << error;
+  EXPECT_FALSE(DecodeSpecBlock(good.data(), 10, &decoded, &error));
+
+  std::vector<uint8_t> binary = good;
+  binary[16 + 4] |= 0x04;
+  EXPECT_FALSE(DecodeSpecBlock(binary.data(), binary.size(), &decoded, &error));
+  EXPECT_NE(error.find("segment 1"), std::string::npos) << error;
+
+  std::vector<uint8_t> money = good;
+  money[32 + 10] = 5;  // extended type the tool does not know
+  EXPECT_FALSE(DecodeSpecBlock(money.data(), money.size(), &decoded, &error));
+  EXPECT_NE(error.find("segment 2"), std::string::npos) << error;
+}
+
+TEST(StatReport, ShowsCountsAndEverySegment) {
+  FileSpec spec = OrderLineSpec();
+  spec.record_count = 42;
+  std::string report = FormatStatReport("ORDRITEM.DB", spec);
+  EXPECT_NE(report.find("File ORDRITEM.DB"), std::string::npos);
+  EXPECT_NE(report.find("record length 176 (fixed length)"), std::string::npos);
+  EXPECT_NE(report.find("keys 2 in 4 segments"), std::string::npos);
+  EXPECT_NE(report.find("records 42"), std::string::npos);
+  EXPECT_NE(report.find("    1        2         9      15  string   duplicates, not modifiable"),
+            std::string::npos)
+      << report;
+}
+
+}  // namespace
+}  // namespace recutil
