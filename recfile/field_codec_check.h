@@ -79,7 +79,9 @@ std::string CheckLayout(const Layout<R>& layout) {
       return where + why;
     }
     const size_t end = f.enc == Enc::Note ? f.offset + 1 : f.offset + f.width;
-    if (end > layout.length) {
+    // A note may begin right where the fixed part ends: its text and terminator lie beyond it.
+    const size_t limit = f.enc == Enc::Note ? layout.length + 1 : layout.length;
+    if (end > limit) {
       return where + "extends beyond the record length " + std::to_string(layout.length);
     }
     spans.emplace_back(f.offset, end);

@@ -1,0 +1,149 @@
+// Helpers of the catalogue table tests: a scratch directory per test, raw record access to any
+// record file, and byte-level record builders.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "recfile/btrieve_db.h"
+#include "recfile/field_codec.h"
+#include "recfile/file_spec.h"
+#include "recfile/table_ops.h"
+
+namespace cattest {
+
+using Bytes = std::vector<uint8_t>;
+
+// Runs each test in a fresh temporary directory (record files are addressed relative to it).
+class ScratchDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/remold-catalog-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    previous_ = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous_);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+
+ private:
+  std::string dir_;
+  std::filesystem::path previous_;
+};
+
+// Any record file, read and written as raw bytes; creates files from a given specification.
+class RawTable : public CBtrieveDB {
+ public:
+  explicit RawTable(recfile::FileSpec spec = {}) : spec_(std::move(spec)) {}
+  ~RawTable() { Close(); }
+  int CreateFile(const char* fileName) override {
+    return recfile::CreateTableFile(*this, spec_, fileName);
+  }
+  int ImportLine(const CString&, int32_t) override { return 0; }
+
+  // Every record in the order of `keyNum`, as stored.
+  std::vector<Bytes> ReadAll(int8_t keyNum = 0) {
+    std::vector<Bytes> records;
+    uint8_t key[255] = {};
+    for (int status = Get(&CBtrieveDB::GetFirst, key, keyNum, records); status == 0;
+         status = Get(&CBtrieveDB::GetNext, key, keyNum, records)) {
+    }
+    return records;
+  }
+  int InsertRaw(const Bytes& record) {
+    Bytes copy = record;
+    uint8_t key[255] = {};
+    uint16_t length = static_cast<uint16_t>(copy.size());
+    return Insert(copy.data(), &length, key, 0);
+  }
+
+ private:
+  int Get(int (CBtrieveDB::*op)(void*, uint16_t*, void*, int8_t), uint8_t* key, int8_t keyNum,
+          std::vector<Bytes>& records) {
+    std::vector<uint8_t> buffer(8192);
+    uint16_t length = static_cast<uint16_t>(buffer.size());
+    const int status = (this->*op)(buffer.data(), &length, key, keyNum);
+    if (status == 0) {
+      records.emplace_back(buffer.begin(), buffer.begin() + length);
+    }
+    return status;
+  }
+  recfile::FileSpec spec_;
+};
+
+// Inserts raw records into `table`, which is open on its file (created by its CreateFile).
+inline int InsertRaw(CBtrieveDB& table, const Bytes& record) {
+  Bytes copy = record;
+  uint8_t key[255] = {};
+  uint16_t length = static_cast<uint16_t>(copy.size());
+  return table.Insert(copy.data(), &length, key, 0);
+}
+
+// Every record of the file `name`, as stored, in the order of key `keyNum`.
+inline std::vector<Bytes> ReadFile(const char* name, int8_t keyNum = 0) {
+  RawTable raw;
+  if (raw.Open(name) != 0) {
+    return {};
+  }
+  return raw.ReadAll(keyNum);
+}
+
+inline void Put(Bytes& b, size_t at, const std::string& s, size_t width) {
+  for (size_t i = 0; i < width; ++i) {
+    b[at + i] = i < s.size() ? static_cast<uint8_t>(s[i]) : 0;
+  }
+}
+inline void PutRaw(Bytes& b, size_t at, const Bytes& v) {
+  std::memcpy(&b[at], v.data(), v.size());
+}
+inline void PutI32(Bytes& b, size_t at, int32_t v) {
+  const uint32_t u = static_cast<uint32_t>(v);
+  for (int i = 0; i < 4; ++i) {
+    b[at + i] = static_cast<uint8_t>(u >> (8 * i));
+  }
+}
+inline void PutF32(Bytes& b, size_t at, float f) {
+  uint32_t u;
+  std::memcpy(&u, &f, 4);
+  PutI32(b, at, static_cast<int32_t>(u));
+}
+inline void PutF64(Bytes& b, size_t at, double d) {
+  uint64_t u;
+  std::memcpy(&u, &d, 8);
+  PutI32(b, at, static_cast<int32_t>(static_cast<uint32_t>(u)));
+  PutI32(b, at + 4, static_cast<int32_t>(static_cast<uint32_t>(u >> 32)));
+}
+inline std::string Upper(std::string s) {
+  recfile::UpperInPlace(s);
+  return s;
+}
+inline std::string Str(const Bytes& b, size_t at, size_t n) {
+  return std::string(reinterpret_cast<const char*>(&b[at]), n);
+}
+
+// A readable difference of two records: the first differing offset.
+inline std::string FirstDifference(const Bytes& got, const Bytes& want) {
+  if (got.size() != want.size()) {
+    return "length " + std::to_string(got.size()) + " instead of " + std::to_string(want.size());
+  }
+  for (size_t i = 0; i < got.size(); ++i) {
+    if (got[i] != want[i]) {
+      return "offset " + std::to_string(i) + ": " + std::to_string(got[i]) + " instead of " +
+             std::to_string(want[i]);
+    }
+  }
+  return "";
+}
+
+}  // namespace cattest
