@@ -1,0 +1,325 @@
+// CRemoldDlg: opening, counting, the run, cancel and backout. See remold_dlg.h.
+#include "app/remold_dlg.h"
+
+#include <cerrno>
+#include <string>
+
+#include "app/info_dlg.h"
+#include "app/save_area.h"
+#include "app/upgrade_run.h"
+#include "platform/files/files.h"
+#include "platform/showpane/showpane.h"
+
+namespace {
+
+constexpr int kCurrentVersion = 1028;
+constexpr int kCurrentBuild = 4;
+// Releases before 3.04 build 5 kept the database beside the program.
+constexpr int kDatabaseBesideProgramVersion = 772;
+constexpr int kDatabaseBesideProgramBuild = 5;
+
+const char* const kWorkDirectories[] = {"\\CONFS", "\\DBTEXT", "\\TEMP", "\\BACKUP", "\\SAVEDB"};
+
+CString Format1(UINT id, const CString& a) {
+  CString s;
+  AfxFormatString1(s, id, a);
+  return s;
+}
+
+CString Format2(UINT id, const CString& a, const CString& b) {
+  CString s;
+  AfxFormatString2(s, id, a, b);
+  return s;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CRemoldDlg, CDialog)
+ON_WM_CREATE()
+ON_WM_SYSCOMMAND()
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_BN_CLICKED(IDC_BACKOUTUPGRADE, &CRemoldDlg::OnBackoutUpgrade)
+END_MESSAGE_MAP()
+
+CRemoldDlg::CRemoldDlg(const CString& dataDir, const CString& dbDirSetting,
+                       const CString& programDir, const CString& profileKey, CWnd* parent)
+    : CDialog(IDD_REMOLD_DIALOG, parent),
+      m_strProfileKey(profileKey),
+      m_hIcon(AfxGetApp()->LoadIcon(IDR_MAINFRAME)),
+      m_strDataDir(dataDir),
+      m_strDbDirSetting(dbDirSetting),
+      m_strProgramDir(programDir) {}
+
+CRemoldDlg::~CRemoldDlg() = default;
+
+void CRemoldDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Control(pDX, IDC_PROGRESS_TOTAL, m_OverallBar);
+  DDX_Control(pDX, IDC_PROGRESS_FILES, m_FileBar);
+  DDX_Control(pDX, IDC_BACKOUTUPGRADE, m_BackoutButton);
+  DDX_Control(pDX, IDOK, m_StartButton);
+  DDX_Text(pDX, IDC_INTRO_TEXT, m_strIntro);
+  DDX_Text(pDX, IDC_STATUS_TEXT, m_strStatus);
+}
+
+int CRemoldDlg::OnCreate(LPCREATESTRUCT createStruct) {
+  const int result = CDialog::OnCreate(createStruct);
+  if (result != -1) {
+    ShowSplash(m_hWnd);
+  }
+  return result;
+}
+
+void CRemoldDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg about;
+    about.DoModal();
+  } else {
+    CDialog::OnSysCommand(nID, lParam);
+  }
+}
+
+void CRemoldDlg::OnPaint() {
+  if (IsIconic()) {
+    CPaintDC dc(this);
+    dc.DrawIcon(0, 0, m_hIcon);
+  } else {
+    CDialog::OnPaint();
+  }
+}
+
+HCURSOR CRemoldDlg::OnQueryDragIcon() {
+  return m_hIcon;
+}
+
+bool CRemoldDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  const CString about = LoadString(IDS_ABOUTBOX);
+  if (!about.empty()) {
+    if (CMenu* menu = GetSystemMenu(false)) {
+      menu->AppendMenu(MF_SEPARATOR);
+      menu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
+    }
+  }
+  SetIcon(m_hIcon, true);
+  SetIcon(m_hIcon, false);
+
+  const uint32_t high = static_cast<uint32_t>(GetInt("Generic", "UpdateHigh", 0));
+  const uint32_t low = static_cast<uint32_t>(GetInt("Generic", "UpdateLow", 0));
+  m_nUpgradeMask = static_cast<uint32_t>((high << 16) | low);
+  m_nVersion = GetInt("Generic", "DBVersion", 256);
+  m_nBuild = GetInt("Generic", "Build", 0);
+  if (m_nVersion < kDatabaseBesideProgramVersion ||
+      (m_nVersion == kDatabaseBesideProgramVersion && m_nBuild < kDatabaseBesideProgramBuild)) {
+    m_strDbDirSetting = m_strProgramDir;
+  }
+  if (m_nVersion > kCurrentVersion ||
+      (m_nVersion == kCurrentVersion && m_nBuild >= kCurrentBuild)) {
+    EndDialog(IDOK);
+    return true;
+  }
+  if (m_strDbDirSetting != m_strDataDir) {
+    MoveDatabaseFiles();
+  }
+  if (!files::IsDirectory(upgrade::kSaveDir)) {
+    files::CreateDirectory(upgrade::kSaveDir);
+  }
+  CountWork();
+  m_strIntro =
+      Format2(IDS_UPGRADE_INTRO, std::to_string(m_nFileCount), std::to_string(m_nTotalRecords));
+  m_bUpgradeRunning = GetInt("Upgrade", "UpgradeRunning", 0) == 1;
+  m_OverallBar.SetRange(1, 100);
+  m_FileBar.SetRange(0, static_cast<short>(m_nFileCount));
+  ShowButtonsForState();
+  m_strStatus = LoadString(IDS_WAITING);
+  UpdateData(false);
+  return true;
+}
+
+void CRemoldDlg::ShowButtonsForState() {
+  if (m_bUpgradeRunning) {
+    m_strIntro += "\n\n" + LoadString(IDS_BACKOUT_NEEDED);
+    m_StartButton.EnableWindow(false);
+    m_BackoutButton.EnableWindow(true);
+  } else {
+    m_StartButton.EnableWindow(true);
+    m_BackoutButton.EnableWindow(false);
+  }
+}
+
+void CRemoldDlg::CountWork() {
+  upgrade::CountWork(m_nVersion, m_nBuild, &m_nFileCount, &m_nTotalRecords);
+}
+
+void CRemoldDlg::ResetToWaiting() {
+  m_strIntro =
+      Format2(IDS_UPGRADE_INTRO, std::to_string(m_nFileCount), std::to_string(m_nTotalRecords));
+  m_bUpgradeRunning = GetInt("Upgrade", "UpgradeRunning", 0) == 1;
+  m_OverallBar.SetRange(1, 100);
+  m_OverallBar.SetPos(1);
+  m_FileBar.SetRange(0, static_cast<short>(m_nFileCount));
+  ShowButtonsForState();
+  m_strStatus = LoadString(IDS_WAITING);
+  UpdateData(false);
+}
+
+void CRemoldDlg::OnCancel() {
+  const UINT prompt = m_bRunning ? IDS_CONFIRM_CANCEL_RUN : IDS_CONFIRM_LEAVE;
+  m_bCancel = AfxMessageBox(LoadString(prompt), MB_YESNO | MB_ICONQUESTION) == IDYES;
+  if (!m_bRunning && m_bCancel) {
+    EndDialog(IDCANCEL);
+  }
+}
+
+void CRemoldDlg::OnOK() {
+  if (m_bRunning) {
+    return;  // the button stays enabled during a run; a second press must not start another
+  }
+  m_bRunning = true;
+  m_bCancel = false;
+  m_nRecordsDone = 0;
+  m_nFilesDone = 0;
+  m_Skipped.clear();
+  if (!WriteInt("Upgrade", "UpgradeRunning", 1) || !WriteString("Upgrade", "FileList", "")) {
+    // Without a durable mark no backout could be offered after a crash: do not start.
+    AfxMessageBox(AfxGetApp()->GetProfileError(), MB_OK | MB_ICONSTOP);
+    m_bRunning = false;
+    return;
+  }
+  if (m_nVersion < upgrade::kOldDatabaseVersion) {
+    m_nUpgradeMask |= uint64_t{1} << upgrade::kOldDatabaseBit;
+  }
+  const upgrade::RunSummary summary =
+      upgrade::RunSteps(*this, m_nVersion, m_nBuild, &m_nUpgradeMask);
+  upgrade::RemoveWorkFile();
+  ReportRunProblems(summary.failed);
+  if (summary.cancelled || !summary.failed.empty()) {
+    m_bRunFailed = m_bRunFailed || !summary.failed.empty();
+    ResetToWaiting();
+  } else {
+    FinishRun();
+  }
+  m_bRunning = false;
+}
+
+void CRemoldDlg::FinishRun() {
+  const upgrade::MaskWords words = upgrade::SplitMask(m_nUpgradeMask);
+  WriteInt("Generic", "UpdateHigh", words.updateHigh);
+  WriteInt("Generic", "UpdateLow", words.updateLow);
+  WriteInt("Generic", "UpdateHigh2", words.updateHigh2);
+  WriteInt("Generic", "UpdateLow2", words.updateLow2);
+  WriteInt("Upgrade", "UpgradeRunning", 0);
+  CDialog::OnOK();
+}
+
+void CRemoldDlg::ReportRunProblems(const std::vector<upgrade::StepResult>& failed) {
+  if (!m_Skipped.empty()) {
+    CString text;
+    for (const auto& [file, count] : m_Skipped) {
+      text += file + ": " + std::to_string(count) +
+              (count == 1 ? " unreadable record was" : " unreadable records were") +
+              " left out of the upgraded file.\n";
+    }
+    AfxMessageBox(text + "The original file is kept in SAVEDB.", MB_OK | MB_ICONEXCLAMATION);
+  }
+  if (!failed.empty()) {
+    CString text;
+    for (const upgrade::StepResult& step : failed) {
+      text += Format2(IDS_UPGRADE_FAILED, step.displayName, std::to_string(step.status)) + "\n";
+    }
+    AfxMessageBox(text, MB_OK | MB_ICONSTOP);
+  }
+}
+
+void CRemoldDlg::OnBackoutUpgrade() {
+  for (const CString& name : upgrade::BackoutFiles(*this)) {
+    AfxMessageBox(Format1(IDS_RESTORE_FAILED, name), MB_OK);
+  }
+  ResetToWaiting();
+}
+
+void CRemoldDlg::MoveDatabaseFiles() {
+  const CString& from = m_strDbDirSetting;
+  const CString& to = m_strDataDir;
+  std::vector<CString> names;
+  const int searched = files::FindFiles(files::Join(from, "*.db"), &names);
+  if (names.empty()) {
+    return;
+  }
+  CInfoDlg info;
+  info.Show(CWnd::GetDesktopWindow());
+  info.SetText("Move Files To New Location");
+  for (const CString& name : names) {
+    info.SetText(Format2(IDS_MOVING_FILE, name, to));
+    const CString target = files::Join(to, name);
+    if (files::Exists(target) && files::DeleteFile(target) != 0) {
+      continue;
+    }
+    files::RenameFile(files::Join(from, name), target);
+  }
+  info.Hide();
+  if (searched != 0) {
+    return;
+  }
+  CString stayed;
+  for (const char* dir : kWorkDirectories) {
+    if (!files::Exists(to + dir) && files::Exists(from + dir) &&
+        files::RenameFile(from + dir, to + dir) != 0) {
+      stayed += CString(dir + 1) + "\n";
+    }
+  }
+  WriteString("Directories", "DatabaseDir", to);
+  if (!stayed.empty()) {
+    AfxMessageBox(
+        "These directories could not be moved to " + to + " and stay in " + from + ":\n" + stayed,
+        MB_OK | MB_ICONEXCLAMATION);
+  }
+}
+
+void CRemoldDlg::BeginTable(const CString& displayName) {
+  m_strStatus = Format1(IDS_WORKING_ON, displayName);
+  UpdateData(false);
+}
+
+void CRemoldDlg::UpdateProgress() {
+  int percent = 100;
+  if (m_nTotalRecords > 0) {
+    percent = static_cast<int>(static_cast<double>(m_nRecordsDone) * 100.0 / m_nTotalRecords);
+    percent = std::clamp(percent, 1, 100);
+  }
+  m_OverallBar.SetPos(percent);
+  m_FileBar.SetPos(m_nFilesDone);
+  UpdateData(false);
+  if (m_nRecordsDone % 10 != 0) {
+    PumpOneMessage();
+  }
+}
+
+bool CRemoldDlg::ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current) {
+  return upgrade::ReplaceWithConverted(legacy, current, *this);
+}
+
+void CRemoldDlg::RemoveWorkFile() {
+  upgrade::RemoveWorkFile();
+}
+
+void CRemoldDlg::RecordsSkipped(const CString& file, int count) {
+  m_Skipped.emplace_back(file, count);
+}
+
+int32_t CRemoldDlg::GetInt(const CString& section, const CString& name, int32_t def) {
+  return AfxGetApp()->GetProfileInt(m_strProfileKey + section, name, def);
+}
+
+CString CRemoldDlg::GetString(const CString& section, const CString& name, const CString& def) {
+  return AfxGetApp()->GetProfileString(m_strProfileKey + section, name, def);
+}
+
+bool CRemoldDlg::WriteInt(const CString& section, const CString& name, int32_t value) {
+  return AfxGetApp()->WriteProfileInt(m_strProfileKey + section, name, value);
+}
+
+bool CRemoldDlg::WriteString(const CString& section, const CString& name, const CString& value) {
+  return AfxGetApp()->WriteProfileString(m_strProfileKey + section, name, value);
+}

@@ -1,0 +1,85 @@
+// Fixtures for upgrade tests: a scratch data directory, a profile kept in memory, a run host
+// that records what the run reported, and raw record-file helpers.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/profile.h"
+#include "app/save_area.h"
+#include "app/upgrade_steps.h"
+
+namespace testing_support {
+
+// Creates a fresh temporary directory, makes it current, and restores the old current
+// directory (removing the scratch tree) when destroyed.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  std::string previous_;
+};
+
+class MemoryProfile : public upgrade::Profile {
+ public:
+  int32_t GetInt(const CString& section, const CString& name, int32_t def) override;
+  CString GetString(const CString& section, const CString& name, const CString& def) override;
+  bool WriteInt(const CString& section, const CString& name, int32_t value) override;
+  bool WriteString(const CString& section, const CString& name, const CString& value) override;
+  std::map<std::string, std::string> values;
+};
+
+class RecordingHost : public upgrade::RunHost {
+ public:
+  explicit RecordingHost(upgrade::Profile& profile) : profile_(profile) {}
+  void BeginTable(const CString& displayName) override { tables.push_back(displayName); }
+  void FileStarted() override { ++filesDone; }
+  void RecordInserted() override { ++recordsDone; }
+  void UpdateProgress() override;
+  bool CancelRequested() override { return cancel; }
+  bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current) override {
+    return upgrade::ReplaceWithConverted(legacy, current, profile_);
+  }
+  void RemoveWorkFile() override { upgrade::RemoveWorkFile(); }
+  void RecordsSkipped(const CString& file, int count) override {
+    skipped.emplace_back(file, count);
+  }
+
+  std::vector<CString> tables;
+  int filesDone = 0;
+  int recordsDone = 0;
+  int updates = 0;
+  bool cancel = false;
+  int cancelAfterUpdates = -1;  // sets cancel once this many progress updates happened
+  std::vector<std::pair<CString, int>> skipped;
+
+ private:
+  upgrade::Profile& profile_;
+};
+
+using Bytes = std::vector<uint8_t>;
+
+// Creates a record file from a specification block and inserts raw records (key 0).
+void MakeFile(const std::string& name, const Bytes& spec, const std::vector<Bytes>& records);
+// Every record of a file in the order of key `key`, as raw bytes.
+std::vector<Bytes> ReadAll(const std::string& name, int key = 0);
+// The file's specification block as Stat returns it, record count zeroed.
+Bytes StatBlock(const std::string& name);
+// A specification block: record length, variable flag, and (position, length, flags, type)
+// per segment of one-segment keys.
+Bytes Spec(uint16_t recordLength, bool variable,
+           const std::vector<std::vector<uint16_t>>& segments);
+bool FileExists(const std::string& name);
+// A record of `length` bytes built from (offset, bytes) pieces over zeros.
+Bytes Record(size_t length, const std::vector<std::pair<size_t, Bytes>>& pieces);
+Bytes Text(const std::string& s);
+Bytes Int32(int32_t v);
+Bytes Float32(float f);
+
+}  // namespace testing_support
