@@ -189,6 +189,19 @@ int RecordFile::Load() {
   return status;
 }
 
+int RecordFile::ReloadCount() {
+  sqlite3_stmt* stmt = nullptr;
+  int status = kIoError;
+  if (sqlite3_prepare_v2(db_, "SELECT count FROM spec WHERE id = 1", -1, &stmt, nullptr) ==
+          SQLITE_OK &&
+      sqlite3_step(stmt) == SQLITE_ROW) {
+    count_ = static_cast<uint32_t>(sqlite3_column_int64(stmt, 0));
+    status = kOk;
+  }
+  sqlite3_finalize(stmt);
+  return status;
+}
+
 int RecordFile::Prepare() {
   std::string cols, params, sets;
   for (size_t k = 0; k < spec_.keys.size(); ++k) {
@@ -265,7 +278,12 @@ int RecordFile::StepWrite(sqlite3_stmt* stmt) {
   int rc = sqlite3_step(stmt);
   sqlite3_reset(stmt);
   sqlite3_clear_bindings(stmt);
-  return rc == SQLITE_DONE ? kOk : WriteStatus(rc);
+  if (rc != SQLITE_DONE) {
+    NoteLostTransaction();
+    return WriteStatus(rc);
+  }
+  dirty_ = true;
+  return kOk;
 }
 
 int RecordFile::Insert(const uint8_t* data, uint32_t length, const std::vector<std::string>& keys,
@@ -341,21 +359,37 @@ int RecordFile::Step(int64_t pos, int direction, Row* row) {
   return ReadRow(stmt, kEndOfFile, row);
 }
 
+// Some failures (I/O errors, a full disk) make SQLite roll the whole transaction back; the kept
+// count then returns to what the file holds.
+void RecordFile::NoteLostTransaction() {
+  if (in_transaction_ && sqlite3_get_autocommit(db_)) {
+    in_transaction_ = false;
+    dirty_ = false;
+    ++generation_;
+    ReloadCount();
+  }
+}
+
 int RecordFile::Commit() {
+  NoteLostTransaction();
   if (!in_transaction_) {
     return kOk;
   }
   // Statements that were reading keep their place; they need not be reset for a commit.
-  sqlite3_bind_int64(save_count_, 1, count_);
-  int status = StepWrite(save_count_);
+  int status = kOk;
+  if (dirty_) {
+    sqlite3_bind_int64(save_count_, 1, count_);
+    status = StepWrite(save_count_);
+  }
   int rc = status == kOk ? sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) : SQLITE_OK;
   if (status == kOk && rc != SQLITE_OK) {
     status = WriteStatus(rc);
   }
   // A failed COMMIT may leave the transaction open (busy) or have rolled it back (I/O error).
   in_transaction_ = !sqlite3_get_autocommit(db_);
+  dirty_ = in_transaction_ && dirty_;
   if (!in_transaction_ && status != kOk) {
-    Load();
+    ReloadCount();
     ++generation_;
   }
   return status;
@@ -368,8 +402,9 @@ int RecordFile::Rollback() {
   ++generation_;
   int rc = sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   in_transaction_ = !sqlite3_get_autocommit(db_);
+  dirty_ = in_transaction_ && dirty_;
   int status = rc == SQLITE_OK ? kOk : WriteStatus(rc);
-  if (int load = Load(); status == kOk) {
+  if (int load = ReloadCount(); status == kOk) {
     status = load;
   }
   return status;

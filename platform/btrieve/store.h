@@ -84,15 +84,18 @@ class RecordFile {
  private:
   explicit RecordFile(sqlite3* db) : db_(db) {}
   int Load();
+  int ReloadCount();
   int Prepare();
   int BeginWrite();
   int StepWrite(sqlite3_stmt* stmt);
+  void NoteLostTransaction();
 
   sqlite3* db_;
   FileSpec spec_;
   uint32_t count_ = 0;
   uint64_t generation_ = 0;
   bool in_transaction_ = false;
+  bool dirty_ = false;  // a write of the open transaction succeeded
   std::chrono::steady_clock::time_point transaction_start_;
   sqlite3_stmt* insert_ = nullptr;
   sqlite3_stmt* update_ = nullptr;

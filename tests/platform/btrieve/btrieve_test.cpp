@@ -1,0 +1,370 @@
+// The record manager's operations, one group per behaviour of the operation table.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/btrieve/btrcall.h"
+#include "tests/platform/btrieve/fixture.h"
+
+namespace btrtest {
+namespace {
+
+using namespace btr;
+
+class Ops : public BtrieveTest {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(Create("T.DB", StandardSpec()), kOk);
+    ASSERT_EQ(h_.Open("T.DB"), kOk);
+  }
+  // Inserts records with the given ids; names repeat every three ids.
+  void Fill(std::initializer_list<int32_t> ids) {
+    for (int32_t id : ids) {
+      ASSERT_EQ(h_.Insert(Record(id, "N" + std::to_string(id % 3))), kOk) << id;
+    }
+  }
+  std::vector<int32_t> ScanIds(int key_number, bool backward = false) {
+    std::vector<int32_t> ids;
+    int status = h_.Get(backward ? kGetLast : kGetFirst, key_number);
+    while (status == kOk) {
+      ids.push_back(h_.id());
+      status = h_.Get(backward ? kGetPrevious : kGetNext, key_number);
+    }
+    EXPECT_EQ(status, kEndOfFile);
+    return ids;
+  }
+  Handle h_;
+};
+
+TEST_F(Ops, InsertTakesExactlyTheRecordLengthOfAFixedFile) {
+  Bytes shorter(kRecLen - 1, 0), longer(kRecLen + 1, 0);
+  EXPECT_EQ(h_.Insert(shorter), kDataBufferLength);
+  EXPECT_EQ(h_.Insert(longer), kDataBufferLength);
+  EXPECT_EQ(h_.Insert(Record(1)), kOk);
+}
+
+TEST_F(Ops, InsertRefusesADuplicateInAUniqueKeyAndReturnsTheKeyOnItsPath) {
+  ASSERT_EQ(h_.Insert(Record(7, "alpha")), kOk);
+  EXPECT_EQ(h_.Insert(Record(7, "beta")), kDuplicateKey);
+  ASSERT_EQ(h_.Insert(Record(8, "alpha"), 1), kOk);  // duplicates allowed on key 1
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(h_.key), 5), "alpha");
+  // The new record is current on key 1: the next one there is none, the previous is 7.
+  EXPECT_EQ(h_.Get(kGetNext, 1), kEndOfFile);
+  EXPECT_EQ(h_.Get(kGetPrevious, 1), kOk);
+  EXPECT_EQ(h_.id(), 8);
+  EXPECT_EQ(h_.Get(kGetPrevious, 1), kOk);
+  EXPECT_EQ(h_.id(), 7);
+}
+
+TEST_F(Ops, IntegerKeysOrderAsSignedNumbers) {
+  Fill({5, -1, 0, INT32_MIN, 300, INT32_MAX, -300});
+  EXPECT_EQ(ScanIds(0), (std::vector<int32_t>{INT32_MIN, -300, -1, 0, 5, 300, INT32_MAX}));
+  EXPECT_EQ(ScanIds(0, true), (std::vector<int32_t>{INT32_MAX, 300, 5, 0, -1, -300, INT32_MIN}));
+}
+
+TEST_F(Ops, DateAndSegmentedKeysOrderByYearMonthDayThenSegment) {
+  ASSERT_EQ(h_.Insert(Record(1, "", 31, 12, 1999, 5)), kOk);
+  ASSERT_EQ(h_.Insert(Record(2, "", 1, 1, 2000, 5)), kOk);
+  ASSERT_EQ(h_.Insert(Record(3, "", 2, 1, 2000, -2)), kOk);
+  ASSERT_EQ(h_.Insert(Record(4, "", 1, 2, 2000, 0)), kOk);
+  ASSERT_EQ(h_.Insert(Record(5, "", 2, 1, 2000, -7)), kOk);
+  ASSERT_EQ(h_.Insert(Record(6, "", 1, 1, 1999, 9)), kOk);
+  EXPECT_EQ(ScanIds(2), (std::vector<int32_t>{6, 1, 2, 5, 3, 4}));
+}
+
+TEST_F(Ops, StringKeysCompareBytesUnsigned) {
+  ASSERT_EQ(h_.Insert(Record(1, "\xe9t\xe9")), kOk);
+  ASSERT_EQ(h_.Insert(Record(2, "zoo")), kOk);
+  ASSERT_EQ(h_.Insert(Record(3, "Zoo")), kOk);
+  EXPECT_EQ(ScanIds(1), (std::vector<int32_t>{3, 2, 1}));
+}
+
+TEST_F(Ops, DuplicatesComeBackInInsertionOrder) {
+  for (int32_t id : {9, 3, 7, 1, 5}) {
+    ASSERT_EQ(h_.Insert(Record(id, "same")), kOk);
+  }
+  EXPECT_EQ(ScanIds(1), (std::vector<int32_t>{9, 3, 7, 1, 5}));
+  EXPECT_EQ(ScanIds(1, true), (std::vector<int32_t>{5, 1, 7, 3, 9}));
+  // Deleting the first and inserting it again puts it last.
+  h_.SetKey("same");
+  ASSERT_EQ(h_.Get(kGetEqual, 1), kOk);
+  ASSERT_EQ(h_.Call(kDelete), kOk);
+  ASSERT_EQ(h_.Insert(Record(9, "same")), kOk);
+  EXPECT_EQ(ScanIds(1), (std::vector<int32_t>{3, 7, 1, 5, 9}));
+}
+
+TEST_F(Ops, GetEqualFindsTheFirstDuplicateOrAnswers4) {
+  Fill({1, 2, 3, 4, 5, 6});
+  h_.SetKey("N2");
+  ASSERT_EQ(h_.Get(kGetEqual, 1), kOk);
+  EXPECT_EQ(h_.id(), 2);
+  EXPECT_EQ(h_.length, kRecLen);
+  ASSERT_EQ(h_.Get(kGetNext, 1), kOk);
+  EXPECT_EQ(h_.id(), 5);
+  h_.SetKeyInt(42);
+  EXPECT_EQ(h_.Get(kGetEqual, 0), kKeyNotFound);
+  // A miss leaves the currency where it was.
+  ASSERT_EQ(h_.Get(kGetPrevious, 1), kOk);
+  EXPECT_EQ(h_.id(), 2);
+}
+
+TEST_F(Ops, GreaterAndLessFindTheNeighboursAndReturnTheirKeys) {
+  Fill({10, 20, 30});
+  struct Case {
+    int op;
+    int32_t probe;
+    int status;
+    int32_t found;
+  } cases[] = {
+      {kGetGreater, 20, kOk, 30},
+      {kGetGreater, 19, kOk, 20},
+      {kGetGreater, 30, kEndOfFile, 0},
+      {kGetGreaterOrEqual, 20, kOk, 20},
+      {kGetGreaterOrEqual, 21, kOk, 30},
+      {kGetGreaterOrEqual, 31, kEndOfFile, 0},
+      {kGetLess, 20, kOk, 10},
+      {kGetLess, 10, kEndOfFile, 0},
+      {kGetLessOrEqual, 20, kOk, 20},
+      {kGetLessOrEqual, 25, kOk, 20},
+      {kGetLessOrEqual, 9, kEndOfFile, 0},
+  };
+  for (const Case& c : cases) {
+    h_.SetKeyInt(c.probe);
+    EXPECT_EQ(h_.Get(c.op, 0), c.status) << c.op << " " << c.probe;
+    if (c.status == kOk) {
+      EXPECT_EQ(h_.id(), c.found);
+      EXPECT_EQ(static_cast<int32_t>(Get32(h_.key)), c.found);
+    }
+  }
+}
+
+TEST_F(Ops, FirstAndLastAnswer9OnAnEmptyFile) {
+  EXPECT_EQ(h_.Get(kGetFirst), kEndOfFile);
+  EXPECT_EQ(h_.Get(kGetLast), kEndOfFile);
+}
+
+TEST_F(Ops, NextAndPreviousNeedCurrencyOnTheSamePath) {
+  Fill({1, 2, 3});
+  Handle fresh;
+  ASSERT_EQ(fresh.Open("T.DB"), kOk);
+  EXPECT_EQ(fresh.Get(kGetNext), kInvalidPositioning);
+  ASSERT_EQ(h_.Get(kGetFirst, 0), kOk);
+  EXPECT_EQ(h_.Get(kGetNext, 1), kDifferentKeyNumber);
+  EXPECT_EQ(h_.Get(kGetFirst, 7), kInvalidKeyNumber);
+  ASSERT_EQ(h_.Get(kGetLast, 0), kOk);
+  EXPECT_EQ(h_.Get(kGetNext, 0), kEndOfFile);
+  // Past the end, Get Previous comes back to the last record.
+  ASSERT_EQ(h_.Get(kGetPrevious, 0), kOk);
+  EXPECT_EQ(h_.id(), 3);
+}
+
+TEST_F(Ops, AShortDataBufferGetsAPartialCopyAnd22AndTheReadGoesOn) {
+  Fill({1, 2, 3});
+  ASSERT_EQ(h_.Get(kGetFirst, 0, 4), kDataBufferLength);
+  EXPECT_EQ(h_.length, 4u);
+  EXPECT_EQ(h_.id(), 1);
+  EXPECT_EQ(h_.data[4], 0xEE);  // nothing beyond the buffer's length was written
+  ASSERT_EQ(h_.Get(kGetNext, 0, 10), kDataBufferLength);
+  EXPECT_EQ(h_.id(), 2);
+  ASSERT_EQ(h_.Get(kGetNext, 0), kOk);
+  EXPECT_EQ(h_.id(), 3);
+}
+
+TEST_F(Ops, KeyOnlyGetsPositionWithoutTransferringData) {
+  Fill({1, 2, 3});
+  h_.SetKeyInt(2);
+  ASSERT_EQ(h_.Get(kGetKeyEqual, 0), kOk);
+  EXPECT_EQ(h_.data[0], 0xEE);
+  EXPECT_EQ(h_.Get(kGetKeyBias + kGetNext, 0), kOk);
+  EXPECT_EQ(Get32(h_.key), 3u);
+  EXPECT_EQ(h_.data[0], 0xEE);
+  h_.SetKeyInt(9);
+  EXPECT_EQ(h_.Get(kGetKeyEqual, 0), kKeyNotFound);
+  EXPECT_EQ(h_.Get(kGetKeyBias + kGetFirst, 0), kOk);
+  EXPECT_EQ(Get32(h_.key), 1u);
+}
+
+TEST_F(Ops, LockBiasesAreAcceptedAndIgnored) {
+  ASSERT_EQ(h_.Insert(Record(1)), kOk);
+  EXPECT_EQ(h_.Get(kGetFirst + 100), kOk);
+  EXPECT_EQ(h_.Get(kGetFirst + 400), kOk);
+  EXPECT_EQ(h_.Insert(Record(2), 0), kOk);
+  h_.data = Record(3);
+  h_.length = kRecLen;
+  EXPECT_EQ(h_.Call(kInsert + 200), kOk);
+  EXPECT_EQ(h_.Call(kUnlock), kOk);
+}
+
+TEST_F(Ops, UnsupportedOperationsAnswer1) {
+  for (int op : {16, 29, 30, 31, 32, 36, 50, 54, 64, 99, 500, 1020}) {
+    EXPECT_EQ(h_.Call(op), kInvalidOperation) << op;
+  }
+}
+
+TEST_F(Ops, UpdateNeedsCurrencyAndGuardsKeys) {
+  Fill({1, 2});
+  Handle other;
+  ASSERT_EQ(other.Open("T.DB"), kOk);
+  EXPECT_EQ(other.Update(Record(1, "x")), kInvalidPositioning);
+  h_.SetKeyInt(1);
+  ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
+  EXPECT_EQ(h_.Update(Record(5, "N1")), kKeyNotModifiable);
+  EXPECT_EQ(h_.Update(Bytes(kRecLen - 2, 0)), kDataBufferLength);
+  ASSERT_EQ(h_.Update(Record(1, "Z", 1, 1, 2000, 0, "changed")), kOk);
+  // Currency stays on the record, now under its new key value.
+  EXPECT_EQ(h_.Get(kGetNext, 0), kOk);
+  EXPECT_EQ(h_.id(), 2);
+  EXPECT_EQ(ScanIds(1), (std::vector<int32_t>{2, 1}));
+  h_.SetKeyInt(1);
+  ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&h_.data[20]), 7), "changed");
+}
+
+TEST_F(Ops, UpdateRefusesADuplicateInAUniqueKey) {
+  const Bytes unique_name = SpecBlock(kRecLen, 1, {{5, 10, kExtendedType | kModifiable, kString}});
+  ASSERT_EQ(Create("U.DB", unique_name), kOk);
+  Handle u;
+  ASSERT_EQ(u.Open("U.DB"), kOk);
+  ASSERT_EQ(u.Insert(Record(1, "a")), kOk);
+  ASSERT_EQ(u.Insert(Record(2, "b")), kOk);
+  EXPECT_EQ(u.Update(Record(2, "a")), kDuplicateKey);
+  EXPECT_EQ(u.Update(Record(2, "c")), kOk);
+}
+
+TEST_F(Ops, DeleteLeavesAGapThatNextAndPreviousContinueFrom) {
+  EXPECT_EQ(h_.Call(kDelete), kInvalidPositioning);
+  Fill({1, 2, 3, 4});
+  h_.SetKeyInt(2);
+  ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
+  ASSERT_EQ(h_.Call(kDelete), kOk);
+  EXPECT_EQ(h_.Call(kDelete), kInvalidPositioning);
+  ASSERT_EQ(h_.Get(kGetNext, 0), kOk);
+  EXPECT_EQ(h_.id(), 3);
+  ASSERT_EQ(h_.Call(kDelete), kOk);
+  ASSERT_EQ(h_.Get(kGetPrevious, 0), kOk);
+  EXPECT_EQ(h_.id(), 1);
+  EXPECT_EQ(ScanIds(0), (std::vector<int32_t>{1, 4}));
+}
+
+TEST_F(Ops, StatWritesTheSpecificationWithTheRecordCount) {
+  Fill({1, 2, 3});
+  h_.SetKeyInt(2);
+  ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
+  ASSERT_EQ(h_.Call(kDelete), kOk);
+  ASSERT_EQ(h_.Get(kStat, 0, 336), kOk);
+  Bytes expected = StandardSpec();
+  Put32(&expected[6], 2);
+  EXPECT_EQ(h_.length, expected.size());
+  EXPECT_EQ(h_.record(), expected);
+  EXPECT_EQ(h_.Get(kStat, 0, 20), kDataBufferLength);
+}
+
+TEST_F(Ops, GetPositionAndGetDirectMoveCurrencyOntoTheGivenPath) {
+  Fill({1, 2, 3, 4});  // names N1 N2 N0 N1
+  Handle fresh;
+  ASSERT_EQ(fresh.Open("T.DB"), kOk);
+  EXPECT_EQ(fresh.Get(kGetPosition), kInvalidPositioning);
+  h_.SetKeyInt(4);
+  ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
+  ASSERT_EQ(h_.Get(kGetPosition), kOk);
+  ASSERT_EQ(h_.length, 4u);
+  uint32_t pos = Get32(h_.data.data());
+  ASSERT_EQ(h_.Get(kGetFirst, 0), kOk);
+  h_.data.assign(256, 0);
+  Put32(h_.data.data(), pos);
+  h_.length = 256;
+  ASSERT_EQ(h_.Call(kGetDirect, 1), kOk);
+  EXPECT_EQ(h_.id(), 4);
+  EXPECT_EQ(h_.length, kRecLen);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(h_.key), 2), "N1");
+  ASSERT_EQ(h_.Get(kGetPrevious, 1), kOk);  // N1 duplicates: 1 then 4
+  EXPECT_EQ(h_.id(), 1);
+  Put32(h_.data.data(), 999);
+  h_.length = 256;
+  EXPECT_EQ(h_.Call(kGetDirect, 0), kInvalidRecordAddress);
+}
+
+TEST_F(Ops, StepOperationsWalkPhysicalOrder) {
+  Fill({30, 10, 20});
+  std::vector<int32_t> forward, backward;
+  for (int s = h_.Get(kStepFirst); s == kOk; s = h_.Get(kStepNext)) {
+    forward.push_back(h_.id());
+  }
+  for (int s = h_.Get(kStepLast); s == kOk; s = h_.Get(kStepPrevious)) {
+    backward.push_back(h_.id());
+  }
+  EXPECT_EQ(forward, (std::vector<int32_t>{30, 10, 20}));
+  EXPECT_EQ(backward, (std::vector<int32_t>{20, 10, 30}));
+}
+
+TEST_F(Ops, TransactionsCommitOrRollBackEveryFile) {
+  ASSERT_EQ(Create("B.DB", StandardSpec()), kOk);
+  Handle b;
+  ASSERT_EQ(b.Open("B.DB"), kOk);
+  EXPECT_EQ(Simple(kEndTransaction), kNoTransaction);
+  EXPECT_EQ(Simple(kAbortTransaction), kNoTransaction);
+  Fill({1});
+  ASSERT_EQ(Simple(kBeginTransaction), kOk);
+  EXPECT_EQ(Simple(kBeginTransaction), kTransactionActive);
+  Fill({2, 3});
+  ASSERT_EQ(b.Insert(Record(1)), kOk);
+  ASSERT_EQ(Simple(kAbortTransaction), kOk);
+  EXPECT_EQ(ScanIds(0), (std::vector<int32_t>{1}));
+  EXPECT_EQ(b.Get(kGetFirst), kEndOfFile);
+  ASSERT_EQ(h_.Get(kStat, 0, 336), kOk);
+  EXPECT_EQ(Get32(&h_.data[6]), 1u);
+
+  ASSERT_EQ(Simple(1000 + kBeginTransaction), kOk);
+  Fill({4});
+  ASSERT_EQ(b.Insert(Record(5)), kOk);
+  ASSERT_EQ(b.Close(), kOk);  // a file closed inside a transaction keeps its writes pending
+  ASSERT_EQ(Simple(kEndTransaction), kOk);
+  EXPECT_EQ(ScanIds(0), (std::vector<int32_t>{1, 4}));
+  ASSERT_EQ(b.Open("B.DB"), kOk);
+  EXPECT_EQ(b.Get(kGetFirst), kOk);
+  EXPECT_EQ(b.id(), 5);
+}
+
+TEST_F(Ops, StopAndResetCloseEveryFile) {
+  Fill({1, 2});
+  Handle second;
+  ASSERT_EQ(second.Open("t.db"), kOk);
+  ASSERT_EQ(Simple(kReset), kOk);
+  EXPECT_EQ(h_.Get(kGetFirst), kFileNotOpen);
+  EXPECT_EQ(second.Close(), kFileNotOpen);
+  ASSERT_EQ(h_.Open("T.DB"), kOk);
+  EXPECT_EQ(ScanIds(0), (std::vector<int32_t>{1, 2}));
+  ASSERT_EQ(Simple(kStop), kOk);
+  EXPECT_EQ(h_.Get(kGetFirst), kFileNotOpen);
+  EXPECT_EQ(dir_.Names(), (std::set<std::string>{"T.DB"}));
+}
+
+TEST_F(Ops, VersionAnswersFiveBytesEvenWithNoFileOpen) {
+  Handle v;
+  v.length = 5;
+  ASSERT_EQ(v.Call(kVersion), kOk);
+  EXPECT_EQ(v.length, 5u);
+  EXPECT_EQ(Get16(&v.data[0]), kEngineVersion);
+  EXPECT_EQ(Get16(&v.data[2]), kEngineRevision);
+  EXPECT_EQ(v.data[4], kEnginePlatform);
+  v.length = 4;
+  EXPECT_EQ(v.Call(kVersion), kDataBufferLength);
+}
+
+TEST_F(Ops, OperationsOnAPositionBlockThatIsNotOpenAnswer3) {
+  Handle closed;
+  for (int op : {kClose, kInsert, kGetFirst, kGetNext, kStat, kStepFirst, kGetPosition}) {
+    EXPECT_EQ(closed.Get(op), kFileNotOpen) << op;
+  }
+  ASSERT_EQ(h_.Close(), kOk);
+  EXPECT_EQ(h_.Close(), kFileNotOpen);
+}
+
+TEST_F(Ops, KeyBufferShorterThanTheKeyAnswers21) {
+  Fill({1});
+  EXPECT_EQ(h_.Call(kGetFirst, 1, 5), kKeyBufferTooShort);
+  EXPECT_EQ(h_.Call(kGetFirst, 1, 10), kOk);
+}
+
+}  // namespace
+}  // namespace btrtest

@@ -1,0 +1,198 @@
+// Shared helpers of the record manager tests: a scratch directory to work in, file
+// specifications, records and thin wrappers around BTRCALL.
+#pragma once
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/btrieve/btrcall.h"
+
+namespace btrtest {
+
+using Bytes = std::vector<uint8_t>;
+
+// A fresh directory under /tmp that is the working directory for the life of the object.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    char tmpl[] = "/tmp/btrieve_test.XXXXXX";
+    path_ = mkdtemp(tmpl);
+    char cwd[4096];
+    previous_ = getcwd(cwd, sizeof cwd);
+    EXPECT_EQ(chdir(path_.c_str()), 0);
+  }
+  ~ScratchDir() {
+    EXPECT_EQ(chdir(previous_.c_str()), 0);
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+  // Every name in the directory, hidden ones included.
+  std::set<std::string> Names() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+      names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
+
+ private:
+  std::string path_;
+  std::string previous_;
+};
+
+struct Seg {
+  uint16_t position;
+  uint16_t length;
+  uint16_t flags;
+  uint8_t type;
+};
+
+inline void Put16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+inline void Put32(uint8_t* p, uint32_t v) {
+  std::memcpy(p, &v, 4);
+}
+inline uint16_t Get16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+inline uint32_t Get32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+inline Bytes SpecBlock(uint16_t record_length, uint16_t keys, const std::vector<Seg>& segs,
+                       uint16_t file_flags = 0, uint16_t page = 1024) {
+  Bytes b(16 + 16 * segs.size(), 0);
+  Put16(&b[0], record_length);
+  Put16(&b[2], page);
+  Put16(&b[4], keys);
+  Put16(&b[10], file_flags);
+  for (size_t i = 0; i < segs.size(); ++i) {
+    uint8_t* e = &b[16 + 16 * i];
+    Put16(e, segs[i].position);
+    Put16(e + 2, segs[i].length);
+    Put16(e + 4, segs[i].flags);
+    e[10] = segs[i].type;
+  }
+  return b;
+}
+
+// The standard test layout, 32 bytes:
+//   0  int32 id          key 0, unique
+//   4  char[10] name     key 1, duplicates, modifiable
+//   14 date              key 2 (with group), duplicates, modifiable
+//   18 int16 group       key 2 second segment
+//   20 char[12] rest     not a key
+constexpr uint16_t kRecLen = 32;
+inline Bytes StandardSpec(uint16_t file_flags = 0) {
+  using namespace btr;
+  return SpecBlock(kRecLen, 3,
+                   {{1, 4, kExtendedType, kInteger},
+                    {5, 10, kExtendedType | kDuplicates | kModifiable, kString},
+                    {15, 4, kExtendedType | kDuplicates | kModifiable | kSegmented, kDate},
+                    {19, 2, kExtendedType | kDuplicates | kModifiable, kInteger}},
+                   file_flags);
+}
+
+inline Bytes Record(int32_t id, const std::string& name = "", int day = 1, int month = 1,
+                    int year = 2000, int16_t group = 0, const std::string& rest = "") {
+  Bytes r(kRecLen, 0);
+  std::memcpy(&r[0], &id, 4);
+  std::memcpy(&r[4], name.data(), std::min<size_t>(name.size(), 10));
+  r[14] = static_cast<uint8_t>(day);
+  r[15] = static_cast<uint8_t>(month);
+  Put16(&r[16], static_cast<uint16_t>(year));
+  std::memcpy(&r[18], &group, 2);
+  std::memcpy(&r[20], rest.data(), std::min<size_t>(rest.size(), 12));
+  return r;
+}
+
+inline int32_t IdOf(const Bytes& r) {
+  int32_t id;
+  std::memcpy(&id, r.data(), 4);
+  return id;
+}
+
+// One position block and the buffers of the calls made through it.
+struct Handle {
+  uint8_t pos[128] = {};
+  uint8_t key[255] = {};
+  Bytes data = Bytes(256, 0);
+  uint32_t length = 0;
+
+  int Call(int op, int key_number = 0, uint8_t key_length = 255) {
+    return BTRCALL(static_cast<uint16_t>(op), pos, data.data(), &length, key, key_length,
+                   static_cast<int8_t>(key_number));
+  }
+  int Open(const std::string& name, int mode = 0) {
+    SetKey(name);
+    length = 0;
+    return Call(btr::kOpen, mode);
+  }
+  int Close() { return Call(btr::kClose); }
+  int Insert(const Bytes& record, int key_number = 0) {
+    data = record;
+    length = static_cast<uint32_t>(record.size());
+    return Call(btr::kInsert, key_number);
+  }
+  int Update(const Bytes& record, int key_number = 0) {
+    data = record;
+    length = static_cast<uint32_t>(record.size());
+    return Call(btr::kUpdate, key_number);
+  }
+  // A Get with a data buffer of `capacity` bytes; the record read is record().
+  int Get(int op, int key_number = 0, uint32_t capacity = 256) {
+    data.assign(capacity + 16, 0xEE);  // room to see that nothing spills
+    length = capacity;
+    return Call(op, key_number);
+  }
+  Bytes record() const { return Bytes(data.begin(), data.begin() + length); }
+  int32_t id() const { return IdOf(data); }
+  void SetKey(const std::string& text) {
+    std::memset(key, 0, sizeof key);
+    std::memcpy(key, text.data(), std::min<size_t>(text.size(), sizeof key - 1));
+  }
+  void SetKeyInt(int32_t v) {
+    std::memset(key, 0, sizeof key);
+    std::memcpy(key, &v, 4);
+  }
+};
+
+inline int Create(const std::string& name, Bytes spec, int mode = 0) {
+  uint8_t pos[128] = {};
+  uint8_t key[255] = {};
+  std::memcpy(key, name.data(), std::min<size_t>(name.size(), 254));
+  uint32_t length = static_cast<uint32_t>(spec.size());
+  return BTRCALL(btr::kCreate, pos, spec.data(), &length, key, 255, static_cast<int8_t>(mode));
+}
+
+inline int Simple(int op) {
+  uint8_t pos[128] = {};
+  uint8_t key[255] = {};
+  uint8_t data[64] = {};
+  uint32_t length = 0;
+  return BTRCALL(static_cast<uint16_t>(op), pos, data, &length, key, 255, 0);
+}
+
+// Every test starts in a scratch directory with no file open and no transaction active.
+class BtrieveTest : public testing::Test {
+ protected:
+  void TearDown() override { Simple(btr::kReset); }
+  ScratchDir dir_;
+};
+
+}  // namespace btrtest
