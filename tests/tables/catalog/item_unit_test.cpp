@@ -1,0 +1,307 @@
+// Item unit table: byte layouts, the moved fields of 0301, keys and the four conversions,
+// checked against records built by hand from the layout table.
+#include "tables/catalog/item_unit.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/tables/catalog/catalog_test_util.h"
+
+using cattest::Bytes;
+
+namespace {
+
+enum class Kind { Upper, Text, Flag, Code, Bits, List };
+
+// Offsets in the current, 0400, 03094, 0308 and 0301 layouts (-1: absent).
+struct Column {
+  const char* name;
+  Kind kind;
+  int width;
+  int at[5];
+};
+
+enum Form { kCurrent = 0, k0400, k03094, k0308, k0301 };
+
+const Column kColumns[] = {
+    {"ItemNumber", Kind::Upper, 12, {0, 0, 0, 0, 0}},
+    {"Code12", Kind::Code, 1, {12, 12, 12, 12, 12}},
+    {"UnitCode", Kind::Upper, 3, {13, 13, 13, 13, 13}},
+    {"Text16", Kind::Upper, 10, {16, 16, 16, 16, 16}},
+    {"Amount28", Kind::Bits, 4, {28, 28, 28, 28, 28}},
+    {"Amount32", Kind::Bits, 4, {32, 32, 32, 32, 32}},
+    {"Text36", Kind::Text, 8, {36, 36, 36, 36, 36}},
+    {"Amount44", Kind::Bits, 4, {44, 44, 44, 44, 44}},
+    {"Text48", Kind::Text, 8, {48, 48, 48, 48, 48}},
+    {"Number56", Kind::Bits, 4, {56, 56, 56, 56, 56}},
+    {"Amount60", Kind::Bits, 4, {60, 60, 60, 60, 60}},
+    {"Amount64", Kind::Bits, 4, {64, 64, 64, 64, 64}},
+    {"Text68", Kind::Text, 30, {68, 68, 68, 68, 68}},
+    {"Text98", Kind::Upper, 13, {98, 98, 98, 98, 98}},
+    {"Flag111", Kind::Flag, 1, {111, 111, 111, 111, 111}},
+    {"Amount112", Kind::Bits, 4, {112, 112, 112, 112, 112}},
+    {"Amount116", Kind::Bits, 4, {116, 116, 116, 116, 116}},
+    {"Flag120", Kind::Flag, 1, {120, 120, 120, 120, 120}},
+    {"Amount124", Kind::Bits, 4, {124, 124, 124, 124, 124}},
+    {"Flag131", Kind::Flag, 1, {131, 131, 131, 131, 131}},
+    {"textList", Kind::List, 80, {136, 136, 136, 136, 136}},
+    {"Text216", Kind::Text, 8, {216, 216, 216, 216, 216}},
+    {"AmountList", Kind::Bits, 44, {224, 224, 224, 224, 224}},
+    {"Amount268", Kind::Bits, 4, {268, 268, 268, 268, 268}},
+    {"Amount272", Kind::Bits, 4, {272, 272, 272, 272, 272}},
+    {"Amount276", Kind::Bits, 4, {276, 276, 276, 276, 276}},
+    {"Amount280", Kind::Bits, 4, {280, 280, 280, 280, -1}},
+    {"Code284", Kind::Code, 1, {284, 284, 284, 284, 280}},
+    {"Amount288", Kind::Bits, 4, {288, 288, 288, 288, 284}},
+    {"Amount292", Kind::Bits, 4, {292, 292, 292, 292, 288}},
+    {"Amount296", Kind::Bits, 4, {296, 296, 296, -1, -1}},
+    {"Amount300", Kind::Bits, 4, {300, 300, 300, -1, -1}},
+    {"Amount304", Kind::Bits, 4, {304, 304, 304, -1, -1}},
+    {"Text308", Kind::Text, 8, {308, 308, 308, -1, -1}},
+    // Upper-cased on reading only: a lower-case stored text arrives upper case.
+    {"Text316", Kind::Upper, 20, {316, 316, -1, -1, -1}},
+    {"Text336", Kind::Upper, 20, {336, -1, -1, -1, -1}},
+};
+
+const size_t kLengths[] = {356, 336, 316, 296, 292};
+
+Bytes SampleValue(const Column& c, size_t i, int n) {
+  Bytes v(c.width, 0);
+  switch (c.kind) {
+    case Kind::Upper:
+    case Kind::Text: {
+      // One item number in both samples, with two units; the other texts full width or not.
+      const bool item = std::string(c.name) == "ItemNumber";
+      const int len = item || (i + n) % 2 == 0 ? c.width : c.width - 2;
+      for (int k = 0; k < len; ++k) {
+        v[k] = static_cast<uint8_t>('a' + (i * 5 + k) % 26);
+      }
+      if (std::string(c.name) == "UnitCode") {
+        v[0] = static_cast<uint8_t>('p' + n);
+      }
+      return v;
+    }
+    case Kind::List:
+      for (int e = 0; e < 10; ++e) {
+        const int len = e % 3 == 0 ? 8 : e % 3 + 3;
+        for (int k = 0; k < len; ++k) {
+          v[e * 8 + k] = static_cast<uint8_t>('a' + (e + k + n) % 26);
+        }
+      }
+      return v;
+    case Kind::Flag: {
+      const uint8_t flags[] = {'Y', 'y', 'N', ' ', 0};
+      v[0] = flags[(i + n) % 5];
+      return v;
+    }
+    case Kind::Code:
+      v[0] = static_cast<uint8_t>('d' + i % 20);
+      return v;
+    case Kind::Bits:
+      for (int k = 0; k < c.width; ++k) {
+        v[k] = static_cast<uint8_t>(0x21 + i * 3 + k * 7 + n);
+      }
+      return v;
+  }
+  return v;
+}
+
+Bytes Converted(const Column& c, const Bytes& stored) {
+  Bytes v = stored;
+  for (uint8_t& b : v) {
+    if (c.kind == Kind::Upper || c.kind == Kind::Code) {
+      b = static_cast<uint8_t>(recfile::UpperChar(static_cast<char>(b)));
+    } else if (c.kind == Kind::Flag) {
+      b = b == 'Y' ? 'Y' : 'N';
+    }
+  }
+  return v;
+}
+
+struct Sample {
+  Bytes legacy;
+  Bytes current;
+};
+
+Sample MakeSample(Form f, int n) {
+  Sample s;
+  s.legacy.assign(kLengths[f], 0xEE);  // padding and unused bytes: never read
+  s.current.assign(356, 0);
+  for (size_t i = 0; i < std::size(kColumns); ++i) {
+    const Column& c = kColumns[i];
+    if (c.at[f] < 0) {
+      continue;
+    }
+    const Bytes stored = SampleValue(c, i, n);
+    cattest::PutRaw(s.legacy, c.at[f], stored);
+    cattest::PutRaw(s.current, c.at[kCurrent], Converted(c, stored));
+  }
+  if (f == k0301) {  // the dropped flags and single
+    s.legacy[128] = 'Y';
+    s.legacy[129] = 'N';
+    s.legacy[130] = 'Y';
+    cattest::PutF32(s.legacy, 132, 132.5f);
+  }
+  return s;
+}
+
+TEST(ItemUnitLayout, DeclarationsAreSound) {
+  EXPECT_EQ(recfile::CheckLayout(kItemUnitLayout), "");
+  EXPECT_EQ(recfile::CheckLayout(kItemUnit0400Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kItemUnit03094Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kItemUnit0308Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kItemUnit0301Layout), "");
+}
+
+TEST(ItemUnitLayout, CurrentRecordRoundTripsWithUnusedBytesZero) {
+  Sample s = MakeSample(kCurrent, 0);
+  // Unused bytes 128 to 135 and the padding must come back as zero whatever was stored.
+  Bytes stored = s.current;
+  for (int at : {26, 27, 121, 122, 123, 128, 129, 130, 132, 133, 134, 135, 285, 286, 287}) {
+    stored[at] = 0xEE;
+  }
+  CItemUnit r;
+  recfile::Parse(kItemUnitLayout, stored.data(), stored.size(), r);
+  uint8_t out[356];
+  ASSERT_EQ(recfile::Format(kItemUnitLayout, r, out), 356u);
+  EXPECT_EQ(cattest::FirstDifference(Bytes(out, out + 356), s.current), "");
+}
+
+TEST(ItemUnitLayout, Text316IsUpperCasedOnReadingOnly) {
+  Bytes raw(356, 0);
+  cattest::Put(raw, 316, "lower", 20);
+  CItemUnit r;
+  recfile::Parse(kItemUnitLayout, raw.data(), raw.size(), r);
+  EXPECT_EQ(r.Text316, "LOWER");
+  r.Text316 = "set lower";
+  r.Text98 = "upper me";
+  uint8_t out[356];
+  recfile::Format(kItemUnitLayout, r, out);
+  EXPECT_EQ(cattest::Str(Bytes(out, out + 356), 316, 9), "set lower");
+  EXPECT_EQ(cattest::Str(Bytes(out, out + 356), 98, 8), "UPPER ME");
+  EXPECT_EQ(r.Text316, "set lower");
+  EXPECT_EQ(r.Text98, "UPPER ME");
+}
+
+TEST(ItemUnitLayout, From0301MovesTheCharacterAndThePair) {
+  const Sample s = MakeSample(k0301, 0);
+  CItemUnit0301 old;
+  recfile::Parse(kItemUnit0301Layout, s.legacy.data(), s.legacy.size(), old);
+  EXPECT_TRUE(old.LegacyFlag128);
+  EXPECT_FALSE(old.LegacyFlag129);
+  EXPECT_EQ(old.LegacyAmount132, 132.5f);
+  CItemUnit to;
+  to.Amount280 = 9.0f;
+  ConvertRecord(old, to);
+  EXPECT_EQ(to.Amount280, 0.0f);
+  EXPECT_EQ(to.Code284, static_cast<char>(s.current[284]));
+  EXPECT_EQ(to.Amount288, recfile::ReadFloat32(&s.legacy[284]));
+  EXPECT_EQ(to.Amount292, recfile::ReadFloat32(&s.legacy[288]));
+}
+
+TEST(ItemUnitFileSpec, BlockMatchesTheKeyTable) {
+  Bytes want(16 + 4 * 16, 0);
+  cattest::PutI32(want, 0, 356 | 1024 << 16);
+  want[4] = 3;
+  auto segment = [&](int index, int pos, int len, int flags) {
+    const size_t at = 16 + 16 * index;
+    cattest::PutI32(want, at, pos | len << 16);
+    want[at + 4] = static_cast<uint8_t>(flags);
+  };
+  segment(0, 1, 13, 0x03);
+  segment(1, 1, 12, 0x01);
+  segment(2, 1, 12, 0x10);
+  segment(3, 14, 3, 0x00);
+  EXPECT_EQ(recfile::BuildSpecBlock(ItemUnitFileSpec(356)), want);
+  want[0] = 292 & 0xFF;
+  want[1] = 292 >> 8;
+  EXPECT_EQ(recfile::BuildSpecBlock(ItemUnitFileSpec(292)), want);
+}
+
+TEST(ItemUnitImport, LineLengthsFollowTheImportVersion) {
+  EXPECT_EQ(ItemUnitImportLineLength(769, 544), 452);
+  EXPECT_EQ(ItemUnitImportLineLength(770, 544), 463);
+  EXPECT_EQ(ItemUnitImportLineLength(777, 544), 504);
+  EXPECT_EQ(ItemUnitImportLineLength(1024, 544), 524);
+  EXPECT_EQ(ItemUnitImportLineLength(1025, 544), 544);
+  EXPECT_EQ(ItemUnitImportLineLength(1025, 463), 463);
+}
+
+class ItemUnitFile : public cattest::ScratchDir {};
+
+template <class LegacyDB, class Legacy>
+void ConvertFile(Form f) {
+  const Sample a = MakeSample(f, 0);
+  const Sample b = MakeSample(f, 1);
+  {
+    LegacyDB old;
+    ASSERT_EQ(old.CreateFile(old.GetFileName().c_str()), 0);
+    ASSERT_EQ(cattest::InsertRaw(old, b.legacy), 0);
+    ASSERT_EQ(cattest::InsertRaw(old, a.legacy), 0);
+  }
+  LegacyDB old;
+  CItemUnitDB current;
+  ASSERT_EQ(old.Open(), 0);
+  ASSERT_EQ(current.CreateFile("TMP.DB"), 0);
+  Legacy r;
+  CItemUnit R;
+  int status = old.ReadFirst(r);
+  int count = 0;
+  for (; status == 0; status = old.ReadNext(r)) {
+    ConvertRecord(r, R);
+    ASSERT_EQ(current.InsertRecord(R), 0);
+    ++count;
+  }
+  EXPECT_EQ(status, 9);
+  EXPECT_EQ(count, 2);
+  current.Close();
+  // Key 2 order: unit code "p.." (sample 0) before "q.." (sample 1).
+  const std::vector<Bytes> got = cattest::ReadFile("TMP.DB", 2);
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(cattest::FirstDifference(got[0], a.current), "");
+  EXPECT_EQ(cattest::FirstDifference(got[1], b.current), "");
+}
+
+TEST_F(ItemUnitFile, ConvertsFrom0301) {
+  ConvertFile<CItemUnit0301DB, CItemUnit0301>(k0301);
+}
+TEST_F(ItemUnitFile, ConvertsFrom0308) {
+  ConvertFile<CItemUnit0308DB, CItemUnit0308>(k0308);
+}
+TEST_F(ItemUnitFile, ConvertsFrom03094) {
+  ConvertFile<CItemUnit03094DB, CItemUnit03094>(k03094);
+}
+TEST_F(ItemUnitFile, ConvertsFrom0400) {
+  ConvertFile<CItemUnit0400DB, CItemUnit0400>(k0400);
+}
+
+TEST_F(ItemUnitFile, Key2RefusesTheSameItemAndUnitTwice) {
+  CItemUnitDB db;
+  ASSERT_EQ(db.CreateFile("ITEMUNIT.DB"), 0);
+  CItemUnit r;
+  r.ItemNumber = "ITEM1";
+  r.UnitCode = "CS";
+  ASSERT_EQ(db.InsertRecord(r), 0);
+  r.UnitCode = "EA";
+  ASSERT_EQ(db.InsertRecord(r), 0);
+  r.Code12 = 'x';
+  EXPECT_EQ(db.InsertRecord(r), 5);
+  r.Text68 = "updated";
+  EXPECT_EQ(db.UpdateRecord(r), 0);
+  EXPECT_EQ(db.DeleteRecord(3, "ITEM1"), 6);
+  EXPECT_EQ(db.DeleteRecord(1, "ITEM1"), 0);
+  EXPECT_EQ(db.DeleteRecord(2, "NOSUCHITEM"), 0);
+  db.Close();
+  EXPECT_EQ(cattest::ReadFile("ITEMUNIT.DB").size(), 1u);
+}
+
+TEST_F(ItemUnitFile, LegacyFileNamesAreOneFile) {
+  CItemUnit0301DB old;
+  EXPECT_EQ(old.GetFileName(), "ItemUnit.DB");
+  ASSERT_EQ(old.CreateFile("ITEMUNIT.DB"), 0);
+  old.Close();
+  EXPECT_EQ(old.Open(), 0);  // "ItemUnit.DB" finds "ITEMUNIT.DB"
+  CItemUnit0301 r;
+  EXPECT_EQ(old.ReadFirst(r), 9);
+}
+
+}  // namespace
