@@ -15,7 +15,6 @@ constexpr int kKeyCountAt = 4;
 constexpr int kRecordCountAt = 6;
 constexpr int kFileFlagsAt = 10;
 constexpr int kAllocationAt = 14;
-constexpr uint16_t kVariableLength = 0x01;
 
 // Segment entry offsets.
 constexpr int kPositionAt = 0;
@@ -124,7 +123,7 @@ std::vector<uint8_t> EncodeSpecBlock(const FileSpec& spec) {
   Put16(block, kRecordLengthAt, spec.record_length);
   Put16(block, kPageSizeAt, spec.page_size);
   Put16(block, kKeyCountAt, static_cast<uint16_t>(spec.keys.size()));
-  Put16(block, kFileFlagsAt, spec.variable ? kVariableLength : 0);
+  Put16(block, kFileFlagsAt, spec.variable ? btr::kVariableLength : 0);
   Put16(block, kAllocationAt, spec.allocation);
   size_t at = kHeaderSize;
   for (const Key& key : spec.keys) {
@@ -149,7 +148,12 @@ bool DecodeSpecBlock(const uint8_t* block, size_t length, FileSpec* spec, std::s
   result.record_length = Get16(block, kRecordLengthAt);
   result.page_size = Get16(block, kPageSizeAt);
   result.record_count = Get32(block, kRecordCountAt);
-  result.variable = Get16(block, kFileFlagsAt) & kVariableLength;
+  uint16_t file_flags = Get16(block, kFileFlagsAt);
+  if (file_flags & ~btr::kVariableLength) {
+    *error = "the file has file flags " + Hex(file_flags) + " that recutil cannot express";
+    return false;
+  }
+  result.variable = file_flags & btr::kVariableLength;
   result.allocation = Get16(block, kAllocationAt);
   int key_count = Get16(block, kKeyCountAt);
   size_t at = kHeaderSize;

@@ -44,8 +44,8 @@ constexpr int kSegmentEntrySize = 16;
 std::vector<uint8_t> EncodeSpecBlock(const FileSpec& spec);
 
 // Decodes a Stat result of `length` bytes. Returns false, with a reason in *error, when the
-// block is shorter than its keys need, a segment carries flags or a type that recutil cannot
-// express (binary, null, alternate collating, supplemental, manual keys; types other than
+// block is shorter than its keys need, the file or a segment carries flags or a type that recutil
+// cannot express (binary, null, alternate collating, supplemental, manual keys; types other than
 // string, integer and date), or the header and segments disagree.
 bool DecodeSpecBlock(const uint8_t* block, size_t length, FileSpec* spec, std::string* error);
 

@@ -121,6 +121,11 @@ TEST(FileSpecBlock, DecodeRefusesWhatItCannotExpress) {
   EXPECT_NE(error.find("key 1"), std::string::npos) << error;
   EXPECT_FALSE(DecodeSpecBlock(good.data(), 10, &decoded, &error));
 
+  std::vector<uint8_t> truncating = good;
+  truncating[10] = 0x03;  // variable length and a flag the tool cannot express
+  EXPECT_FALSE(DecodeSpecBlock(truncating.data(), truncating.size(), &decoded, &error));
+  EXPECT_NE(error.find("file flags 0x3"), std::string::npos) << error;
+
   std::vector<uint8_t> binary = good;
   binary[16 + 4] |= 0x04;
   EXPECT_FALSE(DecodeSpecBlock(binary.data(), binary.size(), &decoded, &error));

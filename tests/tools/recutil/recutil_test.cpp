@@ -1,0 +1,329 @@
+// recutil end to end: the built program run on record files in a scratch directory, checked by
+// the bytes it writes, by the record manager's own Stat, and by its exit status and error line.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/btrieve/btrcall.h"
+#include "tools/recutil/unformatted.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int exit_status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string Unformatted(const std::vector<std::string>& records) {
+  std::ostringstream out;
+  for (const std::string& r : records)
+    recutil::WriteUnformattedRecord(out, r.data(), r.size());
+  recutil::WriteUnformattedEnd(out);
+  return out.str();
+}
+
+// An order line: order number (int32) at 0, a text of 8 bytes at 4 with few distinct values so
+// that key 1 has duplicates, then filler holding the bytes an unformatted file must carry
+// unharmed (NUL, CR, LF, 0x1A, comma).
+std::string OrderLine(int32_t order, const std::string& text, int serial) {
+  std::string record(32, '\0');
+  std::memcpy(record.data(), &order, 4);
+  text.copy(record.data() + 4, 8);
+  const char filler[] = {'\r', '\n', 0x1A, ',', '\0', static_cast<char>(0xFF)};
+  for (int i = 12; i < 32; ++i)
+    record[i] = filler[(i + serial) % 6];
+  std::memcpy(record.data() + 28, &serial, 4);
+  return record;
+}
+
+const char kOrderLineDescription[] =
+    "/* order lines */\n"
+    "record=32 variable=n key=2 page=1024\n"
+    "position=1 length=4 duplicates=n modifiable=n type=integer segment=n\n"
+    "position=5 length=8 duplicates=y modifiable=y type=string segment=n\n";
+
+class RecutilRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::path(::testing::TempDir()) / "recutil-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    old_dir_ = fs::current_path();
+    // The program and the record manager of this process both resolve names from here.
+    fs::current_path(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(old_dir_);
+    fs::remove_all(dir_);
+  }
+
+  // Runs recutil with `args` (quoted for the shell), feeding `input` on standard input.
+  Result Run(const std::vector<std::string>& args, const std::string& input = "") {
+    WriteFile("stdin.bin", input);
+    std::string command = "'" RECUTIL_PATH "'";
+    for (const std::string& a : args)
+      command += " '" + a + "'";
+    command += " <stdin.bin >stdout.bin 2>stderr.bin";
+    int status = std::system(command.c_str());
+    Result result;
+    result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFile("stdout.bin");
+    result.err = ReadFile("stderr.bin");
+    return result;
+  }
+
+  void RunOk(const std::vector<std::string>& args, const std::string& input = "") {
+    Result r = Run(args, input);
+    ASSERT_EQ(r.exit_status, 0) << r.err;
+    ASSERT_EQ(r.err, "");
+  }
+
+  // The Stat block of `name`, as the record manager answers it to this process.
+  std::string StatBlock(const std::string& name) {
+    std::array<uint8_t, btr::kPositionBlockSize> pos{};
+    std::array<char, 256> key{};
+    name.copy(key.data(), 255);
+    uint32_t length = 0;
+    EXPECT_EQ(BTRCALL(btr::kOpen, pos.data(), nullptr, &length, key.data(), 255, btr::kReadOnly),
+              0);
+    std::string block(4096, '\0');
+    length = static_cast<uint32_t>(block.size());
+    EXPECT_EQ(BTRCALL(btr::kStat, pos.data(), block.data(), &length, key.data(), 255, 0), 0);
+    block.resize(length);
+    length = 0;
+    EXPECT_EQ(BTRCALL(btr::kClose, pos.data(), nullptr, &length, key.data(), 255, 0), 0);
+    return block;
+  }
+
+  uint32_t RecordCount(const std::string& name) {
+    std::string block = StatBlock(name);
+    uint32_t count = 0;
+    if (block.size() >= 10)
+      std::memcpy(&count, block.data() + 6, 4);
+    return count;
+  }
+
+  fs::path dir_;
+  fs::path old_dir_;
+};
+
+TEST_F(RecutilRun, SaveFollowsKeyOrderAndReloadGivesTheSameBytes) {
+  std::mt19937 random(7);
+  const std::string texts[] = {"PEARS", "APPLES", "apples", "FIGS\x1A", "ZUCCHINI"};
+  std::vector<int32_t> orders;
+  for (int i = 0; i < 300; ++i)
+    orders.push_back(i * 7919 - 1000000);  // negatives too
+  orders.push_back(INT32_MIN);
+  orders.push_back(INT32_MAX);
+  std::shuffle(orders.begin(), orders.end(), random);
+  std::vector<std::string> records;
+  for (size_t i = 0; i < orders.size(); ++i) {
+    records.push_back(OrderLine(orders[i], texts[random() % 5], static_cast<int>(i)));
+  }
+  WriteFile("lines.desc", kOrderLineDescription);
+  WriteFile("lines.unf", Unformatted(records));
+  RunOk({"create", "LINES.DB", "lines.desc"});
+  RunOk({"load", "LINES.DB", "lines.unf"});
+  EXPECT_EQ(RecordCount("LINES.DB"), records.size());
+
+  // Key 0: signed integer order. Key 1: byte order of the text, duplicates as inserted.
+  std::vector<std::string> by_order = records;
+  std::sort(by_order.begin(), by_order.end(), [](const std::string& a, const std::string& b) {
+    int32_t x, y;
+    std::memcpy(&x, a.data(), 4);
+    std::memcpy(&y, b.data(), 4);
+    return x < y;
+  });
+  std::vector<std::string> by_text = records;
+  std::stable_sort(by_text.begin(), by_text.end(), [](const std::string& a, const std::string& b) {
+    return a.compare(4, 8, b, 4, 8) < 0;
+  });
+  RunOk({"save", "LINES.DB", "key0.unf"});
+  RunOk({"save", "LINES.DB", "key1.unf", "--key", "1"});
+  EXPECT_EQ(ReadFile("key0.unf"), Unformatted(by_order));
+  EXPECT_EQ(ReadFile("key1.unf"), Unformatted(by_text));
+
+  // Loaded in key 1 order into a new file, the records come out in key 0 order unchanged.
+  RunOk({"create", "COPY.DB", "lines.desc"});
+  RunOk({"load", "COPY.DB", "key1.unf"});
+  RunOk({"save", "COPY.DB", "copy0.unf", "--key=0"});
+  EXPECT_EQ(ReadFile("copy0.unf"), ReadFile("key0.unf"));
+}
+
+TEST_F(RecutilRun, VariableLengthRecordsComeBackWhole) {
+  WriteFile("notes.desc",
+            "record=8 variable=y key=1 page=4096 "
+            "position=1 length=4 duplicates=n modifiable=n type=integer segment=n");
+  std::vector<std::string> records;
+  for (uint32_t length : {8u, 9u, 1000u, 40000u, 65535u}) {
+    std::string r(length, '\x1A');
+    std::memcpy(r.data(), &length, 4);
+    r[length - 1] = 'E';
+    records.push_back(r);
+  }
+  RunOk({"create", "NOTES.DB", "notes.desc"});
+  // Through standard input and standard output.
+  RunOk({"load", "NOTES.DB", "-"}, Unformatted(records));
+  Result saved = Run({"save", "NOTES.DB", "-"});
+  EXPECT_EQ(saved.exit_status, 0) << saved.err;
+  EXPECT_EQ(saved.out, Unformatted(records));
+}
+
+TEST_F(RecutilRun, DescribeRecreatesAnIdenticalSpecification) {
+  // Segmented keys mixing integer, string and date, all flag combinations that files use.
+  WriteFile("velocity.desc",
+            "record=160 variable=n key=3 page=1024 replace=n\n"
+            "position=1 length=4 duplicates=n modifiable=y type=integer segment=y\n"
+            "position=5 length=4 duplicates=n modifiable=y type=integer segment=n\n"
+            "position=1 length=6 duplicates=y modifiable=y type=string segment=y\n"
+            "position=30 length=4 duplicates=y modifiable=y type=date segment=y\n"
+            "position=22 length=5 duplicates=y modifiable=y type=string segment=n\n"
+            "position=40 length=2 duplicates=y modifiable=n type=integer segment=n\n");
+  RunOk({"create", "VELOCITY.DB", "velocity.desc"});
+  Result described = Run({"describe", "VELOCITY.DB"});
+  ASSERT_EQ(described.exit_status, 0) << described.err;
+  RunOk({"create", "AGAIN.DB", "-"}, described.out);
+  std::string original = StatBlock("VELOCITY.DB");
+  EXPECT_EQ(original.size(), 16u + 6 * 16u);
+  EXPECT_EQ(StatBlock("AGAIN.DB"), original);
+  // Apart from the comment naming the file, the two descriptions agree.
+  std::string again = Run({"describe", "AGAIN.DB"}).out;
+  EXPECT_EQ(again.substr(again.find('\n')), described.out.substr(described.out.find('\n')));
+}
+
+TEST_F(RecutilRun, StatAndCheckReportTheFile) {
+  WriteFile("lines.desc", kOrderLineDescription);
+  RunOk({"create", "LINES.DB", "lines.desc"});
+  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(5, "A", 1), OrderLine(-5, "B", 2)}));
+  Result stat = Run({"stat", "LINES.DB"});
+  EXPECT_EQ(stat.exit_status, 0) << stat.err;
+  EXPECT_NE(stat.out.find("records 2\n"), std::string::npos) << stat.out;
+  EXPECT_NE(stat.out.find("    0        1         1       4  integer  unique, not modifiable"),
+            std::string::npos)
+      << stat.out;
+  Result check = Run({"check", "LINES.DB"});
+  EXPECT_EQ(check.exit_status, 0) << check.err;
+  EXPECT_EQ(check.err, "");
+
+  WriteFile("PLAIN.DB", "not a record file, just text\n");
+  check = Run({"check", "PLAIN.DB"});
+  EXPECT_EQ(check.exit_status, 1);
+  EXPECT_NE(check.err.find("status 30 (not a record file)"), std::string::npos) << check.err;
+}
+
+TEST_F(RecutilRun, LoadStopsAtADuplicateKeyNamingTheRecord) {
+  WriteFile("lines.desc", kOrderLineDescription);
+  RunOk({"create", "LINES.DB", "lines.desc"});
+  std::vector<std::string> records = {OrderLine(1, "A", 1), OrderLine(2, "A", 2),
+                                      OrderLine(1, "C", 3), OrderLine(4, "D", 4)};
+  WriteFile("in.unf", Unformatted(records));
+  Result load = Run({"load", "LINES.DB", "in.unf"});
+  EXPECT_EQ(load.exit_status, 1);
+  EXPECT_EQ(load.err, "recutil: LINES.DB: record 3: status 5 (duplicate key value)\n");
+  // The records before it are in the file, and durable.
+  EXPECT_EQ(RecordCount("LINES.DB"), 2u);
+}
+
+TEST_F(RecutilRun, CreateKeepsAnExistingFileUnlessAskedToReplaceIt) {
+  WriteFile("lines.desc", kOrderLineDescription);
+  RunOk({"create", "LINES.DB", "lines.desc"});
+  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
+  // Letter case of the name does not matter: this is the same file.
+  Result again = Run({"create", "lines.db", "lines.desc"});
+  EXPECT_EQ(again.exit_status, 1);
+  EXPECT_EQ(again.err, "recutil: lines.db: create: status 59 (file already exists)\n");
+  EXPECT_EQ(RecordCount("LINES.DB"), 1u);
+
+  RunOk({"create", "LINES.DB", "lines.desc", "--replace"});
+  EXPECT_EQ(RecordCount("LINES.DB"), 0u);
+  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
+  std::string with_replace = kOrderLineDescription;
+  with_replace.replace(with_replace.find("page=1024"), 9, "page=1024 replace=y");
+  RunOk({"create", "LINES.DB", "-"}, with_replace);
+  EXPECT_EQ(RecordCount("LINES.DB"), 0u);
+}
+
+TEST_F(RecutilRun, FaultyInputIsAUsageError) {
+  WriteFile("bad.desc",
+            "record=32 variable=n key=1 page=1024\n"
+            "position=1 length=4 duplicates=n modifiable=n type=integer descending=y segment=n\n");
+  Result create = Run({"create", "BAD.DB", "bad.desc"});
+  EXPECT_EQ(create.exit_status, 2);
+  EXPECT_EQ(create.err,
+            "recutil: bad.desc: element 10 \"descending=y\": descending keys are not supported\n");
+  EXPECT_FALSE(fs::exists("BAD.DB"));
+
+  Result missing_desc = Run({"create", "BAD.DB", "none.desc"});
+  EXPECT_EQ(missing_desc.exit_status, 2);
+  EXPECT_EQ(missing_desc.err, "recutil: none.desc: cannot read the description file\n");
+
+  WriteFile("lines.desc", kOrderLineDescription);
+  RunOk({"create", "LINES.DB", "lines.desc"});
+  std::string input = Unformatted({OrderLine(1, "A", 1)});
+  input.insert(input.size() - 1, "12,short\r\n");
+  Result load = Run({"load", "LINES.DB", "-"}, input);
+  EXPECT_EQ(load.exit_status, 2);
+  EXPECT_EQ(load.err, "recutil: -: record 2: the file ends inside the record (8 of 12 bytes)\n");
+
+  Result usage = Run({"save", "LINES.DB"});
+  EXPECT_EQ(usage.exit_status, 2);
+  EXPECT_EQ(usage.err, "recutil: save takes 2 files, not 1 (recutil --help shows the usage)\n");
+  Result help = Run({"--help"});
+  EXPECT_EQ(help.exit_status, 0);
+  EXPECT_EQ(help.out.rfind("usage: recutil", 0), 0u);
+}
+
+TEST_F(RecutilRun, RecordManagerRefusalsExitWithOne) {
+  Result stat = Run({"stat", "NONE.DB"});
+  EXPECT_EQ(stat.exit_status, 1);
+  EXPECT_EQ(stat.err, "recutil: NONE.DB: open: status 12 (file not found)\n");
+
+  // The engine judges what the description cannot: an integer of 3 bytes.
+  WriteFile("odd.desc",
+            "record=32 variable=n key=1 page=1024 "
+            "position=1 length=3 duplicates=n modifiable=n type=integer segment=n");
+  Result create = Run({"create", "ODD.DB", "odd.desc"});
+  EXPECT_EQ(create.exit_status, 1);
+  EXPECT_EQ(create.err, "recutil: ODD.DB: create: status 29 (invalid key length)\n");
+
+  WriteFile("lines.desc", kOrderLineDescription);
+  RunOk({"create", "LINES.DB", "lines.desc"});
+  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
+  RunOk({"save", "LINES.DB", "old.unf"});
+  std::string old = ReadFile("old.unf");
+  // A failed save leaves the output it would have replaced untouched.
+  Result save = Run({"save", "LINES.DB", "old.unf", "--key", "2"});
+  EXPECT_EQ(save.exit_status, 1);
+  EXPECT_EQ(save.err, "recutil: LINES.DB: record 1 on key 2: status 6 (invalid key number)\n");
+  EXPECT_EQ(ReadFile("old.unf"), old);
+  for (const fs::directory_entry& entry : fs::directory_iterator(".")) {
+    EXPECT_EQ(entry.path().string().find(".recutil-"), std::string::npos) << entry.path();
+  }
+}
+
+}  // namespace
