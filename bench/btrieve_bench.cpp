@@ -1,0 +1,331 @@
+// The record manager against bare SQLite, on the shape of the order line file: 200,000 records
+// of 176 bytes with four keys
+//   key 0  order number + line number (int32 + int32, unique)
+//   key 1  order number + 15-byte description (duplicates)
+//   key 2  order number + 12-byte item code (duplicates)
+//   key 3  12-byte item code (duplicates)
+// Insert: one BTRCALL Insert per record, against a program that inserts the same records and
+// key columns with the same indexes in one transaction. Scan: Get First and Get Next on key 0,
+// against one indexed SELECT stepped to the end. Prints both times and their ratios.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/btrieve/btrcall.h"
+
+namespace {
+
+constexpr int kRecords = 200'000;
+constexpr int kLinesPerOrder = 10;
+constexpr uint32_t kRecordLength = 176;
+constexpr int kDescriptionAt = 8, kDescriptionLength = 15;
+constexpr int kItemAt = 23, kItemLength = 12;
+// Both sides get the same connection settings: the engine's defaults.
+constexpr const char* kPragmas =
+    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384;";
+
+using Bytes = std::vector<uint8_t>;
+
+uint32_t Mix(uint32_t x) {
+  x ^= x >> 16;
+  x *= 0x7feb352d;
+  x ^= x >> 15;
+  x *= 0x846ca68b;
+  return x ^ (x >> 16);
+}
+
+// Record i: order lines in order-number order, item codes scattered as real ones are.
+Bytes MakeRecord(int i) {
+  Bytes r(kRecordLength, 0);
+  int32_t order = 100'000 + i / kLinesPerOrder;
+  int32_t line = i % kLinesPerOrder + 1;
+  std::memcpy(&r[0], &order, 4);
+  std::memcpy(&r[4], &line, 4);
+  uint32_t h = Mix(static_cast<uint32_t>(i));
+  std::snprintf(reinterpret_cast<char*>(&r[kDescriptionAt]), kDescriptionLength + 1, "ITEM %010u",
+                h % 5000);
+  std::snprintf(reinterpret_cast<char*>(&r[kItemAt]), kItemLength + 1, "%012u", h % 20000);
+  for (uint32_t b = kItemAt + kItemLength; b < kRecordLength; ++b) {
+    r[b] = static_cast<uint8_t>(h + b);
+  }
+  return r;
+}
+
+const std::vector<Bytes>& Records() {
+  static const std::vector<Bytes> records = [] {
+    std::vector<Bytes> v;
+    v.reserve(kRecords);
+    for (int i = 0; i < kRecords; ++i) {
+      v.push_back(MakeRecord(i));
+    }
+    return v;
+  }();
+  return records;
+}
+
+void Put16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+Bytes Specification() {
+  struct Seg {
+    uint16_t position, length, flags;
+    uint8_t type;
+  };
+  using namespace btr;
+  const Seg segs[] = {
+      {1, 4, kExtendedType | kSegmented, kInteger},
+      {5, 4, kExtendedType, kInteger},
+      {1, 4, kExtendedType | kSegmented | kDuplicates, kInteger},
+      {kDescriptionAt + 1, kDescriptionLength, kExtendedType | kDuplicates, kString},
+      {1, 4, kExtendedType | kSegmented | kDuplicates, kInteger},
+      {kItemAt + 1, kItemLength, kExtendedType | kDuplicates, kString},
+      {kItemAt + 1, kItemLength, kExtendedType | kDuplicates, kString},
+  };
+  Bytes b(16 + 16 * std::size(segs), 0);
+  Put16(&b[0], kRecordLength);
+  Put16(&b[2], 1024);
+  Put16(&b[4], 4);
+  for (size_t i = 0; i < std::size(segs); ++i) {
+    uint8_t* e = &b[16 + 16 * i];
+    Put16(e, segs[i].position);
+    Put16(e + 2, segs[i].length);
+    Put16(e + 4, segs[i].flags);
+    e[10] = segs[i].type;
+  }
+  return b;
+}
+
+struct ScratchDir {
+  std::string path;
+  ScratchDir() {
+    char tmpl[] = "/tmp/btrieve_bench.XXXXXX";
+    path = mkdtemp(tmpl);
+  }
+  ~ScratchDir() { std::filesystem::remove_all(path); }
+};
+
+ScratchDir& Scratch() {
+  static ScratchDir dir;
+  return dir;
+}
+
+std::string EnginePath() {
+  return Scratch().path + "/ORDRITEM.DB";
+}
+std::string BarePath() {
+  return Scratch().path + "/bare.db";
+}
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "btrieve_bench: %s failed\n", what);
+    std::exit(1);
+  }
+}
+
+// ---- the record manager ------------------------------------------------------------------------
+
+void EngineInsertAll() {
+  std::filesystem::remove(EnginePath());
+  uint8_t pos[128] = {};
+  uint8_t key[255] = {};
+  std::string name = EnginePath();
+  std::memcpy(key, name.c_str(), name.size() + 1);
+  Bytes spec = Specification();
+  uint32_t length = static_cast<uint32_t>(spec.size());
+  Check(BTRCALL(btr::kCreate, pos, spec.data(), &length, key, 255, 0) == 0, "Create");
+  Check(BTRCALL(btr::kOpen, pos, nullptr, &length, key, 255, 0) == 0, "Open");
+  for (const Bytes& r : Records()) {
+    length = kRecordLength;
+    Check(BTRCALL(btr::kInsert, pos, const_cast<uint8_t*>(r.data()), &length, key, 255, 0) == 0,
+          "Insert");
+  }
+  Check(BTRCALL(btr::kClose, pos, nullptr, &length, key, 255, 0) == 0, "Close");
+}
+
+int EngineScan() {
+  uint8_t pos[128] = {};
+  uint8_t key[255] = {};
+  uint8_t data[kRecordLength];
+  std::string name = EnginePath();
+  std::memcpy(key, name.c_str(), name.size() + 1);
+  uint32_t length = 0;
+  Check(BTRCALL(btr::kOpen, pos, data, &length, key, 255, 0) == 0, "Open");
+  int n = 0;
+  length = sizeof data;
+  for (int s = BTRCALL(btr::kGetFirst, pos, data, &length, key, 255, 0); s == 0;
+       s = BTRCALL(btr::kGetNext, pos, data, &length, key, 255, 0)) {
+    benchmark::DoNotOptimize(data);
+    length = sizeof data;
+    ++n;
+  }
+  Check(BTRCALL(btr::kClose, pos, data, &length, key, 255, 0) == 0, "Close");
+  return n;
+}
+
+// ---- bare SQLite -------------------------------------------------------------------------------
+
+void PutInt(uint8_t* out, const uint8_t* in) {
+  uint32_t v;
+  std::memcpy(&v, in, 4);
+  v ^= 0x80000000u;
+  out[0] = static_cast<uint8_t>(v >> 24);
+  out[1] = static_cast<uint8_t>(v >> 16);
+  out[2] = static_cast<uint8_t>(v >> 8);
+  out[3] = static_cast<uint8_t>(v);
+}
+
+void Exec(sqlite3* db, const char* sql) {
+  Check(sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK, sql);
+}
+
+void BareInsertAll() {
+  std::filesystem::remove(BarePath());
+  sqlite3* db = nullptr;
+  Check(sqlite3_open(BarePath().c_str(), &db) == SQLITE_OK, "open");
+  Exec(db, kPragmas);
+  Exec(db,
+       "CREATE TABLE rec(pos INTEGER PRIMARY KEY, data BLOB NOT NULL, k0 BLOB NOT NULL, "
+       "k1 BLOB NOT NULL, k2 BLOB NOT NULL, k3 BLOB NOT NULL);"
+       "CREATE UNIQUE INDEX rec_k0 ON rec(k0); CREATE INDEX rec_k1 ON rec(k1);"
+       "CREATE INDEX rec_k2 ON rec(k2); CREATE INDEX rec_k3 ON rec(k3);");
+  Exec(db, "BEGIN");
+  sqlite3_stmt* insert = nullptr;
+  Check(sqlite3_prepare_v2(db, "INSERT INTO rec(data, k0, k1, k2, k3) VALUES (?1, ?2, ?3, ?4, ?5)",
+                           -1, &insert, nullptr) == SQLITE_OK,
+        "prepare");
+  uint8_t k0[8], k1[4 + kDescriptionLength], k2[4 + kItemLength];
+  for (const Bytes& r : Records()) {
+    PutInt(k0, &r[0]);
+    PutInt(k0 + 4, &r[4]);
+    PutInt(k1, &r[0]);
+    std::memcpy(k1 + 4, &r[kDescriptionAt], kDescriptionLength);
+    PutInt(k2, &r[0]);
+    std::memcpy(k2 + 4, &r[kItemAt], kItemLength);
+    sqlite3_bind_blob(insert, 1, r.data(), kRecordLength, SQLITE_STATIC);
+    sqlite3_bind_blob(insert, 2, k0, sizeof k0, SQLITE_STATIC);
+    sqlite3_bind_blob(insert, 3, k1, sizeof k1, SQLITE_STATIC);
+    sqlite3_bind_blob(insert, 4, k2, sizeof k2, SQLITE_STATIC);
+    sqlite3_bind_blob(insert, 5, &r[kItemAt], kItemLength, SQLITE_STATIC);
+    Check(sqlite3_step(insert) == SQLITE_DONE, "insert");
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  Exec(db, "COMMIT");
+  sqlite3_close(db);
+}
+
+int BareScan() {
+  sqlite3* db = nullptr;
+  Check(sqlite3_open(BarePath().c_str(), &db) == SQLITE_OK, "open");
+  Exec(db, kPragmas);
+  sqlite3_stmt* scan = nullptr;
+  Check(sqlite3_prepare_v2(db, "SELECT pos, data, k0 FROM rec ORDER BY k0, pos", -1, &scan,
+                           nullptr) == SQLITE_OK,
+        "prepare");
+  uint8_t data[kRecordLength];
+  uint8_t key[8];
+  int n = 0;
+  while (sqlite3_step(scan) == SQLITE_ROW) {
+    std::memcpy(data, sqlite3_column_blob(scan, 1), sizeof data);
+    std::memcpy(key, sqlite3_column_blob(scan, 2), sizeof key);
+    benchmark::DoNotOptimize(data);
+    benchmark::DoNotOptimize(key);
+    ++n;
+  }
+  sqlite3_finalize(scan);
+  sqlite3_close(db);
+  return n;
+}
+
+// ---- benchmarks --------------------------------------------------------------------------------
+
+void BM_InsertEngine(benchmark::State& state) {
+  Records();
+  for (auto _ : state) {
+    EngineInsertAll();
+  }
+}
+
+void BM_InsertBare(benchmark::State& state) {
+  Records();
+  for (auto _ : state) {
+    BareInsertAll();
+  }
+}
+
+void BM_ScanEngine(benchmark::State& state) {
+  if (!std::filesystem::exists(EnginePath())) {
+    EngineInsertAll();
+  }
+  for (auto _ : state) {
+    Check(EngineScan() == kRecords, "engine scan count");
+  }
+}
+
+void BM_ScanBare(benchmark::State& state) {
+  if (!std::filesystem::exists(BarePath())) {
+    BareInsertAll();
+  }
+  for (auto _ : state) {
+    Check(BareScan() == kRecords, "bare scan count");
+  }
+}
+
+constexpr int kIterations = 3;
+BENCHMARK(BM_InsertBare)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
+BENCHMARK(BM_InsertEngine)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
+BENCHMARK(BM_ScanBare)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
+BENCHMARK(BM_ScanEngine)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
+
+// Keeps the mean real time of every run so that the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration) {
+        millis[run.benchmark_name()] = run.GetAdjustedRealTime();
+      }
+    }
+  }
+  std::map<std::string, double> millis;
+};
+
+void PrintRatio(const RatioReporter& r, const char* what, const std::string& engine,
+                const std::string& bare, double target) {
+  auto e = r.millis.find(engine);
+  auto b = r.millis.find(bare);
+  if (e == r.millis.end() || b == r.millis.end()) {
+    return;
+  }
+  double ratio = e->second / b->second;
+  std::printf(
+      "%-6s record manager %8.1f ms   bare SQLite %8.1f ms   ratio %.2f (target <= %.1f)%s\n", what,
+      e->second, b->second, ratio, target, ratio <= target ? "" : "  OVER TARGET");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::printf("\n%d records of %u bytes, four keys\n", kRecords, kRecordLength);
+  PrintRatio(reporter, "insert", "BM_InsertEngine/iterations:3/real_time",
+             "BM_InsertBare/iterations:3/real_time", 1.3);
+  PrintRatio(reporter, "scan", "BM_ScanEngine/iterations:3/real_time",
+             "BM_ScanBare/iterations:3/real_time", 2.0);
+  benchmark::Shutdown();
+  return 0;
+}
