@@ -1,6 +1,7 @@
 // CRemoldDlg: opening, counting, the run, cancel and backout. See remold_dlg.h.
 #include "app/remold_dlg.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
