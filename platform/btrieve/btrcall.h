@@ -8,7 +8,27 @@
 //   dataBuf  data buffer; *dataLen is its size on entry and the length transferred on return
 //   keyBuf   key buffer (file name for Open and Create), keyLen its size (255 = "enough")
 //   keyNum   key path, or the open / create mode
-// Returns the status (0 = success). Never throws, never prints.
+// Returns the status (0 = success). Never throws, never prints. Thread-safe (one lock).
+//
+// Rules worth knowing beyond the published ones:
+//   - Create accepts page sizes 512 to 4096 in steps of 512, 1 to 24 keys, a record length of at
+//     least 4 that leaves 6 bytes of a page free, keys of at most 255 bytes, the key flags
+//     duplicates, modifiable, segmented and extended type (others: 45), and the types string,
+//     integer (1, 2, 4, 8 bytes) and date (4 bytes). The segments of one key share their
+//     duplicates and modifiable flags. Create never opens the file, answers 85 for a file that
+//     is open, and builds the file under a temporary name before moving it into place.
+//   - Variable-length files (file flag 0x01) take records from the fixed length up to
+//     kMaxRecordLength; fixed-length files exactly the record length (else 22).
+//   - Gets copy what fits of a record and answer 22 when the data buffer is shorter; currency
+//     still moves onto that record. A key buffer shorter than the key answers 21.
+//   - Get Less or Equal and Get Last land on the last of a run of duplicates, Get Equal, Get
+//     Greater or Equal and Get First on the first.
+//   - After Get Next ran off the end Get Previous answers the last record (and the mirror).
+//   - Step operations give physical currency only: Update, Delete, Get Position and further
+//     Steps work from it, Get Next and Get Previous answer 8 until a keyed Get.
+//   - Stop and Reset roll back an open transaction, then close every file (committing the
+//     grouped writes). Files closed inside a transaction keep their writes until it ends.
+//   - Insert and Update answer 46 through a position block opened read-only (-2).
 #pragma once
 
 #include <cstdint>
