@@ -1,9 +1,10 @@
 // The record manager against bare SQLite, on the shape of the order line file: 200,000 records
 // of 176 bytes with four keys
 //   key 0  order number + line number (int32 + int32, unique)
-//   key 1  order number + 15-byte description (duplicates)
-//   key 2  order number + 12-byte item code (duplicates)
-//   key 3  12-byte item code (duplicates)
+//   key 1  order number + 15-byte item id (duplicates)
+//   key 2  order number + 12-byte item number, the item id's first 12 bytes (duplicates)
+//   key 3  12-byte item number (duplicates)
+// as the order line file declares them (the item id stands at byte 8).
 // Insert: one BTRCALL Insert per record, against a program that inserts the same records and
 // key columns with the same indexes in one transaction. Scan: Get First and Get Next on key 0,
 // against one indexed SELECT stepped to the end. Prints both times and their ratios.
@@ -26,8 +27,9 @@ namespace {
 constexpr int kRecords = 200'000;
 constexpr int kLinesPerOrder = 10;
 constexpr uint32_t kRecordLength = 176;
-constexpr int kDescriptionAt = 8, kDescriptionLength = 15;
-constexpr int kItemAt = 23, kItemLength = 12;
+constexpr int kItemIdAt = 8, kItemIdLength = 15;
+constexpr int kItemAt = 8, kItemLength = 12;
+constexpr int kFillerAt = kItemIdAt + kItemIdLength;
 // Both sides get the same connection settings: the engine's defaults.
 constexpr const char* kPragmas =
     "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384;";
@@ -50,10 +52,10 @@ Bytes MakeRecord(int i) {
   std::memcpy(&r[0], &order, 4);
   std::memcpy(&r[4], &line, 4);
   uint32_t h = Mix(static_cast<uint32_t>(i));
-  std::snprintf(reinterpret_cast<char*>(&r[kDescriptionAt]), kDescriptionLength + 1, "ITEM %010u",
-                h % 5000);
-  std::snprintf(reinterpret_cast<char*>(&r[kItemAt]), kItemLength + 1, "%012u", h % 20000);
-  for (uint32_t b = kItemAt + kItemLength; b < kRecordLength; ++b) {
+  char item_id[kItemIdLength + 1];
+  std::snprintf(item_id, sizeof item_id, "%012u%03u", h % 20000, h % 7);
+  std::memcpy(&r[kItemIdAt], item_id, kItemIdLength);
+  for (uint32_t b = kFillerAt; b < kRecordLength; ++b) {
     r[b] = static_cast<uint8_t>(h + b);
   }
   return r;
@@ -83,13 +85,13 @@ Bytes Specification() {
   };
   using namespace btr;
   const Seg segs[] = {
-      {1, 4, kExtendedType | kSegmented, kInteger},
-      {5, 4, kExtendedType, kInteger},
+      {1, 4, kExtendedType | kSegmented | kModifiable, kInteger},
+      {5, 4, kExtendedType | kModifiable, kInteger},
       {1, 4, kExtendedType | kSegmented | kDuplicates, kInteger},
-      {kDescriptionAt + 1, kDescriptionLength, kExtendedType | kDuplicates, kString},
+      {kItemIdAt + 1, kItemIdLength, kDuplicates, kString},
       {1, 4, kExtendedType | kSegmented | kDuplicates, kInteger},
-      {kItemAt + 1, kItemLength, kExtendedType | kDuplicates, kString},
-      {kItemAt + 1, kItemLength, kExtendedType | kDuplicates, kString},
+      {kItemAt + 1, kItemLength, kDuplicates, kString},
+      {kItemAt + 1, kItemLength, kDuplicates, kString},
   };
   Bytes b(16 + 16 * std::size(segs), 0);
   Put16(&b[0], kRecordLength);
@@ -204,12 +206,12 @@ void BareInsertAll() {
   Check(sqlite3_prepare_v2(db, "INSERT INTO rec(data, k0, k1, k2, k3) VALUES (?1, ?2, ?3, ?4, ?5)",
                            -1, &insert, nullptr) == SQLITE_OK,
         "prepare");
-  uint8_t k0[8], k1[4 + kDescriptionLength], k2[4 + kItemLength];
+  uint8_t k0[8], k1[4 + kItemIdLength], k2[4 + kItemLength];
   for (const Bytes& r : Records()) {
     PutInt(k0, &r[0]);
     PutInt(k0 + 4, &r[4]);
     PutInt(k1, &r[0]);
-    std::memcpy(k1 + 4, &r[kDescriptionAt], kDescriptionLength);
+    std::memcpy(k1 + 4, &r[kItemIdAt], kItemIdLength);
     PutInt(k2, &r[0]);
     std::memcpy(k2 + 4, &r[kItemAt], kItemLength);
     sqlite3_bind_blob(insert, 1, r.data(), kRecordLength, SQLITE_STATIC);
