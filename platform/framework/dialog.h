@@ -67,7 +67,9 @@ class CDialog : public CWnd {
  private:
   friend struct DialogAccess;
   bool CreateFromTemplate(CWnd* owner);
+  void InitAndShow();
   bool HandleKey(int key, LPARAM modifiers);
+  void SendEscape();
   std::unique_ptr<framework::DialogTemplate> indirect_;
   framework::WindowRole role_ = framework::WindowRole::Normal;
   bool modal_ = false;

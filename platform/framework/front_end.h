@@ -56,5 +56,9 @@ void PostKey(int key, LPARAM modifiers = 0);
 bool PostClick(Window* control);
 // The enabled button `id` of the active window, or nullptr.
 Window* ActiveButton(int id);
+// Ends the active window without asking its handlers, for a front end that can get no more
+// input: a message box answers No (else Cancel, else OK), a menu closes, any other dialog ends
+// with IDCANCEL.
+void EndActiveWindow();
 
 }  // namespace framework

@@ -30,9 +30,10 @@ struct Trigger {
 Trigger Now();
 // After `pumps` calls of PumpOneMessage/PeekMessage in total since the script started.
 Trigger AfterPumps(int pumps);
-// When the last text set on control `controlId` (in any window) contains `text`.
+// When the text of control `controlId` (in the topmost visible window that has it) contains
+// `text`.
 Trigger WhenText(int controlId, const std::string& text);
-// When progress bar `controlId` stands at `pos` or beyond.
+// When progress bar `controlId` (found as above) stands at `pos` or beyond.
 Trigger WhenBar(int controlId, int pos);
 // When the active window is the dialog of template `templateId`.
 Trigger WhenDialog(int templateId);
@@ -132,7 +133,6 @@ class ScriptedFrontEnd : public FrontEnd {
   void Perform(const Action& action);
   void FinishMenuChoice();
   void Fail(const std::string& why);
-  void EndActiveWindow();
 
   std::vector<ScriptStep> script_;
   size_t next_ = 0;
@@ -142,9 +142,8 @@ class ScriptedFrontEnd : public FrontEnd {
   bool aborted_ = false;
   std::vector<Event> events_;
   std::vector<std::string> failures_;
-  std::vector<std::pair<int, std::string>> lastTexts_;  // control id -> last text
-  std::vector<std::pair<int, int>> lastBars_;           // control id -> last position
-  std::vector<MessageBoxRecord> openBoxes_;
+  std::vector<std::pair<int, int>> lastBars_;      // control id -> last position recorded
+  std::vector<std::pair<int, bool>> lastEnabled_;  // control id -> last state recorded
   FrontEnd* previous_ = nullptr;
 };
 

@@ -22,6 +22,8 @@ enum class WindowRole { Normal, MessageBox, Menu, Chooser };
 
 // A chooser window gives choice n the button id kChoiceFirstId + n.
 inline constexpr int kChoiceFirstId = 200;
+// The static control that holds a message box's text.
+inline constexpr int kMessageTextId = 0xFFFF;
 
 struct Rect {
   int x = 0, y = 0, cx = 0, cy = 0;
@@ -71,5 +73,9 @@ struct Window {
 std::string StripMnemonic(const std::string& label);
 // The mnemonic character of a label in upper case ("&Yes" -> 'Y'), or 0.
 char MnemonicOf(const std::string& label);
+
+// Breaks `text` at its "\n" and wraps each line at spaces into lines of at most `width`
+// characters; a word longer than a line is cut. Message boxes are sized and texts drawn by it.
+std::vector<std::string> WrapText(const std::string& text, int width);
 
 }  // namespace framework

@@ -117,6 +117,7 @@ inline constexpr unsigned DS_CENTER = 0x800u;
 inline constexpr unsigned SS_LEFT = 0x0u;
 inline constexpr unsigned SS_CENTER = 0x1u;
 inline constexpr unsigned SS_ICON = 0x3u;
+inline constexpr unsigned SS_ETCHEDHORZ = 0x10u;  // a separator line
 inline constexpr unsigned BS_PUSHBUTTON = 0x0u;
 inline constexpr unsigned BS_DEFPUSHBUTTON = 0x1u;
 

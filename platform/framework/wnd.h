@@ -93,7 +93,8 @@ class CWnd : public CObject {
   bool SubclassDlgItem(UINT id, CWnd* parent);
 
   // Returns true when the window was disabled before. Disabling the control that has the focus
-  // hands the focus to the dialog's default button (or the next enabled button).
+  // hands the focus to the dialog's default button; while that is disabled too, the focus waits
+  // for the next button to be enabled (the default one always takes it).
   bool EnableWindow(bool enable = true);
   bool IsWindowEnabled() const;
   bool ShowWindow(int nCmdShow);

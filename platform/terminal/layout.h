@@ -1,6 +1,6 @@
 // The geometry of the terminal front end, as pure functions: dialog units onto the character
 // grid (4 horizontal units a column, 8 vertical units a row), the 80 by 24 desktop centred in a
-// larger terminal, text wrapping, progress bar fill, and the redraw limit.
+// larger terminal, progress bar fill, and the redraw limit. Texts wrap by framework::WrapText.
 #pragma once
 
 #include <chrono>
@@ -30,9 +30,6 @@ Cells ControlCells(const Cells& window, const framework::Rect& du);
 // nothing fits: {-1, -1} when the terminal is smaller than 80 by 24.
 Cells DesktopOrigin(int termCols, int termRows);
 
-// Breaks `text` at its "\n" and wraps each line at word boundaries into lines of at most
-// `width` characters (a word longer than a line is cut).
-std::vector<std::string> WrapText(const std::string& text, int width);
 // The number of filled cells of a bar `width` cells wide.
 int BarFill(int low, int high, int pos, int width);
 
@@ -54,6 +51,7 @@ class RedrawThrottle {
  private:
   Clock::duration interval_;
   Clock::time_point last_{};
+  bool drawn_ = false;
   bool pending_ = false;
 };
 

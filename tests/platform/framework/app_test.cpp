@@ -1,0 +1,75 @@
+// The application object: its settings store, an unreadable store, the entry.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/framework/afxwin.h"
+#include "platform/framework/scripted_front_end.h"
+#include "resources/remold_resources.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("remold-app-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+class SettingsApp : public CWinApp {
+ public:
+  int shown = 0;
+  bool InitInstance() override {
+    SetRegistryKey("Corvane");
+    SetProfileName("Vendrix 32");
+    if (!GetProfileError().empty()) {
+      AfxMessageBox(GetProfileError(), MB_OK | MB_ICONSTOP);
+      m_nExitCode = 2;
+      return false;
+    }
+    WriteProfileInt("Profiles\\ID0\\Generic", "DBVersion", 516);
+    WriteProfileString("Profiles\\ID0\\Directories", "DatabaseDir", "C:\\VENDRIX");
+    m_nExitCode = GetProfileInt("profiles\\id0\\generic", "dbversion", -1) == 516 ? 0 : 9;
+    return false;
+  }
+};
+
+}  // namespace
+
+TEST_F(AppTest, ProfileValuesGoToTheProductStore) {
+  framework::ScriptedFrontEnd ui;
+  SettingsApp app;
+  EXPECT_EQ(AfxWinMain(app, ui, RemoldResources()), 0);
+  EXPECT_EQ(app.m_pszAppName, "Remold");
+  EXPECT_TRUE(fs::exists(dir_ / "Corvane" / "Vendrix 32" / "registry.reg"));
+  EXPECT_EQ(app.GetProfileString("Profiles\\ID0\\Directories", "DatabaseDir", ""), "C:\\VENDRIX");
+  EXPECT_EQ(app.GetProfileInt("Profiles", "Created", 7), 7);
+  EXPECT_TRUE(ui.MessageBoxes().empty());
+}
+
+TEST_F(AppTest, UnreadableStoreIsReportedAndNeverWritten) {
+  fs::create_directories(dir_ / "Corvane" / "Vendrix 32");
+  const fs::path file = dir_ / "Corvane" / "Vendrix 32" / "registry.reg";
+  const std::string garbage = "this is not a registry file\n[broken\n";
+  std::ofstream(file) << garbage;
+  framework::ScriptedFrontEnd ui({{framework::Now(), framework::Answer(IDOK)}});
+  SettingsApp app;
+  EXPECT_EQ(AfxWinMain(app, ui, RemoldResources()), 2);
+  ASSERT_EQ(ui.MessageBoxes().size(), 1u);
+  EXPECT_NE(ui.MessageBoxes()[0].text.find("registry.reg"), std::string::npos);
+  EXPECT_FALSE(app.WriteProfileInt("Profiles", "Created", 1));
+  std::ifstream in(file);
+  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(content, garbage);
+}

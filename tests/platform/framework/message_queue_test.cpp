@@ -1,0 +1,142 @@
+// The message queue: one message per pump, repaint requests, handlers that run inside a pump.
+#include <gtest/gtest.h>
+
+#include "platform/framework/scripted_front_end.h"
+#include "upgrade_dialog_double.h"
+
+using namespace framework;
+
+namespace {
+
+class QueueTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetResources(&RemoldResources()); }
+};
+
+// Counts the commands it receives.
+class Counter : public CDialog {
+ public:
+  Counter() : CDialog(IDD_INFO_DIALOG) {}
+  std::vector<UINT> seen;
+
+ protected:
+  bool OnCommand(UINT id) override {
+    seen.push_back(id);
+    return true;
+  }
+};
+
+}  // namespace
+
+TEST_F(QueueTest, PumpDispatchesAtMostOneMessage) {
+  ScriptedFrontEnd ui;
+  Counter w;
+  ASSERT_TRUE(w.Create(IDD_INFO_DIALOG, nullptr));
+  while (PumpOneMessage()) {  // the first paint
+  }
+  EXPECT_FALSE(PumpOneMessage());
+  w.PostMessage(WM_COMMAND, 7);
+  w.PostMessage(WM_COMMAND, 8);
+  w.PostMessage(WM_COMMAND, 9);
+  EXPECT_TRUE(PumpOneMessage());
+  EXPECT_EQ(w.seen, std::vector<UINT>{7});
+  EXPECT_TRUE(PumpOneMessage());
+  EXPECT_EQ(w.seen, (std::vector<UINT>{7, 8}));
+  EXPECT_TRUE(PumpOneMessage());
+  EXPECT_FALSE(PumpOneMessage());
+  EXPECT_EQ(w.seen, (std::vector<UINT>{7, 8, 9}));
+  w.DestroyWindow();
+}
+
+TEST_F(QueueTest, RepaintIsRequestedOnlyAfterAChangeAndAfterOtherMessages) {
+  ScriptedFrontEnd ui;
+  Counter w;
+  ASSERT_TRUE(w.Create(IDD_INFO_DIALOG, nullptr));
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
+  DispatchMessage(&msg);
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+
+  // Setting the same text again is no change.
+  w.SetDlgItemText(IDC_INFO_TEXT, "");
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+
+  w.SetDlgItemText(IDC_INFO_TEXT, "Moving File A.DB to B.");
+  w.PostMessage(WM_COMMAND, 5);
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_COMMAND));  // posted messages come first
+  DispatchMessage(&msg);
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
+  DispatchMessage(&msg);
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  w.DestroyWindow();
+}
+
+TEST_F(QueueTest, MessagesForADestroyedWindowAreDropped) {
+  ScriptedFrontEnd ui;
+  auto w = std::make_unique<Counter>();
+  ASSERT_TRUE(w->Create(IDD_INFO_DIALOG, nullptr));
+  HWND hwnd = w->m_hWnd;
+  w->PostMessage(WM_COMMAND, 1);
+  w.reset();  // destroying the object destroys its window
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_FALSE(PumpOneMessage());
+}
+
+TEST_F(QueueTest, RunPumpsOneMessagePerRecordExceptEveryTenth) {
+  // Nothing happens during the run but repaints; the run still dispatches at most one message
+  // per record and none on records 10, 20, ...
+  ScriptedFrontEnd ui({{Now(), Press(IDOK)}});
+  UpgradeDialogDouble dlg(100);
+  ASSERT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_LE(dlg.dispatched_, 90);
+  EXPECT_EQ(ui.pumps(), 90);
+}
+
+TEST_F(QueueTest, CancelInsideTheRunAsksAndNoLetsTheRunGoOn) {
+  ScriptedFrontEnd ui({{Now(), Press(IDOK)},
+                       {WhenBar(IDC_PROGRESS_TOTAL, 30), Press(IDCANCEL)},
+                       {WhenMessageBox("cancel the upgrade"), Answer(IDNO)}});
+  UpgradeDialogDouble dlg(100);
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(dlg.recordsDone_, 101);  // ran to the end
+  const auto boxes = ui.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, LoadString(IDS_CONFIRM_CANCEL_RUN));
+  EXPECT_EQ(boxes[0].answer, IDNO);
+  EXPECT_TRUE(ui.failures().empty());
+}
+
+TEST_F(QueueTest, CancelConfirmedStopsTheRunAndTheDialogWaitsAgain) {
+  ScriptedFrontEnd ui({{Now(), Press(IDOK)},
+                       {WhenBar(IDC_PROGRESS_TOTAL, 40), Key(VK_ESCAPE)},
+                       {WhenMessageBox("cancel the upgrade"), Answer(IDYES)},
+                       {WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL)},
+                       {WhenMessageBox("leave"), Answer(IDYES)}});
+  UpgradeDialogDouble dlg(100);
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_GE(dlg.recordsDone_, 40);
+  EXPECT_LT(dlg.recordsDone_, 50);
+  EXPECT_EQ(ui.MessageBoxes().size(), 2u);
+  EXPECT_TRUE(ui.failures().empty());
+}
+
+TEST_F(QueueTest, SecondPressOfStartDuringTheRunDoesNotNest) {
+  ScriptedFrontEnd ui({{Now(), Press(IDOK)}, {AfterPumps(5), Press(IDOK)}});
+  UpgradeDialogDouble dlg(50);
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(dlg.runs_, 1);
+}
+
+TEST_F(QueueTest, AboutBoxOpensAndClosesInsideTheRun) {
+  ScriptedFrontEnd ui({{Now(), Press(IDOK)},
+                       {AfterPumps(3), SystemMenu(IDM_ABOUTBOX)},
+                       {WhenDialog(IDD_ABOUTBOX), Key(VK_RETURN)}});
+  UpgradeDialogDouble dlg(50);
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(dlg.abouts_, 1);
+  EXPECT_EQ(dlg.recordsDone_, 51);
+  EXPECT_TRUE(ui.failures().empty());
+}

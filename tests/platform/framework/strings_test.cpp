@@ -1,0 +1,42 @@
+// The string table and numbered inserts.
+#include <gtest/gtest.h>
+
+#include "platform/framework/afxwin.h"
+#include "resources/remold_resources.h"
+
+TEST(StringsTest, InsertsAreReplacedInOnePass) {
+  EXPECT_EQ(AfxFormatStrings("Moving File %1 to %2.", {"A%2.DB", "C:\\X"}),
+            "Moving File A%2.DB to C:\\X.");
+  EXPECT_EQ(AfxFormatStrings("%2 before %1", {"one", "two"}), "two before one");
+  EXPECT_EQ(AfxFormatStrings("100% of %1, %3 stays, %", {"x"}), "100% of x, %3 stays, %");
+  EXPECT_EQ(AfxFormatStrings("%1%1", {"ab"}), "abab");
+}
+
+TEST(StringsTest, TableTextsAndFormats) {
+  framework::SetResources(&RemoldResources());
+  CString s;
+  AfxFormatString2(s, IDS_UPGRADE_INTRO, "21", "12345");
+  EXPECT_EQ(s,
+            "Database files must be upgraded before the new version can be used.\nThere are 21 "
+            "database files to update which contain 12345 total records.");
+  AfxFormatString1(s, IDS_WORKING_ON, "Terms");
+  EXPECT_EQ(s, "Working on Terms database");
+  AfxFormatString2(s, IDS_UPGRADE_FAILED, "Terms", "2");
+  EXPECT_EQ(s, "Unable to upgrade the Terms database (status 2).");
+  EXPECT_EQ(LoadString(IDS_NOT_INSTALLED), "Current Vendrix Program Not Correctly Installed.\n\n");
+  EXPECT_EQ(LoadString(IDS_ABOUTBOX), "&About Remold...");
+  EXPECT_EQ(LoadString(AFX_IDS_APP_TITLE), "Remold");
+  EXPECT_EQ(LoadString(999), "");
+  for (int id = IDS_ABOUTBOX; id <= IDS_UPGRADE_FAILED; ++id) {
+    EXPECT_FALSE(LoadString(static_cast<UINT>(id)).empty()) << id;
+  }
+}
+
+TEST(StringsTest, TextWrapsAtSpacesAndLineBreaks) {
+  using framework::WrapText;
+  EXPECT_EQ(WrapText("one two three", 7), (std::vector<std::string>{"one two", "three"}));
+  EXPECT_EQ(WrapText("a\n\nb", 10), (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_EQ(WrapText("abcdefghij", 4), (std::vector<std::string>{"abcd", "efgh", "ij"}));
+  EXPECT_EQ(framework::StripMnemonic("&Yes && &No"), "Yes & No");
+  EXPECT_EQ(framework::MnemonicOf("a&&b&c"), 'C');
+}
