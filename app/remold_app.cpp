@@ -58,7 +58,8 @@ const char* const kGenericTexts[] = {"CompanyName", "ContactName",  "ContactPhon
 
 }  // namespace
 
-CRemoldApp::CRemoldApp() : CWinApp("Remold") {}
+CRemoldApp::CRemoldApp(const CString& programDir)
+    : CWinApp("Remold"), m_strProgramDir(programDir) {}
 
 bool CRemoldApp::InitInstance() {
   FindProgramDirectory();
@@ -89,7 +90,9 @@ bool CRemoldApp::InitInstance() {
 }
 
 void CRemoldApp::FindProgramDirectory() {
-  m_strProgramDir = files::ProgramDirectory();
+  if (m_strProgramDir.empty()) {
+    m_strProgramDir = files::ProgramDirectory();
+  }
   if (m_strProgramDir.empty()) {
     m_strProgramDir = files::CurrentDirectory();
   }

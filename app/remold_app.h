@@ -16,7 +16,9 @@ class CRemoldApp : public CWinApp {
     kNotConverted = 3  // a run ended with tables that could not be converted
   };
 
-  CRemoldApp();
+  // programDir: where the program and "VENDRIX.EXE" stand; empty means the running program's
+  // own directory (tests pass a directory of their own).
+  explicit CRemoldApp(const CString& programDir = CString());
   bool InitInstance() override;
   int ExitInstance() override { return m_nOutcome; }
 

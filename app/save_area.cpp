@@ -13,6 +13,14 @@ constexpr const char* kUpgrade = "Upgrade";
 constexpr const char* kFileList = "FileList";
 constexpr const char* kUpgradeRunning = "UpgradeRunning";
 
+CrashHook g_crashHook = nullptr;
+
+void Passed(const char* point, const CString& file) {
+  if (g_crashHook != nullptr) {
+    g_crashHook(point, file);
+  }
+}
+
 bool ListEntry(Profile& profile, const CString& saved) {
   CString list = profile.GetString(kUpgrade, kFileList, "");
   const CString entry = saved + "|";
@@ -40,12 +48,15 @@ bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& prof
   if (files::Exists(saved) && files::DeleteFile(saved) != 0) {
     return false;
   }
+  Passed("stale-deleted", oldName);
   if (!ListEntry(profile, saved)) {
     return false;
   }
+  Passed("listed", oldName);
   if (files::RenameFile(oldName, saved) != 0) {
     return false;
   }
+  Passed("old-saved", oldName);
   if (newName.empty()) {
     return true;
   }
@@ -54,6 +65,7 @@ bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& prof
     files::RenameFile(saved, oldName);
     return false;
   }
+  Passed("new-in-place", oldName);
   return true;
 }
 
@@ -88,6 +100,10 @@ std::vector<CString> BackoutFiles(Profile& profile) {
   profile.WriteInt(kUpgrade, kUpgradeRunning, 0);
   RemoveWorkFile();
   return failed;
+}
+
+void SetCrashHookForTesting(CrashHook hook) {
+  g_crashHook = hook;
 }
 
 void RemoveWorkFile() {

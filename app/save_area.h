@@ -35,4 +35,10 @@ bool IsSafeSavedName(const CString& name);
 // Deletes "TMP.DB" from the data directory when it is there.
 void RemoveWorkFile();
 
+// Crash tests stop the process between two steps of a replacement. The hook is called with the
+// name of the point just passed ("stale-deleted", "listed", "old-saved", "new-in-place") and the
+// file's name; null (the default) calls nothing.
+using CrashHook = void (*)(const char* point, const CString& file);
+void SetCrashHookForTesting(CrashHook hook);
+
 }  // namespace upgrade

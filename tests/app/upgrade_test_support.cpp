@@ -166,3 +166,40 @@ Bytes Float32(float f) {
 }
 
 }  // namespace testing_support
+
+#include "platform/registry/registry.h"
+
+namespace testing_support {
+
+struct FileProfile::Impl {
+  explicit Impl(const std::string& path) : store(path) {}
+  registry::Store store;
+};
+
+FileProfile::FileProfile(const std::string& path) : impl_(new Impl(path)) {
+  EXPECT_TRUE(impl_->store.Load()) << impl_->store.error();
+}
+
+FileProfile::~FileProfile() {
+  delete impl_;
+}
+
+int32_t FileProfile::GetInt(const CString& section, const CString& name, int32_t def) {
+  impl_->store.Load();
+  return impl_->store.GetInt("P\\" + section, name, def);
+}
+
+CString FileProfile::GetString(const CString& section, const CString& name, const CString& def) {
+  impl_->store.Load();
+  return impl_->store.GetString("P\\" + section, name, def);
+}
+
+bool FileProfile::WriteInt(const CString& section, const CString& name, int32_t value) {
+  return impl_->store.WriteInt("P\\" + section, name, value);
+}
+
+bool FileProfile::WriteString(const CString& section, const CString& name, const CString& value) {
+  return impl_->store.WriteString("P\\" + section, name, value);
+}
+
+}  // namespace testing_support

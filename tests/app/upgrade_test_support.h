@@ -83,3 +83,22 @@ Bytes Int32(int32_t v);
 Bytes Float32(float f);
 
 }  // namespace testing_support
+
+namespace testing_support {
+
+// The profile in a settings file of its own, so that it outlives a killed process.
+class FileProfile : public upgrade::Profile {
+ public:
+  explicit FileProfile(const std::string& path);
+  ~FileProfile() override;
+  int32_t GetInt(const CString& section, const CString& name, int32_t def) override;
+  CString GetString(const CString& section, const CString& name, const CString& def) override;
+  bool WriteInt(const CString& section, const CString& name, int32_t value) override;
+  bool WriteString(const CString& section, const CString& name, const CString& value) override;
+
+ private:
+  struct Impl;
+  Impl* impl_;
+};
+
+}  // namespace testing_support

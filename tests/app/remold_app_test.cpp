@@ -1,0 +1,269 @@
+// The whole program on the scripted front end: start-up, the dialog's states, a run with cancel
+// and backout, failures, and what ends up in the settings.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/remold_app.h"
+#include "platform/files/files.h"
+#include "platform/framework/scripted_front_end.h"
+#include "platform/registry/registry.h"
+#include "resources/remold_resources.h"
+#include "upgrade_test_support.h"
+
+using namespace testing_support;
+using namespace framework;
+namespace fs = std::filesystem;
+
+namespace {
+
+Bytes Terms0204(int i) {
+  const std::string code = {static_cast<char>('A' + i % 26), static_cast<char>('a' + i / 26 % 26)};
+  return Record(22, {{0, Text(code)}, {2, Text("Terms " + std::to_string(i))}});
+}
+
+// A home of its own: settings under HOME/.config, documents under HOME/Documents, a program
+// directory with the product's program file, and the profile's database directory.
+class RemoldApp : public ::testing::Test {
+ protected:
+  ScratchDir scratch;
+  std::string home = scratch.path();
+  std::string program = home + "/program";
+  std::string dataDir = home + "/Documents/Vendrix 32/ID0";
+  std::string oldHome, oldConfig;
+  std::unique_ptr<registry::Store> store;
+
+  void SetUp() override {
+    oldHome = getenv("HOME") ? getenv("HOME") : "";
+    oldConfig = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    fs::create_directories(program);
+    fs::create_directories(dataDir);
+    std::ofstream(program + "/VENDRIX.EXE") << "placeholder";
+    store = std::make_unique<registry::Store>("Corvane", "Vendrix 32");
+    ASSERT_TRUE(store->Load()) << store->error();
+  }
+  void TearDown() override {
+    setenv("HOME", oldHome.c_str(), 1);
+    if (oldConfig.empty()) {
+      unsetenv("XDG_CONFIG_HOME");
+    } else {
+      setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+    }
+  }
+
+  void Profile(int version, int build) {
+    store->WriteInt("Profiles", "Created", 1);
+    store->WriteInt("Profiles", "Current", 0);
+    store->WriteInt("Profiles\\ID0", "Enabled", 1);
+    store->WriteInt("Profiles\\ID0\\Generic", "DBVersion", version);
+    store->WriteInt("Profiles\\ID0\\Generic", "Build", build);
+    store->WriteString("Profiles\\ID0\\Directories", "DatabaseDir", dataDir);
+  }
+  int Int(const std::string& section, const std::string& name, int def = -99) {
+    registry::Store fresh("Corvane", "Vendrix 32");
+    EXPECT_TRUE(fresh.Load());
+    return fresh.GetInt(section, name, def);
+  }
+  std::string String(const std::string& section, const std::string& name) {
+    registry::Store fresh("Corvane", "Vendrix 32");
+    EXPECT_TRUE(fresh.Load());
+    return fresh.GetString(section, name, "<missing>");
+  }
+  // Terms records in the data directory, in layout 0204.
+  void TermsFile(int count) {
+    std::vector<Bytes> records;
+    for (int i = 0; i < count; ++i) {
+      records.push_back(Terms0204(i));
+    }
+    const std::string previous = fs::current_path();
+    fs::current_path(dataDir);
+    MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
+    fs::current_path(previous);
+  }
+  int Run(ScriptedFrontEnd& ui) {
+    CRemoldApp app(program);
+    const int status = AfxWinMain(app, ui, RemoldResources());
+    fs::current_path(scratch.path());
+    return status;
+  }
+  std::string InData(const std::string& name) { return dataDir + "/" + name; }
+};
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST_F(RemoldApp, MigratesFlatSettingsOnceWithDefaults) {
+  store->WriteString("Communications", "DefaultProfile", "  Route 9  ");
+  store->WriteString("Directories", "DatabaseDir", "   ");
+  store->WriteInt("Generic", "DBVersion", 1028);
+  store->WriteInt("Generic", "Build", 4);
+  store->WriteString("Generic", "CompanyName", "Acme");
+  ScriptedFrontEnd ui;
+  EXPECT_EQ(0, Run(ui));  // current already: the dialog closes at once
+  EXPECT_EQ(Int("Profiles", "Created"), 1);
+  EXPECT_EQ(Int("Profiles\\ID0", "Enabled"), 1);
+  EXPECT_EQ(Int("Profiles\\ID9", "Enabled"), 0);
+  EXPECT_EQ(String("Profiles\\ID0\\Communications", "DefaultProfile"), "Route 9");
+  EXPECT_EQ(Int("Profiles\\ID0\\Communications", "TimedConnect"), -99);  // not written
+  EXPECT_EQ(String("Profiles\\ID0\\Directories", "DatabaseDir"), dataDir);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "RequestConfirmation"), 1);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdatedMajCat"), 1);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "LastDatabase"), -1);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdateLow2"), 0);
+  EXPECT_EQ(String("Profiles\\ID0\\Generic", "CompanyName"), "Acme");
+  EXPECT_EQ(String("Profiles\\ID0\\Generic", "ContactName"), "");
+
+  // A second start does not migrate again, even with other flat values.
+  store->Load();
+  store->WriteString("Generic", "CompanyName", "Changed");
+  store->WriteInt("Profiles", "Current", 0);
+  ScriptedFrontEnd again;
+  EXPECT_EQ(0, Run(again));
+  EXPECT_EQ(String("Profiles\\ID0\\Generic", "CompanyName"), "Acme");
+}
+
+TEST_F(RemoldApp, NoProfileEndsWithItsMessage) {
+  store->WriteInt("Profiles", "Created", 1);
+  ScriptedFrontEnd ui;
+  ui.Add(Now(), Key(VK_ESCAPE));  // leave the (empty) chooser if it shows
+  ui.Add(WhenMessageBox("Unable to find any active profiles"), Answer(IDOK));
+  EXPECT_EQ(2, Run(ui));
+  ASSERT_FALSE(ui.MessageBoxes().empty());
+  EXPECT_EQ(ui.MessageBoxes().back().text, "Unable to find any active profiles to upgrade");
+}
+
+TEST_F(RemoldApp, MissingProductEndsWithString106) {
+  Profile(516, 0);
+  fs::remove(program + "/VENDRIX.EXE");
+  ScriptedFrontEnd ui;
+  ui.Add(WhenMessageBox("Not Correctly Installed"), Answer(IDOK));
+  EXPECT_EQ(2, Run(ui));
+  EXPECT_EQ(ui.MessageBoxes().at(0).text, "Current Vendrix Program Not Correctly Installed.\n\n");
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
+}
+
+TEST_F(RemoldApp, CurrentProfileClosesAtOnceAndIsStamped) {
+  Profile(1030, 0);
+  ScriptedFrontEnd ui;
+  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "Build"), 4);
+}
+
+TEST_F(RemoldApp, UpgradesTermsAndStampsTheProfile) {
+  Profile(516, 0);
+  TermsFile(25);
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_TRUE(Contains(ui.TextsOf(IDC_INTRO_TEXT).at(0), "contain 25 total records"));
+  EXPECT_TRUE(Contains(ui.LastText(IDC_STATUS_TEXT), "Working on"));
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "Build"), 4);
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
+  EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "SAVEDB\\TERMS.DB|");
+  // Bit 14 (terms) and, below 3.03, bit 5; the other bits belong to steps whose files are
+  // missing and which therefore ended normally.
+  EXPECT_TRUE(Int("Profiles\\ID0\\Generic", "UpdateLow") & (1 << 14));
+  EXPECT_TRUE(Int("Profiles\\ID0\\Generic", "UpdateLow") & (1 << 5));
+  EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(40, false, {{1, 2, 0, 0}}));
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 25u);
+  EXPECT_EQ(ui.PositionsOf(IDC_PROGRESS_TOTAL).back(), 100);
+  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
+}
+
+TEST_F(RemoldApp, CancelRefusedLetsTheRunFinish) {
+  Profile(516, 0);
+  TermsFile(200);
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDNO));
+  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 200u);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+}
+
+TEST_F(RemoldApp, CancelConfirmedThenBackoutRestoresAndThenLeave) {
+  Profile(516, 0);
+  TermsFile(300);
+  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
+  // Back to waiting: the backout is offered.
+  ui.Add(WhenText(IDC_INTRO_TEXT, "did not complete"), Press(IDC_BACKOUTUPGRADE));
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  EXPECT_EQ(1, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
+  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
+}
+
+TEST_F(RemoldApp, UnfinishedUpgradeOffersOnlyTheBackout) {
+  Profile(516, 0);
+  store->WriteInt("Profiles\\ID0\\Upgrade", "UpgradeRunning", 1);
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  EXPECT_EQ(1, Run(ui));
+  const std::string intro = ui.TextsOf(IDC_INTRO_TEXT).at(0);
+  EXPECT_TRUE(Contains(intro, "\n\nA previous upgrade did not complete."));
+  EXPECT_EQ(LoadString(IDS_WAITING), ui.TextsOf(IDC_STATUS_TEXT).at(0));
+}
+
+TEST_F(RemoldApp, FailedTableIsReportedAndNothingIsStamped) {
+  Profile(516, 0);
+  const std::string previous = fs::current_path();
+  fs::current_path(dataDir);
+  MakeFile("TERMS.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("AB")}})});
+  fs::current_path(previous);
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  EXPECT_EQ(3, Run(ui));
+  bool reported = false;
+  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
+    reported = reported || Contains(box.text, "Unable to upgrade the Terms database (status 22).");
+  }
+  EXPECT_TRUE(reported);
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdateLow", -5), -5);
+  EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(30, false, {{1, 2, 0, 0}}));
+}
+
+TEST_F(RemoldApp, OldReleaseMovesTheDatabaseFromBesideTheProgram) {
+  Profile(772, 4);
+  std::ofstream(program + "/TERMS.DB") << "not a record file";
+  fs::create_directories(program + "/CONFS");
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave"), Answer(IDYES));
+  EXPECT_EQ(1, Run(ui));
+  EXPECT_TRUE(fs::exists(InData("TERMS.DB")));
+  EXPECT_TRUE(fs::is_directory(InData("CONFS")));
+  EXPECT_FALSE(fs::exists(program + "/TERMS.DB"));
+  EXPECT_EQ(String("Profiles\\ID0\\Directories", "DatabaseDir"), dataDir);
+}
+
+TEST_F(RemoldApp, Build5KeepsTheDatabaseWhereItIs) {
+  Profile(772, 5);
+  std::ofstream(program + "/TERMS.DB") << "not a record file";
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave"), Answer(IDYES));
+  EXPECT_EQ(1, Run(ui));
+  EXPECT_TRUE(fs::exists(program + "/TERMS.DB"));
+}
+
+}  // namespace
