@@ -598,7 +598,7 @@ int OpDelete(Engine& e, Cursor& c) {
   if (int status = c.file->store->Delete(c.pos); status != kOk) {
     return status;
   }
-  c.currency = c.path >= 0 ? Currency::kGap : Currency::kNone;
+  c.currency = Currency::kGap;
   return kOk;
 }
 

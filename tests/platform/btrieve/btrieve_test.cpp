@@ -297,6 +297,37 @@ TEST_F(Ops, StepOperationsWalkPhysicalOrder) {
   EXPECT_EQ(backward, (std::vector<int32_t>{20, 10, 30}));
 }
 
+TEST_F(Ops, StepsGivePhysicalCurrencyOnly) {
+  Fill({30, 10, 20});
+  ASSERT_EQ(h_.Get(kStepFirst), kOk);
+  EXPECT_EQ(h_.Get(kGetNext, 0), kInvalidPositioning);
+  ASSERT_EQ(h_.Get(kStepNext), kOk);
+  ASSERT_EQ(h_.Update(Record(10, "stepped")), kOk);
+  ASSERT_EQ(h_.Get(kGetPosition), kOk);
+  ASSERT_EQ(h_.Get(kStepNext), kOk);
+  EXPECT_EQ(h_.id(), 20);
+  ASSERT_EQ(h_.Call(kDelete), kOk);
+  EXPECT_EQ(h_.Get(kStepPrevious), kOk);
+  EXPECT_EQ(h_.id(), 10);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(&h_.data[4])), "stepped");
+}
+
+TEST_F(Ops, LessOrEqualLandsOnTheLastDuplicateAndEqualOnTheFirst) {
+  for (int32_t id : {4, 2, 8}) {
+    ASSERT_EQ(h_.Insert(Record(id, "dup")), kOk);
+  }
+  ASSERT_EQ(h_.Insert(Record(1, "zz")), kOk);
+  h_.SetKey("dup");
+  ASSERT_EQ(h_.Get(kGetLessOrEqual, 1), kOk);
+  EXPECT_EQ(h_.id(), 8);
+  h_.SetKey("dup");
+  ASSERT_EQ(h_.Get(kGetGreaterOrEqual, 1), kOk);
+  EXPECT_EQ(h_.id(), 4);
+  h_.SetKey("dup");
+  ASSERT_EQ(h_.Get(kGetGreater, 1), kOk);
+  EXPECT_EQ(h_.id(), 1);
+}
+
 TEST_F(Ops, TransactionsCommitOrRollBackEveryFile) {
   ASSERT_EQ(Create("B.DB", StandardSpec()), kOk);
   Handle b;
