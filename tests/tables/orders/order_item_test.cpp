@@ -1,0 +1,378 @@
+// The order line tables: layouts byte for byte, upper-casing, the key specifications, the line
+// operations (first free line numbers, lines of one order) and steps 5a, 5b, 6a and 6b through
+// real files.
+#include "tables/orders/order_item.h"
+
+#include "tests/tables/orders/test_util.h"
+
+namespace {
+
+using ordtest::Bytes;
+using ordtest::Put;
+using ordtest::PutF32;
+using ordtest::PutI32;
+
+// A line written by hand from the layout table, lower-case texts where upper case matters.
+Bytes RawLine(size_t length, int32_t order, int32_t line, const std::string& itemId) {
+  Bytes r(length, 0);
+  PutI32(r, 0, order);
+  PutI32(r, 4, line);
+  Put(r, 8, itemId);
+  Put(r, 23, "Fresh basil, bunch of twelve x");  // 30 characters, no terminator
+  Put(r, 53, "cs");
+  PutI32(r, 56, 11);
+  PutI32(r, 60, -12);
+  PutI32(r, 64, 13);
+  PutI32(r, 68, 14);
+  PutF32(r, 72, 1.5f);
+  PutF32(r, 76, 2.5f);
+  PutF32(r, 80, -3.5f);
+  PutF32(r, 84, 4.5f);
+  Put(r, 88, "ab12");
+  Put(r, 92, "a note");
+  PutI32(r, 152, 15);
+  r[156] = 'Y';
+  r[157] = 'm';
+  r[158] = 'y';  // lower case: false
+  r[159] = 'Y';
+  Put(r, 160, "zq");
+  r[162] = r[163] = 0xEE;  // padding, never read
+  PutI32(r, 164, 16);
+  if (length == 176) {
+    PutF32(r, 168, 5.5f);
+    Put(r, 172, "cd34");
+  }
+  return r;
+}
+
+// RawLine as the current layout writes it back: upper case, padding zero.
+Bytes ExpectedLine(int32_t order, int32_t line, const std::string& itemId, float amount5,
+                   const std::string& alt) {
+  Bytes r = RawLine(176, order, line, itemId);
+  std::string upper = itemId;
+  recfile::UpperInPlace(upper);
+  Put(r, 8, upper);
+  Put(r, 53, "CS");
+  Put(r, 88, "AB12");
+  r[157] = 'M';
+  r[158] = 'N';
+  Put(r, 160, "ZQ");
+  r[162] = r[163] = 0;
+  PutF32(r, 168, amount5);
+  Put(r, 172, alt);
+  return r;
+}
+
+TEST(OrderItemLayout, LayoutsAreSound) {
+  EXPECT_EQ(recfile::CheckLayout(kOrderItemLayout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrderItem0202Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrderItem0301Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrderItem0304Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrderItem0306Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrderItem0308Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrderItem0401Layout), "");
+  EXPECT_EQ(kOrderItemLayout.length, 176);
+  EXPECT_EQ(kOrderItem0202Layout.length, 168);
+  EXPECT_EQ(ordtest::Uncovered(kOrderItemLayout), (std::vector<size_t>{162, 163}));
+}
+
+TEST(OrderItemLayout, ParsesEveryFieldAndUpperCasesOnRead) {
+  const Bytes raw = RawLine(176, 7, 3, "item00000001ab");
+  COrderItem line;
+  line.Position = 5;
+  recfile::Parse(kOrderItemLayout, raw.data(), raw.size(), line);
+  EXPECT_EQ(line.OrderNumber, 7);
+  EXPECT_EQ(line.LineNumber, 3);
+  EXPECT_EQ(line.ItemId, "ITEM00000001AB");
+  EXPECT_EQ(line.Description, "Fresh basil, bunch of twelve x");
+  EXPECT_EQ(line.UnitName, "CS");
+  EXPECT_EQ(line.Number1, 11);
+  EXPECT_EQ(line.Number2, -12);
+  EXPECT_EQ(line.Number3, 13);
+  EXPECT_EQ(line.Number4, 14);
+  EXPECT_EQ(line.Amount1, 1.5f);
+  EXPECT_EQ(line.Amount2, 2.5f);
+  EXPECT_EQ(line.Amount3, -3.5f);
+  EXPECT_EQ(line.Amount4, 4.5f);
+  EXPECT_EQ(line.Code4, "AB12");
+  EXPECT_EQ(line.Note, "a note");
+  EXPECT_EQ(line.Number5, 15);
+  EXPECT_TRUE(line.YesNo1);
+  EXPECT_EQ(line.Mark, 'M');
+  EXPECT_FALSE(line.YesNo2);  // "y" is not "Y"
+  EXPECT_TRUE(line.YesNo3);
+  EXPECT_EQ(line.Code2, "ZQ");
+  EXPECT_EQ(line.Number6, 16);
+  EXPECT_EQ(line.Amount5, 5.5f);
+  EXPECT_EQ(line.AltCode4, "CD34");
+}
+
+TEST(OrderItemLayout, FormatsExactBytesAndUpperCasesTheObject) {
+  const Bytes raw = RawLine(176, 7, 3, "item00000001ab");
+  COrderItem line;
+  recfile::Parse(kOrderItemLayout, raw.data(), raw.size(), line);
+  line.ItemId = "item00000001ab";
+  line.UnitName = "cs";
+  line.Mark = 'm';
+  EXPECT_EQ(ordtest::Formatted(kOrderItemLayout, line),
+            ExpectedLine(7, 3, "item00000001ab", 5.5f, "CD34"));
+  EXPECT_EQ(line.ItemId, "ITEM00000001AB");
+  EXPECT_EQ(line.UnitName, "CS");
+}
+
+TEST(OrderItemLayout, ConvertsFrom0202) {
+  const Bytes raw = RawLine(168, 7, 3, "item00000001ab");
+  COrderItem0202 old;
+  recfile::Parse(kOrderItem0202Layout, raw.data(), raw.size(), old);
+  old.ItemId = "lower000001";  // as the object may hold it
+  old.Position = 4;
+  old.Changed = true;
+  COrderItem line;
+  ConvertRecord(old, line);
+  EXPECT_EQ(line.Amount5, 1.5f);
+  EXPECT_EQ(line.AltCode4, "AB12");
+  EXPECT_EQ(line.ItemId, "LOWER000001");
+  EXPECT_EQ(line.Position, 4);
+  EXPECT_TRUE(line.Changed);
+  EXPECT_EQ(line.Note, "a note");
+}
+
+TEST(OrderItemLayout, ReadsLegacyRecordsWithoutTheNewFieldsAndConstructsAsSpecified) {
+  COrderItem fresh;
+  EXPECT_EQ(fresh.LineNumber, -1);
+  EXPECT_EQ(fresh.Amount1, -1.0f);
+  EXPECT_EQ(fresh.Amount4, 0.0f);
+  EXPECT_EQ(fresh.Amount5, -1.0f);
+  EXPECT_EQ(fresh.Number1, -1);
+  EXPECT_EQ(fresh.Mark, ' ');
+  EXPECT_FALSE(fresh.IsChanged());
+}
+
+TEST(OrderItemSpec, FourKeysForTheCurrentLayoutThreeForTheOld) {
+  using ordtest::ExpectedBlock;
+  const std::vector<ordtest::Seg> three = {{1, 4, 0x112}, {5, 4, 0x102}, {1, 4, 0x111},
+                                           {9, 15, 0x1},  {1, 4, 0x111}, {9, 12, 0x1}};
+  std::vector<ordtest::Seg> four = three;
+  four.push_back({9, 12, 0x1});
+  Bytes current = ExpectedBlock(176, 4, four);
+  Bytes old = ExpectedBlock(176, 3, three);
+  Bytes old0202 = ExpectedBlock(168, 3, three);
+  // Extended types: the order and line numbers are integers (1), the rest strings (0).
+  for (Bytes* b : {&current, &old, &old0202}) {
+    (*b)[16 + 10] = 1;
+    (*b)[32 + 10] = 1;
+    (*b)[48 + 10] = 1;
+    (*b)[80 + 10] = 1;
+  }
+  EXPECT_EQ(current.size(), 128u);
+  EXPECT_EQ(ordtest::CapturedBlock<COrderItemDB>(), current);
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrderItemDB>(), current);
+  EXPECT_EQ(ordtest::CapturedBlock<COrderItem0401DB>(), current);
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrderItem0306DB>(), current);
+  EXPECT_EQ(ordtest::CapturedBlock<COrderItem0304DB>(), old);
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrderItem0301DB>(), old);
+  EXPECT_EQ(ordtest::CapturedBlock<COrderItem0202DB>(), old0202);
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrderItem0202DB>(), old0202);
+}
+
+TEST(OrderItemSpec, NamesOfTheOpenAndHistoricalFiles) {
+  COrderItemDB open;
+  CHistOrderItemDB hist;
+  CHistOrderItem0202DB hist0202;
+  EXPECT_EQ(open.GetFileName(), "ORDRITEM.DB");
+  EXPECT_EQ(open.GetDisplayName(), "Order Item");
+  EXPECT_EQ(open.GetImportLineLength(), 0);
+  EXPECT_EQ(hist.GetFileName(), "HORDRITM.DB");
+  EXPECT_EQ(hist.GetDisplayName(), "Historical Order Item");
+  EXPECT_EQ(hist.GetImportLineLength(), 147);
+  EXPECT_EQ(hist0202.GetFileName(), "HORDRITM.DB");
+}
+
+TEST(OrderItemOps, ClosedTableAnswers3AndUnknownKeys6) {
+  COrderItem0304DB table;
+  COrderItem0304 line;
+  EXPECT_EQ(table.ReadFirst(line), 3);
+  EXPECT_EQ(table.GetNextLine(line, 3), 6);  // layout 0304 has keys 0 to 2
+  EXPECT_EQ(table.GetNextLine(line, -1), 6);
+  COrderItemDB current;
+  COrderItem l;
+  EXPECT_EQ(current.GetNextLine(l, 4), 6);
+  EXPECT_EQ(current.GetNextLine(l, 3), 3);  // key 3 exists: the closed file answers
+}
+
+// ---- Through real files ----
+
+class OrderItemFile : public ordtest::ScratchDir {};
+
+// Inserts lines (order, line) of the given numbers into an open table, raw.
+template <class Table>
+void Fill(Table& table, size_t length, const std::vector<std::pair<int32_t, int32_t>>& keys) {
+  for (auto [order, line] : keys) {
+    ASSERT_EQ(ordtest::InsertRaw(
+                  table, RawLine(length, order, line, "item0000000" + std::to_string(line))),
+              0);
+  }
+}
+
+TEST_F(OrderItemFile, FirstFreeLineNumberFillsHoles) {
+  COrderItemDB table;
+  ASSERT_EQ(table.CreateFile("ORDRITEM.DB"), 0);
+  EXPECT_EQ(table.FirstFreeLineNumber(5), 0);  // an order without lines
+  Fill(table, 176, {{5, 0}, {5, 1}, {5, 3}, {6, 2}});
+  EXPECT_EQ(table.FirstFreeLineNumber(5), 2);
+  EXPECT_EQ(table.FirstFreeLineNumber(6), 0);
+  COrderItem line;
+  line.OrderNumber = 5;
+  line.ItemId = "x";
+  ASSERT_EQ(table.InsertLine(line), 0);
+  EXPECT_EQ(line.LineNumber, 2);
+  EXPECT_EQ(table.InsertLine(line), 5);  // key 0 is unique
+}
+
+TEST_F(OrderItemFile, NumberingAvoidsTheLegacyFile) {
+  {
+    COrderItem0304DB legacy;
+    ASSERT_EQ(legacy.CreateFile("OLD.DB"), 0);
+    Fill(legacy, 176, {{5, 0}, {5, 1}});
+  }
+  COrderItemDB table;
+  ASSERT_EQ(table.CreateFile("ORDRITEM.DB"), 0);
+  EXPECT_EQ(table.FirstFreeLineNumber(5), 0);
+  ASSERT_EQ(table.AvoidNumbersIn("OLD.DB"), 0);
+  EXPECT_EQ(table.FirstFreeLineNumber(5), 2);
+  EXPECT_EQ(table.AvoidNumbersIn("MISSING.DB"), 12);
+}
+
+TEST_F(OrderItemFile, LinesOfOneOrderAndTheirDeletion) {
+  COrderItemDB table;
+  ASSERT_EQ(table.CreateFile("ORDRITEM.DB"), 0);
+  Fill(table, 176, {{4, 9}, {5, 0}, {5, 1}, {6, 0}});
+  COrderItem line;
+  EXPECT_EQ(table.GetFirstLineOfOrder(line, 3), 4);  // finds order 4's line
+  ASSERT_EQ(table.GetFirstLineOfOrder(line, 5), 0);
+  EXPECT_EQ(line.LineNumber, 0);
+  EXPECT_EQ(line.Position, -1);
+  ASSERT_EQ(table.GetNextLine(line, 0), 0);
+  EXPECT_EQ(line.LineNumber, 1);
+  EXPECT_EQ(table.GetFirstLineOfOrder(line, 7), 9);
+  EXPECT_EQ(table.DeleteLinesOfOrder(5), 0);
+  EXPECT_EQ(table.DeleteLinesOfOrder(5), 0);  // none left: success
+  EXPECT_EQ(ordtest::ReadAllRaw(table).size(), 2u);
+  // A hand-made record with a lower-case item number cannot be rewritten: the upper-cased
+  // ItemId would change key 1, which is not modifiable (10).
+  ASSERT_EQ(table.GetFirstLineOfOrder(line, 6), 0);
+  EXPECT_EQ(table.RewriteLine(line), 10);
+  ASSERT_EQ(table.DeleteLine(line), 0);
+  line.Note = "first";
+  ASSERT_EQ(table.InsertLine(line), 0);
+  line.Note = "rewritten";
+  ASSERT_EQ(table.RewriteLine(line), 0);
+  COrderItem back;
+  ASSERT_EQ(table.GetFirstLineOfOrder(back, 6), 0);
+  EXPECT_EQ(back.Note, "rewritten");
+  EXPECT_EQ(table.DeleteLine(back), 0);
+  EXPECT_EQ(table.DeleteLine(back), 4);
+}
+
+TEST_F(OrderItemFile, WrongLengthReads22) {
+  {
+    COrderItemDB table;
+    ASSERT_EQ(table.CreateFile("ORDRITEM.DB"), 0);
+    ASSERT_EQ(ordtest::InsertRaw(table, RawLine(176, 1, 1, "a")), 0);
+  }
+  COrderItem0202DB old;
+  ASSERT_EQ(old.Open(), 0);
+  COrderItem0202 line;
+  EXPECT_EQ(old.ReadFirst(line), 22);
+}
+
+// Step 5a / 6a: a 0202 file (order 0 first, then later orders, a line numbered -1 and a stored
+// line 0 of the same order) converts whole, read from its first line.
+template <class Legacy, class Current>
+void Convert0202(const char* name) {
+  {
+    Legacy legacy;
+    ASSERT_EQ(legacy.CreateFile(name), 0);
+    Fill(legacy, 168, {{0, 1}, {2, -1}, {2, 0}, {3, 5}});
+  }
+  Legacy legacy;
+  ASSERT_EQ(legacy.Open(), 0);
+  Current current;
+  ASSERT_EQ(current.CreateFile("TMP.DB"), 0);
+  ASSERT_EQ(current.AvoidNumbersIn(name), 0);
+  COrderItem0202 old;
+  COrderItem line;
+  int status = legacy.ReadFirst(old);
+  while (status == 0) {
+    ConvertRecord(old, line);
+    ASSERT_EQ(current.InsertLine(line), 0);
+    status = legacy.GetNextLine(old, 0);
+  }
+  EXPECT_EQ(status, 9);
+  const std::vector<Bytes> got = ordtest::ReadAllRaw(current);
+  ASSERT_EQ(got.size(), 4u);
+  EXPECT_EQ(got[0], ExpectedLine(0, 1, "item00000001", 1.5f, "AB12"));
+  EXPECT_EQ(got[1], ExpectedLine(2, 0, "item00000000", 1.5f, "AB12"));
+  // The line numbered -1 takes the first number its order holds in neither file.
+  EXPECT_EQ(got[2], ExpectedLine(2, 1, "item0000000-1", 1.5f, "AB12"));
+  EXPECT_EQ(got[3], ExpectedLine(3, 5, "item00000005", 1.5f, "AB12"));
+}
+
+TEST_F(OrderItemFile, Step5aConvertsOpenLinesFrom0202) {
+  Convert0202<COrderItem0202DB, COrderItemDB>("ORDRITEM.DB");
+}
+
+TEST_F(OrderItemFile, Step6aConvertsHistoricalLinesFrom0202) {
+  Convert0202<CHistOrderItem0202DB, CHistOrderItemDB>("HORDRITM.DB");
+}
+
+TEST_F(OrderItemFile, OpenLines0202FirstLineOfOrderZeroMissesLaterOrders) {
+  COrderItem0202DB legacy;
+  ASSERT_EQ(legacy.CreateFile("ORDRITEM.DB"), 0);
+  Fill(legacy, 168, {{3, 5}});
+  COrderItem0202 old;
+  EXPECT_EQ(legacy.GetFirstLineOfOrder(old, 0), 4);  // why the run reads with ReadFirst
+  EXPECT_EQ(legacy.ReadFirst(old), 0);
+  EXPECT_EQ(old.OrderNumber, 3);
+}
+
+// Step 5b / 6b: a 0304 file converts into identical records with a fourth key.
+template <class Legacy, class Current>
+void Convert0304(const char* name) {
+  {
+    Legacy legacy;
+    ASSERT_EQ(legacy.CreateFile(name), 0);
+    Fill(legacy, 176, {{1, 0}, {1, 1}, {4, 2}});
+  }
+  Legacy legacy;
+  ASSERT_EQ(legacy.Open(), 0);
+  Current current;
+  ASSERT_EQ(current.CreateFile("TMP.DB"), 0);
+  COrderItem0304 old;
+  COrderItem line;
+  int status = legacy.ReadFirst(old);
+  while (status == 0) {
+    ConvertRecord(old, line);
+    ASSERT_EQ(current.InsertLine(line), 0);
+    status = legacy.GetNextLine(old, 0);
+  }
+  EXPECT_EQ(status, 9);
+  const std::vector<Bytes> got = ordtest::ReadAllRaw(current);
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0], ExpectedLine(1, 0, "item00000000", 5.5f, "CD34"));
+  EXPECT_EQ(got[2], ExpectedLine(4, 2, "item00000002", 5.5f, "CD34"));
+  // Key 3, the item number across orders, exists in the new file.
+  EXPECT_EQ(ordtest::ReadAllRaw(current, 3).size(), 3u);
+  COrderItem again;
+  EXPECT_EQ(current.GetNextLine(again, 3), 9);
+}
+
+TEST_F(OrderItemFile, Step5bConvertsOpenLinesFrom0304) {
+  Convert0304<COrderItem0304DB, COrderItemDB>("ORDRITEM.DB");
+}
+
+TEST_F(OrderItemFile, Step6bConvertsHistoricalLinesFrom0304) {
+  Convert0304<CHistOrderItem0304DB, CHistOrderItemDB>("HORDRITM.DB");
+}
+
+}  // namespace

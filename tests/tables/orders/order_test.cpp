@@ -1,0 +1,739 @@
+// The order header tables: layouts byte for byte, the 0301 stamp rebuild, zip and phone round
+// trips, key specifications, steps 15a to 16e through real files, and the order operations.
+#include "tables/orders/order.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "tests/tables/orders/test_util.h"
+
+namespace {
+
+using ordtest::Bytes;
+using ordtest::Put;
+using ordtest::PutF64;
+using ordtest::PutI32;
+
+// One header's values, placed by hand at the offsets of each layout.
+struct Header {
+  int32_t number = 7;
+  std::string stamp12 = "123198235959";  // 0301: MMDDYYhhmmss
+  std::string orderStamp = "19991231235958";
+  std::string dateStamp = "19991231235959";
+  std::string customer = "cust01";
+  std::string reference = "REF456789";
+  char flag1 = 'o';
+  char flag3 = 'X';
+  char flag4 = 'Z';
+};
+
+// The parts every layout stores, from Text1 on, at `base` = the offset of Text1; 0304 and 0301
+// keep them at the same distances from each other.
+void PutTail0304(Bytes& r, size_t base, const Header& h) {
+  auto at = [base](size_t offset0304) { return base + offset0304 - 47; };
+  Put(r, at(47), "Text one that fills all forty-two chars!!");  // 41
+  Put(r, at(89), "second text");
+  r[at(114)] = r[at(115)] = 0xEE;
+  PutI32(r, at(116), -86400);  // 1969-12-31
+  r[at(120)] = static_cast<uint8_t>(h.flag1);
+  r[at(121)] = 'y';  // lower case: false
+  r[at(122)] = r[at(123)] = 0xEE;
+  PutI32(r, at(124), 42);
+  PutF64(r, at(128), 5.25);
+  PutF64(r, at(136), -1.0);
+  PutF64(r, at(144), 2.5);
+  PutF64(r, at(152), 3.5);
+  PutF64(r, at(160), 4.5);
+  Put(r, at(168), "text three");
+  Put(r, at(193), "Corner Deli");
+  Put(r, at(218), "1 Main St");
+  Put(r, at(243), "Suite 2");
+  Put(r, at(268), "ABCDEFGHIJKLMNOPQRSTUVWXY");  // 25, no terminator
+  Put(r, at(293), "Springfield");
+  Put(r, at(308), "il");
+  Put(r, at(310), "62701    ");
+  Put(r, at(319), "attn buyer");
+  Put(r, at(334), "ad01");
+  Put(r, at(340), "2175551234");
+  Put(r, at(350), "217555");
+  Put(r, at(360), "c2");
+  Put(r, at(362), "twenty characters!!!");  // 20
+  r[at(382)] = r[at(383)] = 0xEE;
+}
+
+// Layouts 0306 to current share offsets 0 to 389.
+void PutCurrentPart(Bytes& r, const Header& h) {
+  PutI32(r, 0, h.number);
+  Put(r, 4, h.orderStamp);
+  Put(r, 18, h.dateStamp);
+  Put(r, 32, h.customer);
+  Put(r, 38, h.reference);
+  r[52] = static_cast<uint8_t>(h.flag1);
+  // Text1 at 53: 0304's 47 plus 6; the tail keeps its distances up to Flag1, then realigns.
+  Put(r, 53, "Text one that fills all forty-two chars!!");
+  Put(r, 95, "second text");
+  PutI32(r, 120, -86400);
+  r[124] = 'y';
+  r[125] = r[126] = r[127] = 0xEE;
+  PutI32(r, 128, 42);
+  r[132] = r[133] = r[134] = r[135] = 0xEE;
+  PutF64(r, 136, 5.25);
+  PutF64(r, 144, -1.0);
+  PutF64(r, 152, 2.5);
+  PutF64(r, 160, 3.5);
+  PutF64(r, 168, 4.5);
+  Put(r, 176, "text three");
+  Put(r, 201, "Corner Deli");
+  Put(r, 226, "1 Main St");
+  Put(r, 251, "Suite 2");
+  Put(r, 276, "ABCDEFGHIJKLMNOPQRSTUVWXY");
+  Put(r, 301, "Springfield");
+  Put(r, 316, "il");
+  Put(r, 318, "62701    ");
+  Put(r, 327, "attn buyer");
+  Put(r, 342, "ad01");
+  Put(r, 348, "2175551234");
+  Put(r, 358, "217555");
+  Put(r, 368, "c2");
+  Put(r, 370, "twenty characters!!!");
+}
+
+Bytes Raw0401(const Header& h, size_t flags) {  // flags: how many of Flag3, Flag4 it stores
+  Bytes r(392, 0);
+  PutCurrentPart(r, h);
+  r[390] = flags >= 1 ? static_cast<uint8_t>(h.flag3) : 0xEE;
+  r[391] = flags >= 2 ? static_cast<uint8_t>(h.flag4) : 0xEE;
+  return r;
+}
+
+Bytes Raw0304(const Header& h) {
+  Bytes r(384, 0);
+  PutI32(r, 0, h.number);
+  Put(r, 4, h.orderStamp);
+  Put(r, 18, h.dateStamp);
+  Put(r, 32, h.customer);
+  Put(r, 38, h.reference.substr(0, 9));
+  PutTail0304(r, 47, h);
+  return r;
+}
+
+Bytes Raw0301(const Header& h) {
+  Bytes r(368, 0);
+  PutI32(r, 0, h.number);
+  Put(r, 4, h.stamp12);
+  Put(r, 16, h.customer);
+  Put(r, 22, h.reference.substr(0, 9));
+  PutTail0304(r, 31, h);
+  return r;
+}
+
+// What every legacy header above becomes: upper-cased keys, the new flags, zero padding.
+Bytes ExpectedCurrent(const Header& h, const std::string& orderStamp,
+                      const std::string& dateStamp) {
+  Bytes r(408, 0);
+  PutCurrentPart(r, h);
+  for (size_t i : {125, 126, 127, 132, 133, 134, 135}) {
+    r[i] = 0;
+  }
+  std::memset(&r[4], 0, 28);
+  Put(r, 4, orderStamp);
+  Put(r, 18, dateStamp);
+  std::string customer = h.customer;
+  recfile::UpperInPlace(customer);
+  Put(r, 32, customer);
+  r[52] = static_cast<uint8_t>(recfile::UpperChar(h.flag1));
+  r[124] = 'N';
+  Put(r, 358, "217555    ");  // a short phone is written space-filled
+  r[390] = 'T';
+  r[391] = ' ';
+  return r;
+}
+
+TEST(OrderLayout, LayoutsAreSound) {
+  EXPECT_EQ(recfile::CheckLayout(kOrderLayout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrder0401Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrder0308Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrder0306Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrder0304Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kOrder0301Layout), "");
+  EXPECT_EQ(ordtest::Uncovered(kOrderLayout),
+            (std::vector<size_t>{125, 126, 127, 132, 133, 134, 135, 407}));
+  EXPECT_EQ(ordtest::Uncovered(kOrder0306Layout),
+            (std::vector<size_t>{125, 126, 127, 132, 133, 134, 135, 390, 391}));
+  EXPECT_EQ(ordtest::Uncovered(kOrder0304Layout),
+            (std::vector<size_t>{114, 115, 122, 123, 382, 383}));
+  EXPECT_EQ(ordtest::Uncovered(kOrder0301Layout),
+            (std::vector<size_t>{98, 99, 106, 107, 366, 367}));
+}
+
+TEST(OrderLayout, ParsesEveryFieldOfTheCurrentRecord) {
+  Header h;
+  Bytes raw(408, 0);
+  PutCurrentPart(raw, h);
+  raw[390] = 'x';
+  raw[391] = 'y';
+  Put(raw, 392, "fifteen chars!!");
+  COrder order;
+  recfile::Parse(kOrderLayout, raw.data(), raw.size(), order);
+  EXPECT_EQ(order.OrderNumber, 7);
+  EXPECT_EQ(order.OrderStamp, "19991231235958");
+  EXPECT_EQ(order.DateStamp, "19991231235959");
+  EXPECT_EQ(order.CustomerNumber, "CUST01");
+  EXPECT_EQ(order.Reference, "REF456789");
+  EXPECT_EQ(order.Flag1, 'O');
+  EXPECT_EQ(order.Text1, "Text one that fills all forty-two chars!!");
+  EXPECT_EQ(order.Text2, "second text");
+  EXPECT_EQ(order.OrderDate, -86400);
+  EXPECT_FALSE(order.Flag2);
+  EXPECT_EQ(order.SummaryCount, 42);
+  EXPECT_EQ(order.SummaryAmount5, 5.25);
+  EXPECT_EQ(order.SummaryAmount1, -1.0);
+  EXPECT_EQ(order.SummaryAmount2, 2.5);
+  EXPECT_EQ(order.SummaryAmount3, 3.5);
+  EXPECT_EQ(order.SummaryAmount4, 4.5);
+  EXPECT_EQ(order.Text3, "text three");
+  EXPECT_EQ(order.AddressName, "Corner Deli");
+  EXPECT_EQ(order.AddressLine1, "1 Main St");
+  EXPECT_EQ(order.AddressLine2, "Suite 2");
+  EXPECT_EQ(order.AddressLine3, "ABCDEFGHIJKLMNOPQRSTUVWXY");
+  EXPECT_EQ(order.City, "Springfield");
+  EXPECT_EQ(order.State, "il");
+  EXPECT_EQ(order.PostalCode, "62701-    ");
+  EXPECT_EQ(order.AddressText, "attn buyer");
+  EXPECT_EQ(order.AddressCode, "ad01");
+  EXPECT_EQ(order.Phone1, "(217) 555-1234");
+  EXPECT_EQ(order.Phone2, "(217) 555-");
+  EXPECT_EQ(order.Code2, "c2");
+  EXPECT_EQ(order.Text20, "twenty characters!!!");
+  EXPECT_EQ(order.Flag3, 'X');
+  EXPECT_EQ(order.Flag4, 'Y');
+  EXPECT_EQ(order.Text4, "fifteen chars!!");
+}
+
+TEST(OrderLayout, ZipAndPhoneRoundTrip) {
+  Bytes raw(408, 0);
+  Put(raw, 318, "12345    ");
+  Put(raw, 348, "5551234567");
+  COrder order;
+  recfile::Parse(kOrderLayout, raw.data(), raw.size(), order);
+  EXPECT_EQ(order.PostalCode, "12345-    ");
+  EXPECT_EQ(order.Phone1, "(555) 123-4567");
+  const Bytes back = ordtest::Formatted(kOrderLayout, order);
+  EXPECT_EQ(Bytes(back.begin() + 318, back.begin() + 327),
+            Bytes(raw.begin() + 318, raw.begin() + 327));
+  EXPECT_EQ(Bytes(back.begin() + 348, back.begin() + 358),
+            Bytes(raw.begin() + 348, raw.begin() + 358));
+  order.PostalCode = "12345-6789";
+  order.Phone1 = "(555) 123-4567";
+  const Bytes typed = ordtest::Formatted(kOrderLayout, order);
+  EXPECT_EQ(std::string(typed.begin() + 318, typed.begin() + 327), "123456789");
+  EXPECT_EQ(std::string(typed.begin() + 348, typed.begin() + 358), "5551234567");
+}
+
+TEST(OrderLayout, FormattingUpperCasesTheKeyTextsOfTheObject) {
+  COrder order;
+  order.OrderStamp = "abc";
+  order.DateStamp = "def";
+  order.CustomerNumber = "cust01";
+  order.Reference = "lower";
+  const Bytes raw = ordtest::Formatted(kOrderLayout, order);
+  EXPECT_EQ(order.OrderStamp, "ABC");
+  EXPECT_EQ(order.DateStamp, "DEF");
+  EXPECT_EQ(order.CustomerNumber, "CUST01");
+  EXPECT_EQ(order.Reference, "lower");
+  EXPECT_EQ(raw.size(), 408u);
+  EXPECT_EQ(raw[124], 'Y');  // Flag2 starts true
+  EXPECT_EQ(raw[52], 'Y');
+  EXPECT_EQ(raw[390], 'T');
+  EXPECT_EQ(raw[391], ' ');
+}
+
+TEST(OrderConversion, RebuildsTheDateStampOf0301) {
+  EXPECT_EQ(DateStampFrom0301(""), std::string(14, ' '));
+  EXPECT_EQ(DateStampFrom0301("   "), std::string(14, ' '));
+  EXPECT_EQ(DateStampFrom0301("123198235959"), "19981231235959");
+  EXPECT_EQ(DateStampFrom0301("010205080910"), "20050102080910");
+  EXPECT_EQ(DateStampFrom0301("010250080910"), "20500102080910");  // 50: 2000s
+  EXPECT_EQ(DateStampFrom0301("010251080910"), "19510102080910");  // 51: 1900s
+  EXPECT_EQ(DateStampFrom0301("0102X5080910"), "20000102080910");  // leading non-digit: 0
+}
+
+TEST(OrderConversion, From0301KeepsTheOldStampAndTheState) {
+  Header h;
+  const Bytes raw = Raw0301(h);
+  COrder0301 old;
+  recfile::Parse(kOrder0301Layout, raw.data(), raw.size(), old);
+  COrder order;
+  order.Flag3 = 'Q';
+  order.Text4 = "left over";
+  ConvertRecord(old, order);
+  EXPECT_EQ(order.OrderStamp, "123198235959");
+  EXPECT_EQ(order.DateStamp, "19981231235959");
+  EXPECT_EQ(order.State, "il");
+  EXPECT_EQ(order.Reference, "REF456789");
+  EXPECT_EQ(order.Flag3, 'T');
+  EXPECT_EQ(order.Flag4, ' ');
+  EXPECT_EQ(order.Text4, "");
+  old.OrderStamp = "  ";
+  ConvertRecord(old, order);
+  EXPECT_EQ(order.OrderStamp, "  ");
+  EXPECT_EQ(order.DateStamp, std::string(14, ' '));
+}
+
+TEST(OrderConversion, LaterLayoutsTakeBothStampsFromDateStampAndDropOldFlags) {
+  Header h;
+  const Bytes raw = Raw0401(h, 2);
+  COrder0401 old;
+  recfile::Parse(kOrder0401Layout, raw.data(), raw.size(), old);
+  EXPECT_EQ(old.Flag3, 'X');
+  EXPECT_EQ(old.Flag4, 'Z');
+  COrder order;
+  ConvertRecord(old, order);
+  EXPECT_EQ(order.OrderStamp, "19991231235959");
+  EXPECT_EQ(order.DateStamp, "19991231235959");
+  EXPECT_EQ(order.Flag3, 'T');
+  EXPECT_EQ(order.Flag4, ' ');
+  COrder0304 old0304;
+  const Bytes raw0304 = Raw0304(h);
+  recfile::Parse(kOrder0304Layout, raw0304.data(), raw0304.size(), old0304);
+  ConvertRecord(old0304, order);
+  EXPECT_EQ(order.OrderStamp, "19991231235959");
+  EXPECT_EQ(order.Reference, "REF456789");
+  const Bytes written = ordtest::Formatted(kOrderLayout, order);
+  EXPECT_EQ(Bytes(written.begin() + 38, written.begin() + 52),
+            Bytes({'R', 'E', 'F', '4', '5', '6', '7', '8', '9', 0, 0, 0, 0, 0}));
+}
+
+// ---- Key specifications ----
+
+struct KeyType {
+  size_t segment;
+  uint8_t type;
+};
+
+Bytes Block(uint16_t length, uint16_t keys, const std::vector<ordtest::Seg>& segs) {
+  Bytes b = ordtest::ExpectedBlock(length, keys, segs);
+  b[16 + 10] = 1;  // key 0 is an integer
+  return b;
+}
+
+TEST(OrderSpec, OpenAndHistoricalKeysOfEveryLayout) {
+  const std::vector<ordtest::Seg> open = {{1, 4, 0x100}, {5, 14, 0}, {19, 14, 0}};
+  const std::vector<ordtest::Seg> hist = {{1, 4, 0x100}, {5, 14, 3}, {19, 14, 3},
+                                          {39, 14, 3},   {33, 6, 3}, {53, 1, 3}};
+  EXPECT_EQ(ordtest::CapturedBlock<COrderDB>(), Block(408, 3, open));
+  EXPECT_EQ(ordtest::CapturedBlock<COrder0401DB>(), Block(392, 3, open));
+  EXPECT_EQ(ordtest::CapturedBlock<COrder0308DB>(), Block(392, 3, open));
+  EXPECT_EQ(ordtest::CapturedBlock<COrder0306DB>(), Block(392, 3, open));
+  EXPECT_EQ(ordtest::CapturedBlock<COrder0304DB>(), Block(384, 3, open));
+  EXPECT_EQ(ordtest::CapturedBlock<COrder0301DB>(), Block(368, 2, {{1, 4, 0x100}, {5, 12, 0}}));
+  const Bytes current = Block(408, 6, hist);
+  EXPECT_EQ(current.size(), 112u);
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrderDB>(), current);
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrder0401DB>(), Block(392, 6, hist));
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrder0308DB>(), Block(392, 6, hist));
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrder0306DB>(), Block(392, 6, hist));
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrder0304DB>(),
+            Block(384, 5, {{1, 4, 0x100}, {5, 14, 3}, {19, 14, 3}, {39, 9, 3}, {33, 6, 3}}));
+  EXPECT_EQ(ordtest::CapturedBlock<CHistOrder0301DB>(),
+            Block(368, 3, {{1, 4, 0x100}, {23, 9, 3}, {17, 6, 3}}));
+}
+
+TEST(OrderSpec, NamesAndImportLengths) {
+  COrderDB open;
+  CHistOrderDB hist;
+  CHistOrder0301DB hist0301;
+  COrder0304DB open0304;
+  EXPECT_EQ(open.GetFileName(), "ORDER.DB");
+  EXPECT_EQ(open.GetDisplayName(), "Order");
+  EXPECT_EQ(open.GetImportLineLength(), 0);
+  EXPECT_EQ(hist.GetFileName(), "HORDER.DB");
+  EXPECT_EQ(hist.GetDisplayName(), "Historical Order");
+  EXPECT_EQ(hist.GetImportLineLength(), 304);
+  EXPECT_EQ(hist0301.GetFileName(), "HORDER.DB");
+  EXPECT_EQ(hist0301.GetImportLineLength(), 304);
+  EXPECT_EQ(open0304.GetFileName(), "ORDER.DB");
+  COrderDB* asOpen = &hist;  // the historical table is an order table
+  EXPECT_EQ(asOpen->GetFileName(), "HORDER.DB");
+}
+
+TEST(OrderSpec, ClosedTablesAnswer3) {
+  CHistOrderDB hist;
+  COrder order;
+  EXPECT_EQ(hist.GetFirstOrder(order, false), 3);
+  EXPECT_EQ(hist.ReadFirst(order), 3);
+  EXPECT_EQ(hist.GetNextHistOrder(order, 0, false), 3);
+  EXPECT_EQ(hist.GetNextHistOrder(order, 9, false), 6);
+  COrderDB open;
+  EXPECT_EQ(open.LoadLines(order), 12);  // no line file here
+}
+
+// ---- Through real files ----
+
+class OrderFile : public ordtest::ScratchDir {};
+
+// Steps 15 and 16: the legacy file, written raw, read with GetFirstOrder and the layout's next
+// operation, converted and inserted; the new file compared byte for byte.
+template <class Legacy, class Old, class Current, class Next>
+void ConvertHeaders(const char* name, const std::vector<Bytes>& raws, Next next,
+                    const std::vector<Bytes>& expected) {
+  {
+    Legacy legacy;
+    ASSERT_EQ(legacy.CreateFile(name), 0);
+    for (const Bytes& raw : raws) {
+      ASSERT_EQ(ordtest::InsertRaw(legacy, raw), 0);
+    }
+  }
+  Legacy legacy;
+  ASSERT_EQ(legacy.Open(), 0);
+  Current current;
+  ASSERT_EQ(current.CreateFile("TMP.DB"), 0);
+  Old old;
+  COrder order;
+  int status = legacy.GetFirstOrder(old, false);
+  while (status == 0) {
+    ConvertRecord(old, order);
+    ASSERT_EQ(current.InsertOrder(order), 0);
+    status = next(legacy, old);
+  }
+  EXPECT_EQ(status, 9);
+  EXPECT_EQ(ordtest::ReadAllRaw(current), expected);
+}
+
+std::vector<Bytes> TwoHeaders(Bytes (*raw)(const Header&), Header& a, Header& b) {
+  b.number = 8;
+  b.stamp12 = "010251101010";
+  b.orderStamp = "OLDSTAMP000000";
+  b.dateStamp = "20240102101010";
+  b.reference = "R2";
+  return {raw(a), raw(b)};
+}
+
+TEST_F(OrderFile, Step15aConverts0301) {
+  Header a, b;
+  const auto raws = TwoHeaders(&Raw0301, a, b);
+  ConvertHeaders<COrder0301DB, COrder0301, COrderDB>(
+      "ORDER.DB", raws, [](COrder0301DB& t, COrder0301& o) { return t.GetNextOrder(o, false); },
+      {ExpectedCurrent(a, "123198235959", "19981231235959"),
+       ExpectedCurrent(b, "010251101010", "19510102101010")});
+}
+
+TEST_F(OrderFile, Step16aConverts0301) {
+  Header a, b;
+  const auto raws = TwoHeaders(&Raw0301, a, b);
+  ConvertHeaders<CHistOrder0301DB, COrder0301, CHistOrderDB>(
+      "HORDER.DB", raws,
+      [](CHistOrder0301DB& t, COrder0301& o) { return t.GetNextHistOrder(o, 0, false); },
+      {ExpectedCurrent(a, "123198235959", "19981231235959"),
+       ExpectedCurrent(b, "010251101010", "19510102101010")});
+}
+
+TEST_F(OrderFile, Step15bAnd16bConvert0304) {
+  Header a, b;
+  const auto raws = TwoHeaders(&Raw0304, a, b);
+  const std::vector<Bytes> expected = {ExpectedCurrent(a, a.dateStamp, a.dateStamp),
+                                       ExpectedCurrent(b, b.dateStamp, b.dateStamp)};
+  ConvertHeaders<COrder0304DB, COrder0304, COrderDB>(
+      "ORDER.DB", raws, [](COrder0304DB& t, COrder0304& o) { return t.GetNextOrder(o, false); },
+      expected);
+  ConvertHeaders<CHistOrder0304DB, COrder0304, CHistOrderDB>(
+      "HORDER.DB", raws,
+      [](CHistOrder0304DB& t, COrder0304& o) { return t.GetNextHistOrder(o, 0, false); }, expected);
+}
+
+template <class OpenDB, class HistDB, class Old>
+void Convert392(size_t flags) {
+  Header a, b;
+  std::vector<Bytes> raws = {Raw0401(a, flags)};
+  b.number = 8;
+  b.dateStamp = "20240102101010";
+  b.orderStamp = "OLDSTAMP000000";
+  raws.push_back(Raw0401(b, flags));
+  const std::vector<Bytes> expected = {ExpectedCurrent(a, a.dateStamp, a.dateStamp),
+                                       ExpectedCurrent(b, b.dateStamp, b.dateStamp)};
+  ConvertHeaders<OpenDB, Old, COrderDB>(
+      "ORDER.DB", raws, [](OpenDB& t, Old& o) { return t.GetNextOrder(o, false); }, expected);
+  ConvertHeaders<HistDB, Old, CHistOrderDB>(
+      "HORDER.DB", raws, [](HistDB& t, Old& o) { return t.GetNextHistOrder(o, 0, false); },
+      expected);
+}
+
+TEST_F(OrderFile, Step15cAnd16cConvert0306) {
+  Convert392<COrder0306DB, CHistOrder0306DB, COrder0306>(0);
+}
+
+TEST_F(OrderFile, Step15dAnd16dConvert0308) {
+  Convert392<COrder0308DB, CHistOrder0308DB, COrder0308>(1);
+}
+
+TEST_F(OrderFile, Step15eAnd16eConvert0401) {
+  Convert392<COrder0401DB, CHistOrder0401DB, COrder0401>(2);
+}
+
+TEST_F(OrderFile, ReadFirstFindsANegativeNumberThatGetFirstOrderPasses) {
+  CHistOrder0401DB legacy;
+  ASSERT_EQ(legacy.CreateFile("HORDER.DB"), 0);
+  Header a;
+  a.number = -3;
+  ASSERT_EQ(ordtest::InsertRaw(legacy, Raw0401(a, 2)), 0);
+  COrder0401 old;
+  EXPECT_EQ(legacy.GetFirstOrder(old, false), 9);
+  ASSERT_EQ(legacy.ReadFirst(old), 0);
+  EXPECT_EQ(old.OrderNumber, -3);
+}
+
+TEST_F(OrderFile, HistoricalOrderZeroTakesANumberFreeInBothFiles) {
+  {
+    CHistOrder0401DB legacy;
+    ASSERT_EQ(legacy.CreateFile("HORDER.DB"), 0);
+    for (int32_t n : {0, 1, 2, 4}) {
+      Header h;
+      h.number = n;
+      h.dateStamp = "2024010210101" + std::to_string(n);
+      ASSERT_EQ(ordtest::InsertRaw(legacy, Raw0401(h, 2)), 0);
+    }
+  }
+  CHistOrder0401DB legacy;
+  ASSERT_EQ(legacy.Open(), 0);
+  CHistOrderDB current;
+  ASSERT_EQ(current.CreateFile("TMP.DB"), 0);
+  ASSERT_EQ(current.AvoidNumbersIn(legacy.CurrentFileName()), 0);
+  COrder0401 old;
+  COrder order;
+  std::vector<int32_t> numbers;
+  int status = legacy.ReadFirst(old);
+  while (status == 0) {
+    ConvertRecord(old, order);
+    ASSERT_EQ(current.InsertOrder(order), 0);
+    numbers.push_back(order.OrderNumber);
+    status = legacy.GetNextHistOrder(old, 0, false);
+  }
+  EXPECT_EQ(status, 9);
+  EXPECT_EQ(numbers, (std::vector<int32_t>{3, 1, 2, 4}));
+}
+
+TEST_F(OrderFile, OpenOrderKeepsItsNumberAndHistoricalNumbersFillHoles) {
+  COrderDB open;
+  ASSERT_EQ(open.CreateFile("ORDER.DB"), 0);
+  COrder order;
+  order.OrderNumber = 0;
+  order.OrderStamp = order.DateStamp = "20240101000000";
+  ASSERT_EQ(open.InsertOrder(order), 0);
+  EXPECT_EQ(order.OrderNumber, 0);
+  CHistOrderDB hist;
+  ASSERT_EQ(hist.CreateFile("HORDER.DB"), 0);
+  EXPECT_EQ(hist.FirstFreeOrderNumber(1), 1);
+  for (int32_t n : {1, 2, 4}) {
+    order.OrderNumber = n;
+    ASSERT_EQ(hist.InsertOrder(order), 0);  // duplicates allowed on the other keys
+  }
+  order.OrderNumber = 0;
+  ASSERT_EQ(hist.InsertOrder(order), 0);
+  EXPECT_EQ(order.OrderNumber, 3);
+  order.OrderNumber = 4;
+  EXPECT_EQ(hist.InsertOrder(order), 5);
+}
+
+// ---- Order operations ----
+
+COrderItem MakeLine(const std::string& item) {
+  COrderItem line;
+  line.ItemId = item;
+  line.Description = "line " + item;
+  return line;
+}
+
+TEST_F(OrderFile, AddOrderNumbersAndStampsANewOrder) {
+  COrderDB table;
+  ASSERT_EQ(table.CreateFile("ORDER.DB"), 0);
+  COrder order;
+  ASSERT_EQ(table.AddOrder(order, 3, 1.0, 2.0, 3.0, 4.0, 5.0, true), 0);
+  EXPECT_EQ(order.OrderNumber, 1);
+  EXPECT_EQ(order.OrderStamp.size(), 14u);
+  EXPECT_EQ(order.OrderStamp, order.DateStamp);
+  COrder back;
+  ASSERT_EQ(table.GetOrder(back, 1, false), 0);
+  EXPECT_EQ(back.SummaryCount, 3);
+  EXPECT_EQ(back.SummaryAmount5, 5.0);
+  EXPECT_EQ(table.GetOrder(back, 2, false), 4);
+  ASSERT_EQ(table.GetOrderByStamp(back, order.OrderStamp, false), 0);
+  EXPECT_EQ(back.OrderNumber, 1);
+}
+
+TEST_F(OrderFile, LinesLoadInLineOrderAndBelongToTheOrder) {
+  COrderDB table;
+  ASSERT_EQ(table.CreateFile("ORDER.DB"), 0);
+  COrder order;
+  ASSERT_EQ(table.AddOrder(order, 0, 0, 0, 0, 0, 0, true), 0);
+  EXPECT_EQ(table.LoadLines(order), 12);  // no line file yet
+  {
+    COrderItemDB lines;
+    ASSERT_EQ(lines.CreateFile("ORDRITEM.DB"), 0);
+  }
+  EXPECT_EQ(table.LoadLines(order), 0);
+  EXPECT_TRUE(order.Lines.empty());
+  EXPECT_FALSE(order.LinesChanged);
+  COrderItem b = MakeLine("b");
+  b.LineNumber = 5;
+  COrderItem a = MakeLine("a");
+  ASSERT_EQ(table.AddLine(order, b), 0);
+  ASSERT_EQ(table.AddLine(order, a), 0);  // numbered 0
+  COrder other;  // added by number: two new orders in one second would share a stamp
+  other.OrderNumber = 2;
+  other.OrderStamp = other.DateStamp = "19990101000000";
+  ASSERT_EQ(table.AddOrder(other, 0, 0, 0, 0, 0, 0, false), 0);
+  COrderItem c = MakeLine("c");
+  ASSERT_EQ(table.AddLine(other, c), 0);
+  ASSERT_EQ(table.GetOrder(order, 1, true), 0);
+  ASSERT_EQ(order.Lines.size(), 2u);
+  EXPECT_EQ(order.Lines[0]->ItemId, "A");
+  EXPECT_EQ(order.Lines[0]->LineNumber, 0);
+  EXPECT_EQ(order.Lines[1]->LineNumber, 5);
+  EXPECT_TRUE(order.Lines[1]->IsChanged());
+  EXPECT_TRUE(order.LinesChanged);
+  ASSERT_EQ(table.LoadLines(order), 0);  // replaces, does not append
+  EXPECT_EQ(order.Lines.size(), 2u);
+  order.Lines[1]->Note = "changed";
+  ASSERT_EQ(table.UpdateLine(*order.Lines[1]), 0);
+  // Removing a line and updating the order deletes it from the line file.
+  order.RemovedLines.push_back(std::move(order.Lines[0]));
+  order.Lines.erase(order.Lines.begin());
+  auto unsaved = std::make_unique<COrderItem>(MakeLine("never stored"));
+  order.RemovedLines.push_back(std::move(unsaved));
+  ASSERT_EQ(table.UpdateOrder(order, 9, 1, 1, 1, 1, 1, false), 0);
+  ASSERT_EQ(table.LoadLines(order), 0);
+  ASSERT_EQ(order.Lines.size(), 1u);
+  EXPECT_EQ(order.Lines[0]->Note, "changed");
+  EXPECT_EQ(order.RemovedLines.size(), 2u);  // not emptied by the update
+  ASSERT_EQ(table.UpdateOrder(order, 9, 1, 1, 1, 1, 1, true), 0);
+  ASSERT_EQ(table.LoadLines(order), 0);
+  EXPECT_TRUE(order.Lines.empty());
+  ASSERT_EQ(table.DeleteOrder(2), 0);
+  ASSERT_EQ(table.GetOrder(other, 2, false), 4);
+  COrderItemDB lines;
+  ASSERT_EQ(lines.Open(), 0);
+  EXPECT_TRUE(ordtest::ReadAllRaw(lines).empty());
+}
+
+TEST_F(OrderFile, DeleteOrderWithoutALineFileSucceeds) {
+  COrderDB table;
+  ASSERT_EQ(table.CreateFile("ORDER.DB"), 0);
+  COrder order;
+  ASSERT_EQ(table.AddOrder(order, 0, 0, 0, 0, 0, 0, true), 0);
+  EXPECT_EQ(table.DeleteOrder(order.OrderNumber), 0);
+  EXPECT_EQ(table.DeleteOrder(order.OrderNumber), 4);
+  EXPECT_EQ(table.GetFirstOrder(order, false), 9);
+}
+
+TEST_F(OrderFile, OrdersOfOneDayInLocalTime) {
+  setenv("TZ", "America/New_York", 1);
+  tzset();
+  COrderDB table;
+  ASSERT_EQ(table.CreateFile("ORDER.DB"), 0);
+  COrder order;
+  int32_t n = 1;
+  for (const char* stamp :
+       {"20240301235959", "20240302000000", "20240302120000", "20240303000000"}) {
+    order.OrderNumber = n++;
+    order.OrderStamp = order.DateStamp = stamp;
+    ASSERT_EQ(table.InsertOrder(order), 0);
+  }
+  // 2024-03-02 04:00 UTC is 2024-03-01 23:00 in New York, 05:30 UTC is 00:30 on the 2nd.
+  const int64_t lateOnFirst = 1709352000;
+  const int64_t earlyOnSecond = 1709357400;
+  ASSERT_EQ(table.GetFirstOrderOfDay(order, lateOnFirst, false), 0);
+  EXPECT_EQ(order.OrderNumber, 1);
+  EXPECT_EQ(table.GetNextOrderOfDay(order, lateOnFirst, false), 4);
+  ASSERT_EQ(table.GetFirstOrderOfDay(order, earlyOnSecond, false), 0);
+  EXPECT_EQ(order.OrderNumber, 2);
+  ASSERT_EQ(table.GetNextOrderOfDay(order, earlyOnSecond, false), 0);
+  EXPECT_EQ(order.OrderNumber, 3);
+  EXPECT_EQ(table.GetNextOrderOfDay(order, earlyOnSecond, false), 4);
+  EXPECT_EQ(table.GetNextOrderOfDay(order, lateOnFirst, false), 27);
+  EXPECT_EQ(table.GetFirstOrderOfDay(order, 0, false), 4);  // 1969-12-31: a later day found
+  unsetenv("TZ");
+  tzset();
+}
+
+TEST_F(OrderFile, StampLookupFillsWithSpaces) {
+  COrder0301DB table;
+  ASSERT_EQ(table.CreateFile("ORDER.DB"), 0);
+  COrder0301 order;
+  ASSERT_EQ(table.AddOrder(order, 0, 0, 0, 0, 0, 0, true), 0);
+  EXPECT_EQ(order.OrderStamp.size(), 12u);
+  COrder0301 back;
+  ASSERT_EQ(table.GetOrderByStamp(back, order.OrderStamp, false), 0);
+  COrderDB current;
+  ASSERT_EQ(current.CreateFile("CUR.DB"), 0);
+  COrder twelve;
+  twelve.OrderNumber = 1;
+  twelve.OrderStamp = "123456789012  ";
+  twelve.DateStamp = "20240101000000";
+  ASSERT_EQ(current.InsertOrder(twelve), 0);
+  COrder found;
+  ASSERT_EQ(current.GetOrderByStamp(found, "123456789012", false), 0);
+  EXPECT_EQ(found.OrderNumber, 1);
+}
+
+TEST_F(OrderFile, HistoricalLookupsAndReplace) {
+  CHistOrderDB table;
+  ASSERT_EQ(table.CreateFile("HORDER.DB"), 0);
+  COrder order;
+  order.OrderNumber = 4;
+  order.Reference = "REF000001";
+  order.CustomerNumber = "C1";
+  order.Flag1 = 'H';
+  order.OrderStamp = order.DateStamp = "20240101000000";
+  ASSERT_EQ(table.InsertOrder(order), 0);
+  {
+    CHistOrderItemDB lines;
+    ASSERT_EQ(lines.CreateFile("HORDRITM.DB"), 0);
+  }
+  COrderItem line = MakeLine("x");
+  ASSERT_EQ(table.AddLine(order, line), 0);
+  COrder found;
+  ASSERT_EQ(table.GetHistOrderByKey(found, "4", 0, false), 0);
+  ASSERT_EQ(table.GetHistOrderByKey(found, "REF000001", 3, true), 0);
+  EXPECT_EQ(found.Lines.size(), 1u);
+  ASSERT_EQ(table.GetHistOrderByKey(found, "C1", 4, false), 0);
+  EXPECT_EQ(table.GetHistOrderByKey(found, "C2", 4, false), 4);
+  EXPECT_EQ(table.GetHistOrderByKey(found, "20240101000000", 1, false), 0);
+  EXPECT_EQ(table.GetFirstHistOrderWithFlag(found, 'Q', false), 4);
+  ASSERT_EQ(table.GetFirstHistOrderWithFlag(found, 'H', false), 0);
+  EXPECT_EQ(table.GetNextHistOrder(found, 5, false), 9);
+  // A replacement found by the first 9 characters of its reference takes the stored number and
+  // drops the stored lines.
+  COrder replacement;
+  replacement.OrderNumber = 99;
+  replacement.Reference = "REF000001 and more";
+  replacement.OrderStamp = replacement.DateStamp = "20240505000000";
+  ASSERT_EQ(table.ReplaceHistOrder(replacement), 0);
+  EXPECT_EQ(replacement.OrderNumber, 4);
+  ASSERT_EQ(table.GetHistOrderByKey(found, "4", 0, true), 0);
+  EXPECT_EQ(found.Reference, "REF000001 and ");
+  EXPECT_TRUE(found.Lines.empty());
+}
+
+TEST_F(OrderFile, ReplaceHistOrderFindsTheNineCharacterReference) {
+  CHistOrder0401DB table;
+  ASSERT_EQ(table.CreateFile("HORDER.DB"), 0);
+  COrder0401 order;
+  order.OrderNumber = 4;
+  order.Reference = "REF000001";
+  order.OrderStamp = order.DateStamp = "20240101000000";
+  ASSERT_EQ(table.InsertOrder(order), 0);
+  COrder0401 replacement;
+  replacement.Reference = "REF000001XYZ";
+  replacement.Text1 = "replaced";
+  replacement.OrderStamp = replacement.DateStamp = "20240101000000";
+  EXPECT_EQ(table.ReplaceHistOrder(replacement), 0);  // no line file: success
+  EXPECT_EQ(replacement.OrderNumber, 4);
+  COrder0401 back;
+  ASSERT_EQ(table.GetOrder(back, 4, false), 0);
+  EXPECT_EQ(back.Text1, "replaced");
+  COrder0401 missing;
+  missing.Reference = "NOSUCHREF";
+  EXPECT_EQ(table.ReplaceHistOrder(missing), 4);
+}
+
+}  // namespace
