@@ -11,7 +11,7 @@ namespace {
 
 using namespace btr;
 
-class Ops : public BtrieveTest {
+class BtrieveOps : public BtrieveTest {
  protected:
   void SetUp() override {
     ASSERT_EQ(Create("T.DB", StandardSpec()), kOk);
@@ -36,14 +36,14 @@ class Ops : public BtrieveTest {
   Handle h_;
 };
 
-TEST_F(Ops, InsertTakesExactlyTheRecordLengthOfAFixedFile) {
+TEST_F(BtrieveOps, InsertTakesExactlyTheRecordLengthOfAFixedFile) {
   Bytes shorter(kRecLen - 1, 0), longer(kRecLen + 1, 0);
   EXPECT_EQ(h_.Insert(shorter), kDataBufferLength);
   EXPECT_EQ(h_.Insert(longer), kDataBufferLength);
   EXPECT_EQ(h_.Insert(Record(1)), kOk);
 }
 
-TEST_F(Ops, InsertRefusesADuplicateInAUniqueKeyAndReturnsTheKeyOnItsPath) {
+TEST_F(BtrieveOps, InsertRefusesADuplicateInAUniqueKeyAndReturnsTheKeyOnItsPath) {
   ASSERT_EQ(h_.Insert(Record(7, "alpha")), kOk);
   EXPECT_EQ(h_.Insert(Record(7, "beta")), kDuplicateKey);
   ASSERT_EQ(h_.Insert(Record(8, "alpha"), 1), kOk);  // duplicates allowed on key 1
@@ -56,13 +56,13 @@ TEST_F(Ops, InsertRefusesADuplicateInAUniqueKeyAndReturnsTheKeyOnItsPath) {
   EXPECT_EQ(h_.id(), 7);
 }
 
-TEST_F(Ops, IntegerKeysOrderAsSignedNumbers) {
+TEST_F(BtrieveOps, IntegerKeysOrderAsSignedNumbers) {
   Fill({5, -1, 0, INT32_MIN, 300, INT32_MAX, -300});
   EXPECT_EQ(ScanIds(0), (std::vector<int32_t>{INT32_MIN, -300, -1, 0, 5, 300, INT32_MAX}));
   EXPECT_EQ(ScanIds(0, true), (std::vector<int32_t>{INT32_MAX, 300, 5, 0, -1, -300, INT32_MIN}));
 }
 
-TEST_F(Ops, DateAndSegmentedKeysOrderByYearMonthDayThenSegment) {
+TEST_F(BtrieveOps, DateAndSegmentedKeysOrderByYearMonthDayThenSegment) {
   ASSERT_EQ(h_.Insert(Record(1, "", 31, 12, 1999, 5)), kOk);
   ASSERT_EQ(h_.Insert(Record(2, "", 1, 1, 2000, 5)), kOk);
   ASSERT_EQ(h_.Insert(Record(3, "", 2, 1, 2000, -2)), kOk);
@@ -72,14 +72,14 @@ TEST_F(Ops, DateAndSegmentedKeysOrderByYearMonthDayThenSegment) {
   EXPECT_EQ(ScanIds(2), (std::vector<int32_t>{6, 1, 2, 5, 3, 4}));
 }
 
-TEST_F(Ops, StringKeysCompareBytesUnsigned) {
+TEST_F(BtrieveOps, StringKeysCompareBytesUnsigned) {
   ASSERT_EQ(h_.Insert(Record(1, "\xe9t\xe9")), kOk);
   ASSERT_EQ(h_.Insert(Record(2, "zoo")), kOk);
   ASSERT_EQ(h_.Insert(Record(3, "Zoo")), kOk);
   EXPECT_EQ(ScanIds(1), (std::vector<int32_t>{3, 2, 1}));
 }
 
-TEST_F(Ops, DuplicatesComeBackInInsertionOrder) {
+TEST_F(BtrieveOps, DuplicatesComeBackInInsertionOrder) {
   for (int32_t id : {9, 3, 7, 1, 5}) {
     ASSERT_EQ(h_.Insert(Record(id, "same")), kOk);
   }
@@ -93,7 +93,7 @@ TEST_F(Ops, DuplicatesComeBackInInsertionOrder) {
   EXPECT_EQ(ScanIds(1), (std::vector<int32_t>{3, 7, 1, 5, 9}));
 }
 
-TEST_F(Ops, GetEqualFindsTheFirstDuplicateOrAnswers4) {
+TEST_F(BtrieveOps, GetEqualFindsTheFirstDuplicateOrAnswers4) {
   Fill({1, 2, 3, 4, 5, 6});
   h_.SetKey("N2");
   ASSERT_EQ(h_.Get(kGetEqual, 1), kOk);
@@ -108,7 +108,7 @@ TEST_F(Ops, GetEqualFindsTheFirstDuplicateOrAnswers4) {
   EXPECT_EQ(h_.id(), 2);
 }
 
-TEST_F(Ops, GreaterAndLessFindTheNeighboursAndReturnTheirKeys) {
+TEST_F(BtrieveOps, GreaterAndLessFindTheNeighboursAndReturnTheirKeys) {
   Fill({10, 20, 30});
   struct Case {
     int op;
@@ -138,12 +138,12 @@ TEST_F(Ops, GreaterAndLessFindTheNeighboursAndReturnTheirKeys) {
   }
 }
 
-TEST_F(Ops, FirstAndLastAnswer9OnAnEmptyFile) {
+TEST_F(BtrieveOps, FirstAndLastAnswer9OnAnEmptyFile) {
   EXPECT_EQ(h_.Get(kGetFirst), kEndOfFile);
   EXPECT_EQ(h_.Get(kGetLast), kEndOfFile);
 }
 
-TEST_F(Ops, NextAndPreviousNeedCurrencyOnTheSamePath) {
+TEST_F(BtrieveOps, NextAndPreviousNeedCurrencyOnTheSamePath) {
   Fill({1, 2, 3});
   Handle fresh;
   ASSERT_EQ(fresh.Open("T.DB"), kOk);
@@ -158,7 +158,7 @@ TEST_F(Ops, NextAndPreviousNeedCurrencyOnTheSamePath) {
   EXPECT_EQ(h_.id(), 3);
 }
 
-TEST_F(Ops, AShortDataBufferGetsAPartialCopyAnd22AndTheReadGoesOn) {
+TEST_F(BtrieveOps, AShortDataBufferGetsAPartialCopyAnd22AndTheReadGoesOn) {
   Fill({1, 2, 3});
   ASSERT_EQ(h_.Get(kGetFirst, 0, 4), kDataBufferLength);
   EXPECT_EQ(h_.length, 4u);
@@ -170,7 +170,7 @@ TEST_F(Ops, AShortDataBufferGetsAPartialCopyAnd22AndTheReadGoesOn) {
   EXPECT_EQ(h_.id(), 3);
 }
 
-TEST_F(Ops, KeyOnlyGetsPositionWithoutTransferringData) {
+TEST_F(BtrieveOps, KeyOnlyGetsPositionWithoutTransferringData) {
   Fill({1, 2, 3});
   h_.SetKeyInt(2);
   ASSERT_EQ(h_.Get(kGetKeyEqual, 0), kOk);
@@ -184,7 +184,7 @@ TEST_F(Ops, KeyOnlyGetsPositionWithoutTransferringData) {
   EXPECT_EQ(Get32(h_.key), 1u);
 }
 
-TEST_F(Ops, LockBiasesAreAcceptedAndIgnored) {
+TEST_F(BtrieveOps, LockBiasesAreAcceptedAndIgnored) {
   ASSERT_EQ(h_.Insert(Record(1)), kOk);
   EXPECT_EQ(h_.Get(kGetFirst + 100), kOk);
   EXPECT_EQ(h_.Get(kGetFirst + 400), kOk);
@@ -195,13 +195,13 @@ TEST_F(Ops, LockBiasesAreAcceptedAndIgnored) {
   EXPECT_EQ(h_.Call(kUnlock), kOk);
 }
 
-TEST_F(Ops, UnsupportedOperationsAnswer1) {
+TEST_F(BtrieveOps, UnsupportedOperationsAnswer1) {
   for (int op : {16, 29, 30, 31, 32, 36, 50, 54, 64, 99, 500, 1020}) {
     EXPECT_EQ(h_.Call(op), kInvalidOperation) << op;
   }
 }
 
-TEST_F(Ops, UpdateNeedsCurrencyAndGuardsKeys) {
+TEST_F(BtrieveOps, UpdateNeedsCurrencyAndGuardsKeys) {
   Fill({1, 2});
   Handle other;
   ASSERT_EQ(other.Open("T.DB"), kOk);
@@ -220,7 +220,7 @@ TEST_F(Ops, UpdateNeedsCurrencyAndGuardsKeys) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(&h_.data[20]), 7), "changed");
 }
 
-TEST_F(Ops, UpdateRefusesADuplicateInAUniqueKey) {
+TEST_F(BtrieveOps, UpdateRefusesADuplicateInAUniqueKey) {
   const Bytes unique_name = SpecBlock(kRecLen, 1, {{5, 10, kExtendedType | kModifiable, kString}});
   ASSERT_EQ(Create("U.DB", unique_name), kOk);
   Handle u;
@@ -231,7 +231,7 @@ TEST_F(Ops, UpdateRefusesADuplicateInAUniqueKey) {
   EXPECT_EQ(u.Update(Record(2, "c")), kOk);
 }
 
-TEST_F(Ops, DeleteLeavesAGapThatNextAndPreviousContinueFrom) {
+TEST_F(BtrieveOps, DeleteLeavesAGapThatNextAndPreviousContinueFrom) {
   EXPECT_EQ(h_.Call(kDelete), kInvalidPositioning);
   Fill({1, 2, 3, 4});
   h_.SetKeyInt(2);
@@ -246,7 +246,7 @@ TEST_F(Ops, DeleteLeavesAGapThatNextAndPreviousContinueFrom) {
   EXPECT_EQ(ScanIds(0), (std::vector<int32_t>{1, 4}));
 }
 
-TEST_F(Ops, StatWritesTheSpecificationWithTheRecordCount) {
+TEST_F(BtrieveOps, StatWritesTheSpecificationWithTheRecordCount) {
   Fill({1, 2, 3});
   h_.SetKeyInt(2);
   ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
@@ -259,7 +259,7 @@ TEST_F(Ops, StatWritesTheSpecificationWithTheRecordCount) {
   EXPECT_EQ(h_.Get(kStat, 0, 20), kDataBufferLength);
 }
 
-TEST_F(Ops, GetPositionAndGetDirectMoveCurrencyOntoTheGivenPath) {
+TEST_F(BtrieveOps, GetPositionAndGetDirectMoveCurrencyOntoTheGivenPath) {
   Fill({1, 2, 3, 4});  // names N1 N2 N0 N1
   Handle fresh;
   ASSERT_EQ(fresh.Open("T.DB"), kOk);
@@ -284,7 +284,7 @@ TEST_F(Ops, GetPositionAndGetDirectMoveCurrencyOntoTheGivenPath) {
   EXPECT_EQ(h_.Call(kGetDirect, 0), kInvalidRecordAddress);
 }
 
-TEST_F(Ops, StepOperationsWalkPhysicalOrder) {
+TEST_F(BtrieveOps, StepOperationsWalkPhysicalOrder) {
   Fill({30, 10, 20});
   std::vector<int32_t> forward, backward;
   for (int s = h_.Get(kStepFirst); s == kOk; s = h_.Get(kStepNext)) {
@@ -297,7 +297,7 @@ TEST_F(Ops, StepOperationsWalkPhysicalOrder) {
   EXPECT_EQ(backward, (std::vector<int32_t>{20, 10, 30}));
 }
 
-TEST_F(Ops, StepsGivePhysicalCurrencyOnly) {
+TEST_F(BtrieveOps, StepsGivePhysicalCurrencyOnly) {
   Fill({30, 10, 20});
   ASSERT_EQ(h_.Get(kStepFirst), kOk);
   EXPECT_EQ(h_.Get(kGetNext, 0), kInvalidPositioning);
@@ -312,7 +312,7 @@ TEST_F(Ops, StepsGivePhysicalCurrencyOnly) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(&h_.data[4])), "stepped");
 }
 
-TEST_F(Ops, LessOrEqualLandsOnTheLastDuplicateAndEqualOnTheFirst) {
+TEST_F(BtrieveOps, LessOrEqualLandsOnTheLastDuplicateAndEqualOnTheFirst) {
   for (int32_t id : {4, 2, 8}) {
     ASSERT_EQ(h_.Insert(Record(id, "dup")), kOk);
   }
@@ -328,7 +328,7 @@ TEST_F(Ops, LessOrEqualLandsOnTheLastDuplicateAndEqualOnTheFirst) {
   EXPECT_EQ(h_.id(), 1);
 }
 
-TEST_F(Ops, TransactionsCommitOrRollBackEveryFile) {
+TEST_F(BtrieveOps, TransactionsCommitOrRollBackEveryFile) {
   ASSERT_EQ(Create("B.DB", StandardSpec()), kOk);
   Handle b;
   ASSERT_EQ(b.Open("B.DB"), kOk);
@@ -356,7 +356,7 @@ TEST_F(Ops, TransactionsCommitOrRollBackEveryFile) {
   EXPECT_EQ(b.id(), 5);
 }
 
-TEST_F(Ops, StopAndResetCloseEveryFile) {
+TEST_F(BtrieveOps, StopAndResetCloseEveryFile) {
   Fill({1, 2});
   Handle second;
   ASSERT_EQ(second.Open("t.db"), kOk);
@@ -370,7 +370,7 @@ TEST_F(Ops, StopAndResetCloseEveryFile) {
   EXPECT_EQ(dir_.Names(), (std::set<std::string>{"T.DB"}));
 }
 
-TEST_F(Ops, VersionAnswersFiveBytesEvenWithNoFileOpen) {
+TEST_F(BtrieveOps, VersionAnswersFiveBytesEvenWithNoFileOpen) {
   Handle v;
   v.length = 5;
   ASSERT_EQ(v.Call(kVersion), kOk);
@@ -382,7 +382,7 @@ TEST_F(Ops, VersionAnswersFiveBytesEvenWithNoFileOpen) {
   EXPECT_EQ(v.Call(kVersion), kDataBufferLength);
 }
 
-TEST_F(Ops, OperationsOnAPositionBlockThatIsNotOpenAnswer3) {
+TEST_F(BtrieveOps, OperationsOnAPositionBlockThatIsNotOpenAnswer3) {
   Handle closed;
   for (int op : {kClose, kInsert, kGetFirst, kGetNext, kStat, kStepFirst, kGetPosition}) {
     EXPECT_EQ(closed.Get(op), kFileNotOpen) << op;
@@ -391,7 +391,7 @@ TEST_F(Ops, OperationsOnAPositionBlockThatIsNotOpenAnswer3) {
   EXPECT_EQ(h_.Close(), kFileNotOpen);
 }
 
-TEST_F(Ops, KeyBufferShorterThanTheKeyAnswers21) {
+TEST_F(BtrieveOps, KeyBufferShorterThanTheKeyAnswers21) {
   Fill({1});
   EXPECT_EQ(h_.Call(kGetFirst, 1, 5), kKeyBufferTooShort);
   EXPECT_EQ(h_.Call(kGetFirst, 1, 10), kOk);

@@ -52,7 +52,7 @@ void Tell(int fd, int32_t message) {
   }
 }
 
-TEST(Crash, AKilledWriterLeavesASoundFileWithEveryCommittedRecord) {
+TEST(BtrieveCrash, AKilledWriterLeavesASoundFileWithEveryCommittedRecord) {
   ScratchDir dir;
   ASSERT_EQ(Create("CRASH.DB", StandardSpec()), kOk);
   int fds[2];

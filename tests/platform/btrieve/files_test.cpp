@@ -15,9 +15,9 @@ namespace {
 
 using namespace btr;
 
-class Files : public BtrieveTest {};
+class BtrieveFiles : public BtrieveTest {};
 
-TEST_F(Files, CreateValidatesTheSpecification) {
+TEST_F(BtrieveFiles, CreateValidatesTheSpecification) {
   struct Case {
     const char* what;
     Bytes spec;
@@ -44,7 +44,7 @@ TEST_F(Files, CreateValidatesTheSpecification) {
   EXPECT_TRUE(dir_.Names().empty());
 }
 
-TEST_F(Files, CreateReplacesOrRefusesAnExistingFileAndDoesNotOpenIt) {
+TEST_F(BtrieveFiles, CreateReplacesOrRefusesAnExistingFileAndDoesNotOpenIt) {
   Handle h;
   ASSERT_EQ(Create("T.DB", StandardSpec()), kOk);
   ASSERT_EQ(h.Open("T.DB"), kOk);
@@ -58,12 +58,12 @@ TEST_F(Files, CreateReplacesOrRefusesAnExistingFileAndDoesNotOpenIt) {
   EXPECT_EQ(h.Get(kGetFirst), kEndOfFile);
 }
 
-TEST_F(Files, CreateInADirectoryThatCannotBeWrittenAnswers25) {
+TEST_F(BtrieveFiles, CreateInADirectoryThatCannotBeWrittenAnswers25) {
   EXPECT_EQ(Create("/proc/T.DB", StandardSpec()), kCreateIo);
   EXPECT_EQ(Create("NOSUCHDIR\\T.DB", StandardSpec()), kCreateIo);
 }
 
-TEST_F(Files, InsertInAReadOnlyDirectoryFailsCleanly) {
+TEST_F(BtrieveFiles, InsertInAReadOnlyDirectoryFailsCleanly) {
   if (geteuid() == 0) {
     GTEST_SKIP() << "directory permissions do not bind root";
   }
@@ -78,7 +78,7 @@ TEST_F(Files, InsertInAReadOnlyDirectoryFailsCleanly) {
   ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0);
 }
 
-TEST_F(Files, InsertThatCannotWriteItsJournalFailsCleanly) {
+TEST_F(BtrieveFiles, InsertThatCannotWriteItsJournalFailsCleanly) {
   // A directory in the journal's place stops every write, even for root.
   ASSERT_EQ(Create("T.DB", StandardSpec()), kOk);
   Handle h;
@@ -93,7 +93,7 @@ TEST_F(Files, InsertThatCannotWriteItsJournalFailsCleanly) {
   EXPECT_EQ(h.Insert(Record(1)), kOk);
 }
 
-TEST_F(Files, OpenAnswersForMissingForeignAndNamelessFiles) {
+TEST_F(BtrieveFiles, OpenAnswersForMissingForeignAndNamelessFiles) {
   Handle h;
   EXPECT_EQ(h.Open("NONE.DB"), kFileNotFound);
   EXPECT_EQ(h.Open(""), kInvalidFileName);
@@ -109,7 +109,7 @@ TEST_F(Files, OpenAnswersForMissingForeignAndNamelessFiles) {
   EXPECT_EQ(h.Get(kGetFirst), kFileNotOpen);
 }
 
-TEST_F(Files, ReadOnlyAndExclusiveModes) {
+TEST_F(BtrieveFiles, ReadOnlyAndExclusiveModes) {
   ASSERT_EQ(Create("T.DB", StandardSpec()), kOk);
   Handle reader, writer, exclusive;
   ASSERT_EQ(reader.Open("T.DB", kReadOnly), kOk);
@@ -125,7 +125,7 @@ TEST_F(Files, ReadOnlyAndExclusiveModes) {
   EXPECT_EQ(reader.Open("T.DB"), kFileInUse);
 }
 
-TEST_F(Files, LetterCaseOfNamesNeverMatters) {
+TEST_F(BtrieveFiles, LetterCaseOfNamesNeverMatters) {
   ASSERT_EQ(mkdir("SaveDB", 0755), 0);
   ASSERT_EQ(Create("SAVEDB\\ItemUnit.DB", StandardSpec()), kOk);
   EXPECT_EQ(std::filesystem::exists("SaveDB/ItemUnit.DB"), true);
@@ -136,7 +136,7 @@ TEST_F(Files, LetterCaseOfNamesNeverMatters) {
   EXPECT_EQ(b.Get(kGetFirst), kOk);  // one file, one connection: the insert is seen at once
 }
 
-TEST_F(Files, RecordsAndCountPersistAcrossCloseAndReopenWithNoSideFiles) {
+TEST_F(BtrieveFiles, RecordsAndCountPersistAcrossCloseAndReopenWithNoSideFiles) {
   ASSERT_EQ(Create("T.DB", StandardSpec()), kOk);
   Handle h;
   ASSERT_EQ(h.Open("T.DB"), kOk);
@@ -160,7 +160,7 @@ TEST_F(Files, RecordsAndCountPersistAcrossCloseAndReopenWithNoSideFiles) {
   EXPECT_EQ(report, "100 records, 3 keys");
 }
 
-TEST_F(Files, TwoPositionBlocksOnOneFileKeepTheirOwnCurrency) {
+TEST_F(BtrieveFiles, TwoPositionBlocksOnOneFileKeepTheirOwnCurrency) {
   ASSERT_EQ(Create("T.DB", StandardSpec()), kOk);
   Handle a, b;
   ASSERT_EQ(a.Open("T.DB"), kOk);
@@ -187,7 +187,7 @@ TEST_F(Files, TwoPositionBlocksOnOneFileKeepTheirOwnCurrency) {
   EXPECT_EQ(Get32(&a.data[6]), 5u);
 }
 
-TEST_F(Files, VariableLengthRecordsComeBackWhole) {
+TEST_F(BtrieveFiles, VariableLengthRecordsComeBackWhole) {
   ASSERT_EQ(Create("V.DB", StandardSpec(kVariableLength)), kOk);
   Handle h;
   ASSERT_EQ(h.Open("V.DB"), kOk);
@@ -207,7 +207,7 @@ TEST_F(Files, VariableLengthRecordsComeBackWhole) {
   EXPECT_EQ(CheckRecordFile("V.DB", &report), kOk) << report;
 }
 
-TEST_F(Files, SetAndGetDirectoryResolveNames) {
+TEST_F(BtrieveFiles, SetAndGetDirectoryResolveNames) {
   ASSERT_EQ(mkdir("Data", 0755), 0);
   Handle h;
   h.SetKey("DATA");
@@ -218,7 +218,7 @@ TEST_F(Files, SetAndGetDirectoryResolveNames) {
   EXPECT_EQ(h.Call(kSetDirectory), kDirectoryError);
 }
 
-TEST_F(Files, CheckFindsKeysThatDisagreeWithTheirRecords) {
+TEST_F(BtrieveFiles, CheckFindsKeysThatDisagreeWithTheirRecords) {
   ASSERT_EQ(Create("T.DB", StandardSpec()), kOk);
   Handle h;
   ASSERT_EQ(h.Open("T.DB"), kOk);

@@ -27,7 +27,7 @@ std::string Stored(const Key& key, T value) {
   return out;
 }
 
-TEST(KeyEncoding, IntegersOfEveryWidthSortAsSignedValues) {
+TEST(BtrieveKeyEncoding, IntegersOfEveryWidthSortAsSignedValues) {
   std::vector<int64_t> values = {INT64_MIN, -70000, -129, -128,  -1,       0,
                                  1,         127,    128,  70000, INT64_MAX};
   for (uint16_t width : {1, 2, 4, 8}) {
@@ -49,7 +49,7 @@ TEST(KeyEncoding, IntegersOfEveryWidthSortAsSignedValues) {
   }
 }
 
-TEST(KeyEncoding, DatesSortByYearThenMonthThenDay) {
+TEST(BtrieveKeyEncoding, DatesSortByYearThenMonthThenDay) {
   Key key = OneSegment(kDate, 4);
   auto date = [&](int d, int m, int y) {
     uint8_t rec[4] = {static_cast<uint8_t>(d), static_cast<uint8_t>(m), static_cast<uint8_t>(y),
@@ -64,7 +64,7 @@ TEST(KeyEncoding, DatesSortByYearThenMonthThenDay) {
   EXPECT_LT(date(1, 1, 255), date(1, 1, 256));
 }
 
-TEST(Specification, StatBlockRepeatsTheCreateBlockWithTheCount) {
+TEST(BtrieveSpecBlock, StatBlockRepeatsTheCreateBlockWithTheCount) {
   uint8_t block[48] = {};
   block[0] = 176;  // record length
   block[3] = 4;    // page size 1024
