@@ -365,6 +365,12 @@ int StepScan(const Call& call, Cursor& c, int path, int direction, sqlite3_stmt*
   row.data = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 1));
   row.length = static_cast<uint32_t>(sqlite3_column_bytes(stmt, 1));
   row.key = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 2));
+  if (sqlite3_column_bytes(stmt, 2) != c.file->store->spec().keys[path].length ||
+      row.length < c.file->store->spec().record_length) {
+    sqlite3_reset(stmt);  // a damaged file; the check tool says more
+    c.live = 0;
+    return kIoError;
+  }
   c.live = direction;
   c.live_generation = c.file->store->generation();
   return TakeRow(call, c, path, row);

@@ -349,14 +349,17 @@ int ReadRow(sqlite3_stmt* stmt, int missing_status, Row* row) {
 int RecordFile::Read(int64_t pos, Row* row) {
   sqlite3_reset(read_);
   sqlite3_bind_int64(read_, 1, pos);
-  return ReadRow(read_, kInvalidRecordAddress, row);
+  int status = ReadRow(read_, kInvalidRecordAddress, row);
+  // Key encoding reads the fixed part; a shorter record can only come from a damaged file.
+  return status == kOk && row->length < spec_.record_length ? kIoError : status;
 }
 
 int RecordFile::Step(int64_t pos, int direction, Row* row) {
   sqlite3_stmt* stmt = direction > 0 ? step_next_ : step_prev_;
   sqlite3_reset(stmt);
   sqlite3_bind_int64(stmt, 1, pos);
-  return ReadRow(stmt, kEndOfFile, row);
+  int status = ReadRow(stmt, kEndOfFile, row);
+  return status == kOk && row->length < spec_.record_length ? kIoError : status;
 }
 
 // Some failures (I/O errors, a full disk) make SQLite roll the whole transaction back; the kept
