@@ -87,6 +87,15 @@ class RecordFile {
   bool open_ = false;
 };
 
+// The exit status after a report went to standard output: a full disk or a closed pipe there
+// must not pass for success.
+int Flushed(Streams io) {
+  io.out.flush();
+  if (io.out)
+    return 0;
+  return Fail(io.err, "cannot write standard output", kExitFailed);
+}
+
 bool NameFits(const std::string& name, std::ostream& err) {
   if (name.size() < kNameBufferSize)
     return true;
@@ -129,7 +138,7 @@ int RunStat(const std::string& name, Streams io) {
   if (int exit_status = OpenAndStat(file, name, &spec, io.err))
     return exit_status;
   io.out << FormatStatReport(name, spec);
-  return 0;
+  return Flushed(io);
 }
 
 int RunDescribe(const std::string& name, Streams io) {
@@ -138,7 +147,7 @@ int RunDescribe(const std::string& name, Streams io) {
   if (int exit_status = OpenAndStat(file, name, &spec, io.err))
     return exit_status;
   io.out << FormatDescription(spec, name);
-  return 0;
+  return Flushed(io);
 }
 
 bool ReadWholeFile(const std::string& name, std::istream& stdin_stream, std::string* text) {
@@ -181,8 +190,10 @@ int RunCreate(const CommandLine& line, Streams io) {
   return 0;
 }
 
-// Where save writes: standard output, or a temporary file beside OUT that replaces OUT only when
-// every record is written, so that a failed save never leaves a truncated OUT behind.
+// Where save writes. A regular file (or a new one) is written as a temporary file beside OUT
+// that replaces OUT only when every record is in it, so that a failed save never leaves a
+// truncated OUT behind. Standard output, devices, pipes and symbolic links are written directly:
+// a rename would replace the device node or the link itself.
 class SaveOutput {
  public:
   SaveOutput(const std::string& name, std::ostream& stdout_stream) : name_(name) {
@@ -190,8 +201,14 @@ class SaveOutput {
       out_ = &stdout_stream;
       return;
     }
-    temp_ = name + ".recutil-" + std::to_string(getpid());
-    file_.open(temp_, std::ios::binary | std::ios::trunc);
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::symlink_status(name, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+      file_.open(name, std::ios::binary | std::ios::trunc);
+    } else {
+      temp_ = name + ".recutil-" + std::to_string(getpid());
+      file_.open(temp_, std::ios::binary | std::ios::trunc);
+    }
     out_ = &file_;
   }
   ~SaveOutput() {
@@ -206,11 +223,13 @@ class SaveOutput {
 
   bool Commit() {
     out_->flush();
-    if (temp_.empty())
+    if (out_ != &file_)
       return static_cast<bool>(*out_);
     file_.close();
     if (!file_)
       return false;
+    if (temp_.empty())
+      return true;
     std::error_code error;
     std::filesystem::rename(temp_, name_, error);
     committed_ = !error;
@@ -304,7 +323,7 @@ int RunCheck(const std::string& name, Streams io) {
   if (status != btr::kOk)
     return StatusFail(io.err, name, report, status);
   io.out << name << ": " << report << "\n";
-  return 0;
+  return Flushed(io);
 }
 
 }  // namespace

@@ -83,16 +83,21 @@ class RecutilRun : public ::testing::Test {
   }
 
   // Runs recutil with `args` (quoted for the shell), feeding `input` on standard input.
-  Result Run(const std::vector<std::string>& args, const std::string& input = "") {
+  // Standard output goes to `out_path`; only "stdout.bin" is captured in the result.
+  Result Run(const std::vector<std::string>& args, const std::string& input = "",
+             const std::string& out_path = "stdout.bin") {
     WriteFile("stdin.bin", input);
     std::string command = "'" RECUTIL_PATH "'";
-    for (const std::string& a : args)
+    for (const std::string& a : args) {
       command += " '" + a + "'";
-    command += " <stdin.bin >stdout.bin 2>stderr.bin";
+    }
+    command += " <stdin.bin >" + out_path + " 2>stderr.bin";
     int status = std::system(command.c_str());
     Result result;
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadFile("stdout.bin");
+    // Only our own file is read back: a device like /dev/full reads as endless zeros.
+    if (out_path == "stdout.bin")
+      result.out = ReadFile(out_path);
     result.err = ReadFile("stderr.bin");
     return result;
   }
@@ -324,6 +329,22 @@ TEST_F(RecutilRun, RecordManagerRefusalsExitWithOne) {
   for (const fs::directory_entry& entry : fs::directory_iterator(".")) {
     EXPECT_EQ(entry.path().string().find(".recutil-"), std::string::npos) << entry.path();
   }
+}
+
+TEST_F(RecutilRun, OutputThatCannotBeWrittenIsAFailure) {
+  if (!fs::exists("/dev/full"))
+    GTEST_SKIP() << "no /dev/full";
+  WriteFile("lines.desc", kOrderLineDescription);
+  RunOk({"create", "LINES.DB", "lines.desc"});
+  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
+  Result describe = Run({"describe", "LINES.DB"}, "", "/dev/full");
+  EXPECT_EQ(describe.exit_status, 1);
+  EXPECT_EQ(describe.err, "recutil: cannot write standard output\n");
+  // A device is written in place, never replaced by a renamed temporary file.
+  Result save = Run({"save", "LINES.DB", "/dev/full"});
+  EXPECT_EQ(save.exit_status, 1);
+  EXPECT_EQ(save.err, "recutil: /dev/full: cannot write the file\n");
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
 
 }  // namespace
