@@ -86,6 +86,24 @@ mode_t CreationMode() {
   return 0666 & ~mask;
 }
 
+// A writer killed while it was starting its journal leaves a journal that is not hot: SQLite
+// neither rolls it back nor removes it, and it would outlive every later Close. Holding the
+// write lock proves that no other writer owns it, so it can go. (A hot journal has already been
+// rolled back and removed by the first read.)
+void RemoveStaleJournal(sqlite3* db, const std::string& path) {
+  std::string journal = path + "-journal";
+  struct stat st;
+  if (stat(journal.c_str(), &st) != 0) {
+    return;
+  }
+  sqlite3_busy_timeout(db, 0);  // a live writer keeps its journal; do not wait for it
+  if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
+    unlink(journal.c_str());
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  }
+  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+}
+
 }  // namespace
 
 int WriteStatus(int sqlite_result) {
@@ -162,6 +180,7 @@ int RecordFile::Open(const std::string& path, std::unique_ptr<RecordFile>* out) 
   if (sqlite3_exec(db, kConnectionPragmas, nullptr, nullptr, nullptr) != SQLITE_OK) {
     return kIoError;
   }
+  RemoveStaleJournal(db, path);
   if (int status = file->Load(); status != kOk) {
     return status;
   }
