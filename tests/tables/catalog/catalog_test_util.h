@@ -61,12 +61,6 @@ class RawTable : public CBtrieveDB {
     }
     return records;
   }
-  int InsertRaw(const Bytes& record) {
-    Bytes copy = record;
-    uint8_t key[255] = {};
-    uint16_t length = static_cast<uint16_t>(copy.size());
-    return Insert(copy.data(), &length, key, 0);
-  }
 
  private:
   int Get(int (CBtrieveDB::*op)(void*, uint16_t*, void*, int8_t), uint8_t* key, int8_t keyNum,
@@ -130,6 +124,33 @@ inline std::string Upper(std::string s) {
 }
 inline std::string Str(const Bytes& b, size_t at, size_t n) {
   return std::string(reinterpret_cast<const char*>(&b[at]), n);
+}
+
+// A file specification block written out from a key table: the header, then one entry per
+// segment {position, length, flags as stored, extended type}.
+struct SegmentRow {
+  uint16_t position, length, flags;
+  uint8_t type = 0;
+};
+inline Bytes SpecBlock(uint16_t recordLength, bool variable, int keys,
+                       const std::vector<SegmentRow>& segments) {
+  Bytes b(16 + 16 * segments.size(), 0);
+  b[0] = static_cast<uint8_t>(recordLength);
+  b[1] = static_cast<uint8_t>(recordLength >> 8);
+  b[3] = 1024 >> 8;
+  b[4] = static_cast<uint8_t>(keys);
+  b[10] = variable ? 1 : 0;
+  for (size_t i = 0; i < segments.size(); ++i) {
+    uint8_t* e = &b[16 + 16 * i];
+    e[0] = static_cast<uint8_t>(segments[i].position);
+    e[1] = static_cast<uint8_t>(segments[i].position >> 8);
+    e[2] = static_cast<uint8_t>(segments[i].length);
+    e[3] = static_cast<uint8_t>(segments[i].length >> 8);
+    e[4] = static_cast<uint8_t>(segments[i].flags);
+    e[5] = static_cast<uint8_t>(segments[i].flags >> 8);
+    e[10] = segments[i].type;
+  }
+  return b;
 }
 
 // A readable difference of two records: the first differing offset.

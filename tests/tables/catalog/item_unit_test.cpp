@@ -161,7 +161,7 @@ TEST(ItemUnitLayout, CurrentRecordRoundTripsWithUnusedBytesZero) {
   }
   CItemUnit r;
   recfile::Parse(kItemUnitLayout, stored.data(), stored.size(), r);
-  uint8_t out[356];
+  uint8_t out[recfile::kMaxRecord];
   ASSERT_EQ(recfile::Format(kItemUnitLayout, r, out), 356u);
   EXPECT_EQ(cattest::FirstDifference(Bytes(out, out + 356), s.current), "");
 }
@@ -174,7 +174,7 @@ TEST(ItemUnitLayout, Text316IsUpperCasedOnReadingOnly) {
   EXPECT_EQ(r.Text316, "LOWER");
   r.Text316 = "set lower";
   r.Text98 = "upper me";
-  uint8_t out[356];
+  uint8_t out[recfile::kMaxRecord];
   recfile::Format(kItemUnitLayout, r, out);
   EXPECT_EQ(cattest::Str(Bytes(out, out + 356), 316, 9), "set lower");
   EXPECT_EQ(cattest::Str(Bytes(out, out + 356), 98, 8), "UPPER ME");

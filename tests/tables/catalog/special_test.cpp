@@ -1,0 +1,196 @@
+// Special table: the layout and its flag rules, the date rule of the readers (passed specials
+// are dropped and the reading goes on), the keys, and the rebuild of step 4 byte for byte.
+#include "tables/catalog/special.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "tests/tables/catalog/catalog_test_util.h"
+
+using cattest::Bytes;
+
+namespace {
+
+Bytes Raw(const std::string& t0, const std::string& t6, const std::string& t18, int32_t date,
+          uint8_t f28, uint8_t f29, uint8_t f48, float amount) {
+  Bytes b(52, 0xEE);  // padding: never read
+  cattest::Put(b, 0, t0, 6);
+  cattest::Put(b, 6, t6, 12);
+  cattest::Put(b, 18, t18, 3);
+  cattest::PutI32(b, 24, date);
+  b[28] = f28;
+  b[29] = f29;
+  cattest::PutF32(b, 32, amount);
+  cattest::PutF32(b, 36, -amount);
+  cattest::PutF32(b, 40, amount * 2);
+  cattest::PutF32(b, 44, 0.5f);
+  b[48] = f48;
+  return b;
+}
+
+// The record as the current writer stores it: upper-case texts, Y/N flags, zero padding.
+Bytes Rewritten(Bytes b) {
+  for (int at = 0; at < 21; ++at) {
+    b[at] = static_cast<uint8_t>(recfile::UpperChar(static_cast<char>(b[at])));
+  }
+  for (int at : {28, 29, 48}) {
+    b[at] = b[at] == 'Y' ? 'Y' : 'N';
+  }
+  for (int at : {21, 22, 23, 30, 31, 49, 50, 51}) {
+    b[at] = 0;
+  }
+  return b;
+}
+
+int32_t Now() {
+  return static_cast<int32_t>(std::time(nullptr));
+}
+
+TEST(SpecialLayout, DeclarationIsSound) {
+  EXPECT_EQ(recfile::CheckLayout(kSpecialLayout), "");
+}
+
+TEST(SpecialLayout, TextsKeepTheirCaseOnReadingAndAreUpperCasedOnWriting) {
+  const Bytes raw = Raw("ab", "full width12", "xyz", 5, 'Y', 'y', 'N', 1.5f);
+  CSpecial r;
+  recfile::Parse(kSpecialLayout, raw.data(), raw.size(), r);
+  EXPECT_EQ(r.Text0, "ab");
+  EXPECT_EQ(r.Text6, "full width12");
+  EXPECT_EQ(r.Text18, "xyz");
+  EXPECT_EQ(r.Date24, 5);
+  EXPECT_EQ(r.Flag28, 1);
+  EXPECT_EQ(r.Flag29, 0);  // a lower-case y is not a yes
+  EXPECT_EQ(r.Flag48, 0);
+  uint8_t out[recfile::kMaxRecord];
+  ASSERT_EQ(recfile::Format(kSpecialLayout, r, out), 52u);
+  EXPECT_EQ(cattest::FirstDifference(Bytes(out, out + 52), Rewritten(raw)), "");
+  EXPECT_EQ(r.Text0, "AB");
+}
+
+TEST(SpecialLayout, FlagsAreWrittenByTheirOwnRules) {
+  CSpecial r;
+  r.Flag28 = -1;  // non-zero: yes
+  r.Flag29 = -1;  // not positive: no
+  r.Flag48 = 2;
+  uint8_t out[recfile::kMaxRecord];
+  recfile::Format(kSpecialLayout, r, out);
+  EXPECT_EQ(out[28], 'Y');
+  EXPECT_EQ(out[29], 'N');
+  EXPECT_EQ(out[48], 'Y');
+  r.Flag28 = 0;
+  r.Flag29 = 1;
+  r.Flag48 = 0;
+  recfile::Format(kSpecialLayout, r, out);
+  EXPECT_EQ(out[28], 'N');
+  EXPECT_EQ(out[29], 'Y');
+  EXPECT_EQ(out[48], 'N');
+}
+
+TEST(SpecialDate, PassedMeansEarlierThanNow) {
+  EXPECT_TRUE(SpecialHasPassed(999, 1000));
+  EXPECT_FALSE(SpecialHasPassed(1000, 1000));
+  EXPECT_FALSE(SpecialHasPassed(1001, 1000));
+  EXPECT_TRUE(SpecialHasPassed(-1, 1000));
+  EXPECT_TRUE(SpecialHasPassed(-86400, 0));
+}
+
+TEST(SpecialFileSpec, BlockMatchesTheKeyTable) {
+  EXPECT_EQ(recfile::BuildSpecBlock(SpecialFileSpec()),
+            cattest::SpecBlock(52, false, 2, {{1, 21, 0}, {7, 15, 0x01}}));
+}
+
+class SpecialFile : public cattest::ScratchDir {
+ protected:
+  // Specials in key-0 order: A passed, B current, C dated -1, D current, E passed, F 1990.
+  void WriteSpecials() {
+    const int32_t now = Now();
+    raw_ = {
+        Raw("a", "item a", "ea", now - 100, 'Y', 'N', 'Y', 1.0f),
+        Raw("b", "item b", "cs", now + 86400, 'N', 'Y', 'y', 2.0f),
+        Raw("c", "item c", "ea", -1, 'Y', 'Y', 'Y', 3.0f),
+        Raw("d", "item d", "lb", now + 3600, ' ', 0, 'N', 4.0f),
+        Raw("e", "item e", "ea", now - 1, 'Y', 'N', 'N', 5.0f),
+        Raw("f", "item f", "ea", 631152000, 'Y', 'N', 'N', 6.0f),
+    };
+    CSpecialDB db;
+    ASSERT_EQ(db.CreateFile("SPECIAL.DB"), 0);
+    for (const Bytes& r : raw_) {
+      ASSERT_EQ(cattest::InsertRaw(db, r), 0);
+    }
+  }
+  std::vector<Bytes> raw_;
+};
+
+TEST_F(SpecialFile, ReadersDropPassedSpecialsAndGoOn) {
+  WriteSpecials();
+  CSpecialDB db;
+  ASSERT_EQ(db.Open(), 0);
+  CSpecial r;
+  ASSERT_EQ(db.ReadFirst(r), 0);
+  EXPECT_EQ(r.Text0, "b");
+  ASSERT_EQ(db.ReadNext(r), 0);
+  EXPECT_EQ(r.Text0, "d");
+  EXPECT_EQ(db.ReadNext(r), 9);
+}
+
+TEST_F(SpecialFile, KeepAllReturnsEveryRecord) {
+  WriteSpecials();
+  CSpecialDB db;
+  ASSERT_EQ(db.Open(), 0);
+  CSpecial r;
+  ASSERT_EQ(db.ReadFirst(r), 0);
+  std::string seen = r.Text0;
+  while (db.ReadNext(r, 0, true) == 0) {
+    seen += r.Text0;
+  }
+  EXPECT_EQ(seen, "bcdef");  // the 1990 special and the one dated -1 included
+}
+
+TEST_F(SpecialFile, OnlyPassedSpecialsReadAsAnEmptyFile) {
+  CSpecialDB db;
+  ASSERT_EQ(db.CreateFile("SPECIAL.DB"), 0);
+  ASSERT_EQ(cattest::InsertRaw(db, Raw("x", "y", "z", Now() - 10, 'Y', 'Y', 'Y', 1)), 0);
+  CSpecial r;
+  EXPECT_EQ(db.ReadFirst(r), 9);
+  EXPECT_EQ(db.ReadFirst(r, 1), 9);
+}
+
+TEST_F(SpecialFile, RebuildKeepsEveryCurrentSpecial) {
+  WriteSpecials();
+  CSpecialDB legacy;
+  CSpecialDB current;
+  ASSERT_EQ(legacy.Open(), 0);
+  ASSERT_EQ(current.CreateFile("TMP.DB"), 0);
+  CSpecial r;
+  int status = legacy.ReadFirst(r, 0);
+  for (; status == 0; status = legacy.ReadNext(r, 0, false)) {
+    ASSERT_EQ(current.InsertRecord(r), 0);
+  }
+  EXPECT_EQ(status, 9);
+  current.Close();
+  const std::vector<Bytes> got = cattest::ReadFile("TMP.DB");
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(cattest::FirstDifference(got[0], Rewritten(raw_[1])), "");
+  EXPECT_EQ(cattest::FirstDifference(got[1], Rewritten(raw_[3])), "");
+}
+
+TEST_F(SpecialFile, KeyZeroIsUnique) {
+  CSpecialDB db;
+  ASSERT_EQ(db.CreateFile("SPECIAL.DB"), 0);
+  CSpecial r;
+  r.Text0 = "c1";
+  r.Text6 = "item";
+  r.Text18 = "ea";
+  ASSERT_EQ(db.InsertRecord(r), 0);
+  CSpecial same = r;
+  same.Text0 = "C1";
+  EXPECT_EQ(db.InsertRecord(same), 5);
+  same.Amount32 = 9.0f;
+  EXPECT_EQ(db.UpdateRecord(same), 0);
+  EXPECT_EQ(db.DeleteRecord(std::string("c1\0\0\0\0item\0\0\0\0\0\0\0\0ea", 21)), 0);
+  db.Close();
+  EXPECT_TRUE(cattest::ReadFile("SPECIAL.DB").empty());
+}
+
+}  // namespace
