@@ -55,6 +55,11 @@ struct TerminalFrontEnd::State {
   bool HandleKey(int ch);
   bool HandleMouse();
   int failedWaits = 0;
+  int inputTimeout = -1;  // the getch timeout in force
+  void SetTimeout(int ms) {
+    inputTimeout = ms;
+    timeout(ms);
+  }
 };
 
 namespace {
@@ -68,10 +73,12 @@ Cells Offset(Cells c, const Cells& origin) {
 }  // namespace
 
 void TerminalFrontEnd::State::Put(int row, int col, const std::string& text, attr_t attrs) {
-  if (row < 0 || row >= LINES || col >= COLS) {
+  if (row < 0 || row >= LINES || col >= COLS || col + static_cast<int>(text.size()) <= 0) {
     return;
   }
-  std::string shown = text.substr(0, static_cast<size_t>(std::max(0, COLS - col)));
+  std::string shown = col < 0 ? text.substr(static_cast<size_t>(-col)) : text;
+  col = std::max(0, col);
+  shown = shown.substr(0, static_cast<size_t>(COLS - col));
   attron(attrs);
   mvaddnstr(row, col, shown.c_str(), static_cast<int>(shown.size()));
   attroff(attrs);
@@ -157,9 +164,10 @@ void TerminalFrontEnd::State::DrawControl(const Window& c, const Cells& window, 
       return;
     }
     case WindowKind::Button: {
-      const bool focused = c.parent != nullptr && c.parent->focus == &c;
+      // The focus shows only in the window that takes the keys.
+      const bool focused = active && c.parent != nullptr && c.parent->focus == &c;
       attr_t attrs = c.enabled ? A_NORMAL : A_DIM;
-      if (focused && active) {
+      if (focused) {
         attrs |= A_REVERSE;
       }
       const std::string shown = framework::StripMnemonic(c.text);
@@ -173,11 +181,13 @@ void TerminalFrontEnd::State::DrawControl(const Window& c, const Cells& window, 
         PutLabel(row, cells.col + 1, c.text, attrs);
         return;
       }
-      const int width = static_cast<int>(shown.size()) + 4;
-      const int col = cells.col + std::max(0, (cells.cols - width) / 2);
-      Put(row, col, focused ? "[>" : "[ ", attrs);
-      PutLabel(row, col + 2, c.text, attrs);
-      Put(row, col + 2 + static_cast<int>(shown.size()), focused ? "<]" : " ]", attrs);
+      // "[label]", or ">label<" with the focus; centred on the button, spilling evenly over its
+      // edges when the label is wider than the button.
+      const int width = static_cast<int>(shown.size()) + 2;
+      const int col = cells.col + (cells.cols - width) / 2;
+      Put(row, col, focused ? ">" : "[", attrs);
+      PutLabel(row, col + 1, c.text, attrs);
+      Put(row, col + 1 + static_cast<int>(shown.size()), focused ? "<" : "]", attrs);
       return;
     }
     default:
@@ -318,9 +328,10 @@ bool TerminalFrontEnd::State::HandleKey(int ch) {
       key = VK_ESCAPE;
       break;
     case 27: {
-      nodelay(stdscr, TRUE);
+      // Alt+key arrives as Esc followed by the key; a lone Esc has nothing behind it.
+      timeout(0);
       const int next = getch();
-      nodelay(stdscr, FALSE);
+      timeout(inputTimeout);
       if (next == ERR) {
         key = VK_ESCAPE;
       } else if (next == ' ') {
@@ -440,7 +451,7 @@ void TerminalFrontEnd::PollInput() {
   state_->lastPoll = now;
   state_->ExpireBanner(now);
   state_->FlushIfDue(now);
-  nodelay(stdscr, TRUE);
+  state_->SetTimeout(0);
   for (int i = 0; i < 16; ++i) {
     const int ch = getch();
     if (ch == ERR) {
@@ -448,7 +459,7 @@ void TerminalFrontEnd::PollInput() {
     }
     state_->HandleKey(ch);
   }
-  nodelay(stdscr, FALSE);
+  state_->SetTimeout(-1);
   state_->FlushIfDue(Clock::now());
 }
 
@@ -469,9 +480,9 @@ void TerminalFrontEnd::WaitInput() {
       const int bannerMs = ToMillis(state_->bannerEnd - now);
       waitMs = waitMs < 0 ? bannerMs : std::min(waitMs, bannerMs);
     }
-    timeout(waitMs);
+    state_->SetTimeout(waitMs);
     const int ch = getch();
-    timeout(-1);
+    state_->SetTimeout(-1);
     if (ch == ERR && waitMs < 0 && ++state_->failedWaits > 100) {
       // The terminal is gone: nothing will ever answer.
       framework::EndActiveWindow();

@@ -1,0 +1,115 @@
+// Terminal geometry: dialog units onto cells, the desktop in the terminal, bars, redraws.
+#include "platform/terminal/layout.h"
+
+#include <gtest/gtest.h>
+
+#include "resources/remold_resources.h"
+
+using framework::Rect;
+using terminal::Cells;
+
+namespace {
+
+Cells ControlOf(const framework::DialogTemplate& t, int id, const Cells& window) {
+  for (const auto& c : t.controls) {
+    if (c.id == id) {
+      return terminal::ControlCells(window, Rect{c.x, c.y, c.cx, c.cy});
+    }
+  }
+  ADD_FAILURE() << "no control " << id;
+  return Cells{};
+}
+
+}  // namespace
+
+TEST(LayoutTest, UpgradeDialogFillsTheEightyByTwentyFourDesktop) {
+  const framework::DialogTemplate* t = RemoldResources().FindDialog(IDD_REMOLD_DIALOG);
+  ASSERT_NE(t, nullptr);
+  const Cells w = terminal::WindowCells(Rect{t->x, t->y, t->cx, t->cy});
+  EXPECT_EQ(w.col, 0);
+  EXPECT_EQ(w.row, 0);
+  EXPECT_EQ(w.cols, 80);
+  EXPECT_EQ(w.rows, 24);
+
+  // Rows below the caption row: y / 8 + 1. The intro text gets rows 2 to 8 and 76 columns,
+  // enough for the counts and the backout notice.
+  const Cells intro = ControlOf(*t, IDC_INTRO_TEXT, w);
+  EXPECT_EQ(intro.row, 2);
+  EXPECT_EQ(intro.rows, 7);
+  EXPECT_EQ(intro.col, 2);
+  EXPECT_EQ(intro.cols, 76);
+  EXPECT_EQ(ControlOf(*t, IDC_STATUS_TEXT, w).row, 9);
+  EXPECT_EQ(ControlOf(*t, IDC_PROGRESS_FILES, w).row, 10);
+  EXPECT_EQ(ControlOf(*t, IDC_PROGRESS_TOTAL, w).row, 15);
+  const Cells backout = ControlOf(*t, IDC_BACKOUTUPGRADE, w);
+  const Cells start = ControlOf(*t, IDOK, w);
+  const Cells cancel = ControlOf(*t, IDCANCEL, w);
+  EXPECT_EQ(backout.row, 20);
+  EXPECT_EQ(start.row, 20);
+  EXPECT_EQ(cancel.row, 20);
+  // Side by side, in template order, not overlapping, inside the frame.
+  EXPECT_LE(backout.col + backout.cols, start.col);
+  EXPECT_LE(start.col + start.cols, cancel.col);
+  EXPECT_LE(cancel.col + cancel.cols, 79);
+  EXPECT_LT(20, w.rows - 1);
+}
+
+TEST(LayoutTest, ControlsAreClippedToTheInsideOfTheFrame) {
+  const Cells w = terminal::WindowCells(Rect{0, 0, 80, 16});  // 20 columns, 2 + 2 rows
+  EXPECT_EQ(w.cols, 20);
+  EXPECT_EQ(w.rows, 4);
+  const Cells c = terminal::ControlCells(w, Rect{40, 8, 200, 200});
+  EXPECT_EQ(c.col, 10);
+  EXPECT_EQ(c.row, 2);
+  EXPECT_EQ(c.cols, 9);  // up to column 18; column 19 is the frame
+  EXPECT_EQ(c.rows, 1);  // row 3 is the bottom border
+}
+
+TEST(LayoutTest, DesktopIsCentredAndNeedsEightyByTwentyFour) {
+  const Cells exact = terminal::DesktopOrigin(80, 24);
+  EXPECT_EQ(exact.col, 0);
+  EXPECT_EQ(exact.row, 0);
+  const Cells big = terminal::DesktopOrigin(101, 30);
+  EXPECT_EQ(big.col, 10);
+  EXPECT_EQ(big.row, 3);
+  EXPECT_EQ(terminal::DesktopOrigin(79, 40).col, -1);
+  EXPECT_EQ(terminal::DesktopOrigin(120, 23).col, -1);
+}
+
+TEST(LayoutTest, BarFillFollowsTheRange) {
+  EXPECT_EQ(terminal::BarFill(1, 100, 1, 60), 0);
+  EXPECT_EQ(terminal::BarFill(1, 100, 100, 60), 60);
+  EXPECT_EQ(terminal::BarFill(0, 4, 1, 60), 15);
+  EXPECT_EQ(terminal::BarFill(0, 0, 0, 60), 0);  // no files: an empty bar, no division by 0
+  EXPECT_EQ(terminal::BarFill(0, 10, 50, 60), 60);
+  EXPECT_EQ(terminal::BarFill(0, 10, -5, 60), 0);
+  EXPECT_EQ(terminal::BarFill(-2147483647, 2147483647, 2147483647, 60), 60);
+}
+
+TEST(LayoutTest, RedrawsAreHeldToTheInterval) {
+  using Clock = terminal::RedrawThrottle::Clock;
+  using std::chrono::milliseconds;
+  terminal::RedrawThrottle throttle(milliseconds(33));
+  const Clock::time_point t0 = Clock::time_point() + milliseconds(1000);
+  EXPECT_FALSE(throttle.ShouldDraw(t0));  // nothing asked for
+  throttle.Request();
+  EXPECT_TRUE(throttle.ShouldDraw(t0));  // the first request draws at once
+  EXPECT_FALSE(throttle.Pending());
+  // A thousand changes within the interval: held, then one draw.
+  for (int i = 0; i < 1000; ++i) {
+    throttle.Request();
+    EXPECT_FALSE(throttle.ShouldDraw(t0 + milliseconds(i % 33)));
+  }
+  EXPECT_TRUE(throttle.Pending());
+  EXPECT_EQ(throttle.NextDraw(), t0 + milliseconds(33));
+  EXPECT_TRUE(throttle.ShouldDraw(t0 + milliseconds(33)));
+  EXPECT_FALSE(throttle.ShouldDraw(t0 + milliseconds(200)));  // drawn; nothing pending
+  // Over one simulated second of constant change at most about 30 draws get through.
+  int draws = 0;
+  for (int ms = 0; ms < 1000; ++ms) {
+    throttle.Request();
+    draws += throttle.ShouldDraw(t0 + milliseconds(2000 + ms)) ? 1 : 0;
+  }
+  EXPECT_LE(draws, 31);
+  EXPECT_GE(draws, 29);
+}
