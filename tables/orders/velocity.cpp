@@ -1,0 +1,344 @@
+// The velocity table: layouts, file specifications, reads along the current key, the key switch,
+// the flag clearing and the conversions.
+#include "tables/orders/velocity.h"
+
+#include <cstring>
+
+#include "recfile/file_spec.h"
+#include "recfile/table_ops.h"
+
+using recfile::Enc;
+
+namespace {
+
+// The keys start the same in every layout: customer (0), item number and suffix (6, 18), Code5
+// (21), Code3 (26); the record-manager date (29) in every layout but 0201.
+template <class R>
+std::vector<recfile::Field<R>> KeyFields(bool withDate) {
+  std::vector<recfile::Field<R>> fields = {
+      {0, 6, Enc::UpperText, &R::CustomerNumber}, {6, 12, Enc::UpperText, &R::ItemNumber},
+      {18, 3, Enc::UpperText, &R::ItemSuffix},    {21, 5, Enc::UpperText, &R::Code5},
+      {26, 3, Enc::UpperText, &R::Code3},
+  };
+  if (withDate) {
+    fields.push_back({29, 4, Enc::BtrDate, &R::Date1});
+  }
+  return fields;
+}
+
+// Where a layout keeps each of the fields behind the keys.
+struct Offsets {
+  uint16_t number1, code4A, date1, periods;  // Byte1, Description follow Number1; YesNo1, Code9
+                                             // follow Code4A
+};
+
+template <class R>
+void AddBody(std::vector<recfile::Field<R>>& fields, const Offsets& at) {
+  const uint16_t n = at.number1;
+  fields.push_back({n, 4, Enc::Int32, &R::Number1});
+  fields.push_back({static_cast<uint16_t>(n + 4), 1, Enc::Byte, &R::Byte1});
+  fields.push_back({static_cast<uint16_t>(n + 5), 30, Enc::Text, &R::Description});
+  fields.push_back({static_cast<uint16_t>(n + 36), 4, Enc::Float32, &R::Amount1});
+  fields.push_back({static_cast<uint16_t>(n + 40), 4, Enc::Float32, &R::Amount2});
+  fields.push_back({at.code4A, 4, Enc::UpperText, &R::Code4A});
+  fields.push_back({static_cast<uint16_t>(at.code4A + 4), 1, Enc::YesNoLenient, &R::YesNo1});
+  fields.push_back({static_cast<uint16_t>(at.code4A + 5), 9, Enc::UpperText, &R::Code9});
+  fields.push_back({at.date1, 4, Enc::Time32, &R::Date1});
+  int32_t R::*periods[] = {&R::PeriodValue1, &R::PeriodValue2, &R::PeriodValue3,
+                           &R::PeriodValue4, &R::PeriodValue5, &R::PeriodValue6};
+  for (int i = 0; i < 6; ++i) {
+    fields.push_back({static_cast<uint16_t>(at.periods + 4 * i), 4, Enc::Int32, periods[i]});
+  }
+  const uint16_t p = at.periods;
+  fields.push_back({static_cast<uint16_t>(p + 24), 4, Enc::Int32, &R::Number2});
+  fields.push_back({static_cast<uint16_t>(p + 28), 4, Enc::Int32, &R::Number3});
+  fields.push_back({static_cast<uint16_t>(p + 32), 4, Enc::Float32, &R::Amount5});
+  fields.push_back({static_cast<uint16_t>(p + 36), 4, Enc::UpperText, &R::Code4B});
+  fields.push_back({static_cast<uint16_t>(p + 40), 1, Enc::YesNoLenient, &R::YesNo2});
+}
+
+recfile::Layout<CVelocity> CurrentLayout() {
+  auto fields = KeyFields<CVelocity>(true);
+  AddBody(fields, {36, 88, 104, 112});
+  fields.push_back({80, 4, Enc::Float32, &CVelocity::Amount3});
+  fields.push_back({84, 4, Enc::Float32, &CVelocity::Amount4});
+  fields.push_back({108, 4, Enc::Time32, &CVelocity::Date2});
+  fields.push_back({156, 4, Enc::Int32, &CVelocity::Number4});
+  return {160, std::move(fields)};
+}
+
+recfile::Layout<CVelocity0401> Layout0401() {
+  auto fields = KeyFields<CVelocity0401>(true);
+  AddBody(fields, {36, 88, 104, 112});
+  fields.push_back({80, 4, Enc::Float32, &CVelocity0401::Amount3});
+  fields.push_back({84, 4, Enc::Float32, &CVelocity0401::Amount4});
+  fields.push_back({108, 4, Enc::Time32, &CVelocity0401::Date2});
+  return {156, std::move(fields)};
+}
+
+recfile::Layout<CVelocity0304> Layout0304() {
+  auto fields = KeyFields<CVelocity0304>(true);
+  AddBody(fields, {36, 80, 96, 104});
+  fields.push_back({100, 4, Enc::Time32, &CVelocity0304::Date2});
+  return {148, std::move(fields)};
+}
+
+recfile::Layout<CVelocity0208> Layout0208() {
+  auto fields = KeyFields<CVelocity0208>(true);
+  AddBody(fields, {36, 80, 96, 100});
+  return {144, std::move(fields)};
+}
+
+recfile::Layout<CVelocity0201> Layout0201() {
+  auto fields = KeyFields<CVelocity0201>(false);
+  AddBody(fields, {32, 76, 92, 96});
+  return {140, std::move(fields)};
+}
+
+recfile::FileSpec VelocitySpec(uint16_t recordLength, bool withDateKey) {
+  const recfile::KeySegment customer{1, 6, 0x3}, code5{22, 5, 0x3}, code3{27, 3, 0x3},
+      item{7, 15, 0x3};
+  recfile::FileSpec spec{recordLength,
+                         false,
+                         {
+                             {customer, code5, item},
+                             {{1, 21, 0}},
+                             {{7, 12, 0x3}},
+                             {customer, code3, item},
+                             {customer, code3, code5, item},
+                         }};
+  if (withDateKey) {
+    spec.keys.push_back({customer, {30, 4, 0x103, 3}, code5, item});
+  }
+  return spec;
+}
+
+// Text cut to `width`, upper-cased, written as the text encoding stores it.
+void PutUpper(uint8_t* key, size_t width, const CString& text) {
+  CString value = text.substr(0, width);
+  recfile::UpperInPlace(value);
+  recfile::WriteText(key, width, value);
+}
+
+}  // namespace
+
+const recfile::Layout<CVelocity> kVelocityLayout = CurrentLayout();
+const recfile::Layout<CVelocity0401> kVelocity0401Layout = Layout0401();
+const recfile::Layout<CVelocity0304> kVelocity0304Layout = Layout0304();
+const recfile::Layout<CVelocity0208> kVelocity0208Layout = Layout0208();
+const recfile::Layout<CVelocity0201> kVelocity0201Layout = Layout0201();
+
+// ---- Reads along the current key ----
+
+template <class R>
+void* CVelocityTable<R>::KeyBuffer(int keyNum) {
+  void* buffers[] = {m_Key0, m_Key1, m_Key2, m_Key3, m_Key4, m_Key5};
+  return keyNum >= 0 && keyNum < m_Keys ? buffers[keyNum] : nullptr;
+}
+
+template <class R>
+int CVelocityTable<R>::ReadFirst(R& record) {
+  m_CurrentKey = 0;
+  const int status = recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, m_Layout, record, m_Key0, 0,
+                                         recfile::Length::Exact, m_Layout.length);
+  return status == 9 ? 4 : status;
+}
+
+template <class R>
+int CVelocityTable<R>::ReadNext(R& record) {
+  void* key = KeyBuffer(m_CurrentKey);
+  if (key == nullptr) {
+    return 6;
+  }
+  return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, m_Layout, record, key,
+                             static_cast<int8_t>(m_CurrentKey), recfile::Length::Exact,
+                             m_Layout.length);
+}
+
+template <class R>
+int CVelocityTable<R>::DoClearOrDelete(const CString& customer, const CString& item,
+                                       const CString& suffix, bool remove, size_t yesNo2Offset) {
+  PutUpper(m_Key1, 6, customer);
+  PutUpper(m_Key1 + 6, 12, item);
+  PutUpper(m_Key1 + 18, 3, suffix);
+  m_CurrentKey = 1;
+  uint8_t raw[160];
+  uint16_t length = m_Layout.length;
+  int status = GetEqual(raw, &length, m_Key1, 1);
+  if (status != 0) {
+    return status;
+  }
+  if (remove) {
+    return Delete();
+  }
+  raw[yesNo2Offset] = 'N';
+  const uint16_t read = length;
+  status = Update(raw, &length, m_Key1, 1);
+  return status == 0 && length != read ? 22 : status;
+}
+
+template class CVelocityTable<CVelocity>;
+template class CVelocityTable<CVelocity0401>;
+template class CVelocityTable<CVelocity0304>;
+template class CVelocityTable<CVelocity0208>;
+template class CVelocityTable<CVelocity0201>;
+
+// ---- Current layout ----
+
+int CVelocityDB::GetImportLineLength() {
+  if (m_ImportVersion < 521) {
+    return 126;
+  }
+  if (m_ImportVersion < 773) {
+    return 136;
+  }
+  return m_ImportVersion < 1026 ? 158 : 164;
+}
+
+int CVelocityDB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, VelocitySpec(160, true), fileName);
+}
+
+int CVelocityDB::InsertRecord(CVelocity& record) {
+  m_CurrentKey = 1;
+  return recfile::InsertRecord(*this, kVelocityLayout, record, m_Key1, 1);
+}
+
+int CVelocityDB::SwitchKey(int keyNum) {
+  if (keyNum < 0 || keyNum > 5 || (keyNum > 2 && m_CurrentKey != 3 && m_CurrentKey != 4)) {
+    return 6;
+  }
+  uint8_t raw[160];
+  uint16_t length = 4;
+  int status = GetPosition(raw, &length);
+  if (status != 0) {
+    return status;
+  }
+  length = sizeof raw;
+  status = GetDirect(raw, &length, KeyBuffer(keyNum), static_cast<int8_t>(keyNum));
+  if (status == 0) {
+    m_CurrentKey = keyNum;
+  }
+  return status;
+}
+
+int CVelocityDB::ClearOrDelete(const CString& customer, const CString& item, const CString& suffix,
+                               bool remove) {
+  return DoClearOrDelete(customer, item, suffix, remove, 152);
+}
+
+int CVelocityDB::ClearItem(const CString& item, const CString& suffix) {
+  PutUpper(m_Key2, 12, item);
+  const CString number(reinterpret_cast<const char*>(m_Key2), sizeof m_Key2);
+  uint8_t wanted[3];
+  PutUpper(wanted, 3, suffix);
+  m_CurrentKey = 2;
+  uint8_t raw[160];
+  uint16_t length = sizeof raw;
+  int status = GetEqual(raw, &length, m_Key2, 2);
+  while (status == 0 && std::memcmp(raw + 6, number.data(), 12) == 0) {
+    if (std::memcmp(raw + 18, wanted, 3) == 0) {
+      raw[152] = 'N';
+      const uint16_t read = length;
+      status = Update(raw, &length, m_Key2, 2);
+      if (status != 0) {
+        return status;
+      }
+      if (length != read) {
+        return 22;
+      }
+    }
+    length = sizeof raw;
+    status = GetNext(raw, &length, m_Key2, 2);
+  }
+  return status == 4 || status == 9 || status == 12 ? 0 : status;
+}
+
+// ---- Legacy layouts ----
+
+int CVelocity0401DB::GetImportLineLength() {
+  if (m_ImportVersion < 521) {
+    return 126;
+  }
+  return m_ImportVersion < 773 ? 136 : 158;
+}
+
+int CVelocity0401DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, VelocitySpec(156, true), fileName);
+}
+
+int CVelocity0304DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, VelocitySpec(148, true), fileName);
+}
+
+int CVelocity0208DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, VelocitySpec(144, true), fileName);
+}
+
+int CVelocity0201DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, VelocitySpec(140, false), fileName);
+}
+
+int CVelocity0201DB::ClearOrDelete(const CString& customer, const CString& item,
+                                   const CString& suffix, bool remove) {
+  return DoClearOrDelete(customer, item, suffix, remove, 136);
+}
+
+// ---- Conversions ----
+
+namespace {
+
+template <class L>
+void CopyShared(const L& from, CVelocity& to) {
+  to.CustomerNumber = from.CustomerNumber;
+  to.Code5 = from.Code5;
+  to.Code3 = from.Code3;
+  to.ItemNumber = from.ItemNumber;
+  to.ItemSuffix = from.ItemSuffix;
+  to.Description = from.Description;
+  to.Code4B = from.Code4B;
+  to.Code4A = from.Code4A;
+  to.Code9 = from.Code9;
+  to.Date1 = from.Date1;
+  to.Number1 = from.Number1;
+  to.Byte1 = from.Byte1;
+  to.Amount1 = from.Amount1;
+  to.Amount2 = from.Amount2;
+  to.Amount5 = from.Amount5;
+  to.YesNo1 = from.YesNo1;
+  to.PeriodValue1 = from.PeriodValue1;
+  to.PeriodValue2 = from.PeriodValue2;
+  to.PeriodValue3 = from.PeriodValue3;
+  to.PeriodValue4 = from.PeriodValue4;
+  to.PeriodValue5 = from.PeriodValue5;
+  to.PeriodValue6 = from.PeriodValue6;
+  to.Number2 = from.Number2;
+  to.Number3 = from.Number3;
+  to.YesNo2 = from.YesNo2;
+  to.Amount3 = 0.0f;
+  to.Amount4 = 0.0f;
+  to.Number4 = 0;
+}
+
+}  // namespace
+
+void ConvertRecord(const CVelocity0201& from, CVelocity& to) {
+  CopyShared(from, to);
+}
+
+void ConvertRecord(const CVelocity0208& from, CVelocity& to) {
+  CopyShared(from, to);
+  to.Date2 = from.Date1;
+}
+
+void ConvertRecord(const CVelocity0304& from, CVelocity& to) {
+  CopyShared(from, to);
+  to.Date2 = from.Date2;
+}
+
+void ConvertRecord(const CVelocity0401& from, CVelocity& to) {
+  CopyShared(from, to);
+  to.Date2 = from.Date2;
+  to.Amount3 = from.Amount3;
+  to.Amount4 = from.Amount4;
+}

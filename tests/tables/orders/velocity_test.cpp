@@ -1,0 +1,356 @@
+// The velocity table: layouts byte for byte, the record-manager date in local time, the lenient
+// flags, the key specifications, the current-key bookkeeping and steps 8a to 8d through real
+// files.
+#include "tables/orders/velocity.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "tests/tables/orders/test_util.h"
+
+namespace {
+
+using ordtest::Bytes;
+using ordtest::Put;
+using ordtest::PutF32;
+using ordtest::PutI32;
+
+// Sets TZ for the length of a test and puts the old value back.
+class LocalZone {
+ public:
+  explicit LocalZone(const char* zone) {
+    const char* old = std::getenv("TZ");
+    had_ = old != nullptr;
+    old_ = had_ ? old : "";
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~LocalZone() {
+    if (had_) {
+      setenv("TZ", old_.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
+  }
+
+ private:
+  bool had_;
+  std::string old_;
+};
+
+constexpr int32_t kDate1 = 1709352000;  // 2024-03-02 04:00 UTC: 2024-03-01 in New York
+constexpr int32_t kDate2 = 1000000000;
+
+// Field offsets of one layout, from the layout table.
+struct At {
+  size_t length, btrDate, number1, code4A, date1, date2, periods, amount3;  // 0: absent
+};
+constexpr At kAt0201{140, 0, 32, 76, 92, 0, 96, 0};
+constexpr At kAt0208{144, 29, 36, 80, 96, 0, 100, 0};
+constexpr At kAt0304{148, 29, 36, 80, 96, 100, 104, 0};
+constexpr At kAt0401{156, 29, 36, 88, 104, 108, 112, 80};
+constexpr At kAtCurrent{160, 29, 36, 88, 104, 108, 112, 80};
+
+// A record written by hand: lower-case key texts, lower-case "y" flags, padding 0xEE.
+Bytes RawVelocity(const At& at, const std::string& customer, const std::string& item,
+                  int32_t date1 = kDate1) {
+  Bytes r(at.length, 0xEE);
+  std::memset(r.data(), 0, 29);
+  Put(r, 0, customer);
+  Put(r, 6, item);  // 12 characters
+  Put(r, 18, "sfx");
+  Put(r, 21, "c5abc");
+  Put(r, 26, "c3a");
+  if (at.btrDate != 0) {
+    r[29] = 1;  // whatever the old file held; never read
+    r[30] = 2;
+    r[31] = r[32] = 0;
+  }
+  PutI32(r, at.number1, -77);
+  r[at.number1 + 4] = 0xAB;
+  std::memset(&r[at.number1 + 5], 0, 30);
+  Put(r, at.number1 + 5, "Description of thirty chars!!!");
+  PutF32(r, at.number1 + 36, 1.25f);
+  PutF32(r, at.number1 + 40, -2.5f);
+  if (at.amount3 != 0) {
+    PutF32(r, at.amount3, 3.5f);
+    PutF32(r, at.amount3 + 4, 4.5f);
+  }
+  Put(r, at.code4A, "ab4a");
+  r[at.code4A + 4] = 'y';
+  std::memset(&r[at.code4A + 5], 0, 9);
+  Put(r, at.code4A + 5, "code9");
+  PutI32(r, at.date1, date1);
+  if (at.date2 != 0) {
+    PutI32(r, at.date2, kDate2);
+  }
+  for (int i = 0; i < 6; ++i) {
+    PutI32(r, at.periods + 4 * i, 100 + i);
+  }
+  PutI32(r, at.periods + 24, 200);
+  PutI32(r, at.periods + 28, -201);
+  PutF32(r, at.periods + 32, 5.5f);
+  Put(r, at.periods + 36, "4bcd");
+  r[at.periods + 40] = 'n';
+  return r;
+}
+
+// A legacy record as the current layout writes it.
+Bytes ExpectedVelocity(const At& from, const std::string& customer, const std::string& item,
+                       int32_t date2, int32_t date1 = kDate1) {
+  Bytes r = RawVelocity(kAtCurrent, customer, item, date1);
+  for (size_t i : {33, 34, 35, 71, 102, 103, 153, 154, 155}) {
+    r[i] = 0;
+  }
+  std::string upper = customer + std::string(6 - customer.size(), '\0') + item;
+  recfile::UpperInPlace(upper);
+  Put(r, 0, upper);
+  Put(r, 18, "SFX");
+  Put(r, 21, "C5ABC");
+  Put(r, 26, "C3A");
+  recfile::WriteBtrDate(&r[29], date1);
+  Put(r, 88, "AB4A");
+  r[92] = 'Y';
+  Put(r, 93, "CODE9");
+  PutI32(r, 108, date2);
+  if (from.amount3 == 0) {
+    PutF32(r, 80, 0.0f);
+    PutF32(r, 84, 0.0f);
+  }
+  Put(r, 148, "4BCD");
+  r[152] = 'N';
+  PutI32(r, 156, 0);
+  return r;
+}
+
+TEST(VelocityLayout, LayoutsAreSound) {
+  EXPECT_EQ(recfile::CheckLayout(kVelocityLayout), "");
+  EXPECT_EQ(recfile::CheckLayout(kVelocity0401Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kVelocity0304Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kVelocity0208Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kVelocity0201Layout), "");
+  EXPECT_EQ(ordtest::Uncovered(kVelocityLayout),
+            (std::vector<size_t>{33, 34, 35, 71, 102, 103, 153, 154, 155}));
+  EXPECT_EQ(ordtest::Uncovered(kVelocity0201Layout),
+            (std::vector<size_t>{29, 30, 31, 67, 90, 91, 137, 138, 139}));
+  EXPECT_EQ(ordtest::Uncovered(kVelocity0208Layout),
+            (std::vector<size_t>{33, 34, 35, 71, 94, 95, 141, 142, 143}));
+}
+
+TEST(VelocityLayout, ParsesEveryFieldLenientFlagsAndIgnoresTheDateAt29) {
+  const Bytes raw = RawVelocity(kAtCurrent, "cust01", "item00000001");
+  CVelocity v;
+  recfile::Parse(kVelocityLayout, raw.data(), raw.size(), v);
+  EXPECT_EQ(v.CustomerNumber, "CUST01");
+  EXPECT_EQ(v.ItemNumber, "ITEM00000001");
+  EXPECT_EQ(v.ItemSuffix, "SFX");
+  EXPECT_EQ(v.Code5, "C5ABC");
+  EXPECT_EQ(v.Code3, "C3A");
+  EXPECT_EQ(v.Date1, kDate1);
+  EXPECT_EQ(v.Date2, kDate2);
+  EXPECT_EQ(v.Number1, -77);
+  EXPECT_EQ(v.Byte1, 0xAB);
+  EXPECT_EQ(v.Description, "Description of thirty chars!!!");
+  EXPECT_EQ(v.Amount1, 1.25f);
+  EXPECT_EQ(v.Amount2, -2.5f);
+  EXPECT_EQ(v.Amount3, 3.5f);
+  EXPECT_EQ(v.Amount4, 4.5f);
+  EXPECT_EQ(v.Code4A, "AB4A");
+  EXPECT_TRUE(v.YesNo1);  // lower-case "y" counts
+  EXPECT_EQ(v.Code9, "CODE9");
+  EXPECT_EQ(v.PeriodValue1, 100);
+  EXPECT_EQ(v.PeriodValue6, 105);
+  EXPECT_EQ(v.Number2, 200);
+  EXPECT_EQ(v.Number3, -201);
+  EXPECT_EQ(v.Amount5, 5.5f);
+  EXPECT_EQ(v.Code4B, "4BCD");
+  EXPECT_FALSE(v.YesNo2);
+}
+
+TEST(VelocityLayout, RecordManagerDateIsLocalTimeEvenBefore1970) {
+  CVelocity v;
+  v.Date1 = kDate1;
+  {
+    LocalZone zone("America/New_York");
+    const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
+    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{1, 3, 0xE8, 0x07}));
+    v.Date1 = -1;  // one second before 1970 in UTC: the afternoon of 1969-12-31 in New York
+    const Bytes before = ordtest::Formatted(kVelocityLayout, v);
+    EXPECT_EQ(Bytes(before.begin() + 29, before.begin() + 33), (Bytes{31, 12, 0xB1, 0x07}));
+    EXPECT_EQ(Bytes(before.begin() + 104, before.begin() + 108), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+  }
+  {
+    LocalZone zone("Asia/Tokyo");
+    v.Date1 = -1;  // already 1970-01-01 in Tokyo
+    const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
+    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{1, 1, 0xB2, 0x07}));
+  }
+}
+
+TEST(VelocityLayout, FormattingUpperCasesAllTextsButTheDescription) {
+  CVelocity v;
+  v.CustomerNumber = "ab";
+  v.Description = "lower";
+  v.Code9 = "c9";
+  v.YesNo1 = true;
+  const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
+  EXPECT_EQ(v.CustomerNumber, "AB");
+  EXPECT_EQ(v.Code9, "C9");
+  EXPECT_EQ(v.Description, "lower");
+  EXPECT_EQ(raw[92], 'Y');
+  EXPECT_EQ(raw[152], 'N');
+}
+
+TEST(VelocityConversion, Date2ByLayout) {
+  CVelocity to;
+  CVelocity0201 old0201;
+  old0201.Date1 = 5;
+  ConvertRecord(old0201, to);
+  EXPECT_EQ(to.Date2, 0);  // left as constructed
+  CVelocity0208 old0208;
+  old0208.Date1 = 77;
+  ConvertRecord(old0208, to);
+  EXPECT_EQ(to.Date2, 77);
+  CVelocity0401 old0401;
+  old0401.Amount3 = 9.0f;
+  old0401.Date2 = 3;
+  ConvertRecord(old0401, to);
+  EXPECT_EQ(to.Amount3, 9.0f);
+  EXPECT_EQ(to.Date2, 3);
+  EXPECT_EQ(to.Number4, 0);
+}
+
+TEST(VelocitySpec, SixKeysOrFiveFor0201) {
+  std::vector<ordtest::Seg> five = {{1, 6, 0x13}, {22, 5, 0x13}, {7, 15, 0x3},  {1, 21, 0},
+                                    {7, 12, 0x3}, {1, 6, 0x13},  {27, 3, 0x13}, {7, 15, 0x3},
+                                    {1, 6, 0x13}, {27, 3, 0x13}, {22, 5, 0x13}, {7, 15, 0x3}};
+  std::vector<ordtest::Seg> six = five;
+  for (ordtest::Seg s : {ordtest::Seg{1, 6, 0x13}, ordtest::Seg{30, 4, 0x113},
+                         ordtest::Seg{22, 5, 0x13}, ordtest::Seg{7, 15, 0x3}}) {
+    six.push_back(s);
+  }
+  Bytes current = ordtest::ExpectedBlock(160, 6, six);
+  current[16 + 16 * 13 + 10] = 3;  // the date segment
+  EXPECT_EQ(current.size(), 272u);
+  EXPECT_EQ(ordtest::CapturedBlock<CVelocityDB>(), current);
+  current[0] = 156;
+  EXPECT_EQ(ordtest::CapturedBlock<CVelocity0401DB>(), current);
+  const Bytes old = ordtest::ExpectedBlock(140, 5, five);
+  EXPECT_EQ(old.size(), 208u);
+  EXPECT_EQ(ordtest::CapturedBlock<CVelocity0201DB>(), old);
+}
+
+TEST(VelocitySpec, NamesLengthsAndClosedStatuses) {
+  CVelocityDB current;
+  CVelocity0401DB v0401;
+  EXPECT_EQ(current.GetFileName(), "VELOCITY.DB");
+  EXPECT_EQ(v0401.GetFileName(), "Velocity.DB");
+  EXPECT_EQ(v0401.GetDisplayName(), "Item History");
+  EXPECT_EQ(current.GetRecordLength(), 160);
+  EXPECT_EQ(CVelocity0201DB().GetRecordLength(), 140);
+  EXPECT_EQ(current.GetImportLineLength(), 126);
+  CVelocity v;
+  EXPECT_EQ(current.ReadFirst(v), 3);
+  EXPECT_EQ(current.SwitchKey(3), 6);  // current key 0
+  EXPECT_EQ(current.SwitchKey(9), 6);
+}
+
+// ---- Through real files ----
+
+class VelocityFile : public ordtest::ScratchDir {};
+
+template <class Legacy, class Old>
+void ConvertVelocity(const At& at, int32_t date2Of0, int32_t date2Of1) {
+  LocalZone zone("America/New_York");
+  {
+    Legacy legacy;
+    ASSERT_EQ(legacy.CreateFile(legacy.GetFileName().c_str()), 0);
+    ASSERT_EQ(ordtest::InsertRaw(legacy, RawVelocity(at, "zz", "item00000002"), 1), 0);
+    ASSERT_EQ(ordtest::InsertRaw(legacy, RawVelocity(at, "cust01", "item00000001", -1), 1), 0);
+  }
+  Legacy legacy;
+  ASSERT_EQ(legacy.Open(), 0);
+  CVelocityDB current;
+  ASSERT_EQ(current.CreateFile("TMP.DB"), 0);
+  Old old;
+  CVelocity converted;
+  int status = legacy.ReadFirst(old);
+  while (status == 0) {
+    ConvertRecord(old, converted);
+    ASSERT_EQ(current.InsertRecord(converted), 0);
+    status = legacy.ReadNext(old);
+  }
+  EXPECT_EQ(status, 9);
+  const std::vector<Bytes> got = ordtest::ReadAllRaw(current);
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0], ExpectedVelocity(at, "cust01", "item00000001", date2Of0, -1));
+  EXPECT_EQ(got[1], ExpectedVelocity(at, "zz", "item00000002", date2Of1));
+  EXPECT_EQ(got[0][29], 31);  // -1: 1969-12-31 in New York, not zeros
+}
+
+TEST_F(VelocityFile, Step8aConverts0201) {
+  ConvertVelocity<CVelocity0201DB, CVelocity0201>(kAt0201, 0, 0);
+}
+
+TEST_F(VelocityFile, Step8bConverts0208) {
+  ConvertVelocity<CVelocity0208DB, CVelocity0208>(kAt0208, -1, kDate1);
+}
+
+TEST_F(VelocityFile, Step8cConverts0304) {
+  ConvertVelocity<CVelocity0304DB, CVelocity0304>(kAt0304, kDate2, kDate2);
+}
+
+TEST_F(VelocityFile, Step8dConverts0401) {
+  ConvertVelocity<CVelocity0401DB, CVelocity0401>(kAt0401, kDate2, kDate2);
+}
+
+TEST_F(VelocityFile, EmptyFileReads4AndKey1IsUnique) {
+  CVelocityDB table;
+  ASSERT_EQ(table.CreateFile("VELOCITY.DB"), 0);
+  CVelocity v;
+  EXPECT_EQ(table.ReadFirst(v), 4);
+  v.CustomerNumber = "c1";
+  v.ItemNumber = "i1";
+  ASSERT_EQ(table.InsertRecord(v), 0);
+  EXPECT_EQ(table.CurrentKey(), 1);
+  v.Code5 = "other";
+  EXPECT_EQ(table.InsertRecord(v), 5);
+}
+
+TEST_F(VelocityFile, SwitchKeyClearAndDelete) {
+  CVelocityDB table;
+  ASSERT_EQ(table.CreateFile("VELOCITY.DB"), 0);
+  CVelocity v;
+  for (const char* customer : {"b", "a", "c"}) {
+    v.CustomerNumber = customer;
+    v.ItemNumber = "item1";
+    v.ItemSuffix = customer[0] == 'c' ? "x" : "s";
+    v.Code3 = customer[0] == 'a' ? "zzz" : "aaa";
+    v.YesNo2 = true;
+    ASSERT_EQ(table.InsertRecord(v), 0);
+  }
+  ASSERT_EQ(table.ReadFirst(v), 0);
+  EXPECT_EQ(v.CustomerNumber, "A");
+  ASSERT_EQ(table.SwitchKey(2), 0);
+  EXPECT_EQ(table.SwitchKey(3), 6);  // from key 2
+  // Along key 2 the three share the item number and keep their insertion order: B, A, C.
+  ASSERT_EQ(table.ReadNext(v), 0);
+  EXPECT_EQ(v.CustomerNumber, "C");
+  ASSERT_EQ(table.ClearItem("ITEM1", "s"), 0);
+  EXPECT_EQ(table.CurrentKey(), 2);
+  std::vector<std::pair<std::string, bool>> flags;
+  ASSERT_EQ(table.ReadFirst(v), 0);
+  do {
+    flags.emplace_back(v.CustomerNumber, v.YesNo2);
+  } while (table.ReadNext(v) == 0);
+  EXPECT_EQ(flags,
+            (std::vector<std::pair<std::string, bool>>{{"A", false}, {"B", false}, {"C", true}}));
+  EXPECT_EQ(table.ClearItem("nothing", "s"), 0);
+  ASSERT_EQ(table.ClearOrDelete("c", "item1", "x", false), 0);
+  ASSERT_EQ(table.ClearOrDelete("a", "ITEM1", "S", true), 0);
+  EXPECT_EQ(table.ClearOrDelete("a", "ITEM1", "S", true), 4);
+  EXPECT_EQ(ordtest::ReadAllRaw(table).size(), 2u);
+}
+
+}  // namespace
