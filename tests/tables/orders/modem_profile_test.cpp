@@ -1,0 +1,203 @@
+// The modem profile table: the scrambled SecretText (a known stored form, round trips, the cut
+// at 50 bytes), the layouts, and steps 13a and 13b with their renumbering through real files.
+#include "tables/orders/modem_profile.h"
+
+#include <random>
+
+#include "tests/tables/orders/test_util.h"
+
+namespace {
+
+using ordtest::Bytes;
+using ordtest::Put;
+using ordtest::PutI32;
+
+TEST(ModemSecret, KnownStoredForm) {
+  // "H": (0x48 ^ 0x5A) + 0x5A = 0x6C -> 'A' + 27, 'A' + 0 + 10; "i": (0x69 ^ 0x17) + 0x6C = 0xEA
+  // -> 'A' + 58, 'A' + 32 + 7.
+  EXPECT_EQ(ScrambleSecret("Hi"), "\\K{h");
+  EXPECT_EQ(UnscrambleSecret("\\K{h"), "Hi");
+  EXPECT_EQ(ScrambleSecret(""), "");
+  EXPECT_EQ(UnscrambleSecret(""), "");
+}
+
+TEST(ModemSecret, RoundTripsEveryTextUpTo25Characters) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> byte(1, 255);
+  for (size_t length = 0; length <= 25; ++length) {
+    for (int trial = 0; trial < 20; ++trial) {
+      std::string text;
+      for (size_t i = 0; i < length; ++i) {
+        text.push_back(static_cast<char>(byte(rng)));
+      }
+      const std::string stored = ScrambleSecret(text);
+      ASSERT_EQ(stored.size(), 2 * length);
+      for (char c : stored) {
+        ASSERT_GE(static_cast<uint8_t>(c), 'A');
+        ASSERT_LE(static_cast<uint8_t>(c), 'A' + 63);
+      }
+      ASSERT_EQ(UnscrambleSecret(stored), text);
+    }
+  }
+}
+
+TEST(ModemSecret, ATextTooLongIsCutAt50StoredBytes) {
+  CModemProfile profile;
+  profile.SecretText = std::string(26, 'x');
+  const Bytes raw = ordtest::Formatted(kModemProfileLayout, profile);
+  EXPECT_EQ(std::string(raw.begin() + 66, raw.begin() + 116),
+            ScrambleSecret(profile.SecretText).substr(0, 50));
+  CModemProfile back;
+  recfile::Parse(kModemProfileLayout, raw.data(), raw.size(), back);
+  EXPECT_EQ(back.SecretText, std::string(25, 'x'));
+}
+
+TEST(ModemLayout, LayoutsAreSoundAndFlagsAreWholeNumbers) {
+  EXPECT_EQ(recfile::CheckLayout(kModemProfileLayout), "");
+  EXPECT_EQ(recfile::CheckLayout(kModemProfile0300Layout), "");
+  EXPECT_EQ(recfile::CheckLayout(kModemProfile0208Layout), "");
+  EXPECT_EQ(ordtest::Uncovered(kModemProfileLayout), (std::vector<size_t>{226, 227}));
+  EXPECT_EQ(ordtest::Uncovered(kModemProfile0300Layout), (std::vector<size_t>{225, 226, 227}));
+  EXPECT_EQ(ordtest::Uncovered(kModemProfile0208Layout), (std::vector<size_t>{234, 235}));
+  CModemProfile fresh;
+  EXPECT_EQ(fresh.Value1, 4096);
+  EXPECT_EQ(fresh.Value2, 21);
+  EXPECT_EQ(CModemProfile0300().Value2, 50000);
+  fresh.Flag1 = 2;  // only 1 means yes
+  const Bytes raw = ordtest::Formatted(kModemProfileLayout, fresh);
+  EXPECT_EQ(raw[224], 'N');
+  EXPECT_EQ(raw[225], 'Y');
+}
+
+TEST(ModemSpec, OneKeyOnTheCode) {
+  EXPECT_EQ(ordtest::CapturedBlock<CModemProfileDB>(), ordtest::ExpectedBlock(228, 1, {{1, 6, 0}}));
+  EXPECT_EQ(ordtest::CapturedBlock<CModemProfile0300DB>(),
+            ordtest::ExpectedBlock(228, 1, {{1, 6, 0}}));
+  EXPECT_EQ(ordtest::CapturedBlock<CModemProfile0208DB>(),
+            ordtest::ExpectedBlock(236, 1, {{1, 6, 0}}));
+  CModemProfile0208DB old;
+  EXPECT_EQ(old.GetFileName(), "MODEM.DB");
+  EXPECT_EQ(old.GetDisplayName(), "Modem Profile");
+}
+
+// ---- Through real files ----
+
+class ModemFile : public ordtest::ScratchDir {};
+
+// The texts every profile below holds, at their offsets.
+void PutTexts(Bytes& r, const std::string& code) {
+  Put(r, 0, code);
+  Put(r, 6, "Dial-up profile, thirty-five chars!");  // 35
+  Put(r, 41, "text twenty-five");
+  Put(r, 116, "AT&F");
+  Put(r, 166, std::string(50, 'b'));  // full width, no terminator
+}
+
+Bytes Raw0300(const std::string& code, const std::string& secret, char flag1) {
+  Bytes r(228, 0);
+  PutTexts(r, code);
+  Put(r, 66, ScrambleSecret(secret));
+  PutI32(r, 216, 2400);
+  PutI32(r, 220, 50000);
+  r[224] = static_cast<uint8_t>(flag1);
+  r[225] = 0xEE;  // padding in 0300
+  return r;
+}
+
+Bytes Raw0208(const std::string& code, char flag2) {
+  Bytes r(236, 0);
+  PutTexts(r, code);
+  Put(r, 66, "plain secret");
+  PutI32(r, 216, 1);
+  PutI32(r, 220, 9600);
+  PutI32(r, 224, 3);
+  PutI32(r, 228, 4);
+  r[232] = 'Y';
+  r[233] = static_cast<uint8_t>(flag2);
+  r[234] = r[235] = 0xEE;
+  return r;
+}
+
+Bytes ExpectedProfile(int n, const std::string& text25, const std::string& secret, int32_t value1,
+                      char flag1) {
+  Bytes r(228, 0);
+  char code[8];
+  std::snprintf(code, sizeof code, "%.6d", n);
+  PutTexts(r, code);
+  std::memset(&r[41], 0, 25);
+  Put(r, 41, text25);
+  Put(r, 66, ScrambleSecret(secret));
+  PutI32(r, 216, value1);
+  PutI32(r, 220, 21);
+  r[224] = static_cast<uint8_t>(flag1);
+  r[225] = 'Y';
+  return r;
+}
+
+template <class Legacy, class Old>
+std::vector<Bytes> Convert(const std::vector<Bytes>& raws) {
+  {
+    Legacy legacy;
+    EXPECT_EQ(legacy.CreateFile("MODEM.DB"), 0);
+    for (const Bytes& raw : raws) {
+      EXPECT_EQ(ordtest::InsertRaw(legacy, raw), 0);
+    }
+  }
+  Legacy legacy;
+  EXPECT_EQ(legacy.Open(), 0);
+  CModemProfileDB current;
+  EXPECT_EQ(current.CreateFile("TMP.DB"), 0);
+  Old old;
+  CModemProfile profile;
+  int status = legacy.ReadFirst(old);
+  while (status == 0) {
+    ConvertRecord(old, profile);
+    EXPECT_EQ(current.InsertRecord(profile), 0);
+    status = legacy.ReadNext(old);
+  }
+  EXPECT_EQ(status, 9);
+  return ordtest::ReadAllRaw(current);
+}
+
+TEST_F(ModemFile, Step13bRenumbersInKeyOrderAndKeepsTheSecret) {
+  const std::vector<Bytes> got = Convert<CModemProfile0300DB, CModemProfile0300>(
+      {Raw0300("zz", "", 'Y'), Raw0300("ab", "s3cret pass", 'N'), Raw0300("m1", "x", 'y')});
+  ASSERT_EQ(got.size(), 3u);
+  EXPECT_EQ(got[0], ExpectedProfile(1, "text twenty-five", "s3cret pass", 2400, 'N'));
+  EXPECT_EQ(got[1], ExpectedProfile(2, "text twenty-five", "x", 2400, 'N'));  // "y" is not "Y"
+  EXPECT_EQ(got[2], ExpectedProfile(3, "text twenty-five", "", 2400, 'Y'));
+}
+
+TEST_F(ModemFile, Step13aDropsText25AndSecret) {
+  const std::vector<Bytes> got =
+      Convert<CModemProfile0208DB, CModemProfile0208>({Raw0208("b", 'Y'), Raw0208("a", 'N')});
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0], ExpectedProfile(1, "", "", 9600, 'N'));
+  EXPECT_EQ(got[1], ExpectedProfile(2, "", "", 9600, 'Y'));
+}
+
+TEST_F(ModemFile, NumberingFillsTheFirstHole) {
+  CModemProfileDB table;
+  ASSERT_EQ(table.CreateFile("MODEM.DB"), 0);
+  CModemProfile profile;
+  profile.ProfileCode = "000002";
+  ASSERT_EQ(ordtest::InsertRaw(table, ordtest::Formatted(kModemProfileLayout, profile)), 0);
+  ASSERT_EQ(table.InsertRecord(profile), 0);
+  EXPECT_EQ(profile.ProfileCode, "000001");
+  ASSERT_EQ(table.InsertRecord(profile), 0);
+  EXPECT_EQ(profile.ProfileCode, "000003");
+}
+
+TEST_F(ModemFile, WrongLengthReads22) {
+  {
+    CModemProfile0208DB old;
+    ASSERT_EQ(old.CreateFile("MODEM.DB"), 0);
+    ASSERT_EQ(ordtest::InsertRaw(old, Raw0208("a", 'Y')), 0);
+  }
+  CModemProfile0300DB table;
+  ASSERT_EQ(table.Open(), 0);
+  CModemProfile0300 profile;
+  EXPECT_EQ(table.ReadFirst(profile), 22);
+}
+
+}  // namespace
