@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <vector>
 
 #include "platform/btrieve/btrcall.h"

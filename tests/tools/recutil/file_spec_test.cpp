@@ -137,18 +137,5 @@ TEST(FileSpecBlock, DecodeRefusesWhatItCannotExpress) {
   EXPECT_NE(error.find("segment 2"), std::string::npos) << error;
 }
 
-TEST(StatReport, ShowsCountsAndEverySegment) {
-  FileSpec spec = OrderLineSpec();
-  spec.record_count = 42;
-  std::string report = FormatStatReport("ORDRITEM.DB", spec);
-  EXPECT_NE(report.find("File ORDRITEM.DB"), std::string::npos);
-  EXPECT_NE(report.find("record length 176 (fixed length)"), std::string::npos);
-  EXPECT_NE(report.find("keys 2 in 4 segments"), std::string::npos);
-  EXPECT_NE(report.find("records 42"), std::string::npos);
-  EXPECT_NE(report.find("    1        2         9      15  string   duplicates, not modifiable"),
-            std::string::npos)
-      << report;
-}
-
 }  // namespace
 }  // namespace recutil
