@@ -1,0 +1,90 @@
+// The control table: names stored and looked up filled with spaces, upper case both ways, the
+// full-width text value, statuses.
+#include "tables/orders/control.h"
+
+#include "tests/tables/orders/test_util.h"
+
+namespace {
+
+using ordtest::Bytes;
+
+TEST(ControlLayout, SoundAndTheNameIsSpaceFilled) {
+  EXPECT_EQ(recfile::CheckLayout(kControlLayout), "");
+  EXPECT_EQ(ordtest::Uncovered(kControlLayout), (std::vector<size_t>{36, 37, 38, 39}));
+  CControl control;
+  control.ControlName = "call_remote.edit_quote";
+  control.Kind = 'b';
+  control.Enabled = true;
+  control.IntValue = -5;
+  control.TextValue = "some text";
+  const Bytes raw = ordtest::Formatted(kControlLayout, control);
+  ASSERT_EQ(raw.size(), 304u);
+  EXPECT_EQ(std::string(raw.begin(), raw.begin() + 30), "CALL_REMOTE.EDIT_QUOTE        ");
+  EXPECT_EQ(raw[30], 'B');
+  EXPECT_EQ(raw[31], 'Y');
+  EXPECT_EQ(std::string(raw.begin() + 48, raw.begin() + 58), std::string("SOME TEXT\0", 10));
+  EXPECT_EQ(control.ControlName, "CALL_REMOTE.EDIT_QUOTE");
+  EXPECT_EQ(control.TextValue, "SOME TEXT");
+}
+
+TEST(ControlLayout, ReadsLenientSwitchAndUpperCases) {
+  Bytes raw(304, 0);
+  ordtest::Put(raw, 0, "name");
+  raw[31] = 'y';
+  ordtest::Put(raw, 48, "lower");
+  CControl control;
+  recfile::Parse(kControlLayout, raw.data(), raw.size(), control);
+  EXPECT_EQ(control.ControlName, "NAME");
+  EXPECT_TRUE(control.Enabled);
+  EXPECT_EQ(control.TextValue, "LOWER");
+}
+
+TEST(ControlSpec, OneKeyOnTheName) {
+  EXPECT_EQ(ordtest::CapturedBlock<CControlDB>(), ordtest::ExpectedBlock(304, 1, {{1, 30, 0}}));
+  CControlDB table;
+  EXPECT_EQ(table.GetFileName(), "CONTROL.DB");
+  EXPECT_EQ(table.GetDisplayName(), "Control");
+  EXPECT_EQ(table.GetImportLineLength(), 31);
+  CControl control;
+  EXPECT_EQ(table.GetControl(control, "X"), 3);
+}
+
+class ControlFile : public ordtest::ScratchDir {};
+
+TEST_F(ControlFile, LookupIgnoresCaseAndTextRoundTripsAtFullWidth) {
+  CControlDB table;
+  ASSERT_EQ(table.CreateFile("CONTROL.DB"), 0);
+  CControl control;
+  control.ControlName = "CALL_REMOTE.EDIT_QUOTE";
+  control.Enabled = true;
+  control.RealValue = 2.75;
+  control.TextValue = std::string(256, 'T');
+  ASSERT_EQ(table.InsertRecord(control), 0);
+  EXPECT_EQ(table.InsertRecord(control), 5);
+  CControl found;
+  ASSERT_EQ(table.GetControl(found, "call_remote.edit_quote"), 0);
+  EXPECT_EQ(found.ControlName, "CALL_REMOTE.EDIT_QUOTE");
+  EXPECT_TRUE(found.Enabled);
+  EXPECT_EQ(found.RealValue, 2.75);
+  EXPECT_EQ(found.TextValue, std::string(256, 'T'));
+  EXPECT_EQ(table.GetControl(found, "missing"), 4);
+  found.IntValue = 9;
+  ASSERT_EQ(table.UpdateRecord(found), 0);
+  ASSERT_EQ(table.GetControl(found, "CALL_REMOTE.EDIT_QUOTE"), 0);
+  EXPECT_EQ(found.IntValue, 9);
+  EXPECT_EQ(table.DeleteRecord("Call_Remote.Edit_Quote"), 0);
+  EXPECT_EQ(table.DeleteRecord("Call_Remote.Edit_Quote"), 0);  // gone: still success
+  EXPECT_EQ(table.GetControl(found, "CALL_REMOTE.EDIT_QUOTE"), 4);
+}
+
+TEST_F(ControlFile, ANameStoredWithNulsIsNotFound) {
+  CControlDB table;
+  ASSERT_EQ(table.CreateFile("CONTROL.DB"), 0);
+  Bytes raw(304, 0);
+  ordtest::Put(raw, 0, "SHORT");
+  ASSERT_EQ(ordtest::InsertRaw(table, raw), 0);
+  CControl found;
+  EXPECT_EQ(table.GetControl(found, "SHORT"), 4);
+}
+
+}  // namespace
