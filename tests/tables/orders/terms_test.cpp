@@ -1,0 +1,104 @@
+// The terms table: layouts byte for byte, the full-width description, the one-character code,
+// the key specification and step 10 through real files.
+#include "tables/orders/terms.h"
+
+#include "tests/tables/orders/test_util.h"
+
+namespace {
+
+using ordtest::Bytes;
+using ordtest::Put;
+
+Bytes Raw0204(const std::string& code, const std::string& description) {
+  Bytes r(22, 0);
+  Put(r, 0, code);
+  Put(r, 2, description);
+  return r;
+}
+
+Bytes ExpectedTerms(const std::string& code, const std::string& description) {
+  Bytes r(40, 0);  // padding 22, 23 and the four numbers all zero
+  Put(r, 0, code);
+  Put(r, 2, description);
+  return r;
+}
+
+TEST(TermsLayout, SoundAndFullWidthTextsHaveNoTerminator) {
+  EXPECT_EQ(recfile::CheckLayout(kTermsLayout), "");
+  EXPECT_EQ(recfile::CheckLayout(kTerms0204Layout), "");
+  const Bytes raw = Raw0204("N3", "Net thirty days, 2% ");  // 20 characters
+  CTerms0204 old;
+  recfile::Parse(kTerms0204Layout, raw.data(), raw.size(), old);
+  EXPECT_EQ(old.Description, "Net thirty days, 2% ");
+  CTerms terms;
+  terms.Value1 = 7;
+  ConvertRecord(old, terms);
+  EXPECT_EQ(terms.Value1, 0);
+  EXPECT_EQ(terms.Value4, 0);
+  EXPECT_EQ(ordtest::Formatted(kTermsLayout, terms), ExpectedTerms("N3", "Net thirty days, 2% "));
+}
+
+TEST(TermsLayout, OneCharacterCodeIsFollowedByOneNul) {
+  CTerms terms;
+  terms.Code = "C";
+  terms.Description = "cash";
+  terms.Value1 = terms.Value2 = terms.Value3 = terms.Value4 = 0;
+  const Bytes raw = ordtest::Formatted(kTermsLayout, terms);
+  EXPECT_EQ(raw[0], 'C');
+  EXPECT_EQ(raw[1], 0);
+  CTerms back;
+  recfile::Parse(kTermsLayout, raw.data(), raw.size(), back);
+  EXPECT_EQ(back.Code, "C");
+}
+
+TEST(TermsSpec, OneKeyOnTheCode) {
+  EXPECT_EQ(ordtest::CapturedBlock<CTermsDB>(), ordtest::ExpectedBlock(40, 1, {{1, 2, 0}}));
+  EXPECT_EQ(ordtest::CapturedBlock<CTerms0204DB>(), ordtest::ExpectedBlock(22, 1, {{1, 2, 0}}));
+}
+
+class TermsFile : public ordtest::ScratchDir {};
+
+TEST_F(TermsFile, Step10Converts0204ByteForByte) {
+  {
+    CTerms0204DB legacy;
+    ASSERT_EQ(legacy.CreateFile("TERMS.DB"), 0);
+    ASSERT_EQ(ordtest::InsertRaw(legacy, Raw0204("N3", "Net thirty days, 2% ")), 0);
+    ASSERT_EQ(ordtest::InsertRaw(legacy, Raw0204("C", "cash")), 0);
+  }
+  CTerms0204DB legacy;
+  ASSERT_EQ(legacy.Open(), 0);
+  CTermsDB current;
+  ASSERT_EQ(current.CreateFile("TMP.DB"), 0);
+  CTerms0204 old;
+  CTerms terms;
+  int status = legacy.ReadFirst(old);
+  while (status == 0) {
+    ConvertRecord(old, terms);
+    ASSERT_EQ(current.InsertRecord(terms), 0);
+    status = legacy.ReadNext(old);
+  }
+  EXPECT_EQ(status, 9);
+  EXPECT_EQ(ordtest::ReadAllRaw(current),
+            (std::vector<Bytes>{ExpectedTerms("C", "cash"),
+                                ExpectedTerms("N3", "Net thirty days, 2% ")}));
+  EXPECT_EQ(current.InsertRecord(terms), 5);
+}
+
+TEST_F(TermsFile, WrongLengthReads22AndEmptyFileReads9) {
+  CTerms0204DB legacy;
+  ASSERT_EQ(legacy.CreateFile("TERMS.DB"), 0);
+  CTerms0204 old;
+  EXPECT_EQ(legacy.ReadFirst(old), 9);
+  {
+    CTermsDB current;
+    ASSERT_EQ(current.CreateFile("NEW.DB"), 0);
+    CTerms terms;
+    terms.Code = "X";
+    terms.Value1 = terms.Value2 = terms.Value3 = terms.Value4 = 1;
+    ASSERT_EQ(current.InsertRecord(terms), 0);
+  }
+  ASSERT_EQ(legacy.Open("NEW.DB"), 0);
+  EXPECT_EQ(legacy.ReadFirst(old), 22);
+}
+
+}  // namespace
