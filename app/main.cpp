@@ -21,7 +21,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "remold: needs a terminal on standard input and output\n");
     return 2;
   }
-  CRemoldApp app;
   terminal::TerminalFrontEnd frontEnd;
-  return AfxWinMain(app, frontEnd, RemoldResources());
+  if (!frontEnd.Open()) {
+    std::fprintf(stderr, "remold: %s\n", frontEnd.error().c_str());
+    return 2;
+  }
+  CRemoldApp app;
+  const int status = AfxWinMain(app, frontEnd, RemoldResources());
+  frontEnd.Close();
+  return status;
 }

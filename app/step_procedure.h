@@ -38,6 +38,13 @@ struct Plain {
   static int Insert(N& current, New& record) { return current.InsertRecord(record); }
 };
 
+// A legacy table whose readers take the key to read on.
+template <class L, class N, class Old, class New, int Key>
+struct OnKey : Plain<L, N, Old, New> {
+  static int First(L& legacy, Old& record) { return legacy.ReadFirst(record, Key); }
+  static int Next(L& legacy, Old& record) { return legacy.ReadNext(record, Key); }
+};
+
 namespace detail {
 
 inline bool IsEmptyStatus(const Step& step, int status) {
