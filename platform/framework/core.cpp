@@ -18,18 +18,7 @@ State& S() {
 }
 
 bool IsLive(const Window* window) {
-  if (window == nullptr) {
-    return false;
-  }
-  if (window == &S().desktop) {
-    return true;
-  }
-  for (const auto& w : S().windows) {
-    if (w.get() == window) {
-      return true;
-    }
-  }
-  return false;
+  return window != nullptr && (window == &S().desktop || S().live.count(window) != 0);
 }
 
 Window* NewWindow(WindowKind kind, Window* parent) {
@@ -37,6 +26,7 @@ Window* NewWindow(WindowKind kind, Window* parent) {
   window->kind = kind;
   window->parent = parent;
   Window* raw = window.get();
+  S().live.insert(raw);
   S().windows.push_back(std::move(window));
   if (parent != nullptr) {
     parent->children.push_back(raw);
@@ -58,6 +48,7 @@ void Detach(Window* window) {
     standIn->second->m_hWnd = nullptr;
     S().standIns.erase(standIn);
   }
+  window->standIn = nullptr;
 }
 
 void DropMessagesFor(const Window* window) {
@@ -67,6 +58,7 @@ void DropMessagesFor(const Window* window) {
 }
 
 void Free(Window* window) {
+  S().live.erase(window);
   auto& all = S().windows;
   all.erase(std::remove_if(all.begin(), all.end(),
                            [&](const std::unique_ptr<Window>& w) { return w.get() == window; }),

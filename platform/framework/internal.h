@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/framework/front_end.h"
@@ -22,6 +23,7 @@ inline constexpr int kDesktopHeight = 192;
 struct State {
   std::deque<MSG> queue;
   std::vector<std::unique_ptr<Window>> windows;  // every live window but the desktop
+  std::unordered_set<const Window*> live;        // the same, for quick handle checks
   std::vector<Window*> topLevels;                // bottom to top
   std::unordered_map<Window*, std::unique_ptr<CWnd>> standIns;
   Window desktop;

@@ -59,7 +59,8 @@ struct Window {
   std::vector<MenuItem> systemMenu;
   UINT messageBoxType = 0;  // role MessageBox: the MB_* type
 
-  CWnd* object = nullptr;  // the C++ window object attached to this window, if any
+  CWnd* object = nullptr;   // the C++ window object attached to this window, if any
+  CWnd* standIn = nullptr;  // the framework's own object for it (GetDlgItem of a bare control)
   bool needsPaint = false;
 
   bool IsButton() const { return kind == WindowKind::Button; }

@@ -50,19 +50,26 @@ CWnd::~CWnd() {
   }
 }
 
-CWnd* CWnd::FromHandle(HWND hwnd) {
-  if (!detail::IsLive(hwnd)) {
-    return nullptr;
-  }
+namespace {
+
+// The object of a window known to be live: the attached one, else its stand-in.
+CWnd* ObjectOf(HWND hwnd) {
   if (hwnd->object != nullptr) {
     return hwnd->object;
   }
-  auto& slot = detail::S().standIns[hwnd];
-  if (!slot) {
+  if (hwnd->standIn == nullptr) {
+    auto& slot = detail::S().standIns[hwnd];
     slot = std::make_unique<CWnd>();
-    slot->m_hWnd = hwnd;  // not attached: the window keeps no pointer to a stand-in
+    slot->m_hWnd = hwnd;  // not attached: hwnd->object stays empty
+    hwnd->standIn = slot.get();
   }
-  return slot.get();
+  return hwnd->standIn;
+}
+
+}  // namespace
+
+CWnd* CWnd::FromHandle(HWND hwnd) {
+  return detail::IsLive(hwnd) ? ObjectOf(hwnd) : nullptr;
 }
 
 bool CWnd::Attach(HWND hwnd) {
@@ -74,6 +81,7 @@ bool CWnd::Attach(HWND hwnd) {
     standIn->second->m_hWnd = nullptr;
     detail::S().standIns.erase(standIn);
   }
+  hwnd->standIn = nullptr;
   m_hWnd = hwnd;
   hwnd->object = this;
   return true;
@@ -181,7 +189,8 @@ CWnd* CWnd::GetFocus() {
 }
 
 CWnd* CWnd::GetDlgItem(int id) const {
-  return m_hWnd != nullptr ? FromHandle(m_hWnd->FindChild(id)) : nullptr;
+  Window* item = m_hWnd != nullptr ? m_hWnd->FindChild(id) : nullptr;
+  return item != nullptr ? ObjectOf(item) : nullptr;
 }
 
 CWnd* CWnd::GetParent() const {
