@@ -267,20 +267,6 @@ TEST(CustomerSpec, BlocksByteForByte) {
   EXPECT_EQ(custtest::CapturedBlock<CCustomerDB>().size(), 96u);
 }
 
-TEST(CustomerTables, CatalogueValues) {
-  CCustomerDB current;
-  CCustomer0308DB c308;
-  CCustomer0302DB c302;
-  EXPECT_EQ(current.GetFileName(), "CUST.DB");
-  EXPECT_EQ(c302.GetFileName(), "CUST.DB");
-  EXPECT_EQ(current.GetDisplayName(), "Customer");
-  EXPECT_EQ(c308.GetDisplayName(), "Customer");
-  EXPECT_EQ(current.GetRecordLength(), 504);
-  EXPECT_EQ(c308.GetRecordLength(), 496);
-  EXPECT_EQ(c302.GetRecordLength(), 496);
-  EXPECT_EQ(c302.GetImportLineLength(), 616);
-}
-
 TEST(CustomerConvert, FieldsTheLegacyLayoutsLackTakeTheirFixedValues) {
   CCustomer to;
   to.Flag321 = true;

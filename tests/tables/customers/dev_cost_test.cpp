@@ -50,16 +50,6 @@ TEST(DevCostSpec, BlocksByteForByte) {
             custtest::ExpectedBlock(36, 2, {{1, 6, 1}, {1, 21, 0}}));
 }
 
-TEST(DevCostTables, CatalogueValues) {
-  CDevCostDB current;
-  CDevCost0402DB legacy;
-  EXPECT_EQ(current.GetFileName(), "DEVCOST.DB");
-  EXPECT_EQ(legacy.GetFileName(), "DevCost.DB");
-  EXPECT_EQ(legacy.GetDisplayName(), "Deviated Cost");
-  EXPECT_EQ(current.GetImportLineLength(), 55);
-  EXPECT_EQ(legacy.GetImportLineLength(), 55);
-}
-
 class DevCostFile : public custtest::ScratchDir {};
 
 TEST_F(DevCostFile, Converts0402ByteForByteWithDuplicatesInKeyOrder) {

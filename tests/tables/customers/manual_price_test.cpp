@@ -123,14 +123,6 @@ TEST(ManualPriceLimit, LegacyReadsTakeThePriceUnchanged) {
   EXPECT_EQ(m.Price, 50000.0f);
 }
 
-TEST(ManualPriceConvert, ConstructionValues) {
-  CManualPrice m;
-  EXPECT_EQ(m.Byte72, ' ');
-  EXPECT_EQ(m.Byte84, ' ');
-  EXPECT_EQ(m.Long68, 0);
-  EXPECT_FALSE(m.Flag85);
-}
-
 TEST(ManualPriceSpec, BlocksByteForByte) {
   EXPECT_EQ(custtest::CapturedBlock<CManualPriceDB>(),
             custtest::ExpectedBlock(88, 3, {{1, 33, 0}, {19, 12, 3}, {34, 35, 3}}));
@@ -138,19 +130,6 @@ TEST(ManualPriceSpec, BlocksByteForByte) {
             custtest::ExpectedBlock(76, 3, {{1, 21, 0}, {7, 12, 3}, {22, 35, 3}}));
   EXPECT_EQ(custtest::CapturedBlock<CManualPrice0202DB>(),
             custtest::ExpectedBlock(48, 2, {{1, 21, 0}, {7, 12, 3}}));
-}
-
-TEST(ManualPriceTables, CatalogueValues) {
-  CManualPriceDB current;
-  CManualPrice0203DB c203;
-  CManualPrice0202DB c202;
-  EXPECT_EQ(current.GetFileName(), "MNPRICE.DB");
-  EXPECT_EQ(c202.GetFileName(), "MNPRICE.DB");
-  EXPECT_EQ(c203.GetDisplayName(), "Manual Prices");
-  EXPECT_EQ(current.GetImportLineLength(), 73);
-  EXPECT_EQ(c203.GetImportLineLength(), 73);
-  EXPECT_EQ(c202.GetImportLineLength(), 0);
-  EXPECT_EQ(current.GetRecordLength(), 0);
 }
 
 class ManualPriceFile : public custtest::ScratchDir {};

@@ -132,17 +132,6 @@ TEST(PriceContractLayout, DeclarationsAreSoundAndLeaveOnlyTheReservedBytes) {
   EXPECT_EQ(custtest::Uncovered(kPriceContract0200Layout), Join({Range(31, 31), Range(42, 43)}));
 }
 
-TEST(PriceContractLayout, ConstructionValues) {
-  CPriceContract c;
-  EXPECT_EQ(c.Char57, 'I');
-  EXPECT_EQ(c.Char80, 0);
-  EXPECT_FALSE(c.Flag56);
-  EXPECT_EQ(c.StartDate, 0);
-  EXPECT_EQ(c.EndDate, 0);
-  CPriceContract0200 old;
-  EXPECT_FALSE(old.Flag41);
-}
-
 TEST(PriceContractLayout, NegativeTimesAreSignExtended) {
   Bytes r = Raw0200("pc0001", "c1", 'N', -5, -1);
   CPriceContract0200 c;
@@ -199,20 +188,6 @@ TEST(PriceContractSpec, BlocksByteForByte) {
   EXPECT_EQ(custtest::CapturedBlock<CPriceContract0200DB>(),
             custtest::ExpectedBlock(68, 3, {{1, 6, 0}, {7, 6, 0x13}, {17, 15, 3}, {13, 19, 3}}));
   EXPECT_EQ(custtest::CapturedBlock<CPriceContract0200DB>().size(), 80u);
-}
-
-TEST(PriceContractTables, CatalogueValues) {
-  CPriceContractDB current;
-  CPriceContract0202DB c202;
-  CPriceContract0200DB c200;
-  EXPECT_EQ(current.GetFileName(), "PCONT.DB");
-  EXPECT_EQ(c200.GetFileName(), "PCONT.DB");
-  EXPECT_EQ(c202.GetDisplayName(), "Price Contracts");
-  EXPECT_EQ(current.GetRecordLength(), 88);
-  EXPECT_EQ(c202.GetRecordLength(), 84);
-  EXPECT_EQ(c200.GetRecordLength(), 68);
-  EXPECT_EQ(c202.GetImportLineLength(), 158);
-  EXPECT_EQ(c200.GetImportLineLength(), 134);
 }
 
 class PriceContractFile : public custtest::ScratchDir {};

@@ -66,15 +66,6 @@ TEST(PriceSeqSpec, BlocksByteForByte) {
   EXPECT_EQ(custtest::CapturedBlock<CPriceSeq0201DB>(), custtest::ExpectedBlock(72, 3, keys));
 }
 
-TEST(PriceSeqTables, CatalogueValues) {
-  CPriceSeqDB current;
-  CPriceSeq0201DB legacy;
-  EXPECT_EQ(current.GetFileName(), "PRICESEQ.DB");
-  EXPECT_EQ(legacy.GetDisplayName(), "Customer Pricing Sequence");
-  EXPECT_EQ(current.GetImportLineLength(), 125);
-  EXPECT_EQ(legacy.GetImportLineLength(), 89);
-}
-
 class PriceSeqFile : public custtest::ScratchDir {};
 
 TEST_F(PriceSeqFile, Converts0201ByteForByteInKey0Order) {

@@ -89,15 +89,6 @@ TEST(WhsMarkupLayout, LenientFlagsIn0200StrictInTheCurrentLayout) {
   EXPECT_FALSE(cur.Flag28);
 }
 
-TEST(WhsMarkupLayout, ConstructionValues) {
-  CWhsMarkup m;
-  EXPECT_EQ(m.Byte45, ' ');
-  EXPECT_EQ(m.Byte46, ' ');
-  EXPECT_FALSE(m.Flag44);
-  EXPECT_FALSE(m.Flag51);
-  EXPECT_EQ(m.Date40, 0);
-}
-
 TEST(WhsMarkupSpec, BothLayoutsShareTheBlock) {
   const Bytes want = custtest::ExpectedBlock(144, 6,
                                              {{1, 4, 1},
@@ -111,15 +102,6 @@ TEST(WhsMarkupSpec, BothLayoutsShareTheBlock) {
   EXPECT_EQ(want.size(), 144u);
   EXPECT_EQ(custtest::CapturedBlock<CWhsMarkupDB>(), want);
   EXPECT_EQ(custtest::CapturedBlock<CWhsMarkup0200DB>(), want);
-}
-
-TEST(WhsMarkupTables, CatalogueValues) {
-  CWhsMarkupDB current;
-  CWhsMarkup0200DB legacy;
-  EXPECT_EQ(current.GetFileName(), "WHSMRKUP.DB");
-  EXPECT_EQ(legacy.GetDisplayName(), "Product Line Markup");
-  EXPECT_EQ(current.GetImportLineLength(), 315);
-  EXPECT_EQ(legacy.GetImportLineLength(), 314);
 }
 
 class WhsMarkupFile : public custtest::ScratchDir {};
