@@ -400,6 +400,14 @@ LRESULT DispatchMessage(const MSG* msg) {
   if (!framework::detail::IsLive(window)) {
     return 0;
   }
+  if (msg->message == WM_KEYDOWN) {
+    // Keys typed ahead belong to the window that is active when they are taken: an Esc and a Y
+    // typed together cancel and then answer the question the Esc raised.
+    window = framework::ActiveWindow();
+    if (window == nullptr) {
+      return 0;
+    }
+  }
   if (msg->message == WM_PAINT) {
     // Cleared before the handler runs, so a handler that draws nothing does not loop.
     window->needsPaint = false;

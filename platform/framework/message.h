@@ -18,7 +18,8 @@ bool PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remov
 bool GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
 
 // Hands a message to its window's procedure (the attached object's WindowProc, or the default
-// behaviour of that kind of window). A message for a window that no longer exists is ignored.
+// behaviour of that kind of window). A message for a window that no longer exists is ignored. A
+// key goes to the window that is active at the time of dispatch.
 LRESULT DispatchMessage(const MSG* msg);
 
 bool PostMessage(HWND hwnd, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);

@@ -209,3 +209,18 @@ TEST_F(DialogTest, FocusLostWhileTheDefaultIsDisabledGoesToTheNextButtonEnabled)
   EXPECT_EQ(dlg.backouts_, 1);
   EXPECT_TRUE(ui.failures().empty());
 }
+
+TEST_F(DialogTest, AltSpaceOpensTheSystemMenuAndLettersPickItsEntries) {
+  ScriptedFrontEnd ui({{Now(), Key(VK_SPACE, KF_ALT)},
+                       {Now(), Key('A')},  // "&About Remold..."
+                       {WhenDialog(IDD_ABOUTBOX), Key(VK_ESCAPE)},
+                       {WhenDialog(IDD_REMOLD_DIALOG), Key(VK_F10)},
+                       {Now(), Key(VK_ESCAPE)},  // closes the menu only
+                       {WhenDialog(IDD_REMOLD_DIALOG), Key(VK_RETURN)}});
+  UpgradeDialogDouble dlg(2);
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(dlg.abouts_, 1);
+  EXPECT_EQ(dlg.runs_, 1);
+  EXPECT_TRUE(ui.MessageBoxes().empty());
+  EXPECT_TRUE(ui.failures().empty());
+}

@@ -140,3 +140,26 @@ TEST_F(QueueTest, AboutBoxOpensAndClosesInsideTheRun) {
   EXPECT_EQ(dlg.recordsDone_, 51);
   EXPECT_TRUE(ui.failures().empty());
 }
+
+TEST_F(QueueTest, KeysTypedAheadGoToTheWindowActiveWhenTheyAreTaken) {
+  // Esc and Y arrive together during the run: the Esc raises the question, the Y answers it.
+  class TypeAhead : public UpgradeDialogDouble {
+   public:
+    TypeAhead() : UpgradeDialogDouble(50) {}
+    void OnOK() override {
+      PostKey(VK_ESCAPE);
+      PostKey('Y');
+      UpgradeDialogDouble::OnOK();
+    }
+  };
+  ScriptedFrontEnd ui({{Now(), Press(IDOK)},
+                       {WhenText(IDC_STATUS_TEXT, "Waiting"), Key(VK_ESCAPE)},
+                       {WhenMessageBox("leave"), Key('Y')}});
+  TypeAhead dlg;
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  ASSERT_EQ(ui.MessageBoxes().size(), 2u);
+  EXPECT_EQ(ui.MessageBoxes()[0].text, LoadString(IDS_CONFIRM_CANCEL_RUN));
+  EXPECT_EQ(ui.MessageBoxes()[0].answer, IDYES);
+  EXPECT_LT(dlg.recordsDone_, 5);
+  EXPECT_TRUE(ui.failures().empty());
+}
