@@ -2,6 +2,7 @@
 #include "platform/terminal/terminal_front_end.h"
 
 #include <ncurses.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,6 +25,32 @@ namespace {
 
 constexpr auto kInputInterval = std::chrono::milliseconds(5);
 constexpr auto kBannerTime = std::chrono::seconds(1);
+
+// A signal that ends the program gives the terminal back first (endwin), then takes its usual
+// course. The record files stay consistent whenever the program ends; the screen would not.
+constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGTERM, SIGQUIT};
+struct sigaction previousActions[sizeof kEndingSignals / sizeof kEndingSignals[0]];
+
+void RestoreAndReraise(int sig) {
+  endwin();
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+void InstallSignalHandlers() {
+  struct sigaction action {};
+  action.sa_handler = RestoreAndReraise;
+  sigemptyset(&action.sa_mask);
+  for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
+    sigaction(kEndingSignals[i], &action, &previousActions[i]);
+  }
+}
+
+void RemoveSignalHandlers() {
+  for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
+    sigaction(kEndingSignals[i], &previousActions[i], nullptr);
+  }
+}
 
 int ToMillis(Clock::duration d) {
   return static_cast<int>(
@@ -403,6 +430,7 @@ bool TerminalFrontEnd::Open() {
   curs_set(0);
   mousemask(BUTTON1_PRESSED | BUTTON1_CLICKED, nullptr);
   mouseinterval(0);
+  InstallSignalHandlers();
   state_->throttle.Request();
   return true;
 }
@@ -411,6 +439,7 @@ void TerminalFrontEnd::Close() {
   if (state_->screen == nullptr) {
     return;
   }
+  RemoveSignalHandlers();
   endwin();
   delscreen(state_->screen);
   state_->screen = nullptr;
