@@ -2,7 +2,9 @@
 // so that tests can run whole dialogs without a terminal.
 //
 // Each step waits for its trigger, then acts once; steps run strictly in order. Triggers are
-// checked whenever the framework asks for input (each pump, each wait). When a modal loop waits
+// checked whenever the framework asks for input (each pump, each wait). A step whose action
+// cannot be carried out (the button is not an enabled button of the active window) is recorded
+// in failures() and passed over. When a modal loop waits
 // and the next step cannot fire (its trigger is not met, or the script is used up), the script
 // has failed: the fact is recorded in failures() and the active window is ended (a message box
 // with No, else Cancel, else its first button; a dialog with EndDialog(IDCANCEL) without asking

@@ -1,6 +1,7 @@
 // CWnd: a C++ object attached to a window of the framework (m_hWnd), with the operations the
 // dialogs use, and the handlers that messages reach. A window that is destroyed detaches its
-// object; an object that is destroyed while attached destroys its window.
+// object; a top-level window's object that is destroyed while attached destroys its window
+// (controls go with their dialog).
 //
 // Command routing: WM_COMMAND reaches OnCommand(id), which looks the id up in the class's
 // message map (ON_BN_CLICKED / ON_COMMAND entries, base classes last). CDialog adds IDOK ->
