@@ -37,6 +37,7 @@ class CGuideItemDB : public CBtrieveDB {
   int GetImportLineLength() override { return 52; }
   int CreateFile(const char* fileName) override;
   int ImportLine(const CString&, int32_t) override { return 0; }
+  int ProcessRecord(const void*, int32_t) override { return 0; }
 
   // Reads in the order of key 0.
   int ReadFirst(CGuideItem& record);
