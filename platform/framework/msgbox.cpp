@@ -49,7 +49,8 @@ DialogTemplate MessageBoxTemplate(const CString& text, UINT type) {
     wrap = 72;
     lines = framework::WrapText(text, wrap);
   }
-  lines.resize(std::min<size_t>(lines.size(), 16));
+  // A box higher than the screen would lose its buttons: the text area stops at 18 lines.
+  lines.resize(std::min<size_t>(lines.size(), 18));
   int textCols = 20;
   for (const auto& line : lines) {
     textCols = std::max(textCols, static_cast<int>(line.size()));

@@ -1,6 +1,8 @@
 // CWnd, CMenu and CPaintDC.
 #include "platform/framework/wnd.h"
 
+#include <algorithm>
+
 #include "platform/framework/app.h"
 #include "platform/framework/internal.h"
 #include "platform/framework/msgbox.h"
@@ -174,7 +176,15 @@ void CWnd::SetDlgItemText(int id, const CString& text) {
 }
 
 CWnd* CWnd::SetFocus() {
-  if (m_hWnd == nullptr || m_hWnd->parent == nullptr) {
+  if (m_hWnd == nullptr) {
+    return nullptr;
+  }
+  if (m_hWnd->parent == nullptr) {
+    // A top-level window comes to the top, where it takes the keys.
+    auto& tops = detail::S().topLevels;
+    tops.erase(std::remove(tops.begin(), tops.end(), m_hWnd), tops.end());
+    tops.push_back(m_hWnd);
+    detail::NotifyState(m_hWnd);
     return nullptr;
   }
   Window* dialog = m_hWnd->parent;
@@ -220,11 +230,16 @@ void CWnd::CenterWindow(CWnd* alternateOwner) {
   if (reference == nullptr) {
     reference = ::GetDesktopWindow();
   }
+  // Heights with the caption row and the bottom border (8 units each) that a window's frame
+  // adds to its client area; the desktop has none.
+  auto outerHeight = [](const Window* w) {
+    return w->kind == WindowKind::Desktop ? w->rect.cy : w->rect.cy + 16;
+  };
   framework::Rect& r = m_hWnd->rect;
   r.x = reference->rect.x + (reference->rect.cx - r.cx) / 2;
-  r.y = reference->rect.y + (reference->rect.cy - r.cy) / 2;
+  r.y = reference->rect.y + (outerHeight(reference) - outerHeight(m_hWnd)) / 2;
   r.x = std::max(0, std::min(r.x, detail::kDesktopWidth - r.cx));
-  r.y = std::max(0, std::min(r.y, detail::kDesktopHeight - r.cy));
+  r.y = std::max(0, std::min(r.y, detail::kDesktopHeight - outerHeight(m_hWnd)));
   detail::NotifyState(m_hWnd);
 }
 

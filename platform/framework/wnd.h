@@ -107,7 +107,8 @@ class CWnd : public CObject {
   int GetWindowTextLength() const;
   void SetDlgItemText(int id, const CString& text);
 
-  // Gives this control the focus within its dialog; returns the control that had it.
+  // Gives this control the focus within its dialog and returns the control that had it; a
+  // top-level window is brought to the top instead.
   CWnd* SetFocus();
   // The control that has the focus in the active window.
   static CWnd* GetFocus();

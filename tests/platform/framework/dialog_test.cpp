@@ -176,7 +176,7 @@ TEST_F(DialogTest, ModelessWindowIsCentredAndDestroyedOnRequest) {
   ASSERT_TRUE(info.Create(IDD_INFO_DIALOG, CWnd::GetDesktopWindow()));
   info.CenterWindow();
   EXPECT_EQ(info.m_hWnd->rect.x, (320 - 185) / 2);
-  EXPECT_EQ(info.m_hWnd->rect.y, (192 - 41) / 2);
+  EXPECT_EQ(info.m_hWnd->rect.y, (192 - (41 + 16)) / 2);  // with caption and border
   info.SetDlgItemText(IDC_INFO_TEXT, "Move Files To New Location");
   EXPECT_EQ(ui.LastText(IDC_INFO_TEXT), "Move Files To New Location");
   EXPECT_TRUE(info.DestroyWindow());
@@ -223,4 +223,26 @@ TEST_F(DialogTest, AltSpaceOpensTheSystemMenuAndLettersPickItsEntries) {
   EXPECT_EQ(dlg.runs_, 1);
   EXPECT_TRUE(ui.MessageBoxes().empty());
   EXPECT_TRUE(ui.failures().empty());
+}
+
+TEST_F(DialogTest, LongMessageBoxKeepsItsButtonsOnTheScreen) {
+  std::string text;
+  for (int i = 0; i < 40; ++i) {
+    text += "Unable to upgrade the TERMS.DB database (status 2).\n";
+  }
+  class Watch : public ScriptedFrontEnd {
+   public:
+    using ScriptedFrontEnd::ScriptedFrontEnd;
+    Rect box;
+    void WindowOpened(const Window& w) override {
+      box = w.rect;
+      ScriptedFrontEnd::WindowOpened(w);
+    }
+  };
+  Watch ui({{Now(), Answer(IDOK)}});
+  EXPECT_EQ(AfxMessageBox(text), IDOK);
+  EXPECT_LE(ui.box.y + ui.box.cy + 16, 192);  // caption and border rows included
+  EXPECT_GE(ui.box.y, 0);
+  ASSERT_EQ(ui.MessageBoxes().size(), 1u);
+  EXPECT_EQ(ui.MessageBoxes()[0].text, text);  // the whole text is kept
 }
