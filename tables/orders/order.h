@@ -302,6 +302,9 @@ class COrderTableCore : public CBtrieveDB {
   // Get First on key 0: the first header of the file whatever its number (a header numbered
   // below 0 included, which GetFirstOrder, starting from 0, passes by).
   int ReadFirst(TOrder& order);
+  // Get Next on key 0: the next header in order-number order, as GetNextOrder and, on key 0,
+  // GetNextHistOrder read it. With ReadFirst, the reads of the upgrade.
+  int ReadNext(TOrder& order) { return DoGetNextOrder(order); }
   // While the upgrade rebuilds a header file, the legacy file still holds headers yet to be
   // inserted; a number given to an order must not be one of theirs. Opens `fileName` (a header
   // file of any layout: key 0 is the order number) for lookups only.
@@ -394,6 +397,9 @@ class COrderTable : public COrderTableCore<TOrder, TLineDB> {
   }
   virtual int DeleteOrder(int32_t number) { return this->DoDeleteOrder(number, CreateLineTable()); }
   virtual int LoadLines(TOrder& order) { return this->DoLoadLines(order, CreateLineTable()); }
+
+  // The upgrade's insert: InsertOrder of the table's own class.
+  int InsertRecord(TOrder& order) { return InsertOrder(order); }
 
  protected:
   using Core::Core;

@@ -120,6 +120,10 @@ class COrderItemTable : public CBtrieveDB {
   int ReadFirst(TLine& line);
   // Gives a line numbered -1 the first free line number of its order, then inserts on key 0.
   int InsertLine(TLine& line);
+  // The reads and the insert of the upgrade, in the names every table shares: GetNextLine on
+  // key 0 and InsertLine.
+  int ReadNext(TLine& line) { return GetNextLine(line, 0); }
+  int InsertRecord(TLine& line) { return InsertLine(line); }
   // Get Equal by (order number, line number), then Update with the formatted line.
   int RewriteLine(TLine& line);
   // Get Equal by (order number, line number), then Delete (4 when there is no such line).

@@ -62,8 +62,8 @@ class OrderDemo : public ordtest::ScratchDir {
   int Lines() {
     return Upgrade<LegacyDB, Legacy, CurrentDB, COrderItem>(
         [](LegacyDB& t, Legacy& r) { return t.ReadFirst(r); },
-        [](LegacyDB& t, Legacy& r) { return t.GetNextLine(r, 0); },
-        [](CurrentDB& t, COrderItem& c) { return t.InsertLine(c); }, true);
+        [](LegacyDB& t, Legacy& r) { return t.ReadNext(r); },
+        [](CurrentDB& t, COrderItem& c) { return t.InsertRecord(c); }, true);
   }
 
   template <class LegacyDB, class Legacy>
@@ -86,8 +86,8 @@ class OrderDemo : public ordtest::ScratchDir {
   int OpenHeaders() {
     return Upgrade<LegacyDB, Legacy, COrderDB, COrder>(
         [](LegacyDB& t, Legacy& r) { return t.ReadFirst(r); },
-        [](LegacyDB& t, Legacy& r) { return t.GetNextOrder(r, false); },
-        [](COrderDB& t, COrder& c) { return t.InsertOrder(c); }, false);
+        [](LegacyDB& t, Legacy& r) { return t.ReadNext(r); },
+        [](COrderDB& t, COrder& c) { return t.InsertRecord(c); }, false);
   }
 
   template <class LegacyDB, class Legacy>

@@ -368,6 +368,62 @@ TEST(OrderSpec, ClosedTablesAnswer3) {
   EXPECT_EQ(open.LoadLines(order), 12);  // no line file here
 }
 
+// The place of a virtual operation in its class's table of virtual operations (the Itanium
+// C++ ABI stores a pointer to a virtual member as 1 plus its byte offset in that table).
+template <class M>
+size_t Slot(M member) {
+  struct {
+    uintptr_t ptr;
+    ptrdiff_t adj;
+  } raw;
+  static_assert(sizeof(M) == sizeof raw);
+  std::memcpy(&raw, &member, sizeof raw);
+  return (raw.ptr - 1) / sizeof(void*);
+}
+
+TEST(OrderSpec, VirtualOperationsStandInTheirOrder) {
+  EXPECT_EQ(Slot(&CBtrieveDB::ImportLine), 48u);
+  EXPECT_EQ(Slot(&COrderDB::CreateLineTable), 49u);
+  EXPECT_EQ(Slot(&COrderDB::AddOrder), 50u);
+  EXPECT_EQ(Slot(&COrderDB::UpdateOrder), 51u);
+  EXPECT_EQ(Slot(&COrderDB::UpdateLine), 52u);
+  EXPECT_EQ(Slot(&COrderDB::AddLine), 53u);
+  EXPECT_EQ(Slot(&COrderDB::GetFirstOrder), 54u);
+  EXPECT_EQ(Slot(&COrderDB::GetFirstOrderOfDay), 55u);
+  EXPECT_EQ(Slot(&COrderDB::GetNextOrderOfDay), 56u);
+  EXPECT_EQ(Slot(&COrderDB::InsertOrder), 57u);
+  EXPECT_EQ(Slot(&COrderDB::GetNextOrder), 58u);
+  EXPECT_EQ(Slot(&COrderDB::GetOrderByStamp), 59u);
+  EXPECT_EQ(Slot(&COrderDB::GetOrder), 60u);
+  EXPECT_EQ(Slot(&COrderDB::DeleteOrder), 61u);
+  EXPECT_EQ(Slot(&COrderDB::LoadLines), 62u);
+  EXPECT_EQ(Slot(&CHistOrderDB::InsertOrder), 57u);
+  EXPECT_EQ(Slot(&CHistOrderDB::ReplaceHistOrder), 63u);
+  EXPECT_EQ(Slot(&CHistOrderDB::GetHistOrderByKey), 64u);
+  EXPECT_EQ(Slot(&CHistOrderDB::GetFirstHistOrderWithFlag), 65u);
+  EXPECT_EQ(Slot(&CHistOrderDB::GetNextHistOrder), 66u);
+  EXPECT_EQ(Slot(&CHistOrder0401DB::GetNextHistOrder), 66u);
+  EXPECT_EQ(Slot(&COrder0304DB::LoadLines), 62u);
+  EXPECT_EQ(Slot(&CHistOrder0304DB::ReplaceHistOrder), 63u);
+  EXPECT_EQ(Slot(&CHistOrder0304DB::GetHistOrderByKey), 64u);
+  EXPECT_EQ(Slot(&CHistOrder0304DB::GetNextHistOrder), 65u);
+  EXPECT_EQ(Slot(&COrder0301DB::CreateLineTable), 49u);
+  EXPECT_EQ(Slot(&COrder0301DB::GetFirstOrder), 54u);
+  EXPECT_EQ(Slot(&COrder0301DB::GetNextOrder), 55u);
+  EXPECT_EQ(Slot(&COrder0301DB::GetOrderByStamp), 56u);
+  EXPECT_EQ(Slot(&COrder0301DB::GetOrder), 57u);
+  EXPECT_EQ(Slot(&COrder0301DB::DeleteOrder), 58u);
+  EXPECT_EQ(Slot(&COrder0301DB::LoadLines), 59u);
+  EXPECT_EQ(Slot(&CHistOrder0301DB::InsertOrder), 60u);
+  EXPECT_EQ(Slot(&CHistOrder0301DB::ReplaceHistOrder), 61u);
+  EXPECT_EQ(Slot(&CHistOrder0301DB::GetHistOrderByKey), 62u);
+  EXPECT_EQ(Slot(&CHistOrder0301DB::GetNextHistOrder), 63u);
+  // The record classes' own operations follow those of CObject.
+  EXPECT_EQ(Slot(&COrder::WriteText), Slot(&CObject::Dump) + 1);
+  EXPECT_EQ(Slot(&COrderItem::WriteText), Slot(&CObject::Dump) + 1);
+  EXPECT_EQ(Slot(&COrderItem::IsChanged), Slot(&CObject::Dump) + 2);
+}
+
 // ---- Through real files ----
 
 class OrderFile : public ordtest::ScratchDir {};
