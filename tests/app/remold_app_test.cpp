@@ -276,4 +276,57 @@ TEST_F(RemoldApp, Build5KeepsTheDatabaseWhereItIs) {
   EXPECT_TRUE(fs::exists(program + "/TERMS.DB"));
 }
 
+TEST_F(RemoldApp, ChosenProfileIsUpgraded) {
+  store->WriteInt("Profiles", "Created", 1);
+  store->WriteInt("Profiles\\ID3", "Enabled", 1);
+  store->WriteString("Profiles\\ID3\\Generic", "CompanyName", "Third");
+  store->WriteInt("Profiles\\ID3\\Generic", "DBVersion", 1030);
+  store->WriteString("Profiles\\ID3\\Directories", "DatabaseDir", dataDir);
+  ScriptedFrontEnd ui;
+  ui.Add(Now(), ChooseProfile(3));
+  EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(Int("Profiles\\ID3\\Generic", "DBVersion"), 1028);
+  EXPECT_EQ(Int("Profiles\\ID3\\Generic", "Build"), 4);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), -99);
+}
+
+TEST_F(RemoldApp, SecondPressDuringARunDoesNothing) {
+  Profile(516, 0);
+  TermsFile(300);
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDOK));
+  EXPECT_EQ(0, Run(ui));
+  int termsShown = 0;
+  for (const std::string& text : ui.TextsOf(IDC_STATUS_TEXT)) {
+    termsShown += text == "Working on Terms database";
+  }
+  EXPECT_EQ(termsShown, 1);
+  EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "SAVEDB\\TERMS.DB|");
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 300u);
+}
+
+TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
+  // The data directory lies inside the old CONFS directory, which therefore cannot move into it.
+  dataDir = program + "/CONFS/data";
+  fs::create_directories(dataDir);
+  fs::create_directories(program + "/DBTEXT");
+  Profile(772, 4);
+  std::ofstream(program + "/TERMS.DB") << "not a record file";
+  ScriptedFrontEnd ui;
+  ui.Add(WhenMessageBox("could not be moved"), Answer(IDOK));
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave"), Answer(IDYES));
+  EXPECT_EQ(1, Run(ui));
+  EXPECT_TRUE(fs::exists(InData("TERMS.DB")));
+  EXPECT_TRUE(fs::is_directory(InData("DBTEXT")));
+  EXPECT_TRUE(fs::is_directory(program + "/CONFS"));
+  EXPECT_EQ(String("Profiles\\ID0\\Directories", "DatabaseDir"), dataDir);
+  bool named = false;
+  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
+    named = named || (Contains(box.text, "could not be moved") && Contains(box.text, "CONFS"));
+  }
+  EXPECT_TRUE(named);
+}
+
 }  // namespace
