@@ -36,6 +36,8 @@ struct Plain {
     }
   }
   static int Insert(N& current, New& record) { return current.InsertRecord(record); }
+  // Called once both files are open, before the first record.
+  static int Prepare(L&, N&) { return 0; }
 };
 
 // A legacy table whose readers take the key to read on.
@@ -98,6 +100,9 @@ StepResult ConvertFile(RunHost& host, const Step& step, typename T::Legacy& lega
     return detail::Fail(host, legacy, current, status);
   }
   status = current.CreateFile(kWorkFile);
+  if (status == 0) {
+    status = T::Prepare(legacy, current);
+  }
   if (status != 0) {
     return detail::Fail(host, legacy, current, status);
   }

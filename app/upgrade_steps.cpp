@@ -21,44 +21,14 @@
 #include "tables/customers/price_contract.h"
 #include "tables/customers/price_seq.h"
 #include "tables/customers/whs_markup.h"
+#include "tables/orders/modem_profile.h"
+#include "tables/orders/order.h"
+#include "tables/orders/order_item.h"
 #include "tables/orders/terms.h"
+#include "tables/orders/velocity.h"
 
 namespace upgrade {
 namespace {
-
-// A table of no particular layout, for files whose family has no classes here: it can open and
-// count a file by name.
-class CAnyFileDB : public CBtrieveDB {
- public:
-  explicit CAnyFileDB(const char* name) : m_Name(name) {}
-  ~CAnyFileDB() { Close(); }
-  CString GetFileName() override { return m_Name; }
-  int CreateFile(const char*) override { return btr::kInvalidOperation; }
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
- private:
-  CString m_Name;
-};
-
-// A step whose table family is not built: nothing to do when its file is missing; a file that
-// exists cannot be converted, so the step fails and the profile is never stamped current.
-StepResult Unavailable(RunHost& host, const Step& step) {
-  CAnyFileDB legacy(step.file);
-  host.BeginTable(step.file);
-  host.FileStarted();
-  const int status = legacy.Open(step.file);
-  legacy.Close();
-  if (status == btr::kFileNotFound) {
-    return {Outcome::Missing, status, step.file};
-  }
-  return {Outcome::Failed, btr::kInvalidOperation, step.file};
-}
-
-int32_t CountAny(const Step& step, int32_t* files) {
-  CAnyFileDB table(step.file);
-  ++*files;
-  return CountRecords(table);
-}
 
 constexpr int kNoBit = -1;
 
@@ -86,6 +56,40 @@ struct Specials : Plain<CSpecialDB, CSpecialDB, CSpecial, CSpecial> {
 using PriceSeq0201 = OnKey<CPriceSeq0201DB, CPriceSeqDB, CPriceSeq0201, CPriceSeq, 0>;
 using ManualPrice0202 = Plain<CManualPrice0202DB, CManualPriceDB, CManualPrice0202, CManualPrice>;
 using ManualPrice0203 = Plain<CManualPrice0203DB, CManualPriceDB, CManualPrice0203, CManualPrice>;
+// Order lines and historical order headers that carry no number of their own (line -1, order 0)
+// get the first free one; numbers stored in the legacy file count as taken too.
+template <class L, class N, class Old, class New>
+struct Numbered : Plain<L, N, Old, New> {
+  static int Prepare(L& legacy, N& current) {
+    return current.AvoidNumbersIn(legacy.CurrentFileName());
+  }
+};
+using OrderLines0202 = Numbered<COrderItem0202DB, COrderItemDB, COrderItem0202, COrderItem>;
+using OrderLines0304 = Numbered<COrderItem0304DB, COrderItemDB, COrderItem0304, COrderItem>;
+using HistLines0202 = Numbered<CHistOrderItem0202DB, CHistOrderItemDB, COrderItem0202, COrderItem>;
+using HistLines0304 = Numbered<CHistOrderItem0304DB, CHistOrderItemDB, COrderItem0304, COrderItem>;
+// Velocity records of 0304 and 0401 that cannot be read whole (22) are left out and counted.
+template <class L, class Old>
+struct VelocitySkipping : Plain<L, CVelocityDB, Old, CVelocity> {
+  static constexpr ReadRules kRules{.skipStatus22 = true};
+};
+using Velocity0201 = Plain<CVelocity0201DB, CVelocityDB, CVelocity0201, CVelocity>;
+using Velocity0208 = Plain<CVelocity0208DB, CVelocityDB, CVelocity0208, CVelocity>;
+using Velocity0304 = VelocitySkipping<CVelocity0304DB, CVelocity0304>;
+using Velocity0401 = VelocitySkipping<CVelocity0401DB, CVelocity0401>;
+using Modem0208 = Plain<CModemProfile0208DB, CModemProfileDB, CModemProfile0208, CModemProfile>;
+using Modem0300 = Plain<CModemProfile0300DB, CModemProfileDB, CModemProfile0300, CModemProfile>;
+// Headers are read from the first one on key 0, so that negative order numbers are converted.
+using Orders0301 = Plain<COrder0301DB, COrderDB, COrder0301, COrder>;
+using Orders0304 = Plain<COrder0304DB, COrderDB, COrder0304, COrder>;
+using Orders0306 = Plain<COrder0306DB, COrderDB, COrder0306, COrder>;
+using Orders0308 = Plain<COrder0308DB, COrderDB, COrder0308, COrder>;
+using Orders0401 = Plain<COrder0401DB, COrderDB, COrder0401, COrder>;
+using HistOrders0301 = Numbered<CHistOrder0301DB, CHistOrderDB, COrder0301, COrder>;
+using HistOrders0304 = Numbered<CHistOrder0304DB, CHistOrderDB, COrder0304, COrder>;
+using HistOrders0306 = Numbered<CHistOrder0306DB, CHistOrderDB, COrder0306, COrder>;
+using HistOrders0308 = Numbered<CHistOrder0308DB, CHistOrderDB, COrder0308, COrder>;
+using HistOrders0401 = Numbered<CHistOrder0401DB, CHistOrderDB, COrder0401, COrder>;
 using Terms0204 = Plain<CTerms0204DB, CTermsDB, CTerms0204, CTerms>;
 using Ar0204 = Plain<CAr0204DB, CArDB, CAr0204, CAr>;
 using InventoryItems = Plain<CInventoryItemDB, CInventoryItemDB, CInventoryItem, CInventoryItem>;
@@ -137,7 +141,6 @@ int32_t CountGuideItems(const Step& step, int32_t* files) {
   return records;
 }
 
-#define UNAVAILABLE Unavailable, CountAny
 #define STEP(T) RunStep<T>, CountStep<T>
 
 // clang-format off
@@ -148,36 +151,36 @@ const std::vector<Step> kSteps = {
   {"2b",  "2",  "PCONT.DB",     [](int v, int) { return v < 515; },                     {9},    22,     STEP(PriceContracts0202)},
   {"3",   "3",  "WHSMRKUP.DB",  [](int v, int) { return v < 513; },                     {9, 4}, 36,     STEP(WhsMarkup0200)},
   {"4",   "4",  "SPECIAL.DB",   [](int v, int b) { return v < 515 || (v == 515 && b < 2); }, {9, 4}, 12, STEP(Specials)},
-  {"5a",  "5",  "ORDRITEM.DB",  [](int v, int b) { return v < 515 || (v == 515 && b < 2); }, {9, 4}, kNoBit, UNAVAILABLE},
-  {"5b",  "5",  "ORDRITEM.DB",  [](int v, int) { return v < 773; },                     {9, 4}, kNoBit, UNAVAILABLE},
-  {"6a",  "6",  "HORDRITM.DB",  [](int v, int b) { return v < 515 || (v == 515 && b < 2); }, {9, 4}, 8,  UNAVAILABLE},
-  {"6b",  "6",  "HORDRITM.DB",  [](int v, int) { return v < 773; },                     {9, 4}, 8,      UNAVAILABLE},
+  {"5a",  "5",  "ORDRITEM.DB",  [](int v, int b) { return v < 515 || (v == 515 && b < 2); }, {9, 4}, kNoBit, STEP(OrderLines0202)},
+  {"5b",  "5",  "ORDRITEM.DB",  [](int v, int) { return v < 773; },                     {9, 4}, kNoBit, STEP(OrderLines0304)},
+  {"6a",  "6",  "HORDRITM.DB",  [](int v, int b) { return v < 515 || (v == 515 && b < 2); }, {9, 4}, 8,  STEP(HistLines0202)},
+  {"6b",  "6",  "HORDRITM.DB",  [](int v, int) { return v < 773; },                     {9, 4}, 8,      STEP(HistLines0304)},
   {"7",   "7",  "PRICESEQ.DB",  [](int v, int) { return v < 514; },                     {9, 4}, 39,     STEP(PriceSeq0201)},
-  {"8a",  "8",  "VELOCITY.DB",  [](int v, int) { return v < 514; },                     {9, 4}, 9,      UNAVAILABLE},
-  {"8b",  "8",  "VELOCITY.DB",  [](int v, int b) { return v < 521 || (v == 521 && b < 2); }, {9, 4}, 9,  UNAVAILABLE},
-  {"8c",  "8",  "VELOCITY.DB",  [](int v, int) { return v < 773; },                     {9, 4}, 9,      UNAVAILABLE},
-  {"8d",  "8",  "Velocity.DB",  [](int v, int) { return v < 1026; },                    {9, 4}, 9,      UNAVAILABLE},
+  {"8a",  "8",  "VELOCITY.DB",  [](int v, int) { return v < 514; },                     {9, 4}, 9,      STEP(Velocity0201)},
+  {"8b",  "8",  "VELOCITY.DB",  [](int v, int b) { return v < 521 || (v == 521 && b < 2); }, {9, 4}, 9,  STEP(Velocity0208)},
+  {"8c",  "8",  "VELOCITY.DB",  [](int v, int) { return v < 773; },                     {9, 4}, 9,      STEP(Velocity0304)},
+  {"8d",  "8",  "Velocity.DB",  [](int v, int) { return v < 1026; },                    {9, 4}, 9,      STEP(Velocity0401)},
   {"9a",  "9",  "MNPRICE.DB",   [](int v, int) { return v < 515; },                     {9, 4}, kNoBit, STEP(ManualPrice0202)},
   {"9b",  "9",  "MNPRICE.DB",   [](int v, int) { return v < 516; },                     {9, 4}, kNoBit, STEP(ManualPrice0203)},
   {"10",  "10", "TERMS.DB",     [](int v, int) { return v < 517; },                     {9, 4}, 14,     STEP(Terms0204)},
   {"11",  "11", "AR.DB",        [](int v, int) { return v < 517; },                     {9, 4}, kNoBit, STEP(Ar0204)},
   {"12",  "12", "INVITEM.DB",   [](int v, int b) { return v < 520 || (v == 520 && b < 3); }, {9, 4}, kNoBit, STEP(InventoryItems)},
-  {"13a", "13", "MODEM.DB",     [](int v, int) { return v < 521; },                     {9},    kNoBit, UNAVAILABLE},
-  {"13b", "13", "MODEM.DB",     [](int v, int) { return v < 769; },                     {9},    kNoBit, UNAVAILABLE},
+  {"13a", "13", "MODEM.DB",     [](int v, int) { return v < 521; },                     {9},    kNoBit, STEP(Modem0208)},
+  {"13b", "13", "MODEM.DB",     [](int v, int) { return v < 769; },                     {9},    kNoBit, STEP(Modem0300)},
   {"14a", "14", "ITEM.DB",      [](int v, int b) { return v < 521 || (v == 521 && b < 2); }, {9, 4}, 4,  STEP(Item0208)},
   {"14b", "14", "ITEM.DB",      [](int v, int) { return v < 777; },                     {9, 4}, 4,      STEP(Item0308)},
   {"14c", "14", "ITEM.DB",      [](int v, int b) { return v == 777 && b < 5; },         {9, 4}, 4,      STEP(Item03094)},
   {"14d", "14", "ITEM.DB",      [](int v, int) { return v < 1025; },                    {9, 4}, 4,      STEP(Item0400)},
-  {"15a", "15", "ORDER.DB",     [](int v, int) { return v < 770; },                     {9, 4}, kNoBit, UNAVAILABLE},
-  {"15b", "15", "ORDER.DB",     [](int v, int) { return v < 773; },                     {9, 4}, kNoBit, UNAVAILABLE},
-  {"15c", "15", "ORDER.DB",     [](int v, int) { return v < 775; },                     {9, 4}, kNoBit, UNAVAILABLE},
-  {"15d", "15", "ORDER.DB",     [](int v, int) { return v < 777; },                     {9, 4}, kNoBit, UNAVAILABLE},
-  {"15e", "15", "ORDER.DB",     [](int v, int b) { return v < 1025 || (v == 1025 && b < 4); }, {9, 4}, kNoBit, UNAVAILABLE},
-  {"16a", "16", "HORDER.DB",    [](int v, int) { return v < 770; },                     {9, 4}, 7,      UNAVAILABLE},
-  {"16b", "16", "HORDER.DB",    [](int v, int) { return v < 773; },                     {9, 4}, 7,      UNAVAILABLE},
-  {"16c", "16", "HORDER.DB",    [](int v, int) { return v < 775; },                     {9, 4}, 7,      UNAVAILABLE},
-  {"16d", "16", "HORDER.DB",    [](int v, int) { return v < 777; },                     {9, 4}, 7,      UNAVAILABLE},
-  {"16e", "16", "HORDER.DB",    [](int v, int b) { return v < 1025 || (v == 1025 && b < 4); }, {9, 4}, 7, UNAVAILABLE},
+  {"15a", "15", "ORDER.DB",     [](int v, int) { return v < 770; },                     {9, 4}, kNoBit, STEP(Orders0301)},
+  {"15b", "15", "ORDER.DB",     [](int v, int) { return v < 773; },                     {9, 4}, kNoBit, STEP(Orders0304)},
+  {"15c", "15", "ORDER.DB",     [](int v, int) { return v < 775; },                     {9, 4}, kNoBit, STEP(Orders0306)},
+  {"15d", "15", "ORDER.DB",     [](int v, int) { return v < 777; },                     {9, 4}, kNoBit, STEP(Orders0308)},
+  {"15e", "15", "ORDER.DB",     [](int v, int b) { return v < 1025 || (v == 1025 && b < 4); }, {9, 4}, kNoBit, STEP(Orders0401)},
+  {"16a", "16", "HORDER.DB",    [](int v, int) { return v < 770; },                     {9, 4}, 7,      STEP(HistOrders0301)},
+  {"16b", "16", "HORDER.DB",    [](int v, int) { return v < 773; },                     {9, 4}, 7,      STEP(HistOrders0304)},
+  {"16c", "16", "HORDER.DB",    [](int v, int) { return v < 775; },                     {9, 4}, 7,      STEP(HistOrders0306)},
+  {"16d", "16", "HORDER.DB",    [](int v, int) { return v < 777; },                     {9, 4}, 7,      STEP(HistOrders0308)},
+  {"16e", "16", "HORDER.DB",    [](int v, int b) { return v < 1025 || (v == 1025 && b < 4); }, {9, 4}, 7, STEP(HistOrders0401)},
   {"17a", "17", "ItemUnit.DB",  [](int v, int) { return v < 770; },                     {9, 4}, 6,      STEP(ItemUnit0301)},
   {"17b", "17", "ITEMUNIT.DB",  [](int v, int) { return v < 777; },                     {9, 4}, 6,      STEP(ItemUnit0308)},
   {"17c", "17", "ITEMUNIT.DB",  [](int v, int) { return v < 1024; },                    {9, 4}, 6,      STEP(ItemUnit03094)},

@@ -12,7 +12,8 @@ namespace {
 // Order guide items: 33 bytes; key 0 = guide code + Number6 (integer), key 1 = guide code +
 // Number10 (integer, unique).
 const Bytes kGuideSpec = [] {
-  Bytes b = Spec(33, false, {{1, 6, 0x13, 0}, {7, 4, 0x103, 1}, {1, 6, 0x10, 0}, {11, 4, 0x100, 1}});
+  Bytes b =
+      Spec(33, false, {{1, 6, 0x13, 0}, {7, 4, 0x103, 1}, {1, 6, 0x10, 0}, {11, 4, 0x100, 1}});
   b[4] = 2;  // two keys of two segments each
   return b;
 }();
@@ -25,8 +26,12 @@ Bytes GuideItem(const std::string& code, int32_t n6, int32_t n10) {
 const Bytes kSpecialSpec = Spec(52, false, {{1, 21, 0, 0}, {7, 15, 0x01, 0}});
 
 Bytes Special(const std::string& text0, int32_t date) {
-  return Record(52, {{0, Text(text0)}, {6, Text("ITEM")}, {24, Int32(date)}, {28, Text("N")},
-                     {29, Text("N")}, {48, Text("N")}});
+  return Record(52, {{0, Text(text0)},
+                     {6, Text("ITEM")},
+                     {24, Int32(date)},
+                     {28, Text("N")},
+                     {29, Text("N")},
+                     {48, Text("N")}});
 }
 
 class EmptyFiles : public ::testing::Test {
@@ -81,14 +86,27 @@ TEST_F(EmptyFiles, SpecialsThatHaveAllPassedAreKeptForTheBackout) {
 }
 
 TEST_F(EmptyFiles, CurrentSpecialsSurviveBehindPassedOnes) {
-  MakeFile("SPECIAL.DB", kSpecialSpec,
-           {Special("A", 1000), Special("B", 2000000000), Special("C", -1),
-            Special("D", 2100000000)});
+  MakeFile(
+      "SPECIAL.DB", kSpecialSpec,
+      {Special("A", 1000), Special("B", 2000000000), Special("C", -1), Special("D", 2100000000)});
   ASSERT_TRUE(upgrade::RunSteps(host, 515, 1, &mask).failed.empty());
   const std::vector<Bytes> rebuilt = ReadAll("SPECIAL.DB");
   ASSERT_EQ(rebuilt.size(), 2u);
   EXPECT_EQ(rebuilt[0][0], 'B');
   EXPECT_EQ(rebuilt[1][0], 'D');
+}
+
+TEST_F(EmptyFiles, UnreadableVelocityRecordsAreSkippedAndCounted) {
+  // Records longer than the 0401 layout read with 22: they are left out and reported.
+  MakeFile("VELOCITY.DB", Spec(160, false, {{1, 12, 0x01, 0}}),
+           {Record(160, {{0, Text("A")}}), Record(160, {{0, Text("B")}})});
+  const upgrade::RunSummary summary = upgrade::RunSteps(host, 1025, 4, &mask);
+  EXPECT_TRUE(summary.failed.empty());
+  ASSERT_EQ(host.skipped.size(), 1u);
+  EXPECT_EQ(host.skipped[0], std::make_pair(CString("Velocity.DB"), 2));
+  EXPECT_TRUE(ReadAll("VELOCITY.DB").empty());
+  EXPECT_EQ(ReadAll("SAVEDB\\VELOCITY.DB").size(), 2u);
+  EXPECT_EQ(host.recordsDone, 0);
 }
 
 }  // namespace

@@ -136,17 +136,6 @@ TEST_F(TermsArUpgrade, FileOfAnotherLayoutFailsTheStepAndLosesNothing) {
   EXPECT_FALSE(mask & kTermsBit);
 }
 
-TEST_F(TermsArUpgrade, UnbuiltFamilyFailsWhenItsFileExists) {
-  MakeFile("ITEM.DB", Spec(272, false, {{1, 12, 0, 0}}), {Record(272, {{0, Text("A")}})});
-  const upgrade::RunSummary summary = upgrade::RunSteps(host, 1024, 0, &mask);
-  bool itemFailed = false;
-  for (const auto& f : summary.failed) {
-    itemFailed = itemFailed || f.status != 0;
-  }
-  EXPECT_TRUE(itemFailed || summary.failed.empty());  // empty once the item family is built
-  EXPECT_EQ(ReadAll("ITEM.DB").size(), 1u);
-}
-
 TEST_F(TermsArUpgrade, CancelDuringAFileLeavesItAndStopsTheRun) {
   std::vector<Bytes> records;
   for (int i = 0; i < 50; ++i) {
