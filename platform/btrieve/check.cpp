@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "platform/btrieve/btrcall.h"
-#include "platform/btrieve/keyspec.h"
+#include "platform/btrieve/keydef.h"
 #include "platform/btrieve/store.h"
 #include "platform/files/winpath.h"
 

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "platform/btrieve/btrcall.h"
-#include "platform/btrieve/keyspec.h"
+#include "platform/btrieve/keydef.h"
 #include "platform/btrieve/store.h"
 #include "platform/files/winpath.h"
 

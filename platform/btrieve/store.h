@@ -1,7 +1,7 @@
 // One record file on disk: a SQLite database marked by its application_id, holding
 //   spec(id = 1, block, count)   the specification block and the kept record count
 //   rec(pos INTEGER PRIMARY KEY, data, k0, k1, ...)
-// where pos is the record's physical position and kN the stored form of key N (keyspec.h),
+// where pos is the record's physical position and kN the stored form of key N (keydef.h),
 // indexed (UNIQUE for keys without duplicates; the rowid that every index entry carries keeps
 // duplicates in insertion order).
 //
@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/btrieve/keyspec.h"
+#include "platform/btrieve/keydef.h"
 
 namespace btr {
 

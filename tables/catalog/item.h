@@ -16,7 +16,7 @@
 #include "platform/framework/object.h"
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 
 class CItem : public CObject {
  public:

@@ -13,7 +13,7 @@
 #include "platform/framework/object.h"
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 
 class CSpecial : public CObject {

@@ -1,7 +1,7 @@
 // The customer table: layouts, file specifications and the conversions from 0302 and 0308.
 #include "tables/customers/customer.h"
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 #include "tables/customers/keyed_ops.h"
 

@@ -1,7 +1,7 @@
 // The deviated cost table: layouts, file specifications and the conversion from 0402.
 #include "tables/customers/dev_cost.h"
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 
 using recfile::Enc;

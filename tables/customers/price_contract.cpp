@@ -4,7 +4,7 @@
 
 #include <ctime>
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 #include "tables/customers/keyed_ops.h"
 

@@ -1,7 +1,7 @@
 // The price sequence table: layouts, file specifications and the conversion from 0201.
 #include "tables/customers/price_seq.h"
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 #include "tables/customers/keyed_ops.h"
 

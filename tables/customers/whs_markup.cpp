@@ -2,7 +2,7 @@
 // 0200.
 #include "tables/customers/whs_markup.h"
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 #include "tables/customers/keyed_ops.h"
 

@@ -1,7 +1,7 @@
 // The control table: layout, file specification and lookups by name.
 #include "tables/orders/control.h"
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 
 using recfile::Enc;

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 #include "tables/orders/key_probe.h"
 

@@ -6,7 +6,7 @@
 #include <ctime>
 #include <new>
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 #include "tables/orders/key_probe.h"
 

@@ -1,7 +1,7 @@
 // The order line tables: layouts, file specifications, line operations and conversions.
 #include "tables/orders/order_item.h"
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 #include "tables/orders/key_probe.h"
 

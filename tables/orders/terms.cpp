@@ -1,7 +1,7 @@
 // The terms table: layouts, file specifications and the conversion from 0204.
 #include "tables/orders/terms.h"
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 
 using recfile::Enc;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 
 using recfile::Enc;

@@ -9,7 +9,7 @@
 #include <ctime>
 #include <vector>
 
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 
 using recfile::Enc;
 using Bytes = std::vector<uint8_t>;

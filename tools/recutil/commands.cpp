@@ -14,7 +14,7 @@
 #include "platform/btrieve/btrcall.h"
 #include "platform/btrieve/check.h"
 #include "tools/recutil/description.h"
-#include "tools/recutil/file_spec.h"
+#include "tools/recutil/file_definition.h"
 #include "tools/recutil/unformatted.h"
 
 namespace recutil {

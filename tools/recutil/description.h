@@ -14,7 +14,7 @@
 
 #include <string>
 
-#include "tools/recutil/file_spec.h"
+#include "tools/recutil/file_definition.h"
 
 namespace recutil {
 

@@ -14,7 +14,7 @@
 
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
-#include "recfile/file_spec.h"
+#include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
 
 namespace cattest {

@@ -1,5 +1,5 @@
 // The file specification block as Create takes it and Stat returns it.
-#include "tools/recutil/file_spec.h"
+#include "tools/recutil/file_definition.h"
 
 #include <gtest/gtest.h>
 

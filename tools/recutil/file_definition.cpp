@@ -1,5 +1,5 @@
 // Byte layout of the file specification block and the stat report.
-#include "tools/recutil/file_spec.h"
+#include "tools/recutil/file_definition.h"
 
 #include <cstdio>
 

@@ -1,5 +1,5 @@
-// File specification blocks: see file_spec.h.
-#include "recfile/file_spec.h"
+// File specification blocks: see file_definition.h.
+#include "recfile/file_definition.h"
 
 #include "recfile/field_codec.h"
 

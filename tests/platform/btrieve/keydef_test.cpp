@@ -1,5 +1,5 @@
 // The stored form of keys: it must sort byte by byte exactly as the key values order.
-#include "platform/btrieve/keyspec.h"
+#include "platform/btrieve/keydef.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-// File specifications and key encoding; see keyspec.h.
-#include "platform/btrieve/keyspec.h"
+// File specifications and key encoding; see keydef.h.
+#include "platform/btrieve/keydef.h"
 
 #include <cstring>
 
