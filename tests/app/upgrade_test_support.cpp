@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -144,7 +145,7 @@ bool FileExists(const std::string& name) {
 Bytes Record(size_t length, const std::vector<std::pair<size_t, Bytes>>& pieces) {
   Bytes r(length, 0);
   for (const auto& [offset, bytes] : pieces) {
-    std::memcpy(r.data() + offset, bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), r.begin() + static_cast<std::ptrdiff_t>(offset));
   }
   return r;
 }
