@@ -9,6 +9,7 @@
 #include "app/save_area.h"
 #include "app/upgrade_run.h"
 #include "platform/files/files.h"
+#include "platform/registry/registry.h"
 #include "platform/showpane/showpane.h"
 
 namespace {
@@ -184,7 +185,11 @@ void CRemoldDlg::OnOK() {
   m_Skipped.clear();
   if (!WriteInt("Upgrade", "UpgradeRunning", 1) || !WriteString("Upgrade", "FileList", "")) {
     // Without a durable mark no backout could be offered after a crash: do not start.
-    AfxMessageBox(AfxGetApp()->GetProfileError(), MB_OK | MB_ICONSTOP);
+    const registry::Store* store = AfxGetApp()->GetProfileStore();
+    AfxMessageBox("The upgrade cannot start: the settings cannot be written" +
+                      (store != nullptr && !store->error().empty() ? " (" + store->error() + ")."
+                                                                   : CString(".")),
+                  MB_OK | MB_ICONSTOP);
     m_bRunning = false;
     return;
   }
