@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "recfile/btrieve_db.h"
@@ -165,6 +166,57 @@ inline std::string FirstDifference(const Bytes& got, const Bytes& want) {
     }
   }
   return "";
+}
+
+// Creates `name` through `DB` and stores the raw records in it.
+template <class DB>
+void WriteRaw(const char* name, const std::vector<Bytes>& records) {
+  DB db;
+  ASSERT_EQ(db.CreateFile(name), 0);
+  for (const Bytes& r : records) {
+    ASSERT_EQ(InsertRaw(db, r), 0);
+  }
+}
+
+// One conversion step: reads `name` (the legacy class's own file name when null) with ReadFirst
+// and ReadNext, copies or converts every record and inserts it into a new "TMP.DB" through
+// `CurrentDB`. Returns the number inserted; the reading must end with 9.
+template <class LegacyDB, class CurrentDB, class Old, class New>
+int Upgrade(const char* name = nullptr) {
+  LegacyDB legacy;
+  CurrentDB current;
+  EXPECT_EQ(legacy.Open(name), 0);
+  EXPECT_EQ(current.CreateFile("TMP.DB"), 0);
+  Old r;
+  New R;
+  int count = 0;
+  int status = legacy.ReadFirst(r);
+  for (; status == 0; status = legacy.ReadNext(r), ++count) {
+    if constexpr (!std::is_same_v<Old, New>) {
+      ConvertRecord(r, R);
+    } else if constexpr (requires { R.Copy(r); }) {
+      R.Copy(r);
+    } else {
+      R = r;
+    }
+    const int inserted = current.InsertRecord(R);
+    EXPECT_EQ(inserted, 0) << "record " << count;
+    if (inserted != 0) {
+      return count;
+    }
+  }
+  EXPECT_EQ(status, 9);
+  current.Close();
+  return count;
+}
+
+// The records of `name` in the order of key `keyNum`, compared byte for byte with `want`.
+inline void ExpectFile(const char* name, int8_t keyNum, const std::vector<Bytes>& want) {
+  const std::vector<Bytes> got = ReadFile(name, keyNum);
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(FirstDifference(got[i], want[i]), "") << "record " << i;
+  }
 }
 
 }  // namespace cattest
