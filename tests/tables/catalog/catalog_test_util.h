@@ -136,22 +136,42 @@ struct SegmentRow {
 inline Bytes SpecBlock(uint16_t recordLength, bool variable, int keys,
                        const std::vector<SegmentRow>& segments) {
   Bytes b(16 + 16 * segments.size(), 0);
-  b[0] = static_cast<uint8_t>(recordLength);
-  b[1] = static_cast<uint8_t>(recordLength >> 8);
-  b[3] = 1024 >> 8;
+  PutI32(b, 0, recordLength | 1024 << 16);  // page size 1024
   b[4] = static_cast<uint8_t>(keys);
   b[10] = variable ? 1 : 0;
   for (size_t i = 0; i < segments.size(); ++i) {
-    uint8_t* e = &b[16 + 16 * i];
-    e[0] = static_cast<uint8_t>(segments[i].position);
-    e[1] = static_cast<uint8_t>(segments[i].position >> 8);
-    e[2] = static_cast<uint8_t>(segments[i].length);
-    e[3] = static_cast<uint8_t>(segments[i].length >> 8);
-    e[4] = static_cast<uint8_t>(segments[i].flags);
-    e[5] = static_cast<uint8_t>(segments[i].flags >> 8);
-    e[10] = segments[i].type;
+    const size_t at = 16 + 16 * i;
+    PutI32(b, at, segments[i].position | segments[i].length << 16);
+    b[at + 4] = static_cast<uint8_t>(segments[i].flags);
+    b[at + 5] = static_cast<uint8_t>(segments[i].flags >> 8);
+    b[at + 10] = segments[i].type;
   }
   return b;
+}
+
+// Hand-built sample records: each field of a layout table has a kind, which decides what the
+// current layout holds for a stored legacy value.
+enum class Kind { Upper, Text, Flag, Code, Bits, List };
+struct Sample {
+  Bytes legacy;   // the stored legacy record
+  Bytes current;  // the current record the conversion must write
+};
+inline const uint8_t kFlagBytes[] = {'Y', 'y', 'N', ' ', 0};  // only Y is a yes
+
+// The `width` bytes the current layout holds for `stored`: upper-case texts and codes
+// upper-cased, flags Y or N, the rest as stored.
+inline Bytes Converted(Kind kind, const Bytes& stored, size_t width) {
+  Bytes v(width, 0);
+  for (size_t k = 0; k < stored.size(); ++k) {
+    uint8_t b = stored[k];
+    if (kind == Kind::Upper || kind == Kind::Code) {
+      b = static_cast<uint8_t>(recfile::UpperChar(static_cast<char>(b)));
+    } else if (kind == Kind::Flag) {
+      b = b == 'Y' ? 'Y' : 'N';
+    }
+    v[k] = b;
+  }
+  return v;
 }
 
 // A readable difference of two records: the first differing offset.

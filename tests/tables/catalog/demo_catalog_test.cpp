@@ -45,57 +45,32 @@ class CatalogDemo : public cattest::ScratchDir {
     EXPECT_EQ(ctx.error, "");
   }
 
+  // Writes the demo file of `step` and upgrades it; every record must convert.
+  template <class LegacyDB, class CurrentDB, class Old, class New>
+  void Check(const char* step, const char* name) {
+    Write(step);
+    EXPECT_EQ((cattest::Upgrade<LegacyDB, CurrentDB, Old, New>(name)), kRecords) << step;
+  }
+
   std::mt19937 rng_{7};
   demo::Registry registry_;
 };
 
-TEST_F(CatalogDemo, ItemsOfEveryRelease) {
-  Write("14a");
-  EXPECT_EQ((cattest::Upgrade<CItem0208DB, CItemDB, CItem0208, CItem>("ITEM.DB")), kRecords);
-  Write("14b");
-  EXPECT_EQ((cattest::Upgrade<CItem0308DB, CItemDB, CItem0308, CItem>("ITEM.DB")), kRecords);
-  Write("14c");
-  EXPECT_EQ((cattest::Upgrade<CItem03094DB, CItemDB, CItem03094, CItem>("ITEM.DB")), kRecords);
-  Write("14d");
-  EXPECT_EQ((cattest::Upgrade<CItem0400DB, CItemDB, CItem0400, CItem>("ITEM.DB")), kRecords);
-}
-
-TEST_F(CatalogDemo, ItemUnitsOfEveryRelease) {
-  Write("17a");
-  EXPECT_EQ(
-      (cattest::Upgrade<CItemUnit0301DB, CItemUnitDB, CItemUnit0301, CItemUnit>("ItemUnit.DB")),
-      kRecords);
-  Write("17b");
-  EXPECT_EQ(
-      (cattest::Upgrade<CItemUnit0308DB, CItemUnitDB, CItemUnit0308, CItemUnit>("ITEMUNIT.DB")),
-      kRecords);
-  Write("17c");
-  EXPECT_EQ(
-      (cattest::Upgrade<CItemUnit03094DB, CItemUnitDB, CItemUnit03094, CItemUnit>("ITEMUNIT.DB")),
-      kRecords);
-  Write("17d");
-  EXPECT_EQ(
-      (cattest::Upgrade<CItemUnit0400DB, CItemUnitDB, CItemUnit0400, CItemUnit>("ITEMUNIT.DB")),
-      kRecords);
-}
-
-TEST_F(CatalogDemo, TheSmallerTables) {
-  Write("1");
-  EXPECT_EQ((cattest::Upgrade<CGuideItemDB, CGuideItemDB, CGuideItem, CGuideItem>("GDEITEM.DB")),
-            kRecords);
+TEST_F(CatalogDemo, EveryStepConvertsCompletely) {
+  Check<CItem0208DB, CItemDB, CItem0208, CItem>("14a", "ITEM.DB");
+  Check<CItem0308DB, CItemDB, CItem0308, CItem>("14b", "ITEM.DB");
+  Check<CItem03094DB, CItemDB, CItem03094, CItem>("14c", "ITEM.DB");
+  Check<CItem0400DB, CItemDB, CItem0400, CItem>("14d", "ITEM.DB");
+  Check<CItemUnit0301DB, CItemUnitDB, CItemUnit0301, CItemUnit>("17a", "ItemUnit.DB");
+  Check<CItemUnit0308DB, CItemUnitDB, CItemUnit0308, CItemUnit>("17b", "ITEMUNIT.DB");
+  Check<CItemUnit03094DB, CItemUnitDB, CItemUnit03094, CItemUnit>("17c", "ITEMUNIT.DB");
+  Check<CItemUnit0400DB, CItemUnitDB, CItemUnit0400, CItemUnit>("17d", "ITEMUNIT.DB");
+  Check<CGuideItemDB, CGuideItemDB, CGuideItem, CGuideItem>("1", "GDEITEM.DB");
   EXPECT_EQ((cattest::Upgrade<CGuideItemDB, CGuideItemDB, CGuideItem, CGuideItem>("LGDEITM.DB")),
             kRecords);
-  Write("12");
-  EXPECT_EQ((cattest::Upgrade<CInventoryItemDB, CInventoryItemDB, CInventoryItem, CInventoryItem>(
-                "INVITEM.DB")),
-            kRecords);
-  Write("19");
-  EXPECT_EQ(
-      (cattest::Upgrade<CCategory0308DB, CCategoryDB, CCategory0308, CCategory>("CATEGORY.DB")),
-      kRecords);
-  Write("21");
-  EXPECT_EQ((cattest::Upgrade<CMenuHdr0403DB, CMenuHdrDB, CMenuHdr0403, CMenuHdr>("MenuHdr.DB")),
-            kRecords);
+  Check<CInventoryItemDB, CInventoryItemDB, CInventoryItem, CInventoryItem>("12", "INVITEM.DB");
+  Check<CCategory0308DB, CCategoryDB, CCategory0308, CCategory>("19", "CATEGORY.DB");
+  Check<CMenuHdr0403DB, CMenuHdrDB, CMenuHdr0403, CMenuHdr>("21", "MenuHdr.DB");
 }
 
 TEST_F(CatalogDemo, SpecialsKeepOnlyTheCurrentOnes) {

@@ -10,7 +10,8 @@ using cattest::Bytes;
 
 namespace {
 
-enum class Kind { Upper, Text, Flag, Code, Bits };
+using cattest::Kind;
+using cattest::Sample;
 
 // One field of the item layouts: its width (current, and in 0308/0208 where it differs) and
 // its offset in the current, 0400, 03094, 0308 and 0208 layouts (-1: absent).
@@ -88,6 +89,7 @@ int WidthIn(const Column& c, Form f) {
 Bytes SampleValue(const Column& c, size_t i, int n, int width) {
   Bytes v(width, 0);
   switch (c.kind) {
+    case Kind::List:  // none in the item layouts
     case Kind::Upper:
     case Kind::Text: {
       if (std::string(c.name) == "CodeList") {
@@ -105,8 +107,7 @@ Bytes SampleValue(const Column& c, size_t i, int n, int width) {
       return v;
     }
     case Kind::Flag: {
-      const uint8_t flags[] = {'Y', 'y', 'N', ' ', 0};
-      v[0] = flags[(i + n) % 5];
+      v[0] = cattest::kFlagBytes[(i + n) % 5];
       return v;
     }
     case Kind::Code:
@@ -126,26 +127,6 @@ Bytes SampleValue(const Column& c, size_t i, int n, int width) {
   }
   return v;
 }
-
-// The bytes the current layout holds for a stored legacy value.
-Bytes Converted(const Column& c, const Bytes& stored) {
-  Bytes v(c.width, 0);
-  for (size_t k = 0; k < stored.size(); ++k) {
-    uint8_t b = stored[k];
-    if (c.kind == Kind::Upper || c.kind == Kind::Code) {
-      b = static_cast<uint8_t>(recfile::UpperChar(static_cast<char>(b)));
-    } else if (c.kind == Kind::Flag) {
-      b = b == 'Y' ? 'Y' : 'N';
-    }
-    v[k] = b;
-  }
-  return v;
-}
-
-struct Sample {
-  Bytes legacy;   // the stored legacy record
-  Bytes current;  // the current record the conversion must write
-};
 
 const int kNoteOffsets[] = {343, 347, 262, 140};
 
@@ -171,7 +152,7 @@ Sample MakeSample(Form f, int n) {
     const Bytes stored = SampleValue(c, i, n, WidthIn(c, f));
     cattest::PutRaw(s.legacy, at, stored);
     if (std::string(c.name) != "Text41" || f == k0400) {
-      cattest::PutRaw(s.current, c.cur, Converted(c, stored));
+      cattest::PutRaw(s.current, c.cur, cattest::Converted(c.kind, stored, c.width));
     }
   }
   // Fields of the legacy layouts that are not carried: a 9-character text at 41 and a

@@ -10,7 +10,8 @@ using cattest::Bytes;
 
 namespace {
 
-enum class Kind { Upper, Text, Flag, Code, Bits, List };
+using cattest::Kind;
+using cattest::Sample;
 
 // Offsets in the current, 0400, 03094, 0308 and 0301 layouts (-1: absent).
 struct Column {
@@ -89,8 +90,7 @@ Bytes SampleValue(const Column& c, size_t i, int n) {
       }
       return v;
     case Kind::Flag: {
-      const uint8_t flags[] = {'Y', 'y', 'N', ' ', 0};
-      v[0] = flags[(i + n) % 5];
+      v[0] = cattest::kFlagBytes[(i + n) % 5];
       return v;
     }
     case Kind::Code:
@@ -105,23 +105,6 @@ Bytes SampleValue(const Column& c, size_t i, int n) {
   return v;
 }
 
-Bytes Converted(const Column& c, const Bytes& stored) {
-  Bytes v = stored;
-  for (uint8_t& b : v) {
-    if (c.kind == Kind::Upper || c.kind == Kind::Code) {
-      b = static_cast<uint8_t>(recfile::UpperChar(static_cast<char>(b)));
-    } else if (c.kind == Kind::Flag) {
-      b = b == 'Y' ? 'Y' : 'N';
-    }
-  }
-  return v;
-}
-
-struct Sample {
-  Bytes legacy;
-  Bytes current;
-};
-
 Sample MakeSample(Form f, int n) {
   Sample s;
   s.legacy.assign(kLengths[f], 0xEE);  // padding and unused bytes: never read
@@ -133,7 +116,7 @@ Sample MakeSample(Form f, int n) {
     }
     const Bytes stored = SampleValue(c, i, n);
     cattest::PutRaw(s.legacy, c.at[f], stored);
-    cattest::PutRaw(s.current, c.at[kCurrent], Converted(c, stored));
+    cattest::PutRaw(s.current, c.at[kCurrent], cattest::Converted(c.kind, stored, c.width));
   }
   if (f == k0301) {  // the dropped flags and single
     s.legacy[128] = 'Y';
