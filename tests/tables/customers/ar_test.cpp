@@ -2,14 +2,11 @@
 #include "tables/customers/ar.h"
 
 #include "recfile/field_codec.h"
-#include "tests/tables/customers/test_util.h"
+#include "tests/tables/customers/step_run.h"
 
 namespace {
 
-using custtest::Bytes;
-using custtest::Put;
-using custtest::PutF32;
-using custtest::PutI32;
+using namespace custtest;
 
 Bytes Raw0204(const std::string& customer, int32_t date, const std::string& text16) {
   Bytes r(64, 0);
@@ -43,39 +40,13 @@ Bytes Expected(const std::string& customer, int32_t date, const std::string& tex
   return r;
 }
 
-TEST(ArLayout, DeclarationsAreSound) {
-  using custtest::Join;
-  using custtest::Range;
-  EXPECT_EQ(recfile::CheckLayout(kArLayout), "");
-  EXPECT_EQ(recfile::CheckLayout(kAr0204Layout), "");
-  EXPECT_EQ(custtest::Uncovered(kArLayout), Join({Range(6, 7), Range(54, 55), Range(65, 67)}));
-  EXPECT_EQ(custtest::Uncovered(kAr0204Layout), Join({Range(6, 7), Range(50, 51), Range(61, 63)}));
-}
-
-class ArFile : public custtest::ScratchDir {};
+class ArFile : public ScratchDir {};
 
 TEST_F(ArFile, Converts0204ByteForByteWithDuplicatesInKeyOrder) {
-  {
-    CAr0204DB old;
-    ASSERT_EQ(old.CreateFile("AR.DB"), 0);
-    ASSERT_EQ(custtest::InsertRaw(old, Raw0204("c2", 1000, "second customer")), 0);
-    ASSERT_EQ(custtest::InsertRaw(old, Raw0204("c1", -1, "first item, Mixed")), 0);
-    ASSERT_EQ(custtest::InsertRaw(old, Raw0204("c1", 2000, "twenty characters!!!")), 0);
-  }
-  CAr0204DB old;
-  CArDB fresh;
-  ASSERT_EQ(old.Open(), 0);
-  ASSERT_EQ(fresh.CreateFile("TMP.DB"), 0);
-  CAr0204 r;
-  CAr a;
-  int status = old.ReadFirst(r);
-  while (status == 0) {
-    ConvertRecord(r, a);
-    ASSERT_EQ(fresh.InsertRecord(a), 0);
-    status = old.ReadNext(r);
-  }
-  EXPECT_EQ(status, 9);
-  const std::vector<Bytes> got = custtest::ReadAllRaw(fresh);
+  WriteRaw<CAr0204DB>({Raw0204("c2", 1000, "second customer"),
+                       Raw0204("c1", -1, "first item, Mixed"),
+                       Raw0204("c1", 2000, "twenty characters!!!")});
+  const std::vector<Bytes> got = RunStep<CAr0204DB, CAr0204, CArDB, CAr>(0).converted;
   ASSERT_EQ(got.size(), 3u);
   // The customer number and the twenty-character text keep their lower case.
   EXPECT_EQ(got[0], Expected("c1", -1, "first item, Mixed"));
@@ -88,19 +59,14 @@ TEST_F(ArFile, StatusesOfTheReaders) {
   ASSERT_EQ(table.CreateFile("AR.DB"), 0);
   CAr0204 r;
   EXPECT_EQ(table.ReadFirst(r), 9);
-  ASSERT_EQ(custtest::InsertRaw(table, Raw0204("c1", 0, "x")), 0);
-  ASSERT_EQ(custtest::InsertRaw(table, Raw0204("c1", 0, "x")), 0);  // duplicates allowed
+  ASSERT_EQ(InsertRaw(table, Raw0204("c1", 0, "x")), 0);
+  ASSERT_EQ(InsertRaw(table, Raw0204("c1", 0, "x")), 0);  // duplicates allowed
   ASSERT_EQ(table.ReadFirst(r), 0);
   ASSERT_EQ(table.ReadNext(r), 0);
   EXPECT_EQ(table.ReadNext(r), 9);
   table.Close();
-  {
-    CArDB current;  // 68-byte records where the 0204 reader expects 64
-    ASSERT_EQ(current.CreateFile("AR.DB"), 0);
-    ASSERT_EQ(custtest::InsertRaw(current, Expected("c1", 0, "x")), 0);
-  }
-  ASSERT_EQ(table.Open(), 0);
-  EXPECT_EQ(table.ReadFirst(r), 22);
+  // 68-byte records where the 0204 reader expects 64.
+  EXPECT_EQ((FirstReadOfOtherLength<CArDB, CAr0204DB>(Expected("c1", 0, "x"), r)), 22);
 }
 
 }  // namespace

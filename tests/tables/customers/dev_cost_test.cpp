@@ -2,13 +2,11 @@
 #include "tables/customers/dev_cost.h"
 
 #include "recfile/field_codec.h"
-#include "tests/tables/customers/test_util.h"
+#include "tests/tables/customers/step_run.h"
 
 namespace {
 
-using custtest::Bytes;
-using custtest::Put;
-using custtest::PutF32;
+using namespace custtest;
 
 Bytes Raw0402(const std::string& customer, const std::string& item, float base) {
   Bytes r(36, 0);
@@ -34,61 +32,22 @@ Bytes Expected(const std::string& customer, const std::string& item, float base)
   return r;
 }
 
-TEST(DevCostLayout, DeclarationsAreSoundAndLeaveOnlyTheReservedBytes) {
-  using custtest::Join;
-  using custtest::Range;
-  EXPECT_EQ(recfile::CheckLayout(kDevCostLayout), "");
-  EXPECT_EQ(recfile::CheckLayout(kDevCost0402Layout), "");
-  EXPECT_EQ(custtest::Uncovered(kDevCostLayout), Join({Range(21, 23), Range(25, 27)}));
-  EXPECT_EQ(custtest::Uncovered(kDevCost0402Layout), Range(21, 23));
-}
-
-TEST(DevCostSpec, BlocksByteForByte) {
-  EXPECT_EQ(custtest::CapturedBlock<CDevCostDB>(),
-            custtest::ExpectedBlock(52, 2, {{1, 6, 1}, {1, 21, 0}}));
-  EXPECT_EQ(custtest::CapturedBlock<CDevCost0402DB>(),
-            custtest::ExpectedBlock(36, 2, {{1, 6, 1}, {1, 21, 0}}));
-}
-
-class DevCostFile : public custtest::ScratchDir {};
+class DevCostFile : public ScratchDir {};
 
 TEST_F(DevCostFile, Converts0402ByteForByteWithDuplicatesInKeyOrder) {
-  {
-    CDevCost0402DB old;
-    ASSERT_EQ(old.CreateFile("DevCost.DB"), 0);
-    ASSERT_EQ(custtest::InsertRaw(old, Raw0402("c2", "item-b", 1.5f), 1), 0);
-    ASSERT_EQ(custtest::InsertRaw(old, Raw0402("c1", "item-z", -3.0f), 1), 0);
-    ASSERT_EQ(custtest::InsertRaw(old, Raw0402("c1", "item-a", 7.0f), 1), 0);
-  }
-  CDevCost0402DB old;
-  CDevCostDB fresh;
-  ASSERT_EQ(old.Open(), 0);
-  ASSERT_EQ(fresh.CreateFile("TMP.DB"), 0);
-  CDevCost0402 r;
-  CDevCost c;
-  std::vector<std::string> order;
-  int status = old.ReadFirst(r);
-  while (status == 0) {
-    order.push_back(r.ItemNumber);
-    ConvertRecord(r, c);
-    ASSERT_EQ(fresh.InsertRecord(c), 0);
-    status = old.ReadNext(r);
-  }
-  EXPECT_EQ(status, 9);
-  EXPECT_EQ(order, (std::vector<std::string>{"ITEM-Z", "ITEM-A", "ITEM-B"}));
-  const std::vector<Bytes> got = custtest::ReadAllRaw(fresh, 1);
-  ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[0], Expected("C1", "ITEM-A", 7.0f));
-  EXPECT_EQ(got[1], Expected("C1", "ITEM-Z", -3.0f));
-  EXPECT_EQ(got[2], Expected("C2", "ITEM-B", 1.5f));
-}
-
-TEST_F(DevCostFile, LegacyAndCurrentNamesOpenOneFile) {
-  {
-    CDevCost0402DB old;
-    ASSERT_EQ(old.CreateFile("DevCost.DB"), 0);
-  }
-  CDevCostDB current;
+  WriteRaw<CDevCost0402DB>({Raw0402("c2", "item-b", 1.5f), Raw0402("c1", "item-z", -3.0f),
+                            Raw0402("c1", "item-a", 7.0f)},
+                           1);
+  const auto run = RunStep<CDevCost0402DB, CDevCost0402, CDevCostDB, CDevCost>(0, 1);
+  ASSERT_EQ(run.read.size(), 3u);  // key 0, the customer number, keeps duplicates as stored
+  EXPECT_EQ(run.read[0].ItemNumber, "ITEM-Z");
+  EXPECT_EQ(run.read[1].ItemNumber, "ITEM-A");
+  EXPECT_EQ(run.read[2].ItemNumber, "ITEM-B");
+  ASSERT_EQ(run.converted.size(), 3u);
+  EXPECT_EQ(run.converted[0], Expected("C1", "ITEM-A", 7.0f));
+  EXPECT_EQ(run.converted[1], Expected("C1", "ITEM-Z", -3.0f));
+  EXPECT_EQ(run.converted[2], Expected("C2", "ITEM-B", 1.5f));
+  CDevCostDB current;  // "DEVCOST.DB" opens the file written as "DevCost.DB"
   EXPECT_EQ(current.Open(), 0);
 }
 
@@ -97,16 +56,11 @@ TEST_F(DevCostFile, StatusesOfTheReaders) {
   ASSERT_EQ(table.CreateFile("DevCost.DB"), 0);
   CDevCost0402 r;
   EXPECT_EQ(table.ReadFirst(r), 9);
-  ASSERT_EQ(custtest::InsertRaw(table, Raw0402("c1", "i", 0), 1), 0);
-  EXPECT_EQ(custtest::InsertRaw(table, Raw0402("c1", "i", 1), 1), 5);  // key 1 is unique
+  ASSERT_EQ(InsertRaw(table, Raw0402("c1", "i", 0), 1), 0);
+  EXPECT_EQ(InsertRaw(table, Raw0402("c1", "i", 1), 1), 5);  // key 1 is unique
   table.Close();
-  {
-    CDevCostDB current;  // 52-byte records where the 0402 reader expects 36
-    ASSERT_EQ(current.CreateFile("DevCost.DB"), 0);
-    ASSERT_EQ(custtest::InsertRaw(current, Expected("C0", "I", 0), 1), 0);
-  }
-  ASSERT_EQ(table.Open(), 0);
-  EXPECT_EQ(table.ReadFirst(r), 22);
+  // 52-byte records where the 0402 reader expects 36.
+  EXPECT_EQ((FirstReadOfOtherLength<CDevCostDB, CDevCost0402DB>(Expected("C0", "I", 0), r, 1)), 22);
 }
 
 }  // namespace

@@ -3,13 +3,11 @@
 #include "tables/customers/price_seq.h"
 
 #include "recfile/field_codec.h"
-#include "tests/tables/customers/test_util.h"
+#include "tests/tables/customers/step_run.h"
 
 namespace {
 
-using custtest::Bytes;
-using custtest::Put;
-using custtest::PutI32;
+using namespace custtest;
 
 Bytes Raw0201(const std::string& code, const std::string& customer, int32_t base) {
   Bytes r(72, 0);
@@ -34,13 +32,6 @@ Bytes Expected(const std::string& code, const std::string& customer, int32_t bas
   return r;
 }
 
-TEST(PriceSeqLayout, DeclarationsAreSoundAndLeaveOnlyTheReservedBytes) {
-  EXPECT_EQ(recfile::CheckLayout(kPriceSeqLayout), "");
-  EXPECT_EQ(recfile::CheckLayout(kPriceSeq0201Layout), "");
-  EXPECT_EQ(custtest::Uncovered(kPriceSeqLayout), custtest::Range(70, 71));
-  EXPECT_TRUE(custtest::Uncovered(kPriceSeq0201Layout).empty());
-}
-
 TEST(PriceSeqLayout, Text40IsUpperCasedAndLosesTrailingWhiteSpace) {
   CPriceSeq s;
   s.Text40 = "tail \t\r\n  ";
@@ -60,52 +51,30 @@ TEST(PriceSeqLayout, Text40IsUpperCasedAndLosesTrailingWhiteSpace) {
   EXPECT_EQ(back.Text40, "ABC");
 }
 
-TEST(PriceSeqSpec, BlocksByteForByte) {
-  const std::vector<custtest::Seg> keys = {{1, 4, 3}, {5, 6, 3}, {1, 10, 0}};
-  EXPECT_EQ(custtest::CapturedBlock<CPriceSeqDB>(), custtest::ExpectedBlock(108, 3, keys));
-  EXPECT_EQ(custtest::CapturedBlock<CPriceSeq0201DB>(), custtest::ExpectedBlock(72, 3, keys));
-}
-
-class PriceSeqFile : public custtest::ScratchDir {};
+class PriceSeqFile : public ScratchDir {};
 
 TEST_F(PriceSeqFile, Converts0201ByteForByteInKey0Order) {
-  {
-    CPriceSeq0201DB old;
-    ASSERT_EQ(old.CreateFile("PRICESEQ.DB"), 0);
-    ASSERT_EQ(custtest::InsertRaw(old, Raw0201("b", "c1", 100)), 0);
-    ASSERT_EQ(custtest::InsertRaw(old, Raw0201("a", "c9", -200)), 0);
-    ASSERT_EQ(custtest::InsertRaw(old, Raw0201("a", "c1", 300)), 0);  // duplicate code
-  }
-  CPriceSeq0201DB old;
-  CPriceSeqDB fresh;
-  ASSERT_EQ(old.Open(), 0);
-  ASSERT_EQ(fresh.CreateFile("TMP.DB"), 0);
-  CPriceSeq0201 r;
-  CPriceSeq s;
+  WriteRaw<CPriceSeq0201DB>(
+      {Raw0201("b", "c1", 100), Raw0201("a", "c9", -200), Raw0201("a", "c1", 300)});
+  const auto run = RunStep<CPriceSeq0201DB, CPriceSeq0201, CPriceSeqDB, CPriceSeq>(0, 2);
   std::vector<std::string> order;
-  int status = old.ReadFirst(r, 0);
-  while (status == 0) {
+  for (const CPriceSeq0201& r : run.read) {
     order.push_back(r.Text0 + r.CustomerNumber);
-    ConvertRecord(r, s);
-    ASSERT_EQ(fresh.InsertRecord(s), 0);
-    status = old.ReadNext(r, 0);
   }
-  EXPECT_EQ(status, 9);
   EXPECT_EQ(order, (std::vector<std::string>{"AC9", "AC1", "BC1"}));  // duplicates as stored
-  const std::vector<Bytes> got = custtest::ReadAllRaw(fresh, 2);
-  ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[0], Expected("A", "C1", 300));
-  EXPECT_EQ(got[1], Expected("A", "C9", -200));
-  EXPECT_EQ(got[2], Expected("B", "C1", 100));
+  ASSERT_EQ(run.converted.size(), 3u);
+  EXPECT_EQ(run.converted[0], Expected("A", "C1", 300));
+  EXPECT_EQ(run.converted[1], Expected("A", "C9", -200));
+  EXPECT_EQ(run.converted[2], Expected("B", "C1", 100));
 }
 
 TEST_F(PriceSeqFile, ReadNextOnAnotherKeyGoesOnFromTheCurrentRecord) {
   CPriceSeq0201DB table;
   ASSERT_EQ(table.CreateFile("PRICESEQ.DB"), 0);
   // Key 0 (code) order A, B, C; key 1 (customer) order C, A, B.
-  ASSERT_EQ(custtest::InsertRaw(table, Raw0201("a", "c2", 0)), 0);
-  ASSERT_EQ(custtest::InsertRaw(table, Raw0201("b", "c3", 0)), 0);
-  ASSERT_EQ(custtest::InsertRaw(table, Raw0201("c", "c1", 0)), 0);
+  ASSERT_EQ(InsertRaw(table, Raw0201("a", "c2", 0)), 0);
+  ASSERT_EQ(InsertRaw(table, Raw0201("b", "c3", 0)), 0);
+  ASSERT_EQ(InsertRaw(table, Raw0201("c", "c1", 0)), 0);
   CPriceSeq0201 r;
   ASSERT_EQ(table.ReadFirst(r, 0), 0);
   EXPECT_EQ(r.Text0, "A");
@@ -113,19 +82,12 @@ TEST_F(PriceSeqFile, ReadNextOnAnotherKeyGoesOnFromTheCurrentRecord) {
   EXPECT_EQ(r.Text0, "B");
   EXPECT_EQ(table.ReadNext(r, 1), 9);
   EXPECT_EQ(table.ReadFirst(r, 3), 6);
-  EXPECT_EQ(custtest::InsertRaw(table, Raw0201("a", "c2", 5)), 5);  // key 2 is unique
+  EXPECT_EQ(InsertRaw(table, Raw0201("a", "c2", 5)), 5);  // key 2 is unique
 }
 
 TEST_F(PriceSeqFile, ARecordOfAnotherLengthAnswers22) {
-  {
-    CPriceSeqDB current;
-    ASSERT_EQ(current.CreateFile("PRICESEQ.DB"), 0);
-    ASSERT_EQ(custtest::InsertRaw(current, Expected("A", "C1", 0)), 0);
-  }
-  CPriceSeq0201DB legacy;
-  ASSERT_EQ(legacy.Open(), 0);
-  CPriceSeq0201 r;
-  EXPECT_EQ(legacy.ReadFirst(r, 0), 22);
+  CPriceSeq0201 r;  // 108-byte records where the 0201 reader expects 72
+  EXPECT_EQ((FirstReadOfOtherLength<CPriceSeqDB, CPriceSeq0201DB>(Expected("A", "C1", 0), r)), 22);
 }
 
 }  // namespace
