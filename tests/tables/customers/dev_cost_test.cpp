@@ -43,10 +43,9 @@ TEST_F(DevCostFile, Converts0402ByteForByteWithDuplicatesInKeyOrder) {
   EXPECT_EQ(run.read[0].ItemNumber, "ITEM-Z");
   EXPECT_EQ(run.read[1].ItemNumber, "ITEM-A");
   EXPECT_EQ(run.read[2].ItemNumber, "ITEM-B");
-  ASSERT_EQ(run.converted.size(), 3u);
-  EXPECT_EQ(run.converted[0], Expected("C1", "ITEM-A", 7.0f));
-  EXPECT_EQ(run.converted[1], Expected("C1", "ITEM-Z", -3.0f));
-  EXPECT_EQ(run.converted[2], Expected("C2", "ITEM-B", 1.5f));
+  EXPECT_EQ(run.converted,
+            (std::vector<Bytes>{Expected("C1", "ITEM-A", 7.0f), Expected("C1", "ITEM-Z", -3.0f),
+                                Expected("C2", "ITEM-B", 1.5f)}));
   CDevCostDB current;  // "DEVCOST.DB" opens the file written as "DevCost.DB"
   EXPECT_EQ(current.Open(), 0);
 }

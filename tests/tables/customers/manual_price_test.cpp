@@ -73,15 +73,15 @@ float StoredPrice(float price) {
 
 TEST(ManualPriceLimit, AboveBelowAtAndNaN) {
   const float top = 9999.99f;
-  EXPECT_EQ(StoredPrice(12345.0f), top);
-  EXPECT_EQ(StoredPrice(-12345.0f), -top);
-  EXPECT_EQ(StoredPrice(top), top);
-  EXPECT_EQ(StoredPrice(-top), -top);
-  EXPECT_EQ(StoredPrice(std::numeric_limits<float>::quiet_NaN()), -top);
-  EXPECT_EQ(StoredPrice(std::numeric_limits<float>::infinity()), top);
-  EXPECT_EQ(StoredPrice(9999.98f), 9999.98f);
-  EXPECT_EQ(StoredPrice(-9999.98f), -9999.98f);
-  EXPECT_EQ(StoredPrice(0.0f), 0.0f);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::pair<float, float> cases[] = {
+      {12345.0f, top}, {-12345.0f, -top}, {top, top},           {-top, -top},
+      {nan, -top},     {inf, top},        {9999.98f, 9999.98f}, {-9999.98f, -9999.98f},
+      {0.0f, 0.0f}};
+  for (const auto& [price, stored] : cases) {
+    EXPECT_EQ(StoredPrice(price), stored) << price;
+  }
   CManualPrice m;
   m.Price = 20000.0f;
   Bytes out(88);
@@ -101,18 +101,14 @@ std::vector<Bytes> ConvertFile(const std::vector<Bytes>& raw) {
 TEST_F(ManualPriceFile, Converts0203ByteForByteWithSpacesInFront) {
   const std::vector<Bytes> got = ConvertFile<CManualPrice0203DB, CManualPrice0203>(
       {Raw0203("c2", 10000.0f), Raw0203("c1", 12.5f), Raw0203("c3", -10000.0f)});
-  ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[0], Expected0203("C1", 12.5f));
-  EXPECT_EQ(got[1], Expected0203("C2", 9999.99f));
-  EXPECT_EQ(got[2], Expected0203("C3", -9999.99f));
+  EXPECT_EQ(got, (std::vector<Bytes>{Expected0203("C1", 12.5f), Expected0203("C2", 9999.99f),
+                                     Expected0203("C3", -9999.99f)}));
 }
 
 TEST_F(ManualPriceFile, Converts0202ByteForByteWithNulsInFront) {
   const std::vector<Bytes> got = ConvertFile<CManualPrice0202DB, CManualPrice0202>(
       {Raw0202("c2", 9999.99f), Raw0202("c1", std::numeric_limits<float>::quiet_NaN())});
-  ASSERT_EQ(got.size(), 2u);
-  EXPECT_EQ(got[0], Expected0202("C1", -9999.99f));
-  EXPECT_EQ(got[1], Expected0202("C2", 9999.99f));
+  EXPECT_EQ(got, (std::vector<Bytes>{Expected0202("C1", -9999.99f), Expected0202("C2", 9999.99f)}));
 }
 
 TEST_F(ManualPriceFile, StatusesOfTheReaders) {

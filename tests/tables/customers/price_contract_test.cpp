@@ -143,38 +143,30 @@ TEST(PriceContractConvert, Char57From0200Flag41) {
 
 class PriceContractFile : public ScratchDir {};
 
-// Steps 2a and 2b: read on key 1, convert and insert every record, in force or not; returns the
-// statuses of the reads and leaves the new file's raw records in `out` (key-0 order).
+// Steps 2a and 2b read on key 1 and convert every contract, in force (0) or not (4).
 template <class LegacyDB, class Legacy>
-std::vector<int> ConvertFile(const std::vector<Bytes>& raw, std::vector<Bytes>& out) {
+StepRun<Legacy> ConvertFile(const std::vector<Bytes>& raw) {
   WriteRaw<LegacyDB>(raw);
-  auto run = RunStep<LegacyDB, Legacy, CPriceContractDB, CPriceContract>(1, 0, {0, 4});
-  out = run.converted;
-  return run.statuses;
+  return RunStep<LegacyDB, Legacy, CPriceContractDB, CPriceContract>(1, 0, {0, 4});
 }
 
 TEST_F(PriceContractFile, Converts0200ByteForByteKeepingOutOfDateContracts) {
-  std::vector<Bytes> got;
   // Key 1 order: customer C1 (ended in 1973), C2 (in force), C3 (starts in 2033, no end).
-  const std::vector<int> statuses = ConvertFile<CPriceContract0200DB, CPriceContract0200>(
+  const auto run = ConvertFile<CPriceContract0200DB, CPriceContract0200>(
       {Raw0200("pc0003", "c3", 'N', -1, kFarAhead), Raw0200("pc0001", "c2", 'Y'),
-       Raw0200("pc0002", "c1", 'y', kLongAgo, -1)},
-      got);
-  EXPECT_EQ(statuses, (std::vector<int>{4, 0, 4}));
-  ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[0], Expected0200("PC0001", "C2", 'C'));
-  EXPECT_EQ(got[1], Expected0200("PC0002", "C1", 'I', kLongAgo, -1));
-  EXPECT_EQ(got[2], Expected0200("PC0003", "C3", 'I', -1, kFarAhead));
+       Raw0200("pc0002", "c1", 'y', kLongAgo, -1)});
+  EXPECT_EQ(run.statuses, (std::vector<int>{4, 0, 4}));
+  EXPECT_EQ(run.converted, (std::vector<Bytes>{Expected0200("PC0001", "C2", 'C'),
+                                               Expected0200("PC0002", "C1", 'I', kLongAgo, -1),
+                                               Expected0200("PC0003", "C3", 'I', -1, kFarAhead)}));
 }
 
 TEST_F(PriceContractFile, Converts0202ByteForByte) {
-  std::vector<Bytes> got;
-  const std::vector<int> statuses = ConvertFile<CPriceContract0202DB, CPriceContract0202>(
-      {Raw0202("long-contract-1", "cust01"), Raw0202("a", "cust00", -7, -1)}, got);
-  EXPECT_EQ(statuses, (std::vector<int>{4, 0}));
-  ASSERT_EQ(got.size(), 2u);
-  EXPECT_EQ(got[0], Expected0202("A", "CUST00", -7, -1));
-  EXPECT_EQ(got[1], Expected0202("LONG-CONTRACT-1", "CUST01"));
+  const auto run = ConvertFile<CPriceContract0202DB, CPriceContract0202>(
+      {Raw0202("long-contract-1", "cust01"), Raw0202("a", "cust00", -7, -1)});
+  EXPECT_EQ(run.statuses, (std::vector<int>{4, 0}));
+  EXPECT_EQ(run.converted, (std::vector<Bytes>{Expected0202("A", "CUST00", -7, -1),
+                                               Expected0202("LONG-CONTRACT-1", "CUST01")}));
 }
 
 TEST_F(PriceContractFile, ReadNextOnAnotherKeyGoesOnFromTheCurrentRecord) {

@@ -62,10 +62,8 @@ TEST_F(PriceSeqFile, Converts0201ByteForByteInKey0Order) {
     order.push_back(r.Text0 + r.CustomerNumber);
   }
   EXPECT_EQ(order, (std::vector<std::string>{"AC9", "AC1", "BC1"}));  // duplicates as stored
-  ASSERT_EQ(run.converted.size(), 3u);
-  EXPECT_EQ(run.converted[0], Expected("A", "C1", 300));
-  EXPECT_EQ(run.converted[1], Expected("A", "C9", -200));
-  EXPECT_EQ(run.converted[2], Expected("B", "C1", 100));
+  EXPECT_EQ(run.converted, (std::vector<Bytes>{Expected("A", "C1", 300), Expected("A", "C9", -200),
+                                               Expected("B", "C1", 100)}));
 }
 
 TEST_F(PriceSeqFile, ReadNextOnAnotherKeyGoesOnFromTheCurrentRecord) {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,7 +40,7 @@ struct StepRun {
 // Converts the legacy file the table opens by default into "TMP.DB": reads on `readKey` while the
 // status is one of `accept`, which must end in 9.
 template <class LegacyDB, class Legacy, class CurrentDB, class Current>
-StepRun<Legacy> RunStep(int readKey, int8_t outKey = 0, std::initializer_list<int> accept = {0}) {
+StepRun<Legacy> RunStep(int readKey, int8_t outKey = 0, const std::vector<int>& accept = {0}) {
   LegacyDB old;
   CurrentDB fresh;
   EXPECT_EQ(old.Open(), 0);

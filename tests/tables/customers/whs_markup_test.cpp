@@ -66,10 +66,8 @@ TEST_F(WhsMarkupFile, Converts0200ByteForByteReadingOnKey2) {
   EXPECT_EQ(run.read[0].Text12, "AA");
   EXPECT_EQ(run.read[1].Text12, "MM");
   EXPECT_EQ(run.read[2].Text12, "ZZ");
-  ASSERT_EQ(run.converted.size(), 3u);
-  EXPECT_EQ(run.converted[0], Expected("AA", "ZZ", 'Y'));
-  EXPECT_EQ(run.converted[1], Expected("BB", "MM", 'N'));
-  EXPECT_EQ(run.converted[2], Expected("CC", "AA", 'Y'));
+  EXPECT_EQ(run.converted, (std::vector<Bytes>{Expected("AA", "ZZ", 'Y'), Expected("BB", "MM", 'N'),
+                                               Expected("CC", "AA", 'Y')}));
 }
 
 TEST_F(WhsMarkupFile, StatusesOfTheReaders) {
