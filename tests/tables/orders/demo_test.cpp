@@ -3,8 +3,8 @@
 // file, as the upgrade does it).
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <random>
+#include <type_traits>
 
 #include "tables/orders/modem_profile.h"
 #include "tables/orders/order.h"
@@ -29,132 +29,79 @@ class OrderDemo : public ordtest::ScratchDir {
     ASSERT_EQ(registry[step](ctx), 0) << ctx.error;
   }
 
-  // The upgrade loop: first read, then next reads until 9; each record converted and inserted.
+  // The upgrade loop over the demo file of `step`: ReadFirst, then next reads until 9; each
+  // record converted and inserted. Line and historical header numbering avoid the legacy file;
+  // historical headers are read on with GetNextHistOrder and inserted with InsertOrder.
   template <class LegacyDB, class Legacy, class CurrentDB, class Current>
-  int Upgrade(const std::function<int(LegacyDB&, Legacy&)>& first,
-              const std::function<int(LegacyDB&, Legacy&)>& next,
-              const std::function<int(CurrentDB&, Current&)>& insert, bool avoid) {
+  int Upgrade(const std::string& step) {
+    Write(step);
+    constexpr bool kHist = std::is_base_of_v<CHistOrderDB, CurrentDB>;
+    constexpr bool kAvoid = kHist || std::is_base_of_v<COrderItemDB, CurrentDB>;
     LegacyDB old;
     CurrentDB fresh;
     EXPECT_EQ(old.Open(), 0);
     EXPECT_EQ(fresh.CreateFile("TMP.DB"), 0);
-    if (avoid) {
-      if constexpr (requires { fresh.AvoidNumbersIn(CString()); }) {
-        EXPECT_EQ(fresh.AvoidNumbersIn(old.CurrentFileName()), 0);
-      }
+    if constexpr (kAvoid) {
+      EXPECT_EQ(fresh.AvoidNumbersIn(old.CurrentFileName()), 0);
     }
     Legacy r;
     Current c;
     int inserted = 0;
-    int status = first(old, r);
+    int status = old.ReadFirst(r);
     while (status == 0) {
       ConvertRecord(r, c);
-      EXPECT_EQ(insert(fresh, c), 0) << "record " << inserted;
+      if constexpr (kHist) {
+        EXPECT_EQ(fresh.InsertOrder(c), 0) << step << " record " << inserted;
+        status = old.GetNextHistOrder(r, 0, false);
+      } else {
+        EXPECT_EQ(fresh.InsertRecord(c), 0) << step << " record " << inserted;
+        status = old.ReadNext(r);
+      }
       ++inserted;
-      status = next(old, r);
     }
-    EXPECT_EQ(status, 9);
-    EXPECT_EQ(fresh.GetRecordCount(), static_cast<uint32_t>(inserted));
+    EXPECT_EQ(status, 9) << step;
+    EXPECT_EQ(fresh.GetRecordCount(), static_cast<uint32_t>(inserted)) << step;
     return inserted;
-  }
-
-  template <class LegacyDB, class Legacy, class CurrentDB>
-  int Lines() {
-    return Upgrade<LegacyDB, Legacy, CurrentDB, COrderItem>(
-        [](LegacyDB& t, Legacy& r) { return t.ReadFirst(r); },
-        [](LegacyDB& t, Legacy& r) { return t.ReadNext(r); },
-        [](CurrentDB& t, COrderItem& c) { return t.InsertRecord(c); }, true);
-  }
-
-  template <class LegacyDB, class Legacy>
-  int Velocity() {
-    return Upgrade<LegacyDB, Legacy, CVelocityDB, CVelocity>(
-        [](LegacyDB& t, Legacy& r) { return t.ReadFirst(r); },
-        [](LegacyDB& t, Legacy& r) { return t.ReadNext(r); },
-        [](CVelocityDB& t, CVelocity& c) { return t.InsertRecord(c); }, false);
-  }
-
-  template <class LegacyDB, class Legacy>
-  int Modem() {
-    return Upgrade<LegacyDB, Legacy, CModemProfileDB, CModemProfile>(
-        [](LegacyDB& t, Legacy& r) { return t.ReadFirst(r); },
-        [](LegacyDB& t, Legacy& r) { return t.ReadNext(r); },
-        [](CModemProfileDB& t, CModemProfile& c) { return t.InsertRecord(c); }, false);
-  }
-
-  template <class LegacyDB, class Legacy>
-  int OpenHeaders() {
-    return Upgrade<LegacyDB, Legacy, COrderDB, COrder>(
-        [](LegacyDB& t, Legacy& r) { return t.ReadFirst(r); },
-        [](LegacyDB& t, Legacy& r) { return t.ReadNext(r); },
-        [](COrderDB& t, COrder& c) { return t.InsertRecord(c); }, false);
-  }
-
-  template <class LegacyDB, class Legacy>
-  int HistHeaders() {
-    return Upgrade<LegacyDB, Legacy, CHistOrderDB, COrder>(
-        [](LegacyDB& t, Legacy& r) { return t.ReadFirst(r); },
-        [](LegacyDB& t, Legacy& r) { return t.GetNextHistOrder(r, 0, false); },
-        [](CHistOrderDB& t, COrder& c) { return t.InsertOrder(c); }, true);
   }
 };
 
 TEST_F(OrderDemo, LineStepsConvertWhole) {
-  Write("5a");
-  EXPECT_EQ((Lines<COrderItem0202DB, COrderItem0202, COrderItemDB>()), kRecords);
-  Write("6a");
-  EXPECT_EQ((Lines<CHistOrderItem0202DB, COrderItem0202, CHistOrderItemDB>()), kRecords);
-  Write("5b");
-  EXPECT_EQ((Lines<COrderItem0304DB, COrderItem0304, COrderItemDB>()), kRecords);
-  Write("6b");
-  EXPECT_EQ((Lines<CHistOrderItem0304DB, COrderItem0304, CHistOrderItemDB>()), kRecords);
+  EXPECT_EQ((Upgrade<COrderItem0202DB, COrderItem0202, COrderItemDB, COrderItem>("5a")), kRecords);
+  EXPECT_EQ((Upgrade<CHistOrderItem0202DB, COrderItem0202, CHistOrderItemDB, COrderItem>("6a")),
+            kRecords);
+  EXPECT_EQ((Upgrade<COrderItem0304DB, COrderItem0304, COrderItemDB, COrderItem>("5b")), kRecords);
+  EXPECT_EQ((Upgrade<CHistOrderItem0304DB, COrderItem0304, CHistOrderItemDB, COrderItem>("6b")),
+            kRecords);
 }
 
 TEST_F(OrderDemo, VelocityStepsConvertWhole) {
-  Write("8a");
-  EXPECT_EQ((Velocity<CVelocity0201DB, CVelocity0201>()), kRecords);
-  Write("8b");
-  EXPECT_EQ((Velocity<CVelocity0208DB, CVelocity0208>()), kRecords);
-  Write("8c");
-  EXPECT_EQ((Velocity<CVelocity0304DB, CVelocity0304>()), kRecords);
-  Write("8d");
-  EXPECT_EQ((Velocity<CVelocity0401DB, CVelocity0401>()), kRecords);
+  EXPECT_EQ((Upgrade<CVelocity0201DB, CVelocity0201, CVelocityDB, CVelocity>("8a")), kRecords);
+  EXPECT_EQ((Upgrade<CVelocity0208DB, CVelocity0208, CVelocityDB, CVelocity>("8b")), kRecords);
+  EXPECT_EQ((Upgrade<CVelocity0304DB, CVelocity0304, CVelocityDB, CVelocity>("8c")), kRecords);
+  EXPECT_EQ((Upgrade<CVelocity0401DB, CVelocity0401, CVelocityDB, CVelocity>("8d")), kRecords);
 }
 
 TEST_F(OrderDemo, TermsAndModemStepsConvertWhole) {
-  Write("10");
-  EXPECT_EQ((Upgrade<CTerms0204DB, CTerms0204, CTermsDB, CTerms>(
-                [](CTerms0204DB& t, CTerms0204& r) { return t.ReadFirst(r); },
-                [](CTerms0204DB& t, CTerms0204& r) { return t.ReadNext(r); },
-                [](CTermsDB& t, CTerms& c) { return t.InsertRecord(c); }, false)),
-            kRecords);
-  Write("13a");
-  EXPECT_EQ((Modem<CModemProfile0208DB, CModemProfile0208>()), kRecords);
-  Write("13b");
-  EXPECT_EQ((Modem<CModemProfile0300DB, CModemProfile0300>()), kRecords);
+  EXPECT_EQ((Upgrade<CTerms0204DB, CTerms0204, CTermsDB, CTerms>("10")), kRecords);
+  EXPECT_EQ(
+      (Upgrade<CModemProfile0208DB, CModemProfile0208, CModemProfileDB, CModemProfile>("13a")),
+      kRecords);
+  EXPECT_EQ(
+      (Upgrade<CModemProfile0300DB, CModemProfile0300, CModemProfileDB, CModemProfile>("13b")),
+      kRecords);
 }
 
 TEST_F(OrderDemo, HeaderStepsConvertWhole) {
-  Write("15a");
-  EXPECT_EQ((OpenHeaders<COrder0301DB, COrder0301>()), kRecords);
-  Write("15b");
-  EXPECT_EQ((OpenHeaders<COrder0304DB, COrder0304>()), kRecords);
-  Write("15c");
-  EXPECT_EQ((OpenHeaders<COrder0306DB, COrder0306>()), kRecords);
-  Write("15d");
-  EXPECT_EQ((OpenHeaders<COrder0308DB, COrder0308>()), kRecords);
-  Write("15e");
-  EXPECT_EQ((OpenHeaders<COrder0401DB, COrder0401>()), kRecords);
-  Write("16a");
-  EXPECT_EQ((HistHeaders<CHistOrder0301DB, COrder0301>()), kRecords);
-  Write("16b");
-  EXPECT_EQ((HistHeaders<CHistOrder0304DB, COrder0304>()), kRecords);
-  Write("16c");
-  EXPECT_EQ((HistHeaders<CHistOrder0306DB, COrder0306>()), kRecords);
-  Write("16d");
-  EXPECT_EQ((HistHeaders<CHistOrder0308DB, COrder0308>()), kRecords);
-  Write("16e");
-  EXPECT_EQ((HistHeaders<CHistOrder0401DB, COrder0401>()), kRecords);
+  EXPECT_EQ((Upgrade<COrder0301DB, COrder0301, COrderDB, COrder>("15a")), kRecords);
+  EXPECT_EQ((Upgrade<COrder0304DB, COrder0304, COrderDB, COrder>("15b")), kRecords);
+  EXPECT_EQ((Upgrade<COrder0306DB, COrder0306, COrderDB, COrder>("15c")), kRecords);
+  EXPECT_EQ((Upgrade<COrder0308DB, COrder0308, COrderDB, COrder>("15d")), kRecords);
+  EXPECT_EQ((Upgrade<COrder0401DB, COrder0401, COrderDB, COrder>("15e")), kRecords);
+  EXPECT_EQ((Upgrade<CHistOrder0301DB, COrder0301, CHistOrderDB, COrder>("16a")), kRecords);
+  EXPECT_EQ((Upgrade<CHistOrder0304DB, COrder0304, CHistOrderDB, COrder>("16b")), kRecords);
+  EXPECT_EQ((Upgrade<CHistOrder0306DB, COrder0306, CHistOrderDB, COrder>("16c")), kRecords);
+  EXPECT_EQ((Upgrade<CHistOrder0308DB, COrder0308, CHistOrderDB, COrder>("16d")), kRecords);
+  EXPECT_EQ((Upgrade<CHistOrder0401DB, COrder0401, CHistOrderDB, COrder>("16e")), kRecords);
 }
 
 }  // namespace

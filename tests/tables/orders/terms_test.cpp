@@ -1,5 +1,5 @@
-// The terms table: layouts byte for byte, the full-width description, the one-character code,
-// the key specification and step 10 through real files.
+// The terms table: the key specification and step 10 through real files, byte for byte (a
+// full-width description without terminator, a one-character code followed by one NUL).
 #include "tables/orders/terms.h"
 
 #include "tests/tables/orders/test_util.h"
@@ -23,34 +23,6 @@ Bytes ExpectedTerms(const std::string& code, const std::string& description) {
   return r;
 }
 
-TEST(TermsLayout, SoundAndFullWidthTextsHaveNoTerminator) {
-  EXPECT_EQ(recfile::CheckLayout(kTermsLayout), "");
-  EXPECT_EQ(recfile::CheckLayout(kTerms0204Layout), "");
-  const Bytes raw = Raw0204("N3", "Net thirty days, 2% ");  // 20 characters
-  CTerms0204 old;
-  recfile::Parse(kTerms0204Layout, raw.data(), raw.size(), old);
-  EXPECT_EQ(old.Description, "Net thirty days, 2% ");
-  CTerms terms;
-  terms.Value1 = 7;
-  ConvertRecord(old, terms);
-  EXPECT_EQ(terms.Value1, 0);
-  EXPECT_EQ(terms.Value4, 0);
-  EXPECT_EQ(ordtest::Formatted(kTermsLayout, terms), ExpectedTerms("N3", "Net thirty days, 2% "));
-}
-
-TEST(TermsLayout, OneCharacterCodeIsFollowedByOneNul) {
-  CTerms terms;
-  terms.Code = "C";
-  terms.Description = "cash";
-  terms.Value1 = terms.Value2 = terms.Value3 = terms.Value4 = 0;
-  const Bytes raw = ordtest::Formatted(kTermsLayout, terms);
-  EXPECT_EQ(raw[0], 'C');
-  EXPECT_EQ(raw[1], 0);
-  CTerms back;
-  recfile::Parse(kTermsLayout, raw.data(), raw.size(), back);
-  EXPECT_EQ(back.Code, "C");
-}
-
 TEST(TermsSpec, OneKeyOnTheCode) {
   EXPECT_EQ(ordtest::CapturedBlock<CTermsDB>(), ordtest::ExpectedBlock(40, 1, {{1, 2, 0}}));
   EXPECT_EQ(ordtest::CapturedBlock<CTerms0204DB>(), ordtest::ExpectedBlock(22, 1, {{1, 2, 0}}));
@@ -71,6 +43,7 @@ TEST_F(TermsFile, Step10Converts0204ByteForByte) {
   ASSERT_EQ(current.CreateFile("TMP.DB"), 0);
   CTerms0204 old;
   CTerms terms;
+  terms.Value1 = 7;  // conversion leaves no value of an earlier record behind
   int status = legacy.ReadFirst(old);
   while (status == 0) {
     ConvertRecord(old, terms);

@@ -1,48 +1,17 @@
-// Helpers of the order table tests: raw records written by hand, a scratch
-// directory to create record files in, the specification block a table hands to Create, and
-// reading a file's raw records back.
+// Helpers of the order table tests: the shared record helpers, a record formatted through a
+// layout, and a time zone set for the length of a test.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstdint>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
+#include <ctime>
 #include <string>
-#include <vector>
 
-#include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
+#include "tests/support/record_bytes.h"
 
 namespace ordtest {
 
-using Bytes = std::vector<uint8_t>;
-
-inline void Put(Bytes& rec, size_t offset, const std::string& text) {
-  std::memcpy(rec.data() + offset, text.data(), text.size());
-}
-
-inline void PutI32(Bytes& rec, size_t offset, int32_t v) {
-  const uint32_t u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) {
-    rec[offset + i] = static_cast<uint8_t>(u >> (8 * i));
-  }
-}
-
-inline void PutF32(Bytes& rec, size_t offset, float f) {
-  uint32_t u;
-  std::memcpy(&u, &f, 4);
-  PutI32(rec, offset, static_cast<int32_t>(u));
-}
-
-inline void PutF64(Bytes& rec, size_t offset, double d) {
-  uint64_t u;
-  std::memcpy(&u, &d, 8);
-  PutI32(rec, offset, static_cast<int32_t>(static_cast<uint32_t>(u)));
-  PutI32(rec, offset + 4, static_cast<int32_t>(static_cast<uint32_t>(u >> 32)));
-}
+using namespace rectest;
 
 // Formats a record through a layout into exactly `layout.length` bytes.
 template <class Layout, class Record>
@@ -53,136 +22,28 @@ Bytes Formatted(const Layout& layout, Record& record) {
   return out;
 }
 
-// A record whose every byte holds a value of its own (offset-derived, never NUL): a field that
-// reads the wrong bytes or writes past its width shows.
-inline Bytes Distinct(size_t length) {
-  Bytes rec(length);
-  for (size_t i = 0; i < length; ++i) {
-    rec[i] = static_cast<uint8_t>(0x21 + i % 90);
+// Sets TZ for the length of a test and puts the old value back.
+class LocalZone {
+ public:
+  explicit LocalZone(const char* zone) {
+    const char* old = std::getenv("TZ");
+    had_ = old != nullptr;
+    old_ = had_ ? old : "";
+    setenv("TZ", zone, 1);
+    tzset();
   }
-  return rec;
-}
-
-// A fresh directory that the test runs in; removed with everything in it afterwards.
-class ScratchDir : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/remold-ord-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    old_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
+  ~LocalZone() {
+    if (had_) {
+      setenv("TZ", old_.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    tzset();
   }
 
  private:
-  std::filesystem::path dir_;
-  std::filesystem::path old_;
+  bool had_;
+  std::string old_;
 };
-
-// Inserts a raw record through any table object open on its file.
-inline int InsertRaw(CBtrieveDB& table, Bytes rec, int8_t keyNum = 0) {
-  uint8_t key[255] = {};
-  uint16_t length = static_cast<uint16_t>(rec.size());
-  return table.Insert(rec.data(), &length, key, keyNum);
-}
-
-// Every record of an open table in the order of key `keyNum`, raw.
-inline std::vector<Bytes> ReadAllRaw(CBtrieveDB& table, int8_t keyNum = 0) {
-  std::vector<Bytes> records;
-  uint8_t key[255] = {};
-  Bytes buffer(4096);
-  uint16_t length = static_cast<uint16_t>(buffer.size());
-  int status = table.GetFirst(buffer.data(), &length, key, keyNum);
-  while (status == 0) {
-    records.emplace_back(buffer.begin(), buffer.begin() + length);
-    length = static_cast<uint16_t>(buffer.size());
-    status = table.GetNext(buffer.data(), &length, key, keyNum);
-  }
-  EXPECT_EQ(status, 9);
-  return records;
-}
-
-// Captures the specification block a table's CreateFile hands to Create, without creating.
-template <class Table>
-class SpecCapture : public Table {
- public:
-  int Create(void* spec, uint16_t* specLen, const char*, int8_t mode) override {
-    block.assign(static_cast<uint8_t*>(spec), static_cast<uint8_t*>(spec) + *specLen);
-    createMode = mode;
-    return 99;
-  }
-  Bytes block;
-  int createMode = -1;
-};
-
-struct Seg {
-  uint16_t position, length, flags;
-};
-
-// The specification block written by hand: header, then one 16-byte entry per segment (flags
-// exactly as given, 0x10 included).
-inline Bytes ExpectedBlock(uint16_t recordLength, uint16_t keys, const std::vector<Seg>& segs) {
-  Bytes b(16 + 16 * segs.size(), 0);
-  auto put16 = [&](size_t at, uint16_t v) {
-    b[at] = static_cast<uint8_t>(v);
-    b[at + 1] = static_cast<uint8_t>(v >> 8);
-  };
-  put16(0, recordLength);
-  put16(2, 1024);
-  put16(4, keys);
-  for (size_t i = 0; i < segs.size(); ++i) {
-    put16(16 + 16 * i, segs[i].position);
-    put16(18 + 16 * i, segs[i].length);
-    put16(20 + 16 * i, segs[i].flags);
-  }
-  return b;
-}
-
-template <class Table>
-Bytes CapturedBlock() {
-  SpecCapture<Table> table;
-  EXPECT_EQ(table.CreateFile("X.DB"), 99);
-  EXPECT_EQ(table.createMode, 0);
-  return table.block;
-}
-
-// The byte offsets of a layout that no field covers.
-template <class Layout>
-std::vector<size_t> Uncovered(const Layout& layout) {
-  std::vector<bool> covered(layout.length, false);
-  for (const auto& f : layout.fields) {
-    for (size_t i = f.offset; i < static_cast<size_t>(f.offset + f.width); ++i) {
-      covered[i] = true;
-    }
-  }
-  std::vector<size_t> gaps;
-  for (size_t i = 0; i < covered.size(); ++i) {
-    if (!covered[i]) {
-      gaps.push_back(i);
-    }
-  }
-  return gaps;
-}
-
-inline std::vector<size_t> Range(size_t from, size_t to) {  // from..to inclusive
-  std::vector<size_t> r;
-  for (size_t i = from; i <= to; ++i) {
-    r.push_back(i);
-  }
-  return r;
-}
-
-inline std::vector<size_t> Join(std::initializer_list<std::vector<size_t>> parts) {
-  std::vector<size_t> all;
-  for (const auto& p : parts) {
-    all.insert(all.end(), p.begin(), p.end());
-  }
-  return all;
-}
 
 }  // namespace ordtest
