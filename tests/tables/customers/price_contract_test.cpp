@@ -105,22 +105,16 @@ TEST(PriceContractValidity, BoundariesMinusOneAndNegativeTimes) {
     int64_t start, end, now;
     int want;
   };
-  const Case cases[] = {{kLongAgo, now - 1, now, 4},  // ended a second ago
-                        {kLongAgo, now, now, 0},      // ends this very second
-                        {kLongAgo, now + 1, now, 0},
-                        {now + 1, kFarAhead, now, 4},  // starts in a second
-                        {now, kFarAhead, now, 0},
-                        {now - 1, kFarAhead, now, 0},
-                        {now + 1, now - 1, now, 4},
-                        {-1, kFarAhead, now, 0},  // start never given: long ago
-                        {kLongAgo, -1, now, 0},   // end never given: not expired
-                        {-1, -1, now, 0},
-                        {kLongAgo, -1, latest, 0},
-                        {kLongAgo, -1, latest + 1, 4},
-                        {-1, kFarAhead, earliest, 0},
-                        {-1, kFarAhead, earliest - 1, 4},
-                        {kLongAgo, -2, now, 4},  // a date before 1970 has passed
-                        {INT32_MIN, kFarAhead, now, 0},
+  // A second either side of now for the end and the start; -1 for a start never given (long
+  // ago) and an end never given (23:59:59 on 31 December 2037); other dates before 1970 passed.
+  const Case cases[] = {{kLongAgo, now - 1, now, 4},  {kLongAgo, now, now, 0},
+                        {kLongAgo, now + 1, now, 0},  {now + 1, kFarAhead, now, 4},
+                        {now, kFarAhead, now, 0},     {now - 1, kFarAhead, now, 0},
+                        {now + 1, now - 1, now, 4},   {-1, kFarAhead, now, 0},
+                        {kLongAgo, -1, now, 0},       {-1, -1, now, 0},
+                        {kLongAgo, -1, latest, 0},    {kLongAgo, -1, latest + 1, 4},
+                        {-1, kFarAhead, earliest, 0}, {-1, kFarAhead, earliest - 1, 4},
+                        {kLongAgo, -2, now, 4},       {INT32_MIN, kFarAhead, now, 0},
                         {kLongAgo, INT32_MIN, now, 4}};
   for (const Case& c : cases) {
     EXPECT_EQ(ContractValidity(c.start, c.end, c.now), c.want)
