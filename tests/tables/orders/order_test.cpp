@@ -26,75 +26,61 @@ struct Header {
   char flag4 = 'Z';
 };
 
-// The parts every layout stores, from Text1 on, at `base` = the offset of Text1; 0304 and 0301
-// keep them at the same distances from each other.
-void PutTail0304(Bytes& r, size_t base, const Header& h) {
-  auto at = [base](size_t offset0304) { return base + offset0304 - 47; };
-  Put(r, at(47), "Text one that fills all forty-two chars!!");  // 41
-  Put(r, at(89), "second text");
-  r[at(114)] = r[at(115)] = 0xEE;
+// The tail every layout stores from Text1 on, written at the 0304 offsets mapped by `at`: 0301
+// keeps it 16 bytes earlier; 0306 to current store Flag1 at 52, before Text1, so that Text1 and
+// Text2 lie 6 bytes later, OrderDate and the count 4 later, Flag2 at 124 and everything from the
+// amounts on 8 later, with padding at 125 to 127 and 132 to 135.
+void PutTail(Bytes& r, const Header& h, bool current, int shift) {
+  auto at = [&](size_t o) { return current ? o + (o < 114 ? 6 : o < 128 ? 4 : 8) : o + shift; };
+  // Text1 fills 41 of its 42 bytes, AddressLine3 all 25 and Text20 all 20.
+  const std::pair<size_t, const char*> texts[] = {{47, "Text one that fills all forty-two chars!!"},
+                                                  {89, "second text"},
+                                                  {168, "text three"},
+                                                  {193, "Corner Deli"},
+                                                  {218, "1 Main St"},
+                                                  {243, "Suite 2"},
+                                                  {268, "ABCDEFGHIJKLMNOPQRSTUVWXY"},
+                                                  {293, "Springfield"},
+                                                  {308, "il"},
+                                                  {310, "62701    "},
+                                                  {319, "attn buyer"},
+                                                  {334, "ad01"},
+                                                  {340, "2175551234"},
+                                                  {350, "217555"},
+                                                  {360, "c2"},
+                                                  {362, "twenty characters!!!"}};
+  for (const auto& [offset, text] : texts) {
+    Put(r, at(offset), text);
+  }
   PutI32(r, at(116), -86400);  // 1969-12-31
-  r[at(120)] = static_cast<uint8_t>(h.flag1);
-  r[at(121)] = 'y';  // lower case: false
-  r[at(122)] = r[at(123)] = 0xEE;
+  r[current ? 52 : at(120)] = static_cast<uint8_t>(h.flag1);
+  r[current ? 124 : at(121)] = 'y';  // lower case: false
   PutI32(r, at(124), 42);
-  PutF64(r, at(128), 5.25);
-  PutF64(r, at(136), -1.0);
-  PutF64(r, at(144), 2.5);
-  PutF64(r, at(152), 3.5);
-  PutF64(r, at(160), 4.5);
-  Put(r, at(168), "text three");
-  Put(r, at(193), "Corner Deli");
-  Put(r, at(218), "1 Main St");
-  Put(r, at(243), "Suite 2");
-  Put(r, at(268), "ABCDEFGHIJKLMNOPQRSTUVWXY");  // 25, no terminator
-  Put(r, at(293), "Springfield");
-  Put(r, at(308), "il");
-  Put(r, at(310), "62701    ");
-  Put(r, at(319), "attn buyer");
-  Put(r, at(334), "ad01");
-  Put(r, at(340), "2175551234");
-  Put(r, at(350), "217555");
-  Put(r, at(360), "c2");
-  Put(r, at(362), "twenty characters!!!");  // 20
-  r[at(382)] = r[at(383)] = 0xEE;
+  const double amounts[] = {5.25, -1.0, 2.5, 3.5, 4.5};
+  for (size_t i = 0; i < 5; ++i) {
+    PutF64(r, at(128 + 8 * i), amounts[i]);
+  }
+  const std::vector<size_t> padding =
+      current ? std::vector<size_t>{125, 126, 127, 132, 133, 134, 135}
+              : std::vector<size_t>{at(114), at(115), at(122), at(123), at(382), at(383)};
+  for (size_t i : padding) {
+    r[i] = 0xEE;
+  }
 }
 
-// Layouts 0306 to current share offsets 0 to 389.
-void PutCurrentPart(Bytes& r, const Header& h) {
+// Number, both stamps, customer and reference, as 0304 to current store them.
+void PutHead(Bytes& r, const Header& h) {
   PutI32(r, 0, h.number);
   Put(r, 4, h.orderStamp);
   Put(r, 18, h.dateStamp);
   Put(r, 32, h.customer);
   Put(r, 38, h.reference);
-  r[52] = static_cast<uint8_t>(h.flag1);
-  // Text1 at 53: 0304's 47 plus 6; the tail keeps its distances up to Flag1, then realigns.
-  Put(r, 53, "Text one that fills all forty-two chars!!");
-  Put(r, 95, "second text");
-  PutI32(r, 120, -86400);
-  r[124] = 'y';
-  r[125] = r[126] = r[127] = 0xEE;
-  PutI32(r, 128, 42);
-  r[132] = r[133] = r[134] = r[135] = 0xEE;
-  PutF64(r, 136, 5.25);
-  PutF64(r, 144, -1.0);
-  PutF64(r, 152, 2.5);
-  PutF64(r, 160, 3.5);
-  PutF64(r, 168, 4.5);
-  Put(r, 176, "text three");
-  Put(r, 201, "Corner Deli");
-  Put(r, 226, "1 Main St");
-  Put(r, 251, "Suite 2");
-  Put(r, 276, "ABCDEFGHIJKLMNOPQRSTUVWXY");
-  Put(r, 301, "Springfield");
-  Put(r, 316, "il");
-  Put(r, 318, "62701    ");
-  Put(r, 327, "attn buyer");
-  Put(r, 342, "ad01");
-  Put(r, 348, "2175551234");
-  Put(r, 358, "217555");
-  Put(r, 368, "c2");
-  Put(r, 370, "twenty characters!!!");
+}
+
+// Layouts 0306 to current share offsets 0 to 389.
+void PutCurrentPart(Bytes& r, const Header& h) {
+  PutHead(r, h);
+  PutTail(r, h, true, 0);
 }
 
 Bytes Raw0401(const Header& h, size_t flags) {  // flags: how many of Flag3, Flag4 it stores
@@ -107,12 +93,8 @@ Bytes Raw0401(const Header& h, size_t flags) {  // flags: how many of Flag3, Fla
 
 Bytes Raw0304(const Header& h) {
   Bytes r(384, 0);
-  PutI32(r, 0, h.number);
-  Put(r, 4, h.orderStamp);
-  Put(r, 18, h.dateStamp);
-  Put(r, 32, h.customer);
-  Put(r, 38, h.reference.substr(0, 9));
-  PutTail0304(r, 47, h);
+  PutHead(r, h);  // references of at most 9 characters, as 0304 stores them
+  PutTail(r, h, false, 0);
   return r;
 }
 
@@ -121,8 +103,8 @@ Bytes Raw0301(const Header& h) {
   PutI32(r, 0, h.number);
   Put(r, 4, h.stamp12);
   Put(r, 16, h.customer);
-  Put(r, 22, h.reference.substr(0, 9));
-  PutTail0304(r, 31, h);
+  Put(r, 22, h.reference);
+  PutTail(r, h, false, -16);
   return r;
 }
 
