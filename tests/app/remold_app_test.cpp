@@ -97,6 +97,17 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// The last enabled state (1 or 0) of control `id` of the upgrade dialog; its buttons start enabled.
+int LastEnabled(const ScriptedFrontEnd& ui, int id) {
+  int state = 1;
+  for (const Event& e : ui.events()) {
+    if (e.kind == Event::Kind::Enabled && e.control == id && e.dialog == IDD_REMOLD_DIALOG) {
+      state = e.value;
+    }
+  }
+  return state;
+}
+
 // Whether any text shown in control `id` contained `part`.
 bool Showed(const ScriptedFrontEnd& ui, int id, const std::string& part) {
   for (const std::string& text : ui.TextsOf(id)) {
@@ -172,6 +183,7 @@ TEST_F(RemoldApp, UpgradesTermsAndStampsTheProfile) {
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_TRUE(Showed(ui, IDC_INTRO_TEXT, "contain 25 total records"));
+  EXPECT_EQ(LastEnabled(ui, IDC_BACKOUTUPGRADE), 0);
   EXPECT_TRUE(Showed(ui, IDC_STATUS_TEXT, "Working on Terms database"));
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "Build"), 4);
@@ -228,6 +240,8 @@ TEST_F(RemoldApp, UnfinishedUpgradeOffersOnlyTheBackout) {
   EXPECT_TRUE(Showed(ui, IDC_INTRO_TEXT, "records.\n\nA previous upgrade did not complete."));
   EXPECT_EQ(ui.LastText(IDC_STATUS_TEXT), "Waiting for user input.");
   EXPECT_FALSE(Showed(ui, IDC_STATUS_TEXT, "Working on"));
+  EXPECT_EQ(LastEnabled(ui, IDOK), 0);
+  EXPECT_EQ(LastEnabled(ui, IDC_BACKOUTUPGRADE), 1);
 }
 
 TEST_F(RemoldApp, FailedTableIsReportedAndNothingIsStamped) {
