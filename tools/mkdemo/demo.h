@@ -13,9 +13,9 @@
 namespace demo {
 
 struct Context {
-  int records;          // how many records a file should hold (about; a writer may vary it)
-  std::mt19937* rng;    // seeded by --seed, so a demo is reproducible
-  std::string error;    // set by a writer that fails: one line
+  int records;        // how many records a file should hold (about; a writer may vary it)
+  std::mt19937* rng;  // seeded by --seed, so a demo is reproducible
+  std::string error;  // set by a writer that fails: one line
 };
 
 // Writes the legacy file(s) of one step into the current directory (the data directory) and
@@ -28,7 +28,23 @@ void RegisterCatalogDemos(Registry& registry);
 void RegisterOrderDemos(Registry& registry);
 void RegisterCustomerDemos(Registry& registry);
 
-// Text helpers for writers: a random upper- or lower-case word of up to `width` characters.
+// Helpers shared by the writers.
+
+// A random upper- or lower-case word of up to `width` letters.
 std::string RandomWord(std::mt19937& rng, size_t width, bool lowerCase = false);
+// A number from 0 to below - 1.
+int Pick(std::mt19937& rng, int below);
+// `width` characters: `lead` followed by `n` in base 36, zero-filled; distinct for distinct n
+// below 36^(width-1).
+std::string Serial(char lead, int n, size_t width);
+// Letters and digits, one word in four as wide as the field.
+std::string Word(std::mt19937& rng, size_t width);
+std::string Lower(std::string s);
+// Lower-cases the letters of a stored field in place.
+void LowerField(uint8_t* raw, size_t offset, size_t width);
+// An amount with two decimals, one in five negative.
+float Amount(std::mt19937& rng);
+// A flag byte as old files hold them: mostly "Y" and "N", sometimes "y", a space or NUL.
+uint8_t FlagByte(std::mt19937& rng);
 
 }  // namespace demo

@@ -22,63 +22,16 @@
 
 namespace {
 
+using demo::Amount;
+using demo::FlagByte;
+using demo::Lower;
+using demo::LowerField;
+using demo::Pick;
+using demo::Serial;
+using demo::Word;
 using Patch = std::function<void(uint8_t* raw)>;
 
 constexpr int32_t kNow = 1700000000;  // November 2023: demo dates scatter around it
-
-int Pick(std::mt19937& rng, int below) {
-  return static_cast<int>(rng() % static_cast<unsigned>(below));
-}
-
-// `width` characters: `lead` followed by `n` in base 36, zero-filled; distinct for distinct n
-// below 36^(width-1).
-std::string Serial(char lead, int n, size_t width) {
-  static const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  std::string digits(width - 1, '0');
-  for (size_t i = digits.size(); i-- > 0 && n > 0; n /= 36) {
-    digits[i] = kDigits[n % 36];
-  }
-  return lead + digits;
-}
-
-// Letters and digits, one record in four as wide as the field.
-std::string Word(std::mt19937& rng, size_t width) {
-  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  const size_t n = Pick(rng, 4) == 0 ? width : 1 + rng() % width;
-  std::string w;
-  for (size_t i = 0; i < n; ++i) {
-    w.push_back(kChars[Pick(rng, 36)]);
-  }
-  return w;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return s;
-}
-
-void LowerField(uint8_t* raw, size_t offset, size_t width) {
-  for (size_t i = 0; i < width; ++i) {
-    uint8_t& c = raw[offset + i];
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<uint8_t>(c - 'A' + 'a');
-    }
-  }
-}
-
-float Amount(std::mt19937& rng) {
-  const float v = static_cast<float>(Pick(rng, 2000000)) / 100.0f;
-  return Pick(rng, 5) == 0 ? -v : v;
-}
-
-uint8_t FlagByte(std::mt19937& rng) {
-  static const uint8_t kBytes[] = {'Y', 'N', 'Y', 'N', 'y', ' ', 0};
-  return kBytes[Pick(rng, 7)];
-}
 
 // A time: mostly around now, sometimes -1 or before 1970.
 int32_t Time(std::mt19937& rng) {

@@ -14,21 +14,6 @@
 #include "tests/tables/catalog/catalog_test_util.h"
 #include "tools/mkdemo/demo.h"
 
-namespace demo {
-
-// mkdemo's own helper lives in its main program; the tests need one of their own.
-std::string RandomWord(std::mt19937& rng, size_t width, bool lowerCase) {
-  std::uniform_int_distribution<size_t> length(1, std::max<size_t>(width, 1));
-  std::uniform_int_distribution<int> letter(0, 25);
-  std::string word(std::min(length(rng), width), ' ');
-  for (char& c : word) {
-    c = static_cast<char>((lowerCase ? 'a' : 'A') + letter(rng));
-  }
-  return word;
-}
-
-}  // namespace demo
-
 namespace {
 
 constexpr int kRecords = 40;
