@@ -4,13 +4,12 @@
 #include <string>
 
 #include "app/remold_dlg.h"
+#include "app/upgrade_steps.h"
 #include "platform/files/files.h"
 #include "platform/setbank/setbank.h"
 
 namespace {
 
-constexpr int kCurrentVersion = 1028;
-constexpr int kCurrentBuild = 4;
 constexpr const char* kNoProfile = "Unable to find any active profiles to upgrade";
 
 CString Trim(const CString& s) {
@@ -180,8 +179,8 @@ void CRemoldApp::RunUpgradeDialog() {
   const int result = dialog.DoModal();
   m_pMainWnd = nullptr;
   if (result == IDOK) {
-    WriteProfileInt(m_strProfileKey + "Generic", "DBVersion", kCurrentVersion);
-    WriteProfileInt(m_strProfileKey + "Generic", "Build", kCurrentBuild);
+    WriteProfileInt(m_strProfileKey + "Generic", "DBVersion", upgrade::kCurrentVersion);
+    WriteProfileInt(m_strProfileKey + "Generic", "Build", upgrade::kCurrentBuild);
     m_nOutcome = kCurrent;
   } else {
     m_nOutcome = dialog.RunFailed() ? kNotConverted : kLeft;

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kCurrentVersion = 1028;
-constexpr int kCurrentBuild = 4;
 // Releases before 3.04 build 5 kept the database beside the program.
 constexpr int kDatabaseBesideProgramVersion = 772;
 constexpr int kDatabaseBesideProgramBuild = 5;
@@ -116,8 +114,8 @@ bool CRemoldDlg::OnInitDialog() {
       (m_nVersion == kDatabaseBesideProgramVersion && m_nBuild < kDatabaseBesideProgramBuild)) {
     m_strDbDirSetting = m_strProgramDir;
   }
-  if (m_nVersion > kCurrentVersion ||
-      (m_nVersion == kCurrentVersion && m_nBuild >= kCurrentBuild)) {
+  if (m_nVersion > upgrade::kCurrentVersion ||
+      (m_nVersion == upgrade::kCurrentVersion && m_nBuild >= upgrade::kCurrentBuild)) {
     EndDialog(IDOK);
     return true;
   }

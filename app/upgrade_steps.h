@@ -21,6 +21,10 @@ namespace upgrade {
 
 constexpr const char* kWorkFile = "TMP.DB";
 
+// The database version (4.04) and build that the product's current release expects.
+constexpr int kCurrentVersion = 1028;
+constexpr int kCurrentBuild = 4;
+
 // What the run needs of the upgrade dialog while it converts files.
 class RunHost {
  public:
