@@ -17,10 +17,14 @@
 #include "recfile/field_codec.h"
 #include "recfile/file_definition.h"
 #include "recfile/table_ops.h"
+#include "tests/support/record_bytes.h"
 
 namespace cattest {
 
 using Bytes = std::vector<uint8_t>;
+using rectest::PutF32;
+using rectest::PutF64;
+using rectest::PutI32;
 
 // Runs each test in a fresh temporary directory (record files are addressed relative to it).
 class ScratchDir : public ::testing::Test {
@@ -101,23 +105,6 @@ inline void Put(Bytes& b, size_t at, const std::string& s, size_t width) {
 }
 inline void PutRaw(Bytes& b, size_t at, const Bytes& v) {
   std::memcpy(&b[at], v.data(), v.size());
-}
-inline void PutI32(Bytes& b, size_t at, int32_t v) {
-  const uint32_t u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) {
-    b[at + i] = static_cast<uint8_t>(u >> (8 * i));
-  }
-}
-inline void PutF32(Bytes& b, size_t at, float f) {
-  uint32_t u;
-  std::memcpy(&u, &f, 4);
-  PutI32(b, at, static_cast<int32_t>(u));
-}
-inline void PutF64(Bytes& b, size_t at, double d) {
-  uint64_t u;
-  std::memcpy(&u, &d, 8);
-  PutI32(b, at, static_cast<int32_t>(static_cast<uint32_t>(u)));
-  PutI32(b, at + 4, static_cast<int32_t>(static_cast<uint32_t>(u >> 32)));
 }
 inline std::string Upper(std::string s) {
   recfile::UpperInPlace(s);
