@@ -4,6 +4,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/registry/registry.h"
 
 using CString = std::string;
 
@@ -17,6 +20,8 @@ class Profile {
   // False when the value could not be stored durably.
   virtual bool WriteInt(const CString& section, const CString& name, int32_t value) = 0;
   virtual bool WriteString(const CString& section, const CString& name, const CString& value) = 0;
+  // Several values in one durable write: all of them or none are stored.
+  virtual bool WriteValues(const std::vector<registry::Setting>& settings) = 0;
 };
 
 }  // namespace upgrade

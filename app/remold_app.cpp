@@ -6,11 +6,15 @@
 #include "app/remold_dlg.h"
 #include "app/upgrade_steps.h"
 #include "platform/files/files.h"
+#include "platform/registry/registry.h"
 #include "platform/setbank/setbank.h"
+#include "platform/sysio/sysio.h"
 
 namespace {
 
 constexpr const char* kNoProfile = "Unable to find any active profiles to upgrade";
+constexpr const char* kNoDatabaseDir =
+    "The profile's database directory cannot be read from the settings; nothing was changed.";
 
 CString Trim(const CString& s) {
   const size_t first = s.find_first_not_of(" \t\r\n");
@@ -72,10 +76,19 @@ bool CRemoldApp::InitInstance() {
     m_nOutcome = kStartupEnd;
     return false;
   }
+  sysio::Point("start:settings-read");
   if (GetProfileInt("Profiles", "Created", 0) == 0) {
     MigrateFlatSettings();
+    sysio::Point("start:migrated");
   } else if (!ChooseProfile()) {
     AfxMessageBox(kNoProfile, MB_OK);
+    m_nOutcome = kStartupEnd;
+    return false;
+  }
+  // Without its directory the profile's database could only be looked for, or moved to, the
+  // wrong place: the settings that name it could not be read, or name nothing.
+  if (Trim(m_strDataDir).empty()) {
+    AfxMessageBox(kNoDatabaseDir, MB_OK | MB_ICONSTOP);
     m_nOutcome = kStartupEnd;
     return false;
   }
@@ -84,6 +97,7 @@ bool CRemoldApp::InitInstance() {
     m_nOutcome = kStartupEnd;
     return false;
   }
+  sysio::Point("start:installed");
   RunUpgradeDialog();
   return false;
 }
@@ -178,10 +192,20 @@ void CRemoldApp::RunUpgradeDialog() {
   m_pMainWnd = &dialog;
   const int result = dialog.DoModal();
   m_pMainWnd = nullptr;
-  if (result == IDOK) {
-    WriteProfileInt(m_strProfileKey + "Generic", "DBVersion", upgrade::kCurrentVersion);
-    WriteProfileInt(m_strProfileKey + "Generic", "Build", upgrade::kCurrentBuild);
-    m_nOutcome = kCurrent;
+  if (result == IDOK && dialog.Stamped()) {
+    m_nOutcome = kCurrent;  // the run stamped the profile in its last write
+  } else if (result == IDOK) {
+    // The profile was current when the dialog opened.
+    const CString generic = m_strProfileKey + "Generic";
+    if (GetProfileStore()->WriteValues(
+            {registry::Setting::Int(generic, "DBVersion", upgrade::kCurrentVersion),
+             registry::Setting::Int(generic, "Build", upgrade::kCurrentBuild)})) {
+      m_nOutcome = kCurrent;
+    } else {
+      AfxMessageBox("The settings cannot be written: " + GetProfileStore()->error(),
+                    MB_OK | MB_ICONSTOP);
+      m_nOutcome = kStartupEnd;
+    }
   } else {
     m_nOutcome = dialog.RunFailed() ? kNotConverted : kLeft;
   }

@@ -11,6 +11,7 @@
 #include "platform/files/files.h"
 #include "platform/registry/registry.h"
 #include "platform/showpane/showpane.h"
+#include "platform/sysio/sysio.h"
 
 namespace {
 
@@ -95,6 +96,7 @@ HCURSOR CRemoldDlg::OnQueryDragIcon() {
 
 bool CRemoldDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  sysio::Point("dialog:opened");
   const CString about = LoadString(IDS_ABOUTBOX);
   if (!about.empty()) {
     if (CMenu* menu = GetSystemMenu(false)) {
@@ -119,13 +121,17 @@ bool CRemoldDlg::OnInitDialog() {
     EndDialog(IDOK);
     return true;
   }
-  if (m_strDbDirSetting != m_strDataDir) {
+  // Two spellings of one directory (a trailing slash, a link, another letter case) are one
+  // directory: moving it onto itself would delete every file as its own target.
+  if (m_strDbDirSetting != m_strDataDir && !files::SameFile(m_strDbDirSetting, m_strDataDir)) {
     MoveDatabaseFiles();
   }
+  upgrade::RemoveLeftovers();
   if (!files::IsDirectory(upgrade::kSaveDir)) {
     files::CreateDirectory(upgrade::kSaveDir);
   }
   CountWork();
+  sysio::Point("dialog:counted");
   m_strIntro =
       Format2(IDS_UPGRADE_INTRO, std::to_string(m_nFileCount), std::to_string(m_nTotalRecords));
   m_bUpgradeRunning = GetInt("Upgrade", "UpgradeRunning", 0) == 1;
@@ -181,25 +187,26 @@ void CRemoldDlg::OnOK() {
   m_nRecordsDone = 0;
   m_nFilesDone = 0;
   m_Skipped.clear();
-  if (!WriteInt("Upgrade", "UpgradeRunning", 1) || !WriteString("Upgrade", "FileList", "")) {
+  if (!WriteValues({registry::Setting::Int("Upgrade", "UpgradeRunning", 1),
+                    registry::Setting::Text("Upgrade", "FileList", "")})) {
     // Without a durable mark no backout could be offered after a crash: do not start.
-    const registry::Store* store = AfxGetApp()->GetProfileStore();
-    AfxMessageBox("The upgrade cannot start: the settings cannot be written" +
-                      (store != nullptr && !store->error().empty() ? " (" + store->error() + ")."
-                                                                   : CString(".")),
+    AfxMessageBox("The upgrade cannot start: the settings cannot be written" + StoreError(),
                   MB_OK | MB_ICONSTOP);
     m_bRunning = false;
     return;
   }
+  sysio::Point("run:marked");
   if (m_nVersion < upgrade::kOldDatabaseVersion) {
     m_nUpgradeMask |= uint64_t{1} << upgrade::kOldDatabaseBit;
   }
   const upgrade::RunSummary summary =
       upgrade::RunSteps(*this, m_nVersion, m_nBuild, &m_nUpgradeMask);
   upgrade::RemoveWorkFile();
+  sysio::Point("run:steps-done");
   ReportRunProblems(summary.failed);
+  // The exit status tells what the last run did.
+  m_bRunFailed = !summary.failed.empty();
   if (summary.cancelled || !summary.failed.empty()) {
-    m_bRunFailed = m_bRunFailed || !summary.failed.empty();
     ResetToWaiting();
   } else {
     FinishRun();
@@ -208,13 +215,35 @@ void CRemoldDlg::OnOK() {
 }
 
 void CRemoldDlg::FinishRun() {
+  // The end of a run is one durable write: the converted files and the stamp that says so go
+  // together. Until it stands, "UpgradeRunning" is 1 and the backout stays possible.
   const upgrade::MaskWords words = upgrade::SplitMask(m_nUpgradeMask);
-  WriteInt("Generic", "UpdateHigh", words.updateHigh);
-  WriteInt("Generic", "UpdateLow", words.updateLow);
-  WriteInt("Generic", "UpdateHigh2", words.updateHigh2);
-  WriteInt("Generic", "UpdateLow2", words.updateLow2);
-  WriteInt("Upgrade", "UpgradeRunning", 0);
+  const bool stamped =
+      WriteValues({registry::Setting::Int("Generic", "DBVersion", upgrade::kCurrentVersion),
+                   registry::Setting::Int("Generic", "Build", upgrade::kCurrentBuild),
+                   registry::Setting::Int("Generic", "UpdateHigh", words.updateHigh),
+                   registry::Setting::Int("Generic", "UpdateLow", words.updateLow),
+                   registry::Setting::Int("Generic", "UpdateHigh2", words.updateHigh2),
+                   registry::Setting::Int("Generic", "UpdateLow2", words.updateLow2),
+                   registry::Setting::Int("Upgrade", "UpgradeRunning", 0)});
+  if (!stamped) {
+    AfxMessageBox("Every table was converted, but the settings could not be written" +
+                      StoreError() +
+                      "\nThe original files are kept in SAVEDB. Start Remold again to back the "
+                      "upgrade out.",
+                  MB_OK | MB_ICONSTOP);
+    m_bRunFailed = true;
+    EndDialog(IDABORT);
+    return;
+  }
+  sysio::Point("end:stamped");
+  m_bStamped = true;
   CDialog::OnOK();
+}
+
+CString CRemoldDlg::StoreError() {
+  const registry::Store* store = AfxGetApp()->GetProfileStore();
+  return store != nullptr && !store->error().empty() ? " (" + store->error() + ")." : CString(".");
 }
 
 void CRemoldDlg::ReportRunProblems(const std::vector<upgrade::StepResult>& failed) {
@@ -231,12 +260,16 @@ void CRemoldDlg::ReportRunProblems(const std::vector<upgrade::StepResult>& faile
     CString text;
     for (const upgrade::StepResult& step : failed) {
       text += Format2(IDS_UPGRADE_FAILED, step.displayName, std::to_string(step.status)) + "\n";
+      if (!step.detail.empty()) {
+        text += "  " + step.detail + "\n";
+      }
     }
     AfxMessageBox(text, MB_OK | MB_ICONSTOP);
   }
 }
 
 void CRemoldDlg::OnBackoutUpgrade() {
+  sysio::Point("backout:start");
   for (const CString& name : upgrade::BackoutFiles(*this)) {
     AfxMessageBox(Format1(IDS_RESTORE_FAILED, name), MB_OK);
   }
@@ -256,11 +289,18 @@ void CRemoldDlg::MoveDatabaseFiles() {
   info.SetText("Move Files To New Location");
   for (const CString& name : names) {
     info.SetText(Format2(IDS_MOVING_FILE, name, to));
+    const CString source = files::Join(from, name);
     const CString target = files::Join(to, name);
+    if (files::SameFile(source, target)) {
+      continue;  // never delete a file as the target of itself
+    }
     if (files::Exists(target) && files::DeleteFile(target) != 0) {
       continue;
     }
-    files::RenameFile(files::Join(from, name), target);
+    sysio::Point("move:target-deleted", name);
+    if (files::RenameFile(source, target) == 0) {
+      sysio::Point("move:moved", name);
+    }
   }
   info.Hide();
   if (searched != 0) {
@@ -273,7 +313,9 @@ void CRemoldDlg::MoveDatabaseFiles() {
       stayed += CString(dir + 1) + "\n";
     }
   }
+  sysio::Point("move:directories-moved");
   WriteString("Directories", "DatabaseDir", to);
+  sysio::Point("move:setting-written");
   if (!stayed.empty()) {
     AfxMessageBox(
         "These directories could not be moved to " + to + " and stay in " + from + ":\n" + stayed,
@@ -300,8 +342,8 @@ void CRemoldDlg::UpdateProgress() {
   }
 }
 
-bool CRemoldDlg::ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current) {
-  return upgrade::ReplaceWithConverted(legacy, current, *this);
+bool CRemoldDlg::ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, CString* why) {
+  return upgrade::ReplaceWithConverted(legacy, current, *this, why);
 }
 
 void CRemoldDlg::RemoveWorkFile() {
@@ -326,4 +368,21 @@ bool CRemoldDlg::WriteInt(const CString& section, const CString& name, int32_t v
 
 bool CRemoldDlg::WriteString(const CString& section, const CString& name, const CString& value) {
   return AfxGetApp()->WriteProfileString(m_strProfileKey + section, name, value);
+}
+
+bool CRemoldDlg::WriteValues(const std::vector<registry::Setting>& settings) {
+  registry::Store* store = AfxGetApp()->GetProfileStore();
+  if (store == nullptr) {
+    return false;
+  }
+  std::vector<registry::Setting> prefixed = settings;
+  for (registry::Setting& setting : prefixed) {
+    setting.section = m_strProfileKey + setting.section;
+  }
+  return store->WriteValues(prefixed);
+}
+
+void CRemoldDlg::FileStarted() {
+  ++m_nFilesDone;
+  m_FileBar.SetPos(m_nFilesDone);  // an empty or missing file is a file done too
 }

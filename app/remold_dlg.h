@@ -32,14 +32,18 @@ class CRemoldDlg : public CDialog, public upgrade::RunHost, public upgrade::Prof
   void CountWork();
   void ResetToWaiting();
 
-  // True when a run of this dialog ended with tables that could not be converted.
+  // True when the last run of this dialog ended with tables that could not be converted, or
+  // could not record its end.
   bool RunFailed() const { return m_bRunFailed; }
+  // True when a run completed and the profile was stamped current in the same write.
+  bool Stamped() const { return m_bStamped; }
 
   // Profile: the chosen profile's sections.
   int32_t GetInt(const CString& section, const CString& name, int32_t def) override;
   CString GetString(const CString& section, const CString& name, const CString& def) override;
   bool WriteInt(const CString& section, const CString& name, int32_t value) override;
   bool WriteString(const CString& section, const CString& name, const CString& value) override;
+  bool WriteValues(const std::vector<registry::Setting>& settings) override;
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
@@ -52,11 +56,11 @@ class CRemoldDlg : public CDialog, public upgrade::RunHost, public upgrade::Prof
  private:
   // RunHost.
   void BeginTable(const CString& displayName) override;
-  void FileStarted() override { ++m_nFilesDone; }
+  void FileStarted() override;
   void RecordInserted() override { ++m_nRecordsDone; }
   void UpdateProgress() override;
   bool CancelRequested() override { return m_bCancel; }
-  bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current) override;
+  bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, CString* why) override;
   void RemoveWorkFile() override;
   void RecordsSkipped(const CString& file, int count) override;
 
@@ -64,6 +68,7 @@ class CRemoldDlg : public CDialog, public upgrade::RunHost, public upgrade::Prof
   void ShowButtonsForState();
   void ReportRunProblems(const std::vector<upgrade::StepResult>& failed);
   void FinishRun();
+  static CString StoreError();
 
   CProgressCtrl m_OverallBar;
   CProgressCtrl m_FileBar;
@@ -88,6 +93,7 @@ class CRemoldDlg : public CDialog, public upgrade::RunHost, public upgrade::Prof
   int32_t m_nFileCount = 0;
 
   bool m_bRunFailed = false;
+  bool m_bStamped = false;
   std::vector<std::pair<CString, int>> m_Skipped;  // file, records dropped as unreadable
 };
 

@@ -2,9 +2,11 @@
 #include "app/save_area.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "app/upgrade_steps.h"
 #include "platform/files/files.h"
+#include "platform/sysio/sysio.h"
 
 namespace upgrade {
 namespace {
@@ -13,12 +15,8 @@ constexpr const char* kUpgrade = "Upgrade";
 constexpr const char* kFileList = "FileList";
 constexpr const char* kUpgradeRunning = "UpgradeRunning";
 
-CrashHook g_crashHook = nullptr;
-
-void Passed(const char* point, const CString& file) {
-  if (g_crashHook != nullptr) {
-    g_crashHook(point, file);
-  }
+CString Reason(const CString& what, int err) {
+  return what + " (" + std::strerror(err) + ")";
 }
 
 bool ListEntry(Profile& profile, const CString& saved) {
@@ -30,51 +28,105 @@ bool ListEntry(Profile& profile, const CString& saved) {
   return profile.WriteString(kUpgrade, kFileList, list + entry);
 }
 
+// Takes an entry off the list again: its file was put back and nothing of it is saved.
+void UnlistEntry(Profile& profile, const CString& saved) {
+  CString list = profile.GetString(kUpgrade, kFileList, "");
+  const CString entry = saved + "|";
+  const size_t at = list.find(entry);
+  if (at != CString::npos) {
+    profile.WriteString(kUpgrade, kFileList, list.erase(at, entry.size()));
+  }
+}
+
+// After a failed rename of the original into the save area or of the converted file into its
+// place: puts the original back when it is in the save area and its place is free (a rename can
+// fail after it happened, when only the sync that makes it durable failed), and takes the entry
+// off the list once the original stands in its place again. While the original is only in the
+// save area, the entry stays listed so that the backout finds it.
+void RestoreOriginal(Profile& profile, const CString& saved, const CString& oldName) {
+  if (files::Exists(saved) && !files::Exists(oldName) && files::RenameFile(saved, oldName) == 0) {
+    sysio::Point("swap:put-back", oldName);
+  }
+  if (!files::Exists(saved)) {
+    UnlistEntry(profile, saved);
+  }
+}
+
+// The save area must be a directory; a file of that name is never touched.
+CString MakeSaveArea() {
+  const int made = files::CreateDirectory(kSaveDir);
+  if (made == 0 || (made == EEXIST && files::IsDirectory(kSaveDir))) {
+    return {};
+  }
+  return made == EEXIST ? CString(kSaveDir) + " is not a directory"
+                        : Reason(CString("cannot create ") + kSaveDir, made);
+}
+
 }  // namespace
 
-bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& profile) {
+bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& profile, CString* why) {
   const CString oldName = legacy.CurrentFileName();
   const CString newName = current.CurrentFileName();
   const CString saved = kSavePrefix + oldName;
-  legacy.Close();
-  current.Close();
+  // Both files must be complete on disk before either moves: a failed Close means that the
+  // converted file may lack records that its inserts reported as written.
+  const int legacyClosed = legacy.Close();
+  const int currentClosed = current.Close();
+  if (legacyClosed != 0 || currentClosed != 0) {
+    *why = "the files could not be closed (status " +
+           std::to_string(legacyClosed != 0 ? legacyClosed : currentClosed) + ")";
+    return false;
+  }
   if (oldName.empty()) {
+    *why = "the file has no name";
     return false;
   }
-  const int made = files::CreateDirectory(kSaveDir);
-  if (made != 0 && !(made == EEXIST && files::IsDirectory(kSaveDir))) {
+  sysio::Point("swap:closed", oldName);
+  *why = MakeSaveArea();
+  if (!why->empty()) {
     return false;
   }
-  if (files::Exists(saved) && files::DeleteFile(saved) != 0) {
-    return false;
+  if (files::Exists(saved)) {
+    if (const int err = files::DeleteFile(saved)) {
+      *why = Reason("cannot delete the old copy " + saved, err);
+      return false;
+    }
   }
-  Passed("stale-deleted", oldName);
+  sysio::Point("swap:stale-deleted", oldName);
   if (!ListEntry(profile, saved)) {
+    *why = "the settings cannot be written";
     return false;
   }
-  Passed("listed", oldName);
-  if (files::RenameFile(oldName, saved) != 0) {
+  sysio::Point("swap:listed", oldName);
+  if (const int err = files::RenameFile(oldName, saved)) {
+    *why = Reason("cannot move " + oldName + " to " + saved, err);
+    RestoreOriginal(profile, saved, oldName);
     return false;
   }
-  Passed("old-saved", oldName);
+  sysio::Point("swap:old-saved", oldName);
   if (newName.empty()) {
     return true;
   }
-  if (files::RenameFile(newName, oldName) != 0) {
-    // Put the original back so that the data directory keeps a file under that name.
-    files::RenameFile(saved, oldName);
+  if (const int err = files::RenameFile(newName, oldName)) {
+    // The data directory keeps a file under that name: the original, put back, or the converted
+    // file when only the sync after its rename failed (the original then stays saved and listed).
+    *why = Reason("cannot move " + newName + " to " + oldName, err);
+    RestoreOriginal(profile, saved, oldName);
     return false;
   }
-  Passed("new-in-place", oldName);
+  sysio::Point("swap:new-in-place", oldName);
   return true;
 }
 
 bool IsSafeSavedName(const CString& name) {
-  return !name.empty() && name != "." && name != ".." && name.find_first_of("\\/") == CString::npos;
+  // No separator and no drive letter: the name stays inside the data directory.
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("\\/:") == CString::npos;
 }
 
 std::vector<CString> BackoutFiles(Profile& profile) {
   std::vector<CString> failed;
+  CString kept;  // entries that could not be restored: the backout can be tried again
   CString list = profile.GetString(kUpgrade, kFileList, "");
   while (!list.empty()) {
     const size_t bar = list.find('|');
@@ -91,24 +143,41 @@ std::vector<CString> BackoutFiles(Profile& profile) {
     if (!files::Exists(saved)) {
       continue;  // listed, but the run ended before the original left its place
     }
-    if ((files::Exists(name) && files::DeleteFile(name) != 0) ||
-        files::RenameFile(saved, name) != 0) {
+    if (files::Exists(name) && files::DeleteFile(name) != 0) {
       failed.push_back(name);
+      kept += entry + "|";
+      continue;
     }
+    sysio::Point("backout:converted-deleted", name);
+    if (files::RenameFile(saved, name) != 0) {
+      failed.push_back(name);
+      kept += entry + "|";
+      continue;
+    }
+    sysio::Point("backout:restored", name);
   }
-  profile.WriteString(kUpgrade, kFileList, list);
-  profile.WriteInt(kUpgrade, kUpgradeRunning, 0);
   RemoveWorkFile();
+  // One write: the list and the flag agree after any crash. While a file could not be put back
+  // the upgrade stays unfinished, so its saved original is never taken for a stale copy.
+  if (!profile.WriteValues(
+          {registry::Setting::Text(kUpgrade, kFileList, kept),
+           registry::Setting::Int(kUpgrade, kUpgradeRunning, kept.empty() ? 0 : 1)})) {
+    failed.push_back(CString("the settings (") + kFileList + ")");
+  }
+  sysio::Point("backout:cleared");
   return failed;
 }
 
-void SetCrashHookForTesting(CrashHook hook) {
-  g_crashHook = hook;
+void RemoveWorkFile() {
+  if (files::Exists(kWorkFile) && files::DeleteFile(kWorkFile) == 0) {
+    sysio::Point("work:removed");
+  }
 }
 
-void RemoveWorkFile() {
-  if (files::Exists(kWorkFile)) {
-    files::DeleteFile(kWorkFile);
+void RemoveLeftovers() {
+  files::RemoveLeftovers(".");
+  if (files::IsDirectory(kSaveDir)) {
+    files::RemoveLeftovers(kSaveDir);
   }
 }
 

@@ -20,25 +20,29 @@ constexpr const char* kSaveDir = "SAVEDB";
 constexpr const char* kSavePrefix = "SAVEDB\\";
 
 // Saves the legacy table's file and puts the current table's file ("TMP.DB") in its place;
-// closes both tables first. True when the converted file stands under the old name; false when
-// anything failed, in which case the old file is back in place (or never left it).
-bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& profile);
+// closes both tables first and moves nothing unless both closed with status 0. True when the
+// converted file stands under the old name; false when anything failed, in which case the old
+// file is back in place (or never left it), it is not listed, and *why says what failed.
+// Kill points "swap:closed", "swap:stale-deleted", "swap:listed", "swap:old-saved",
+// "swap:put-back" and "swap:new-in-place" (detail: the file's name) mark the steps.
+bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& profile, CString* why);
 
-// Restores every saved file of "FileList", empties the list, clears "UpgradeRunning" and removes
-// a left-over "TMP.DB". Returns the names that could not be restored, in list order.
+// Restores every saved file of "FileList" and removes a left-over "TMP.DB". Entries whose file
+// could not be put back stay listed and "UpgradeRunning" stays 1, so that their originals are
+// never taken for stale copies and the backout can be tried again; otherwise the list is emptied
+// and "UpgradeRunning" cleared, in one settings write. Returns the names that could not be
+// restored, in list order.
 std::vector<CString> BackoutFiles(Profile& profile);
 
 // Whether a "FileList" entry's file name is one the backout may touch: not empty, no path
-// separator, not "." or "..".
+// separator or drive letter, not "." or "..".
 bool IsSafeSavedName(const CString& name);
 
 // Deletes "TMP.DB" from the data directory when it is there.
 void RemoveWorkFile();
 
-// Crash tests stop the process between two steps of a replacement. The hook is called with the
-// name of the point just passed ("stale-deleted", "listed", "old-saved", "new-in-place") and the
-// file's name; null (the default) calls nothing.
-using CrashHook = void (*)(const char* point, const CString& file);
-void SetCrashHookForTesting(CrashHook hook);
+// Removes what a killed run may leave in the data directory and "SAVEDB": half-created record
+// files and half-done moves between file systems (never the files of a table).
+void RemoveLeftovers();
 
 }  // namespace upgrade

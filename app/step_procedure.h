@@ -9,6 +9,8 @@
 
 #include "app/upgrade_steps.h"
 #include "platform/btrieve/btrcall.h"
+#include "platform/sysio/sysio.h"
+#include "recfile/file_definition.h"
 
 namespace upgrade {
 
@@ -73,12 +75,37 @@ int ApplyRules(int status) {
   return status;
 }
 
-inline StepResult Fail(RunHost& host, CBtrieveDB& legacy, CBtrieveDB& current, int status) {
-  StepResult result{Outcome::Failed, status, legacy.GetDisplayName()};
+inline StepResult Fail(RunHost& host, CBtrieveDB& legacy, CBtrieveDB& current, int status,
+                       const CString& detail = CString()) {
+  StepResult result{Outcome::Failed, status, legacy.GetDisplayName(), detail};
   legacy.Close();
   current.Close();
   host.RemoveWorkFile();
   return result;
+}
+
+// Whether the open legacy file is in the layout that the legacy class reads. A file in another
+// layout (one that a run already converted, a file of another release) must not be read through
+// this class: a layout that takes any length would turn it into garbage.
+template <class T>
+bool InLegacyLayout(typename T::Legacy& legacy, const char* fileName, CString* detail) {
+  typename T::Legacy probe;
+  recfile::FileSpec expected;
+  if (!recfile::DescribeTable(probe, &expected)) {
+    return true;  // a class that creates its files another way: nothing to compare with
+  }
+  std::string found;
+  if (recfile::FileMatchesLayout(legacy, expected, &found)) {
+    return true;
+  }
+  *detail = CString(fileName) + " is not in the layout this step reads: " + found + ".";
+  return false;
+}
+
+inline StepResult Cancel(CBtrieveDB& legacy, CBtrieveDB& current, const CString& display) {
+  legacy.Close();
+  current.Close();
+  return {Outcome::Cancelled, 0, display, {}};
 }
 
 }  // namespace detail
@@ -94,11 +121,16 @@ StepResult ConvertFile(RunHost& host, const Step& step, typename T::Legacy& lega
   int status = legacy.Open(fileName);
   if (status == btr::kFileNotFound) {
     legacy.Close();
-    return {Outcome::Missing, status, display};
+    return {Outcome::Missing, status, display, {}};
   }
   if (status != 0) {
     return detail::Fail(host, legacy, current, status);
   }
+  CString mismatch;
+  if (!detail::InLegacyLayout<T>(legacy, fileName, &mismatch)) {
+    return detail::Fail(host, legacy, current, btr::kDataBufferLength, mismatch);
+  }
+  sysio::Point("step:opened", fileName);
   status = current.CreateFile(kWorkFile);
   if (status == 0) {
     status = T::Prepare(legacy, current);
@@ -106,15 +138,14 @@ StepResult ConvertFile(RunHost& host, const Step& step, typename T::Legacy& lega
   if (status != 0) {
     return detail::Fail(host, legacy, current, status);
   }
+  sysio::Point("step:created", fileName);
   int skipped = 0;
   status = detail::ApplyRules<T>(T::First(legacy, oldRecord));
   const bool empty = detail::IsEmptyStatus(step, status);
   for (bool first = true; !empty; first = false) {
     if (!first) {
       if (host.CancelRequested()) {
-        legacy.Close();
-        current.Close();
-        return {Outcome::Cancelled, 0, display};
+        return detail::Cancel(legacy, current, display);
       }
       host.UpdateProgress();
       status = detail::ApplyRules<T>(T::Next(legacy, oldRecord));
@@ -135,14 +166,21 @@ StepResult ConvertFile(RunHost& host, const Step& step, typename T::Legacy& lega
       return detail::Fail(host, legacy, current, status);
     }
     host.RecordInserted();
+    sysio::Point("step:inserted", fileName);
+  }
+  // A cancel confirmed while the last record's progress was shown: the file stays as it was.
+  if (host.CancelRequested()) {
+    return detail::Cancel(legacy, current, display);
   }
   if (skipped > 0) {
     host.RecordsSkipped(legacy.CurrentFileName(), skipped);
   }
-  if (!host.ReplaceWithConverted(legacy, current)) {
-    return detail::Fail(host, legacy, current, btr::kIoError);
+  sysio::Point("step:read-all", fileName);
+  CString why;
+  if (!host.ReplaceWithConverted(legacy, current, &why)) {
+    return detail::Fail(host, legacy, current, btr::kIoError, CString(fileName) + ": " + why + ".");
   }
-  return {Outcome::Converted, 0, display};
+  return {Outcome::Converted, 0, display, {}};
 }
 
 // The usual step: one file under the legacy table's own name.

@@ -118,7 +118,7 @@ StepResult RunGuideItems(RunHost& host, const Step& step) {
   host.FileStarted();
   StepResult result = ConvertFile<GuideItems>(host, step, legacy, current, step.file);
   if (result.outcome == Outcome::Cancelled || host.CancelRequested()) {
-    return {Outcome::Cancelled, 0, result.displayName};
+    return {Outcome::Cancelled, 0, result.displayName, {}};
   }
   if (files::Exists(kLocalGuideFile)) {
     host.FileStarted();

@@ -38,8 +38,8 @@ class RunHost {
   virtual bool CancelRequested() = 0;
   // Saves the legacy table's file in "SAVEDB", lists it, and puts the current table's file in
   // its place; closes both tables. False when the converted file could not be put in place (the
-  // old file is then where it was).
-  virtual bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current) = 0;
+  // old file is then where it was, unlisted); *why then says what failed.
+  virtual bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, CString* why) = 0;
   // Removes a "TMP.DB" left in the data directory.
   virtual void RemoveWorkFile() = 0;
   // Records that a file's conversion dropped `count` unreadable records.
@@ -52,6 +52,7 @@ struct StepResult {
   Outcome outcome = Outcome::Converted;
   int status = 0;       // the status that ended a failed step
   CString displayName;  // of the legacy table, for messages
+  CString detail;       // what went wrong, when a status alone does not say it
 };
 
 struct Step;

@@ -31,7 +31,60 @@ std::vector<uint8_t> BuildSpecBlock(const FileSpec& spec) {
   return block;
 }
 
+namespace {
+
+// Set while DescribeTable runs a class's CreateFile.
+thread_local FileSpec* t_described = nullptr;
+
+// What CreateTableFile answers while it only describes; no table passes it on as success.
+constexpr int kDescribedOnly = -1;
+
+std::string Describe(uint16_t recordLength, bool variable, size_t keys) {
+  return std::to_string(recordLength) + "-byte " + (variable ? "variable" : "fixed") +
+         "-length records with " + std::to_string(keys) + (keys == 1 ? " key" : " keys");
+}
+
+}  // namespace
+
+bool DescribeTable(CBtrieveDB& table, FileSpec* spec) {
+  FileSpec described{};
+  t_described = &described;
+  const int status = table.CreateFile("");
+  t_described = nullptr;
+  if (status != kDescribedOnly) {
+    return false;
+  }
+  *spec = described;
+  return true;
+}
+
+bool FileMatchesLayout(CBtrieveDB& table, const FileSpec& expected, std::string* found) {
+  // A header and up to 119 key segments of 16 bytes; the key buffer receives the file's name.
+  uint8_t block[2048] = {};
+  uint8_t name[256] = {};
+  uint16_t length = sizeof block;
+  const int status = table.Stat(block, &length, name);
+  if (status != 0) {
+    *found = "its file specification cannot be read (status " + std::to_string(status) + ")";
+    return false;
+  }
+  const uint16_t recordLength = static_cast<uint16_t>(ReadInt16(&block[0]));
+  const size_t keys = static_cast<uint16_t>(ReadInt16(&block[4]));
+  const bool variable = (ReadInt16(&block[10]) & 1) != 0;
+  if (recordLength == expected.recordLength && variable == expected.variable &&
+      keys == expected.keys.size()) {
+    return true;
+  }
+  *found = "it holds " + Describe(recordLength, variable, keys) + ", this step reads " +
+           Describe(expected.recordLength, expected.variable, expected.keys.size());
+  return false;
+}
+
 int CreateTableFile(CBtrieveDB& table, const FileSpec& spec, const char* fileName) {
+  if (t_described != nullptr) {
+    *t_described = spec;
+    return kDescribedOnly;
+  }
   std::vector<uint8_t> block = BuildSpecBlock(spec);
   uint16_t length = static_cast<uint16_t>(block.size());
   const int status = table.Create(block.data(), &length, fileName, 0);

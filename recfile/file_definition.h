@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "recfile/btrieve_db.h"
@@ -35,5 +36,16 @@ std::vector<uint8_t> BuildSpecBlock(const FileSpec& spec);
 // Creates `fileName` with the specification (create mode 0: an existing file is replaced), then
 // opens it. A failing Create is returned without opening anything.
 int CreateTableFile(CBtrieveDB& table, const FileSpec& spec, const char* fileName);
+
+// The specification that a table class creates its files with, learnt without creating
+// anything: the class's CreateFile runs while CreateTableFile only records what it was given.
+// False when the class's CreateFile does not go through CreateTableFile.
+bool DescribeTable(CBtrieveDB& table, FileSpec* spec);
+
+// Whether the file open in `table` is in the layout `expected` describes: the same record length,
+// the same fixed or variable records and the same number of keys (page size and key flags may
+// differ: the record manager's own rebuild keeps the records). When it is not, *found says what
+// the file holds and what was expected, for a message.
+bool FileMatchesLayout(CBtrieveDB& table, const FileSpec& expected, std::string* found);
 
 }  // namespace recfile

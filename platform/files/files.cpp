@@ -15,8 +15,15 @@
 #include <fstream>
 #include <string_view>
 
+#include "platform/sysio/sysio.h"
+
 namespace files {
 namespace {
+
+constexpr const char* kJournalSuffix = "-journal";
+// Hidden names of work in progress: a move's copy ("." + name + ".move-PID-N") and a record
+// file being built ("~" after the dot), neither of which is ever a table's file.
+constexpr std::string_view kMovePart = ".move-";
 
 char Fold(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -57,11 +64,7 @@ class Fd {
 };
 
 int SyncPath(const std::string& path) {
-  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0 || fsync(fd.get()) != 0) {
-    return errno;
-  }
-  return 0;
+  return sysio::SyncPath(path);
 }
 
 // Syncs the directories of both names (once when they are the same).
@@ -108,7 +111,7 @@ bool CaselessLess(const std::string& a, const std::string& b) {
 
 // Rename that refuses an existing target atomically where the file system allows it.
 int RenameNoReplace(const std::string& from, const std::string& to) {
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+  if (sysio::RenameNoReplace(from.c_str(), to.c_str()) == 0) {
     return 0;
   }
   if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
@@ -118,7 +121,7 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   if (lstat(to.c_str(), &st) == 0) {
     return EEXIST;
   }
-  return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  return sysio::Rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 int CopyEntry(const std::string& from, const std::string& to);
@@ -126,7 +129,7 @@ int CopyEntry(const std::string& from, const std::string& to);
 int CopyContents(int in, int out) {
   char buf[1 << 16];
   while (true) {
-    ssize_t n = read(in, buf, sizeof buf);
+    ssize_t n = sysio::Read(in, buf, sizeof buf);
     if (n < 0 && errno == EINTR) {
       continue;
     }
@@ -134,7 +137,7 @@ int CopyContents(int in, int out) {
       return n == 0 ? 0 : errno;
     }
     for (ssize_t done = 0; done < n;) {
-      ssize_t w = write(out, buf + done, static_cast<size_t>(n - done));
+      ssize_t w = sysio::Write(out, buf + done, static_cast<size_t>(n - done));
       if (w < 0 && errno != EINTR) {
         return errno;
       }
@@ -156,7 +159,7 @@ int CopyRegular(const std::string& from, const std::string& to, const struct sta
   int err = CopyContents(in.get(), out.get());
   const timespec times[2] = {st.st_atim, st.st_mtim};
   if (err == 0 && (fchmod(out.get(), st.st_mode & 07777) != 0 || futimens(out.get(), times) != 0 ||
-                   fsync(out.get()) != 0)) {
+                   sysio::Fsync(out.get()) != 0)) {
     err = errno;
   }
   int close_err = out.Close();
@@ -230,8 +233,8 @@ int MovePathByCopy(const std::string& from, const std::string& to) {
   std::string tmp;
   int err = EEXIST;
   for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-    tmp = DirName(to) + "/." + BaseName(to) + ".move-" + std::to_string(getpid()) + "-" +
-          std::to_string(attempt);
+    tmp = DirName(to) + "/." + BaseName(to) + std::string(kMovePart) + std::to_string(getpid()) +
+          "-" + std::to_string(attempt);
     err = CopyEntry(from, tmp);
     if (err != 0 && err != EEXIST) {
       std::error_code ec;
@@ -319,6 +322,41 @@ bool MakeDirectories(const std::string& dir) {
   return std::filesystem::is_directory(dir, ec);
 }
 
+bool Present(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
+// A record file keeps a side file "<name>-journal" while a write of it is unfinished (a writer
+// killed in a commit leaves it, and the next opening rolls the file back from it). The journal
+// belongs to its file: it moves with it and goes with it, and a journal under a name whose file
+// is gone is stale and must never meet a new file of that name. Before a rename, a stale
+// journal of the target goes, and the source's journal gets a second name beside the target
+// (a hard link), so that at every moment the file has its journal. DropJournal removes the
+// source's name afterwards.
+int CarryJournal(const std::string& source, const std::string& target) {
+  const std::string stale = target + kJournalSuffix;
+  if (Present(stale) && sysio::Unlink(stale.c_str()) != 0) {
+    return errno;
+  }
+  const std::string journal = source + kJournalSuffix;
+  if (!Present(journal)) {
+    return 0;
+  }
+  if (sysio::Link(journal.c_str(), stale.c_str()) == 0) {
+    return 0;
+  }
+  // Across file systems the journal is copied like the file.
+  return errno == EXDEV ? CopyEntry(journal, stale) : errno;
+}
+
+void DropJournal(const std::string& source) {
+  const std::string journal = source + kJournalSuffix;
+  if (Present(journal)) {
+    sysio::Unlink(journal.c_str());
+  }
+}
+
 }  // namespace
 
 int FindFiles(const std::string& pattern, std::vector<std::string>* names) {
@@ -364,10 +402,22 @@ bool IsDirectory(const std::string& name) {
 
 int DeleteFile(const std::string& name) {
   std::string path = Resolve(name);
-  if (unlink(path.c_str()) != 0) {
+  if (sysio::Unlink(path.c_str()) != 0) {
+    return errno;
+  }
+  // The file first: a journal that a crash leaves without its file is stale and harmless, a
+  // file whose hot journal is gone may be torn.
+  const std::string journal = path + kJournalSuffix;
+  if (Present(journal) && sysio::Unlink(journal.c_str()) != 0) {
     return errno;
   }
   return SyncPath(DirName(path));
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  return stat(Resolve(a).c_str(), &sa) == 0 && stat(Resolve(b).c_str(), &sb) == 0 &&
+         sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 int RenameFile(const std::string& from, const std::string& to) {
@@ -386,11 +436,51 @@ int RenameFile(const std::string& from, const std::string& to) {
     }
     target = DirName(source) + "/" + given;
   }
+  if (Present(target)) {
+    return EEXIST;
+  }
+  if (S_ISREG(st.st_mode)) {
+    if (int err = CarryJournal(source, target)) {
+      return err;
+    }
+  }
   int err = RenameNoReplace(source, target);
   if (err == EXDEV) {
-    return MovePathByCopy(source, target);
+    err = MovePathByCopy(source, target);
+  } else if (err == 0) {
+    err = SyncParents(source, target);
   }
-  return err != 0 ? err : SyncParents(source, target);
+  if (err == 0 && S_ISREG(st.st_mode)) {
+    DropJournal(source);
+  }
+  return err;
+}
+
+bool IsLeftover(std::string_view name) {
+  return name.starts_with(kHalfBuiltPrefix) ||
+         (name.starts_with('.') && name.find(kMovePart) != std::string_view::npos);
+}
+
+int RemoveLeftovers(const std::string& dir) {
+  std::vector<std::string> names;
+  const std::string path = Resolve(dir);
+  DIR* d = opendir(path.c_str());
+  if (d == nullptr) {
+    return errno;
+  }
+  while (dirent* e = readdir(d)) {
+    if (IsLeftover(e->d_name)) {
+      names.emplace_back(e->d_name);
+    }
+  }
+  closedir(d);
+  int err = 0;
+  for (const std::string& name : names) {
+    std::error_code ec;
+    std::filesystem::remove_all(path + "/" + name, ec);
+    err = err != 0 ? err : ec.value();
+  }
+  return err != 0 ? err : (names.empty() ? 0 : SyncPath(path));
 }
 
 int MoveByCopy(const std::string& from, const std::string& to) {
@@ -407,7 +497,7 @@ int CreateDirectory(const std::string& name) {
 
 int RemoveDirectory(const std::string& name) {
   std::string path = Resolve(name);
-  if (rmdir(path.c_str()) != 0) {
+  if (sysio::Rmdir(path.c_str()) != 0) {
     return errno;
   }
   return SyncPath(DirName(path));

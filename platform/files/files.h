@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/files/winpath.h"
@@ -29,17 +30,32 @@ int FindFiles(const std::string& pattern, std::vector<std::string>* names);
 bool Exists(const std::string& name);
 bool IsDirectory(const std::string& name);
 
-// Deletes a file; EISDIR for a directory.
+// Deletes a file; EISDIR for a directory. A record file's journal ("<name>-journal", left by a
+// writer that was killed) goes with it.
 int DeleteFile(const std::string& name);
+
+// Whether two names are the same file system object (device and inode, links followed): the
+// only sound way to tell that two spellings of a directory are one directory. False when either
+// is missing.
+bool SameFile(const std::string& a, const std::string& b);
 
 // Renames or moves a file or a whole directory. EEXIST when the target exists, as on Windows
 // (renaming a name to another letter case of itself is allowed). Across file systems the
 // source is copied (recursively), synced, renamed into place and then deleted; as on Windows,
 // a source that cannot be deleted after a complete copy is left behind and the move succeeds.
+// A file's journal moves with it, and a stale journal of the target name is removed first.
 int RenameFile(const std::string& from, const std::string& to);
 
 // The copy-then-delete move that RenameFile uses across file systems, usable within one.
 int MoveByCopy(const std::string& from, const std::string& to);
+
+// The prefix of a record file that the record manager is still building under a hidden name.
+constexpr const char* kHalfBuiltPrefix = ".~";
+// Whether a directory entry is the hidden work of an unfinished move or file creation.
+bool IsLeftover(std::string_view name);
+// Removes such entries from a directory (a killed process leaves them; the sources of an
+// unfinished move are still in place, so nothing is lost). 0 or the first errno.
+int RemoveLeftovers(const std::string& dir);
 
 // Creates one directory (its parent must exist). EEXIST when the name exists already, whether
 // as a directory or not (IsDirectory tells).

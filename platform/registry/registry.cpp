@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/registry/regfile.h"
+#include "platform/sysio/sysio.h"
 
 namespace registry {
 namespace {
@@ -80,7 +81,7 @@ int ReadWholeFile(const std::string& path, std::string* bytes) {
   }
   char buf[65536];
   while (true) {
-    ssize_t n = read(fd.get(), buf, sizeof buf);
+    ssize_t n = sysio::Read(fd.get(), buf, sizeof buf);
     if (n < 0 && errno == EINTR) {
       continue;
     }
@@ -95,11 +96,7 @@ int ReadWholeFile(const std::string& path, std::string* bytes) {
 }
 
 int SyncPath(const std::string& path) {
-  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0 || fsync(fd.get()) != 0) {
-    return errno;
-  }
-  return 0;
+  return sysio::SyncPath(path);
 }
 
 // Creates a directory and its missing parents; every created directory is made durable in its
@@ -127,7 +124,7 @@ int MakeDirectories(const std::string& dir) {
 int WriteAll(int fd, const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    ssize_t n = sysio::Write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) {
       continue;
     }
@@ -157,18 +154,18 @@ int ReplaceFile(const std::string& path, const std::string& bytes, bool* renamed
   if (err == 0) {
     err = WriteAll(fd.get(), bytes);
   }
-  if (err == 0 && fsync(fd.get()) != 0) {
+  if (err == 0 && sysio::Fsync(fd.get()) != 0) {
     err = errno;
   }
   int close_err = fd.Close();
   if (err == 0) {
     err = close_err;
   }
-  if (err == 0 && rename(tmp.c_str(), path.c_str()) != 0) {
+  if (err == 0 && sysio::Rename(tmp.c_str(), path.c_str()) != 0) {
     err = errno;
   }
   if (err != 0) {
-    unlink(tmp.c_str());
+    sysio::Unlink(tmp.c_str());
     return err;
   }
   *renamed = true;
@@ -307,16 +304,15 @@ bool Store::HasSection(const std::string& section) const {
 }
 
 bool Store::WriteInt(const std::string& section, const std::string& name, int32_t value) {
-  return Write(section, name, true, value, {});
+  return WriteValues({Setting::Int(section, name, value)});
 }
 
 bool Store::WriteString(const std::string& section, const std::string& name,
                         const std::string& value) {
-  return Write(section, name, false, 0, value);
+  return WriteValues({Setting::Text(section, name, value)});
 }
 
-bool Store::Write(const std::string& section, const std::string& name, bool is_int, int32_t number,
-                  const std::string& text) {
+bool Store::WriteValues(const std::vector<Setting>& settings) {
   if (impl_->broken) {
     return false;  // error_ still names the fault of the file
   }
@@ -344,12 +340,14 @@ bool Store::Write(const std::string& section, const std::string& name, bool is_i
     impl_->broken = true;
     return false;
   }
-  Value value;
-  value.name = name;
-  value.type = is_int ? regfile::kDword : regfile::kString;
-  value.dword = static_cast<uint32_t>(number);
-  value.data = text;
-  impl_->EnsureSection(&tree, section).SetValue(value);
+  for (const Setting& setting : settings) {
+    Value value;
+    value.name = setting.name;
+    value.type = setting.is_int ? regfile::kDword : regfile::kString;
+    value.dword = static_cast<uint32_t>(setting.number);
+    value.data = setting.text;
+    impl_->EnsureSection(&tree, setting.section).SetValue(value);
+  }
   std::string after = regfile::Serialize(tree);
   bool renamed = false;
   int err = after == before ? 0 : ReplaceFile(path_, after, &renamed);

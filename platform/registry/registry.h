@@ -17,8 +17,24 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace registry {
+
+// One value of a batch write.
+struct Setting {
+  std::string section, name;
+  bool is_int = false;
+  int32_t number = 0;
+  std::string text;
+  static Setting Int(const std::string& section, const std::string& name, int32_t value) {
+    return {section, name, true, value, {}};
+  }
+  static Setting Text(const std::string& section, const std::string& name,
+                      const std::string& value) {
+    return {section, name, false, 0, value};
+  }
+};
 
 class Store {
  public:
@@ -52,6 +68,9 @@ class Store {
   // disk cannot be parsed (error() says why); the stored file is then unchanged.
   bool WriteInt(const std::string& section, const std::string& name, int32_t value);
   bool WriteString(const std::string& section, const std::string& name, const std::string& value);
+  // Writes several values in one replacement of the file: after a crash or a failure either all
+  // of them or none are stored.
+  bool WriteValues(const std::vector<Setting>& settings);
 
   ~Store();
   Store(const Store&) = delete;
@@ -59,8 +78,6 @@ class Store {
 
  private:
   struct Impl;
-  bool Write(const std::string& section, const std::string& name, bool is_int, int32_t number,
-             const std::string& text);
 
   std::string path_;
   std::string error_;

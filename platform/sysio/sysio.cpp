@@ -21,6 +21,8 @@ std::atomic<bool> g_killArmed{false};
 std::string g_killName;
 std::string g_killDetail;
 int g_killLeft = 0;
+bool g_faultAtPoint = false;  // the armed point arms a fault instead of killing
+Fault g_pointFault;
 
 int Index(Op op) {
   switch (op) {
@@ -156,12 +158,19 @@ void Point(const char* name, const std::string& detail) {
       (!g_killDetail.empty() && g_killDetail != detail)) {
     return;
   }
-  if (--g_killLeft <= 0) {
-    raise(SIGKILL);
+  if (--g_killLeft > 0) {
+    return;
   }
+  if (g_faultAtPoint) {
+    DisarmKill();
+    ArmFault(g_pointFault);
+    return;
+  }
+  raise(SIGKILL);
 }
 
 void ArmKill(const std::string& name, const std::string& detail, int occurrence) {
+  g_faultAtPoint = false;
   g_killName = name;
   g_killDetail = detail;
   g_killLeft = occurrence;
@@ -170,6 +179,12 @@ void ArmKill(const std::string& name, const std::string& detail, int occurrence)
 
 void DisarmKill() {
   g_killArmed.store(false);
+}
+
+void ArmFaultAt(const std::string& name, const std::string& detail, const Fault& fault) {
+  ArmKill(name, detail, 1);
+  g_faultAtPoint = true;
+  g_pointFault = fault;
 }
 
 }  // namespace sysio

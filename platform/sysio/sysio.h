@@ -56,9 +56,9 @@ int SyncPath(const std::string& path);
 // --- For tests only -----------------------------------------------------------------------------
 
 struct Fault {
-  unsigned ops = 0;   // the kinds of call counted
-  int64_t nth = 0;    // the call that fails, 1-based; 0 disarms
-  int error = 0;      // ENOSPC, EIO, EACCES, ...
+  unsigned ops = 0;     // the kinds of call counted
+  int64_t nth = 0;      // the call that fails, 1-based; 0 disarms
+  int error = 0;        // ENOSPC, EIO, EACCES, ...
   bool sticky = false;  // every later call of those kinds fails too
 };
 
@@ -79,5 +79,8 @@ void Point(const char* name, const std::string& detail = std::string());
 void ArmKill(const std::string& name, const std::string& detail = std::string(),
              int occurrence = 1);
 void DisarmKill();
+// Arms `fault` when the named kill point is next passed (with a matching detail, when one is
+// given): "everything fails from the end of the run on". Cleared by DisarmKill.
+void ArmFaultAt(const std::string& name, const std::string& detail, const Fault& fault);
 
 }  // namespace sysio

@@ -2,6 +2,8 @@
 // other file, so that a backout puts each of them back as it was.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/upgrade_run.h"
 #include "upgrade_test_support.h"
 
@@ -96,17 +98,24 @@ TEST_F(EmptyFiles, CurrentSpecialsSurviveBehindPassedOnes) {
   EXPECT_EQ(rebuilt[1][0], 'D');
 }
 
-TEST_F(EmptyFiles, UnreadableVelocityRecordsAreSkippedAndCounted) {
-  // Records longer than the 0401 layout read with 22: they are left out and reported.
-  MakeFile("VELOCITY.DB", Spec(160, false, {{1, 12, 0x01, 0}}),
-           {Record(160, {{0, Text("A")}}), Record(160, {{0, Text("B")}})});
+TEST_F(EmptyFiles, AFileInAnotherLayoutIsNeverConverted) {
+  // 160-byte records with one key: not the 0401 velocity layout (156 bytes, six keys), for
+  // example a file that a run already converted. Reading it through the 0401 class would turn
+  // it into garbage, and saving it would replace the original kept from an earlier run.
+  const std::vector<Bytes> records = {Record(160, {{0, Text("A")}}), Record(160, {{0, Text("B")}})};
+  MakeFile("VELOCITY.DB", Spec(160, false, {{1, 12, 0x01, 0}}), records);
+  std::filesystem::create_directory("SAVEDB");
+  MakeFile("SAVEDB\\VELOCITY.DB", Spec(160, false, {{1, 12, 0x01, 0}}), {records[0]});
   const upgrade::RunSummary summary = upgrade::RunSteps(host, 1025, 4, &mask);
-  EXPECT_TRUE(summary.failed.empty());
-  ASSERT_EQ(host.skipped.size(), 1u);
-  EXPECT_EQ(host.skipped[0], std::make_pair(CString("Velocity.DB"), 2));
-  EXPECT_TRUE(ReadAll("VELOCITY.DB").empty());
-  EXPECT_EQ(ReadAll("SAVEDB\\VELOCITY.DB").size(), 2u);
-  EXPECT_EQ(host.recordsDone, 0);
+  ASSERT_EQ(summary.failed.size(), 1u);
+  EXPECT_EQ(summary.failed[0].detail,
+            "Velocity.DB is not in the layout this step reads: it holds 160-byte fixed-length "
+            "records with 1 key, this step reads 156-byte fixed-length records with 6 keys.");
+  EXPECT_EQ(ReadAll("VELOCITY.DB"), records);
+  EXPECT_EQ(ReadAll("SAVEDB\\VELOCITY.DB").size(), 1u);  // the saved copy stays too
+  EXPECT_EQ(profile.GetString("Upgrade", "FileList", ""), "");
+  EXPECT_FALSE(FileExists("TMP.DB"));
+  EXPECT_EQ(mask & (uint64_t{1} << 9), 0u);
 }
 
 }  // namespace

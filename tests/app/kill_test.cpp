@@ -10,6 +10,7 @@
 
 #include "app/upgrade_run.h"
 #include "platform/btrieve/btrcall.h"
+#include "platform/sysio/sysio.h"
 #include "upgrade_test_support.h"
 
 using namespace testing_support;
@@ -60,6 +61,8 @@ class KillTest : public ::testing::Test {
     }
     int status = 0;
     waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+        << "the child was not killed at its point (status " << status << ")";
   }
 
   void ExpectBackoutRestoresThenRunCompletes(const Snapshot& before) {
@@ -76,36 +79,23 @@ class KillTest : public ::testing::Test {
   }
 };
 
-const char* g_point = nullptr;
-const char* g_file = nullptr;
-
-void DieAt(const char* point, const CString& file) {
-  if (std::string(point) == g_point && file == g_file) {
-    raise(SIGKILL);
-  }
-}
-
 class KillAtPoint : public KillTest,
                     public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
 
 TEST_P(KillAtPoint, BackoutRestoresEverything) {
   const Snapshot before = Take();
-  RunChild([&] {
-    g_point = GetParam().first;
-    g_file = GetParam().second;
-    upgrade::SetCrashHookForTesting(DieAt);
-  });
+  RunChild([&] { sysio::ArmKill(GetParam().first, GetParam().second); });
   ExpectBackoutRestoresThenRunCompletes(before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ReplacementSteps, KillAtPoint,
-    ::testing::Values(std::make_pair("stale-deleted", "TERMS.DB"),
-                      std::make_pair("listed", "TERMS.DB"), std::make_pair("old-saved", "TERMS.DB"),
-                      std::make_pair("new-in-place", "TERMS.DB"), std::make_pair("listed", "AR.DB"),
-                      // an empty file, between its move into the save area and the new one's
-                      std::make_pair("old-saved", "AR.DB"),
-                      std::make_pair("new-in-place", "AR.DB")));
+    ::testing::Values(
+        std::make_pair("swap:stale-deleted", "TERMS.DB"), std::make_pair("swap:listed", "TERMS.DB"),
+        std::make_pair("swap:old-saved", "TERMS.DB"),
+        std::make_pair("swap:new-in-place", "TERMS.DB"), std::make_pair("swap:listed", "AR.DB"),
+        // an empty file, between its move into the save area and the new one's
+        std::make_pair("swap:old-saved", "AR.DB"), std::make_pair("swap:new-in-place", "AR.DB")));
 
 TEST_F(KillTest, AtRandomMomentsBackoutRestoresEverything) {
   const Snapshot before = Take();

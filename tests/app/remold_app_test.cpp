@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -10,6 +11,7 @@
 #include "platform/files/files.h"
 #include "platform/framework/scripted_front_end.h"
 #include "platform/registry/registry.h"
+#include "platform/sysio/sysio.h"
 #include "resources/remold_resources.h"
 #include "upgrade_test_support.h"
 
@@ -258,7 +260,10 @@ TEST_F(RemoldApp, FailedTableIsReportedAndNothingIsStamped) {
   EXPECT_EQ(3, Run(ui));
   bool reported = false;
   for (const MessageBoxRecord& box : ui.MessageBoxes()) {
-    reported = reported || Contains(box.text, "Unable to upgrade the Terms database (status 22).");
+    reported =
+        reported || Contains(box.text,
+                             "Unable to upgrade the Terms database (status 22).\n  TERMS.DB is "
+                             "not in the layout this step reads: it holds 30-byte");
   }
   EXPECT_TRUE(reported);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
@@ -341,6 +346,173 @@ TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
     named = named || (Contains(box.text, "could not be moved") && Contains(box.text, "CONFS"));
   }
   EXPECT_TRUE(named);
+}
+
+// The database directory named in another spelling of the program directory, where a release
+// before 3.04 build 5 keeps its files: one directory, so nothing moves and every file converts
+// in place (moving it onto itself would delete each file as its own target).
+class SameDirectory : public RemoldApp, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SameDirectory, ConvertsEveryFileInPlace) {
+  const std::string spelling = GetParam();
+  std::string setting = program;
+  if (spelling == "trailing slash") {
+    setting = program + "/";
+  } else if (spelling == "symbolic link") {
+    setting = home + "/link";
+    fs::create_directory_symlink(program, setting);
+  } else if (spelling == "letter case") {
+    setting = home + "/PROGRAM";
+  } else if (spelling == "drive letter") {
+    setting = "C:" + program;
+    std::replace(setting.begin(), setting.end(), '/', '\\');
+  }
+  dataDir = setting;
+  Profile(516, 0);
+  std::vector<Bytes> records;
+  for (int i = 0; i < 12; ++i) {
+    records.push_back(Terms0204(i));
+  }
+  const std::string previous = fs::current_path();
+  fs::current_path(program);
+  MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
+  fs::current_path(previous);
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(StatBlock(program + "/TERMS.DB"), Spec(40, false, {{1, 2, 0, 0}}));
+  EXPECT_EQ(ReadAll(program + "/TERMS.DB").size(), 12u);
+  EXPECT_EQ(ReadAll(program + "/SAVEDB/TERMS.DB"), records);
+  EXPECT_EQ(String("Profiles\\ID0\\Directories", "DatabaseDir"), setting);
+  EXPECT_FALSE(Showed(ui, 1277, "Moving File"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Spellings, SameDirectory,
+                         ::testing::Values("trailing slash", "symbolic link", "letter case",
+                                           "drive letter"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           std::string name = info.param;
+                           std::replace(name.begin(), name.end(), ' ', '_');
+                           return name;
+                         });
+
+TEST_F(RemoldApp, EndOfRunThatCannotBeWrittenKeepsTheBackout) {
+  Profile(516, 0);
+  TermsFile(30);
+  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  // From the end of the steps on, no settings file can be written.
+  sysio::ArmFaultAt("run:steps-done", "", {sysio::kWrite | sysio::kRename, 1, ENOSPC, true});
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenMessageBox("could not be written"), Answer(IDOK));
+  const int status = Run(ui);
+  sysio::DisarmFault();
+  sysio::DisarmKill();
+  EXPECT_EQ(3, status);
+  ASSERT_FALSE(ui.MessageBoxes().empty());
+  EXPECT_TRUE(Contains(ui.MessageBoxes().back().text, "No space left on device"));
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdateLow", -5), -5);
+
+  // The next start offers the backout, which restores the original.
+  ScriptedFrontEnd again;
+  again.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDC_BACKOUTUPGRADE));
+  again.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
+  again.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  EXPECT_EQ(1, Run(again));
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
+  EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(22, false, {{1, 2, 0, 0}}));
+}
+
+TEST_F(RemoldApp, ConvertedFileThatCannotTakeItsPlaceIsPutBackAndUnlisted) {
+  Profile(516, 0);
+  TermsFile(20);
+  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  // The rename of "TMP.DB" into the place of the saved original fails.
+  sysio::ArmFaultAt("swap:old-saved", "TERMS.DB", {sysio::kRename, 1, EIO, false});
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  EXPECT_EQ(3, Run(ui));
+  sysio::DisarmFault();
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
+  EXPECT_FALSE(fs::exists(InData("SAVEDB/TERMS.DB")));
+  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
+  EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
+  bool named = false;
+  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
+    named = named || Contains(box.text, "cannot move TMP.DB to TERMS.DB");
+  }
+  EXPECT_TRUE(named);
+}
+
+TEST_F(RemoldApp, LeftoversOfAKilledRunAreRemovedAndNotCounted) {
+  Profile(516, 0);
+  TermsFile(7);
+  fs::create_directories(InData("SAVEDB"));
+  for (const char* name : {".~TERMS.DB.a1B2c3", ".AR.DB.move-41-0", "SAVEDB/.~AR.DB.x9y8z7"}) {
+    std::ofstream(InData(name)) << "half done";
+  }
+  fs::create_directories(InData(".CONFS.move-41-1/sub"));
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave"), Answer(IDYES));
+  EXPECT_EQ(1, Run(ui));
+  EXPECT_TRUE(Showed(ui, IDC_INTRO_TEXT, "contain 7 total records"));
+  for (const char* name :
+       {".~TERMS.DB.a1B2c3", ".AR.DB.move-41-0", "SAVEDB/.~AR.DB.x9y8z7", ".CONFS.move-41-1"}) {
+    EXPECT_FALSE(fs::exists(InData(name))) << name;
+  }
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 7u);
+}
+
+TEST_F(RemoldApp, CancelConfirmedAtTheLastRecordKeepsTheFile) {
+  Profile(516, 0);
+  TermsFile(5);
+  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  // 5 of 5 records: the progress of the last record.
+  ui.Add(WhenBar(IDC_PROGRESS_TOTAL, 100), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  EXPECT_EQ(1, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
+  EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
+}
+
+TEST_F(RemoldApp, ExitStatusTellsWhatTheLastRunDid) {
+  Profile(516, 0);
+  TermsFile(300);
+  const std::string previous = fs::current_path();
+  fs::current_path(dataDir);
+  MakeFile("AR.DB", Spec(30, false, {{1, 6, 1, 0}}), {Record(30, {{0, Text("C1")}})});
+  fs::current_path(previous);
+  ScriptedFrontEnd ui;
+  // A run that fails on the accounts receivable, backed out; then a run cancelled; then leave.
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
+  ui.Add(WhenText(IDC_INTRO_TEXT, "did not complete"), Press(IDC_BACKOUTUPGRADE));
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDOK));
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
+  ui.Add(WhenText(IDC_INTRO_TEXT, "did not complete"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  EXPECT_EQ(1, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+}
+
+TEST_F(RemoldApp, FileBarCountsFilesFoundMissing) {
+  Profile(1025, 4);  // velocity, deviated costs and menu headers, none of them there
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  EXPECT_EQ(0, Run(ui));
+  const std::vector<int> positions = ui.PositionsOf(IDC_PROGRESS_FILES);
+  EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3}));  // from the range set on opening
 }
 
 }  // namespace

@@ -54,6 +54,13 @@ bool MemoryProfile::WriteString(const CString& section, const CString& name, con
   return true;
 }
 
+bool MemoryProfile::WriteValues(const std::vector<registry::Setting>& settings) {
+  for (const registry::Setting& s : settings) {
+    values[Key(s.section, s.name)] = s.is_int ? std::to_string(s.number) : s.text;
+  }
+  return true;
+}
+
 void RecordingHost::UpdateProgress() {
   ++updates;
   if (cancelAfterUpdates >= 0 && updates >= cancelAfterUpdates) {
@@ -201,6 +208,14 @@ bool FileProfile::WriteInt(const CString& section, const CString& name, int32_t 
 
 bool FileProfile::WriteString(const CString& section, const CString& name, const CString& value) {
   return impl_->store.WriteString("P\\" + section, name, value);
+}
+
+bool FileProfile::WriteValues(const std::vector<registry::Setting>& settings) {
+  std::vector<registry::Setting> prefixed = settings;
+  for (registry::Setting& s : prefixed) {
+    s.section = "P\\" + s.section;
+  }
+  return impl_->store.WriteValues(prefixed);
 }
 
 }  // namespace testing_support

@@ -32,6 +32,7 @@ class MemoryProfile : public upgrade::Profile {
   CString GetString(const CString& section, const CString& name, const CString& def) override;
   bool WriteInt(const CString& section, const CString& name, int32_t value) override;
   bool WriteString(const CString& section, const CString& name, const CString& value) override;
+  bool WriteValues(const std::vector<registry::Setting>& settings) override;
   std::map<std::string, std::string> values;
 };
 
@@ -43,8 +44,8 @@ class RecordingHost : public upgrade::RunHost {
   void RecordInserted() override { ++recordsDone; }
   void UpdateProgress() override;
   bool CancelRequested() override { return cancel; }
-  bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current) override {
-    return upgrade::ReplaceWithConverted(legacy, current, profile_);
+  bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, CString* why) override {
+    return upgrade::ReplaceWithConverted(legacy, current, profile_, why);
   }
   void RemoveWorkFile() override { upgrade::RemoveWorkFile(); }
   void RecordsSkipped(const CString& file, int count) override {
@@ -95,6 +96,7 @@ class FileProfile : public upgrade::Profile {
   CString GetString(const CString& section, const CString& name, const CString& def) override;
   bool WriteInt(const CString& section, const CString& name, int32_t value) override;
   bool WriteString(const CString& section, const CString& name, const CString& value) override;
+  bool WriteValues(const std::vector<registry::Setting>& settings) override;
 
  private:
   struct Impl;

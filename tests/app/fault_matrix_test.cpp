@@ -1,0 +1,403 @@
+// The whole program under faults and kills. A child process runs remold on the scripted front
+// end while the fault layer fails its Nth write, sync, rename, unlink or read, or while a named
+// kill point ends it with SIGKILL. Whatever happened, no original is lost: each one stands
+// unchanged in the data directory or in "SAVEDB"; a run that stamped the profile converted every
+// table; otherwise the backout restores every file byte for byte, and a run without faults then
+// completes.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <random>
+
+#include "app/remold_app.h"
+#include "app/upgrade_steps.h"
+#include "platform/btrieve/btrcall.h"
+#include "platform/framework/scripted_front_end.h"
+#include "platform/registry/registry.h"
+#include "platform/sysio/sysio.h"
+#include "resources/remold_resources.h"
+#include "tools/mkdemo/demo.h"
+#include "upgrade_test_support.h"
+
+using namespace testing_support;
+using namespace framework;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Files = std::map<std::string, std::string>;  // name -> raw bytes
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The record files of a directory, byte for byte.
+Files RecordFiles(const std::string& dir) {
+  Files files;
+  if (!fs::is_directory(dir)) {
+    return files;
+  }
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.is_regular_file() && name.size() > 3 && name.substr(name.size() - 3) == ".DB") {
+      files[name] = Slurp(entry.path().string());
+    }
+  }
+  return files;
+}
+
+// One release's database: where it lives, which steps write its files.
+struct Database {
+  int version, build;
+  std::vector<const char*> steps;  // the demo writers that make its files
+  bool besideProgram;              // releases before 3.04 build 5 keep it beside the program
+};
+
+// Three tables of release 4.01 build 4 (velocity, deviated costs, menu headers) in the data
+// directory; three tables of release 2.04 beside the program, moved when the dialog opens.
+const Database kInPlace{1025, 4, {"8d", "20", "21"}, false};
+const Database kMoved{516, 0, {"10", "11", "12"}, true};
+
+class WholeProgram : public ::testing::Test {
+ protected:
+  ScratchDir scratch;
+  std::string home = scratch.path();
+  std::string program = home + "/program";
+  std::string dataDir = home + "/Documents/Vendrix 32/ID0";
+  std::string oldHome, oldConfig;
+  Database setup = kInPlace;
+  Files originals;
+  std::vector<std::string> names;
+
+  void SetUp() override {
+    oldHome = getenv("HOME") ? getenv("HOME") : "";
+    oldConfig = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+  }
+  void TearDown() override {
+    setenv("HOME", oldHome.c_str(), 1);
+    if (oldConfig.empty()) {
+      unsetenv("XDG_CONFIG_HOME");
+    } else {
+      setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+    }
+  }
+
+  std::string DatabaseHome() const { return setup.besideProgram ? program : dataDir; }
+
+  void Make(const Database& s) {
+    setup = s;
+    fs::create_directories(program);
+    fs::create_directories(dataDir);
+    std::ofstream(program + "/VENDRIX.EXE") << "placeholder";
+    registry::Store store("Corvane", "Vendrix 32");
+    ASSERT_TRUE(store.Load()) << store.error();
+    ASSERT_TRUE(store.WriteValues({
+        registry::Setting::Int("Profiles", "Created", 1),
+        registry::Setting::Int("Profiles", "Current", 0),
+        registry::Setting::Int("Profiles\\ID0", "Enabled", 1),
+        registry::Setting::Int("Profiles\\ID0\\Generic", "DBVersion", s.version),
+        registry::Setting::Int("Profiles\\ID0\\Generic", "Build", s.build),
+        registry::Setting::Text("Profiles\\ID0\\Directories", "DatabaseDir", dataDir),
+    }));
+    demo::Registry writers;
+    demo::RegisterCatalogDemos(writers);
+    demo::RegisterOrderDemos(writers);
+    demo::RegisterCustomerDemos(writers);
+    const fs::path previous = fs::current_path();
+    fs::current_path(DatabaseHome());
+    std::mt19937 rng(5);
+    for (const char* step : s.steps) {
+      demo::Context ctx{6, &rng, {}};
+      ASSERT_EQ(0, writers.at(step)(ctx)) << ctx.error;
+    }
+    BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
+    fs::current_path(previous);
+    originals = RecordFiles(DatabaseHome());
+    ASSERT_EQ(originals.size(), s.steps.size());
+    for (const auto& [name, bytes] : originals) {
+      names.push_back(name);
+    }
+    PutStaleCopy();
+  }
+
+  // A copy that an earlier, completed run left in "SAVEDB": the run replaces it.
+  void PutStaleCopy() {
+    fs::create_directories(dataDir + "/SAVEDB");
+    std::ofstream(dataDir + "/SAVEDB/" + names.back(), std::ios::binary)
+        << originals.at(names.front());
+  }
+
+  int Int(const std::string& name, int def = -99) {
+    registry::Store store("Corvane", "Vendrix 32");
+    EXPECT_TRUE(store.Load()) << store.error();
+    const std::string section = name == "UpgradeRunning" ? "Upgrade" : "Generic";
+    return store.GetInt("Profiles\\ID0\\" + section, name, def);
+  }
+  bool Stamped() { return Int("DBVersion") == 1028 && Int("Build") == 4; }
+
+  // Runs remold with a script; answers every message box with OK.
+  int RunApp(const std::function<void(ScriptedFrontEnd&)>& script) {
+    ScriptedFrontEnd ui;
+    script(ui);
+    CRemoldApp app(program);
+    const int status = AfxWinMain(app, ui, RemoldResources());
+    BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
+    fs::current_path(scratch.path());
+    return status;
+  }
+  static void PressStart(ScriptedFrontEnd& ui) {
+    ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  }
+  static void PressBackout(ScriptedFrontEnd& ui) {
+    ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDC_BACKOUTUPGRADE));
+  }
+
+  // Runs the program in a child prepared by `arm`; returns the child's wait status.
+  int RunChild(const std::function<void()>& arm,
+               const std::function<void(ScriptedFrontEnd&)>& script) {
+    fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+      arm();
+      const int status = RunApp(script);
+      sysio::DisarmFault();
+      _exit(status);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+  }
+
+  // Every original stands unchanged in the data directory or in "SAVEDB".
+  void ExpectNothingLost(const std::string& when) {
+    const Files here = RecordFiles(dataDir);
+    const Files beside = RecordFiles(program);
+    const Files saved = RecordFiles(dataDir + "/SAVEDB");
+    for (const auto& [name, bytes] : originals) {
+      const bool kept = (here.count(name) && here.at(name) == bytes) ||
+                        (beside.count(name) && beside.at(name) == bytes) ||
+                        (saved.count(name) && saved.at(name) == bytes);
+      EXPECT_TRUE(kept) << when << ": the original " << name << " is lost";
+    }
+  }
+
+  // A stamped run converted every table; otherwise the backout restores every original in
+  // place, byte for byte. Then a run without faults completes.
+  void ExpectRecoverable(const std::string& when) {
+    ExpectNothingLost(when);
+    if (Stamped()) {
+      ExpectConverted(when);
+      return;
+    }
+    if (Int("UpgradeRunning", 0) == 1) {
+      RunApp([](ScriptedFrontEnd& ui) { PressBackout(ui); });
+      EXPECT_EQ(Int("UpgradeRunning", 0), 0) << when;
+      ExpectNothingLost(when + ", after the backout");
+    }
+    const Files here = RecordFiles(DatabaseHome());
+    for (const auto& [name, bytes] : originals) {
+      if (!here.count(name) || here.at(name) != bytes) {
+        // The move into the data directory may have taken it already.
+        const Files moved = RecordFiles(dataDir);
+        EXPECT_TRUE(moved.count(name) && moved.at(name) == bytes)
+            << when << ": " << name << " differs from its original after the backout";
+      }
+    }
+    EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB")) << when;
+    EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB-journal")) << when;
+    EXPECT_EQ(0, RunApp([](ScriptedFrontEnd& ui) { PressStart(ui); })) << when;
+    ExpectConverted(when + ", then a run without faults");
+  }
+
+  void ExpectConverted(const std::string& when) {
+    EXPECT_TRUE(Stamped()) << when;
+    EXPECT_EQ(Int("UpgradeRunning", 0), 0) << when;
+    const Files saved = RecordFiles(dataDir + "/SAVEDB");
+    const Files here = RecordFiles(dataDir);
+    for (const auto& [name, bytes] : originals) {
+      EXPECT_TRUE(saved.count(name) && saved.at(name) == bytes)
+          << when << ": " << name << " is not saved as it was";
+      EXPECT_TRUE(here.count(name) && here.at(name) != bytes)
+          << when << ": " << name << " is not converted";
+    }
+    EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB")) << when;
+  }
+
+  // The calls of one kind that a complete run makes, counted in a child.
+  int64_t CallsOfRun(unsigned ops) {
+    int pipeFds[2];
+    EXPECT_EQ(0, pipe(pipeFds));
+    const pid_t child = fork();
+    if (child == 0) {
+      sysio::ArmFault({sysio::kAllOps, 0, 0, false});
+      RunApp([](ScriptedFrontEnd& ui) { PressStart(ui); });
+      const int64_t calls = sysio::Calls(ops);
+      ssize_t ignored = write(pipeFds[1], &calls, sizeof calls);
+      (void)ignored;
+      _exit(0);
+    }
+    close(pipeFds[1]);
+    int64_t calls = 0;
+    EXPECT_EQ(static_cast<ssize_t>(sizeof calls), read(pipeFds[0], &calls, sizeof calls));
+    close(pipeFds[0]);
+    waitpid(child, nullptr, 0);
+    return calls;
+  }
+};
+
+struct FaultKind {
+  const char* name;
+  unsigned ops;
+};
+
+const FaultKind kKinds[] = {{"write", sysio::kWrite},
+                            {"sync", sysio::kSync},
+                            {"rename", sysio::kRename},
+                            {"unlink", sysio::kUnlink},
+                            {"read", sysio::kRead}};
+const int kErrors[] = {ENOSPC, EIO, EACCES};
+
+class FaultMatrix : public WholeProgram, public ::testing::WithParamInterface<FaultKind> {};
+
+// For every N, the Nth call of the kind fails; the errno rotates over disk full, I/O error and
+// permission denied. The database is made once and put back between the runs.
+TEST_P(FaultMatrix, EveryFailingCallLeavesARecoverableDatabase) {
+  Make(kInPlace);
+  const std::string settings = home + "/.config/Corvane/Vendrix 32/registry.reg";
+  const std::string pristineSettings = Slurp(settings);
+  // Back to the database and the settings as they were made.
+  auto restore = [&] {
+    fs::remove_all(dataDir);
+    fs::create_directories(dataDir);
+    for (const auto& [name, bytes] : originals) {
+      std::ofstream(dataDir + "/" + name, std::ios::binary) << bytes;
+    }
+    PutStaleCopy();
+    std::ofstream(settings, std::ios::binary) << pristineSettings;
+  };
+  const int64_t calls = CallsOfRun(GetParam().ops);
+  ASSERT_GT(calls, 0);
+  restore();
+  int struck = 0;
+  for (int64_t n = 1; n <= calls; ++n) {
+    const int error = kErrors[n % 3];
+    const int status = RunChild(
+        [&] {
+          sysio::ArmFault({GetParam().ops, n, error, false});
+        },
+        [](ScriptedFrontEnd& ui) { PressStart(ui); });
+    const std::string when =
+        std::string(GetParam().name) + " #" + std::to_string(n) + " (" + std::strerror(error) + ")";
+    ASSERT_TRUE(WIFEXITED(status)) << when << ": the program died (status " << status << ")";
+    struck += WEXITSTATUS(status) != 0;
+    ExpectRecoverable(when);
+    if (HasFailure()) {
+      return;
+    }
+    restore();
+  }
+  RecordProperty("fault_points", static_cast<int>(calls));
+  std::printf("[ fault matrix ] %s: %lld fault points, %d runs did not complete\n", GetParam().name,
+              static_cast<long long>(calls), struck);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FaultMatrix, ::testing::ValuesIn(kKinds),
+                         [](const ::testing::TestParamInfo<FaultKind>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// A kill point, where it is passed, and the release whose run passes it.
+struct Kill {
+  const char* point;
+  const char* detail;
+  int occurrence;
+  const Database* database;
+  // The point is in the backout of a run killed before at this point of this file (or null).
+  const char* interruptedAt = nullptr;
+  const char* interruptedIn = nullptr;
+};
+
+class KillMatrix : public WholeProgram, public ::testing::WithParamInterface<Kill> {};
+
+TEST_P(KillMatrix, AKilledProgramLeavesARecoverableDatabase) {
+  const Kill kill = GetParam();
+  Make(*kill.database);
+  auto arm = [&] { sysio::ArmKill(kill.point, kill.detail, kill.occurrence); };
+  int status = 0;
+  if (kill.interruptedAt != nullptr) {
+    // A run killed before, then a backout killed at the point.
+    status = RunChild([&] { sysio::ArmKill(kill.interruptedAt, kill.interruptedIn); },
+                      [](ScriptedFrontEnd& ui) { PressStart(ui); });
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the run was not killed";
+    ASSERT_EQ(Int("UpgradeRunning", 0), 1);
+    status = RunChild(arm, [](ScriptedFrontEnd& ui) { PressBackout(ui); });
+  } else {
+    status = RunChild(arm, [](ScriptedFrontEnd& ui) { PressStart(ui); });
+  }
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
+      << kill.point << " was never passed (status " << status << ")";
+  ExpectRecoverable(std::string("killed at ") + kill.point);
+}
+
+const char* const kVelocity = "Velocity.DB";
+const char* const kDevCost = "DevCost.DB";
+const char* const kAfterSecond = "swap:new-in-place";
+const char* const kMenu = "MenuHdr.DB";
+
+const Kill kKills[] = {
+    {"start:settings-read", "", 1, &kInPlace},
+    {"start:installed", "", 1, &kInPlace},
+    {"dialog:opened", "", 1, &kInPlace},
+    {"dialog:counted", "", 1, &kInPlace},
+    {"move:target-deleted", "", 2, &kMoved},
+    {"move:moved", "", 1, &kMoved},
+    {"move:moved", "", 3, &kMoved},
+    {"move:directories-moved", "", 1, &kMoved},
+    {"move:setting-written", "", 1, &kMoved},
+    {"run:marked", "", 1, &kInPlace},
+    {"step:opened", kVelocity, 1, &kInPlace},
+    {"step:created", kVelocity, 1, &kInPlace},
+    {"step:inserted", kVelocity, 3, &kInPlace},
+    {"step:read-all", kMenu, 1, &kInPlace},
+    {"swap:closed", kVelocity, 1, &kInPlace},
+    {"swap:stale-deleted", kVelocity, 1, &kInPlace},
+    {"swap:listed", kVelocity, 1, &kInPlace},
+    {"swap:old-saved", kVelocity, 1, &kInPlace},
+    {"swap:new-in-place", kVelocity, 1, &kInPlace},
+    {"swap:old-saved", kMenu, 1, &kInPlace},
+    {"swap:new-in-place", kMenu, 1, &kInPlace},
+    {"work:removed", "", 1, &kInPlace, "step:created", "MenuHdr.DB"},
+    {"run:steps-done", "", 1, &kInPlace},
+    {"end:stamped", "", 1, &kInPlace},
+    {"backout:start", "", 1, &kInPlace, kAfterSecond, kDevCost},
+    {"backout:converted-deleted", "", 1, &kInPlace, kAfterSecond, kDevCost},
+    {"backout:restored", "", 1, &kInPlace, kAfterSecond, kDevCost},
+    {"backout:converted-deleted", "", 2, &kInPlace, kAfterSecond, kDevCost},
+    {"backout:cleared", "", 1, &kInPlace, kAfterSecond, kDevCost},
+};
+
+INSTANTIATE_TEST_SUITE_P(Points, KillMatrix, ::testing::ValuesIn(kKills),
+                         [](const ::testing::TestParamInfo<Kill>& info) {
+                           std::string name = std::string(info.param.point) + "_" +
+                                              info.param.detail + "_" +
+                                              std::to_string(info.param.occurrence);
+                           for (char& c : name) {
+                             if (!isalnum(static_cast<unsigned char>(c))) {
+                               c = '_';
+                             }
+                           }
+                           return name;
+                         });
+
+}  // namespace
