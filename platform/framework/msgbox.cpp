@@ -18,6 +18,11 @@ namespace {
 
 constexpr int kColumn = 4;  // dialog units of one character cell
 constexpr int kRow = 8;
+// A box higher than the screen would lose its buttons: the text area stops at 18 lines, and
+// the front end scrolls a longer text. It then shows where the rest lies, which needs a box
+// wide enough for a line such as "Lines 1-18 of 40, more below (PgDn)".
+constexpr size_t kMaxTextRows = 18;
+constexpr int kMinScrolledTextCols = 44;
 
 struct ButtonSpec {
   int id;
@@ -49,9 +54,9 @@ DialogTemplate MessageBoxTemplate(const CString& text, UINT type) {
     wrap = 72;
     lines = framework::WrapText(text, wrap);
   }
-  // A box higher than the screen would lose its buttons: the text area stops at 18 lines.
-  lines.resize(std::min<size_t>(lines.size(), 18));
-  int textCols = 20;
+  const bool scrolled = lines.size() > kMaxTextRows;
+  lines.resize(std::min(lines.size(), kMaxTextRows));
+  int textCols = scrolled ? kMinScrolledTextCols : 20;
   for (const auto& line : lines) {
     textCols = std::max(textCols, static_cast<int>(line.size()));
   }

@@ -61,6 +61,55 @@ int BarFill(int low, int high, int pos, int width) {
   return static_cast<int>(done * width / (int64_t{high} - low));
 }
 
+int Scrolled(int top, int total, int rows, ScrollKey key) {
+  const int last = std::max(0, total - rows);  // the first line of the last page
+  const int page = std::max(1, rows - 1);
+  switch (key) {
+    case ScrollKey::LineUp:
+      top -= 1;
+      break;
+    case ScrollKey::LineDown:
+      top += 1;
+      break;
+    case ScrollKey::PageUp:
+      top -= page;
+      break;
+    case ScrollKey::PageDown:
+      top += page;
+      break;
+    case ScrollKey::Home:
+      top = 0;
+      break;
+    case ScrollKey::End:
+      top = last;
+      break;
+  }
+  return std::clamp(top, 0, last);
+}
+
+std::string MoreMarker(int top, int total, int rows, int width) {
+  if (rows <= 0 || total <= rows) {
+    return std::string();
+  }
+  top = std::clamp(top, 0, total - rows);
+  const bool above = top > 0;
+  const bool below = top + rows < total;
+  const char* more = above && below ? "more above and below (PgUp, PgDn)"
+                     : below        ? "more below (PgDn)"
+                                    : "more above (PgUp)";
+  const std::string span =
+      std::to_string(top + 1) + "-" + std::to_string(top + rows) + " of " + std::to_string(total);
+  const std::string where = " Lines " + span + ", " + more;
+  const std::string forms[] = {where + " ", where.substr(0, where.find(" (")) + " ",
+                               " " + span + " "};
+  for (const std::string& form : forms) {
+    if (static_cast<int>(form.size()) <= width) {
+      return form;
+    }
+  }
+  return std::string();
+}
+
 bool RedrawThrottle::ShouldDraw(Clock::time_point now) {
   if (!pending_) {
     return false;

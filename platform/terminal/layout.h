@@ -1,6 +1,7 @@
 // The geometry of the terminal front end, as pure functions: dialog units onto the character
 // grid (4 horizontal units a column, 8 vertical units a row), the 80 by 24 desktop centred in a
-// larger terminal, progress bar fill, and the redraw limit. Texts wrap by framework::WrapText.
+// larger terminal, progress bar fill, the scrolling of long texts, and the redraw limit. Texts wrap
+// by framework::WrapText.
 #pragma once
 
 #include <chrono>
@@ -32,6 +33,17 @@ Cells DesktopOrigin(int termCols, int termRows);
 
 // The number of filled cells of a bar `width` cells wide.
 int BarFill(int low, int high, int pos, int width);
+
+// A text of `total` lines seen through `rows` lines from line `top` (0-based), as a message box
+// shows a message longer than the screen.
+enum class ScrollKey { LineUp, LineDown, PageUp, PageDown, Home, End };
+// The first line shown after `key`: moved by one line or by a page less one line (so that one
+// line stays in view), kept where no line lies beyond either end.
+int Scrolled(int top, int total, int rows, ScrollKey key);
+// What tells the user there is more, in at most `width` characters: empty when the whole text
+// fits, else which lines are shown and where the rest lies, " Lines 1-18 of 40, more below
+// (PgDn) ", or as much of that as fits (" Lines 1-18 of 40, more below ", " 1-18 of 40 ").
+std::string MoreMarker(int top, int total, int rows, int width);
 
 // Lets a redraw through at most once per interval (about 30 a second): a request inside the
 // interval is held, and NextDraw says when to draw it.

@@ -3,13 +3,17 @@
 
 #include <ncurses.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
+#include <unordered_map>
 
 #include "platform/framework/resource_table.h"
 #include "platform/terminal/layout.h"
@@ -26,29 +30,99 @@ namespace {
 constexpr auto kInputInterval = std::chrono::milliseconds(5);
 constexpr auto kBannerTime = std::chrono::seconds(1);
 
-// A signal that ends the program gives the terminal back first (endwin), then takes its usual
-// course. The record files stay consistent whenever the program ends; the screen would not.
+// A signal that ends the program gives the terminal back first, then takes its usual course. The
+// record files stay consistent whenever the program ends; the screen would not. A handler may
+// call only async-signal-safe functions, so it cannot ask ncurses (endwin): everything it needs
+// is prepared when the screen starts, the escape sequences that leave the screen's modes and the
+// terminal modes of the shell, and the handler only writes and sets them.
 constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGTERM, SIGQUIT};
-struct sigaction previousActions[sizeof kEndingSignals / sizeof kEndingSignals[0]];
+constexpr size_t kSignalCount = sizeof kEndingSignals / sizeof kEndingSignals[0];
+struct sigaction previousActions[kSignalCount];
+bool handlerInstalled[kSignalCount];
+
+char resetSequence[512];
+size_t resetLength = 0;
+struct termios shellModes;
+bool haveShellModes = false;
+
+void AppendReset(const char* text) {
+  // Padding ("$<5>") is for the terminal's timing and is not sent.
+  for (const char* p = text; p != nullptr && *p != '\0'; ++p) {
+    if (p[0] == '$' && p[1] == '<') {
+      const char* end = std::strchr(p, '>');
+      if (end != nullptr) {
+        p = end;
+        continue;
+      }
+    }
+    if (resetLength + 1 < sizeof resetSequence) {
+      resetSequence[resetLength++] = *p;
+    }
+  }
+}
+
+// A string capability of the terminal in use, or nullptr when it has none.
+const char* Capability(const char* name) {
+  char* value = tigetstr(name);
+  return value == reinterpret_cast<char*>(-1) ? nullptr : value;
+}
+
+// What endwin would send: attributes off, cursor shown, keypad and mouse reports off, back from
+// the alternate screen.
+void PrepareReset() {
+  resetLength = 0;
+  AppendReset(Capability("sgr0"));
+  AppendReset(Capability("cnorm"));
+  AppendReset(Capability("rmkx"));
+  if (const char* mouse = Capability("XM")) {
+    AppendReset(tiparm(mouse, 0));
+  } else if (Capability("kmous") != nullptr) {
+    AppendReset("\033[?1000l");
+  }
+  AppendReset(Capability("rmcup"));
+}
 
 void RestoreAndReraise(int sig) {
-  endwin();
-  signal(sig, SIG_DFL);
-  raise(sig);
+  const int savedErrno = errno;
+  size_t done = 0;
+  while (done < resetLength) {
+    const ssize_t n = write(STDOUT_FILENO, resetSequence + done, resetLength - done);
+    if (n <= 0 && errno != EINTR) {
+      break;
+    }
+    done += n > 0 ? static_cast<size_t>(n) : 0;
+  }
+  if (haveShellModes) {
+    tcsetattr(STDIN_FILENO, TCSANOW, &shellModes);
+  }
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigemptyset(&fallback.sa_mask);
+  sigaction(sig, &fallback, nullptr);
+  raise(sig);  // blocked while the handler runs; it ends the program once the handler returns
+  errno = savedErrno;
 }
 
 void InstallSignalHandlers() {
   struct sigaction action {};
   action.sa_handler = RestoreAndReraise;
   sigemptyset(&action.sa_mask);
-  for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
-    sigaction(kEndingSignals[i], &action, &previousActions[i]);
+  for (size_t i = 0; i < kSignalCount; ++i) {
+    handlerInstalled[i] = false;
+    if (sigaction(kEndingSignals[i], nullptr, &previousActions[i]) != 0 ||
+        previousActions[i].sa_handler == SIG_IGN) {
+      continue;  // a signal ignored from the start (nohup) stays ignored
+    }
+    handlerInstalled[i] = sigaction(kEndingSignals[i], &action, nullptr) == 0;
   }
 }
 
 void RemoveSignalHandlers() {
-  for (size_t i = 0; i < sizeof kEndingSignals / sizeof kEndingSignals[0]; ++i) {
-    sigaction(kEndingSignals[i], &previousActions[i], nullptr);
+  for (size_t i = 0; i < kSignalCount; ++i) {
+    if (handlerInstalled[i]) {
+      sigaction(kEndingSignals[i], &previousActions[i], nullptr);
+      handlerInstalled[i] = false;
+    }
   }
 }
 
@@ -66,6 +140,8 @@ struct TerminalFrontEnd::State {
   std::vector<std::string> banner;
   Clock::time_point bannerEnd{};
   Cells origin;
+  // Message boxes whose text is longer than their text area: the first line in view.
+  std::unordered_map<const Window*, int> scrollTop;
 
   bool TooSmall() const { return origin.col < 0; }
   void Put(int row, int col, const std::string& text, attr_t attrs = A_NORMAL);
@@ -75,11 +151,13 @@ struct TerminalFrontEnd::State {
   void DrawNotice();
   void DrawWindow(const Window& w, bool active);
   void DrawControl(const Window& c, const Cells& window, bool active);
+  void DrawStatic(const Window& c, const Cells& cells, const Cells& window);
   void DrawFrame(const Cells& c, const std::string& caption, bool withCaption, bool active);
   void DrawBanner();
   void FlushIfDue(Clock::time_point now);
   void ExpireBanner(Clock::time_point now);
   bool HandleKey(int ch);
+  bool ScrollMessage(int ch);
   bool HandleMouse();
   int failedWaits = 0;
   int inputTimeout = -1;  // the getch timeout in force
@@ -152,26 +230,62 @@ void TerminalFrontEnd::State::DrawFrame(const Cells& c, const std::string& capti
   }
 }
 
+namespace {
+
+bool IsMessageText(const Window& c) {
+  return c.id == framework::kMessageTextId && c.parent != nullptr &&
+         c.parent->role == WindowRole::MessageBox;
+}
+
+}  // namespace
+
+// A static text, wrapped into its cells. A message box's text may be longer than the screen:
+// it shows from its scrolled line, with arrows beside it and a marker in the bottom border
+// while there is more above or below.
+void TerminalFrontEnd::State::DrawStatic(const Window& c, const Cells& cells, const Cells& window) {
+  if ((c.style & 0xFF) == SS_ETCHEDHORZ) {
+    mvhline(cells.row, cells.col, ACS_HLINE, cells.cols);
+    return;
+  }
+  const std::vector<std::string> lines = framework::WrapText(c.text, cells.cols);
+  const int total = static_cast<int>(lines.size());
+  int top = 0;
+  if (IsMessageText(c)) {
+    const auto it = scrollTop.find(c.parent);
+    top = std::clamp(it != scrollTop.end() ? it->second : 0, 0, std::max(0, total - cells.rows));
+  }
+  const bool centred = (c.style & 0xF) == SS_CENTER;
+  for (int r = 0; r < cells.rows && top + r < total; ++r) {
+    const std::string& line = lines[static_cast<size_t>(top + r)];
+    const int indent = centred ? (cells.cols - static_cast<int>(line.size())) / 2 : 0;
+    Put(cells.row + r, cells.col + indent, line);
+  }
+  if (!IsMessageText(c) || total <= cells.rows) {
+    return;
+  }
+  const int arrowCol = cells.col + cells.cols + 1;
+  if (arrowCol < window.col + window.cols - 1) {
+    if (top > 0) {
+      mvaddch(cells.row, arrowCol, ACS_UARROW);
+    }
+    if (top + cells.rows < total) {
+      mvaddch(cells.row + cells.rows - 1, arrowCol, ACS_DARROW);
+    }
+  }
+  const std::string marker = MoreMarker(top, total, cells.rows, window.cols - 4);
+  Put(window.row + window.rows - 1, window.col + window.cols - 2 - static_cast<int>(marker.size()),
+      marker, A_BOLD);
+}
+
 void TerminalFrontEnd::State::DrawControl(const Window& c, const Cells& window, bool active) {
   const Cells cells = ControlCells(window, c.rect);
   if (cells.cols <= 0 || cells.rows <= 0 || !c.visible) {
     return;
   }
   switch (c.kind) {
-    case WindowKind::Static: {
-      if ((c.style & 0xFF) == SS_ETCHEDHORZ) {
-        mvhline(cells.row, cells.col, ACS_HLINE, cells.cols);
-        return;
-      }
-      const std::vector<std::string> lines = framework::WrapText(c.text, cells.cols);
-      const bool centred = (c.style & 0xF) == SS_CENTER;
-      for (int r = 0; r < cells.rows && r < static_cast<int>(lines.size()); ++r) {
-        const std::string& line = lines[static_cast<size_t>(r)];
-        const int indent = centred ? (cells.cols - static_cast<int>(line.size())) / 2 : 0;
-        Put(cells.row + r, cells.col + indent, line);
-      }
+    case WindowKind::Static:
+      DrawStatic(c, cells, window);
       return;
-    }
     case WindowKind::Icon:
       if (c.icon != nullptr) {
         for (int r = 0; r < cells.rows && r < static_cast<int>(c.icon->picture.size()); ++r) {
@@ -319,22 +433,68 @@ bool TerminalFrontEnd::State::HandleMouse() {
   return false;
 }
 
+// Arrows, Page Up, Page Down, Home and End scroll a message box whose text is longer than its
+// area; true when the key was taken for that. Elsewhere the arrows move between buttons.
+bool TerminalFrontEnd::State::ScrollMessage(int ch) {
+  ScrollKey key;
+  switch (ch) {
+    case KEY_UP:
+      key = ScrollKey::LineUp;
+      break;
+    case KEY_DOWN:
+      key = ScrollKey::LineDown;
+      break;
+    case KEY_PPAGE:
+      key = ScrollKey::PageUp;
+      break;
+    case KEY_NPAGE:
+      key = ScrollKey::PageDown;
+      break;
+    case KEY_HOME:
+      key = ScrollKey::Home;
+      break;
+    case KEY_END:
+      key = ScrollKey::End;
+      break;
+    default:
+      return false;
+  }
+  const Window* box = framework::ActiveWindow();
+  const Window* text = box != nullptr && box->role == WindowRole::MessageBox
+                           ? box->FindChild(framework::kMessageTextId)
+                           : nullptr;
+  if (text == nullptr) {
+    return false;
+  }
+  const Cells cells = ControlCells(Offset(WindowCells(box->rect), origin), text->rect);
+  const int total = static_cast<int>(framework::WrapText(text->text, cells.cols).size());
+  if (total <= cells.rows) {
+    return false;
+  }
+  int& top = scrollTop[box];
+  top = Scrolled(top, total, cells.rows, key);
+  throttle.Request();
+  return true;
+}
+
 // Turns one key into a message for the active window; true when one was posted.
 bool TerminalFrontEnd::State::HandleKey(int ch) {
   if (ch == KEY_RESIZE) {
     throttle.Request();
     return false;
   }
-  if (!banner.empty()) {  // the first key only puts the banner away
+  if (!banner.empty()) {  // the first key puts the banner away and still counts
     banner.clear();
     throttle.Request();
-    return false;
   }
   if (TooSmall()) {
     return false;
   }
   if (ch == KEY_MOUSE) {
     return HandleMouse();
+  }
+  if (ScrollMessage(ch)) {
+    return false;
   }
   int key = 0;
   LPARAM modifiers = 0;
@@ -416,6 +576,7 @@ bool TerminalFrontEnd::Open() {
     return false;
   }
   std::setlocale(LC_ALL, "");
+  haveShellModes = tcgetattr(STDIN_FILENO, &shellModes) == 0;
   state_->screen = newterm(nullptr, stdout, stdin);
   if (state_->screen == nullptr) {
     error_ = "cannot start the terminal screen";
@@ -430,6 +591,7 @@ bool TerminalFrontEnd::Open() {
   curs_set(0);
   mousemask(BUTTON1_PRESSED | BUTTON1_CLICKED, nullptr);
   mouseinterval(0);
+  PrepareReset();
   InstallSignalHandlers();
   state_->throttle.Request();
   return true;
@@ -448,7 +610,8 @@ void TerminalFrontEnd::Close() {
 void TerminalFrontEnd::WindowOpened(const Window&) {
   state_->throttle.Request();
 }
-void TerminalFrontEnd::WindowClosed(const Window&, int) {
+void TerminalFrontEnd::WindowClosed(const Window& window, int) {
+  state_->scrollTop.erase(&window);
   state_->throttle.Request();
 }
 void TerminalFrontEnd::TextChanged(const Window&) {

@@ -113,3 +113,41 @@ TEST(LayoutTest, RedrawsAreHeldToTheInterval) {
   EXPECT_LE(draws, 31);
   EXPECT_GE(draws, 29);
 }
+
+TEST(LayoutTest, ScrollingStopsAtBothEndsAndKeepsALineOfTheLastPage) {
+  using terminal::Scrolled;
+  using terminal::ScrollKey;
+  // 40 lines through 18: the first line shown is 0 to 22.
+  EXPECT_EQ(Scrolled(0, 40, 18, ScrollKey::LineUp), 0);
+  EXPECT_EQ(Scrolled(0, 40, 18, ScrollKey::LineDown), 1);
+  EXPECT_EQ(Scrolled(22, 40, 18, ScrollKey::LineDown), 22);
+  EXPECT_EQ(Scrolled(0, 40, 18, ScrollKey::PageDown), 17);  // line 18 stays in view
+  EXPECT_EQ(Scrolled(17, 40, 18, ScrollKey::PageDown), 22);
+  EXPECT_EQ(Scrolled(22, 40, 18, ScrollKey::PageUp), 5);
+  EXPECT_EQ(Scrolled(5, 40, 18, ScrollKey::PageUp), 0);
+  EXPECT_EQ(Scrolled(3, 40, 18, ScrollKey::End), 22);
+  EXPECT_EQ(Scrolled(22, 40, 18, ScrollKey::Home), 0);
+  // Page Down reaches every line: walking from the top ends on the last page.
+  int top = 0;
+  for (int i = 0; i < 10; ++i) {
+    top = Scrolled(top, 100, 18, ScrollKey::PageDown);
+  }
+  EXPECT_EQ(top + 18, 100);
+  // A text that fits, or a scroll position from a longer text, stays put or is pulled back.
+  EXPECT_EQ(Scrolled(0, 5, 18, ScrollKey::End), 0);
+  EXPECT_EQ(Scrolled(30, 40, 18, ScrollKey::LineUp), 22);
+  EXPECT_EQ(Scrolled(0, 40, 1, ScrollKey::PageDown), 1);  // a page of one line still moves
+}
+
+TEST(LayoutTest, MoreMarkerSaysWhereTheRestLiesAndFitsItsBorder) {
+  using terminal::MoreMarker;
+  EXPECT_EQ(MoreMarker(0, 18, 18, 74), "");  // all of it shown
+  EXPECT_EQ(MoreMarker(0, 40, 18, 74), " Lines 1-18 of 40, more below (PgDn) ");
+  EXPECT_EQ(MoreMarker(22, 40, 18, 74), " Lines 23-40 of 40, more above (PgUp) ");
+  EXPECT_EQ(MoreMarker(5, 40, 18, 74), " Lines 6-23 of 40, more above and below (PgUp, PgDn) ");
+  EXPECT_EQ(MoreMarker(99, 40, 18, 74), " Lines 23-40 of 40, more above (PgUp) ");
+  // A narrower box gets shorter forms, a box too narrow even for those no marker.
+  EXPECT_EQ(MoreMarker(5, 40, 18, 46), " Lines 6-23 of 40, more above and below ");
+  EXPECT_EQ(MoreMarker(5, 40, 18, 22), " 6-23 of 40 ");
+  EXPECT_EQ(MoreMarker(5, 40, 18, 5), "");
+}
