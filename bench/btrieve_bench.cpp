@@ -8,6 +8,13 @@
 // Insert: one BTRCALL Insert per record, against a program that inserts the same records and
 // key columns with the same indexes in one transaction. Scan: Get First and Get Next on key 0,
 // against one indexed SELECT stepped to the end. Prints both times and their ratios.
+//
+// Two more measure the engine's writes on their own:
+//   DuplicateWalk/N  Get First, then Update and Get Next through N records that all carry one
+//                    value of a duplicate key: each Get Next after an Update finds its place
+//                    again, which must cost the same at the last duplicate as at the first.
+//   UpdateNoKey, UpdateEveryKey  100,000 Step Next plus Update on the order line file, changing
+//                    only bytes outside every key, against changing every one of the four keys.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -250,6 +257,150 @@ int BareScan() {
   return n;
 }
 
+// ---- writes on their own -----------------------------------------------------------------------
+
+// One open record file, closed (and so committed) at the end of its scope.
+class EngineFile {
+ public:
+  explicit EngineFile(const std::string& path) {
+    std::memcpy(key_, path.c_str(), path.size() + 1);
+    uint32_t length = 0;
+    Check(BTRCALL(btr::kOpen, pos_, nullptr, &length, key_, 255, 0) == 0, "Open");
+  }
+  ~EngineFile() {
+    uint32_t length = 0;
+    Check(BTRCALL(btr::kClose, pos_, nullptr, &length, key_, 255, 0) == 0, "Close");
+  }
+  int Call(int op, uint8_t* data, uint32_t length, int key_number) {
+    return BTRCALL(static_cast<uint16_t>(op), pos_, data, &length, key_, 255,
+                   static_cast<int8_t>(key_number));
+  }
+
+ private:
+  uint8_t pos_[128] = {};
+  uint8_t key_[255] = {};
+};
+
+// The duplicate walk's file: a 64-byte record, key 0 a unique int32 id, key 1 a 12-byte text
+// that every record shares.
+constexpr uint32_t kWalkRecordLength = 64;
+
+std::string WalkPath(int records) {
+  return Scratch().path + "/WALK" + std::to_string(records) + ".DB";
+}
+
+void MakeWalkFile(int records) {
+  std::string path = WalkPath(records);
+  if (std::filesystem::exists(path)) {
+    return;
+  }
+  Bytes spec(48, 0);
+  Put16(&spec[0], kWalkRecordLength);
+  Put16(&spec[2], 1024);
+  Put16(&spec[4], 2);
+  Put16(&spec[16], 1);
+  Put16(&spec[18], 4);
+  Put16(&spec[20], btr::kExtendedType);
+  spec[26] = btr::kInteger;
+  Put16(&spec[32], 5);
+  Put16(&spec[34], 12);
+  Put16(&spec[36], btr::kDuplicates | btr::kModifiable);
+  uint8_t pos[128] = {};
+  uint8_t key[255] = {};
+  std::memcpy(key, path.c_str(), path.size() + 1);
+  uint32_t length = static_cast<uint32_t>(spec.size());
+  Check(BTRCALL(btr::kCreate, pos, spec.data(), &length, key, 255, 0) == 0, "Create");
+  EngineFile file(path);
+  Bytes r(kWalkRecordLength, 0);
+  std::memcpy(&r[4], "SAME VALUE  ", 12);
+  for (int32_t id = 0; id < records; ++id) {
+    std::memcpy(&r[0], &id, 4);
+    Check(file.Call(btr::kInsert, r.data(), kWalkRecordLength, 0) == 0, "Insert");
+  }
+}
+
+void BM_DuplicateWalk(benchmark::State& state) {
+  const int records = static_cast<int>(state.range(0));
+  MakeWalkFile(records);
+  uint8_t stamp = 0;
+  for (auto _ : state) {
+    EngineFile file(WalkPath(records));
+    uint8_t r[kWalkRecordLength];
+    int walked = 0;
+    ++stamp;
+    for (int s = file.Call(btr::kGetFirst, r, sizeof r, 1); s == 0;
+         s = file.Call(btr::kGetNext, r, sizeof r, 1)) {
+      r[kWalkRecordLength - 1] = stamp;
+      Check(file.Call(btr::kUpdate, r, sizeof r, 1) == 0, "Update");
+      ++walked;
+    }
+    Check(walked == records, "duplicate walk count");
+  }
+}
+
+constexpr int kUpdates = 100'000;
+
+std::string UpdatePath() {
+  return Scratch().path + "/UPDATE.DB";
+}
+
+void MakeUpdateFile() {
+  if (std::filesystem::exists(UpdatePath())) {
+    return;
+  }
+  uint8_t pos[128] = {};
+  uint8_t key[255] = {};
+  std::string name = UpdatePath();
+  std::memcpy(key, name.c_str(), name.size() + 1);
+  Bytes spec = Specification();
+  uint32_t length = static_cast<uint32_t>(spec.size());
+  Check(BTRCALL(btr::kCreate, pos, spec.data(), &length, key, 255, 0) == 0, "Create");
+  EngineFile file(name);
+  for (int i = 0; i < kUpdates; ++i) {
+    Bytes r = Records()[i];
+    Check(file.Call(btr::kInsert, r.data(), kRecordLength, 0) == 0, "Insert");
+  }
+}
+
+// Steps through the file in physical order and updates every record: the filler only, or the
+// line number (key 0) and the item id (keys 1 to 3) as well. Each run writes values of its own,
+// so that every update really changes what it claims to.
+void UpdateAll(bool every_key, int round) {
+  EngineFile file(UpdatePath());
+  uint8_t r[kRecordLength];
+  int updated = 0;
+  for (int s = file.Call(btr::kStepFirst, r, sizeof r, 0); s == 0;
+       s = file.Call(btr::kStepNext, r, sizeof r, 0)) {
+    r[kRecordLength - 1] = static_cast<uint8_t>(round);
+    if (every_key) {
+      int32_t line;
+      std::memcpy(&line, &r[4], 4);
+      line = line % 1000 + 1000 * (round % 1000 + 1);
+      std::memcpy(&r[4], &line, 4);
+      r[kItemIdAt] = static_cast<uint8_t>('A' + round % 26);
+    }
+    Check(file.Call(btr::kUpdate, r, sizeof r, 0) == 0, "Update");
+    ++updated;
+  }
+  Check(updated == kUpdates, "update count");
+}
+
+void BM_UpdateNoKey(benchmark::State& state) {
+  MakeUpdateFile();
+  static int round = 0;
+  for (auto _ : state) {
+    UpdateAll(false, ++round);
+  }
+}
+
+void BM_UpdateEveryKey(benchmark::State& state) {
+  MakeUpdateFile();
+  static int round = 0;
+  for (auto _ : state) {
+    UpdateAll(true, ++round);
+  }
+}
+
 // ---- benchmarks --------------------------------------------------------------------------------
 
 void BM_InsertEngine(benchmark::State& state) {
@@ -289,6 +440,14 @@ BENCHMARK(BM_InsertBare)->Unit(benchmark::kMillisecond)->Iterations(kIterations)
 BENCHMARK(BM_InsertEngine)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
 BENCHMARK(BM_ScanBare)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
 BENCHMARK(BM_ScanEngine)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
+BENCHMARK(BM_DuplicateWalk)
+    ->Arg(20'000)
+    ->Arg(200'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(kIterations)
+    ->UseRealTime();
+BENCHMARK(BM_UpdateNoKey)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
+BENCHMARK(BM_UpdateEveryKey)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
 
 // Keeps the mean real time of every run so that the ratios can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -317,6 +476,35 @@ void PrintRatio(const RatioReporter& r, const char* what, const std::string& eng
       e->second, b->second, ratio, target, ratio <= target ? "" : "  OVER TARGET");
 }
 
+double Millis(const RatioReporter& r, const std::string& name) {
+  auto found = r.millis.find(name + "/iterations:3/real_time");
+  return found == r.millis.end() ? -1 : found->second;
+}
+
+// Per record, the walk over ten times as many duplicates must cost about the same.
+void PrintWalk(const RatioReporter& r) {
+  double small = Millis(r, "BM_DuplicateWalk/20000");
+  double large = Millis(r, "BM_DuplicateWalk/200000");
+  if (small < 0 || large < 0) {
+    return;
+  }
+  std::printf(
+      "walk   Get Next + Update over one duplicate value: 20,000 records %8.1f ms (%.2f us each), "
+      "200,000 records %8.1f ms (%.2f us each)\n",
+      small, small * 1000 / 20'000, large, large * 1000 / 200'000);
+}
+
+void PrintUpdates(const RatioReporter& r) {
+  double none = Millis(r, "BM_UpdateNoKey");
+  double every = Millis(r, "BM_UpdateEveryKey");
+  if (none < 0 || every < 0) {
+    return;
+  }
+  std::printf(
+      "update %d records: no key changed %8.1f ms, all four keys changed %8.1f ms, ratio %.2f\n",
+      kUpdates, none, every, none / every);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -328,6 +516,8 @@ int main(int argc, char** argv) {
              "BM_InsertBare/iterations:3/real_time", 1.3);
   PrintRatio(reporter, "scan", "BM_ScanEngine/iterations:3/real_time",
              "BM_ScanBare/iterations:3/real_time", 2.0);
+  PrintWalk(reporter);
+  PrintUpdates(reporter);
   benchmark::Shutdown();
   return 0;
 }

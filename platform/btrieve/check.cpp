@@ -7,6 +7,7 @@
 #include "platform/btrieve/btrcall.h"
 #include "platform/btrieve/keydef.h"
 #include "platform/btrieve/store.h"
+#include "platform/btrieve/vfs.h"
 #include "platform/files/winpath.h"
 
 namespace btr {
@@ -14,42 +15,76 @@ namespace {
 
 struct Checker {
   sqlite3* db = nullptr;
-  std::string reason;
+  CheckReport* report;
 
+  explicit Checker(CheckReport* r) : report(r) {}
   ~Checker() { sqlite3_close(db); }
 
-  int Fail(int status, std::string why) {
-    reason = std::move(why);
+  // The file cannot be checked at all.
+  int Refuse(int status, std::string why) {
+    report->summary = std::move(why);
     return status;
   }
 
-  int Integrity() {
-    sqlite3_stmt* stmt = nullptr;
-    std::string result = "integrity check could not run";
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW) {
-      result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+  void Problem(std::string line) {
+    if (report->problems.size() < kMaxProblems) {
+      report->problems.push_back(std::move(line));
+    } else {
+      ++report->unlisted;
     }
-    sqlite3_finalize(stmt);
-    return result == "ok" ? kOk : Fail(kIoError, "damaged: " + result);
   }
 
-  int LoadSpec(FileSpec* spec, int64_t* count) {
+  bool Sound() const { return report->problems.empty(); }
+
+  // SQLite's integrity check answers one text per fault it finds, some spanning several lines
+  // under a heading that names the database; each line becomes a problem of its own.
+  void Integrity() {
     sqlite3_stmt* stmt = nullptr;
-    int status = Fail(kNotBtrieveFile, "no readable file specification");
-    if (sqlite3_prepare_v2(db, "SELECT block, count FROM spec WHERE id = 1", -1, &stmt, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW &&
-        ParseSpec(static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 0)),
-                  static_cast<uint32_t>(sqlite3_column_bytes(stmt, 0)), spec) == kOk) {
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) != SQLITE_OK) {
+      Problem(std::string("storage cannot be checked: ") + sqlite3_errmsg(db));
+      return;
+    }
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+      std::string result = text != nullptr ? text : "";
+      if (result == "ok") {
+        break;
+      }
+      size_t start = 0;
+      while (start <= result.size()) {
+        size_t end = result.find('\n', start);
+        std::string line = result.substr(start, end == std::string::npos ? end : end - start);
+        if (!line.empty() && line.rfind("*** in database", 0) != 0) {
+          Problem("damaged storage: " + line);
+        }
+        if (end == std::string::npos) {
+          break;
+        }
+        start = end + 1;
+      }
+    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+      Problem(std::string("storage cannot be checked: ") + sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(stmt);
+  }
+
+  bool LoadSpec(FileSpec* spec, int64_t* count) {
+    sqlite3_stmt* stmt = nullptr;
+    bool ok = sqlite3_prepare_v2(db, "SELECT block, count FROM spec WHERE id = 1", -1, &stmt,
+                                 nullptr) == SQLITE_OK &&
+              sqlite3_step(stmt) == SQLITE_ROW &&
+              ParseSpec(static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 0)),
+                        static_cast<uint32_t>(sqlite3_column_bytes(stmt, 0)), spec) == kOk;
+    if (ok) {
       *count = sqlite3_column_int64(stmt, 1);
-      status = kOk;
     }
     sqlite3_finalize(stmt);
-    return status;
+    return ok;
   }
 
-  int CheckRow(sqlite3_stmt* stmt, const FileSpec& spec, std::string* stored) {
+  void CheckRow(sqlite3_stmt* stmt, const FileSpec& spec, std::string* stored) {
     int64_t pos = sqlite3_column_int64(stmt, 0);
     auto* data = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 1));
     auto length = static_cast<uint32_t>(sqlite3_column_bytes(stmt, 1));
@@ -58,7 +93,10 @@ struct Checker {
                          ? length >= spec.record_length && length <= spec.max_record_length()
                          : length == spec.record_length;
     if (!length_ok) {
-      return Fail(kIoError, where + " has length " + std::to_string(length));
+      Problem(where + " has length " + std::to_string(length));
+      if (length < spec.record_length) {
+        return;  // its keys cannot be read from it
+      }
     }
     for (size_t k = 0; k < spec.keys.size(); ++k) {
       int col = static_cast<int>(k) + 2;
@@ -66,13 +104,13 @@ struct Checker {
       auto* column = static_cast<const char*>(sqlite3_column_blob(stmt, col));
       if (static_cast<size_t>(sqlite3_column_bytes(stmt, col)) != stored->size() ||
           stored->compare(0, stored->size(), column, stored->size()) != 0) {
-        return Fail(kIoError, where + ": key " + std::to_string(k) + " does not match the record");
+        Problem(where + ": key " + std::to_string(k) + " does not match the record");
       }
     }
-    return kOk;
   }
 
-  int Records(const FileSpec& spec, int64_t kept) {
+  // Returns the number of records read.
+  int64_t Records(const FileSpec& spec) {
     std::string sql = "SELECT pos, data";
     for (size_t k = 0; k < spec.keys.size(); ++k) {
       sql += ", k" + std::to_string(k);
@@ -80,67 +118,85 @@ struct Checker {
     sql += " FROM rec ORDER BY pos";
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-      return Fail(kNotBtrieveFile, "record table does not match the specification");
+      Problem("the record table does not match the file specification");
+      return 0;
     }
     int64_t found = 0;
-    int status = kOk;
     std::string stored;
     int rc;
-    while (status == kOk && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-      status = CheckRow(stmt, spec, &stored);
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      CheckRow(stmt, spec, &stored);
       ++found;
     }
-    if (status == kOk && rc != SQLITE_DONE) {
-      status = Fail(kIoError, std::string("reading records: ") + sqlite3_errmsg(db));
+    if (rc != SQLITE_DONE) {
+      Problem("reading the records stopped after " + std::to_string(found) +
+              " of them: " + sqlite3_errmsg(db));
     }
     sqlite3_finalize(stmt);
-    if (status == kOk && found != kept) {
-      status = Fail(kIoError, "record count " + std::to_string(kept) + " kept, " +
-                                  std::to_string(found) + " found");
+    return found;
+  }
+
+  bool Open(const std::string& path) {
+    // Read-write when possible, so that a journal left by a killed writer is rolled back.
+    for (int flags : {SQLITE_OPEN_READWRITE, SQLITE_OPEN_READONLY}) {
+      sqlite3_close(db);
+      db = nullptr;
+      if (sqlite3_open_v2(path.c_str(), &db, flags, RecordFileVfs()) == SQLITE_OK) {
+        return true;
+      }
     }
-    if (status == kOk) {
-      reason = std::to_string(found) + " records, " + std::to_string(spec.keys.size()) + " keys";
-    }
-    return status;
+    return false;
   }
 
   int Run(const std::string& name) {
     std::string path = files::Resolve(name);
     struct stat st;
     if (name.empty() || stat(path.c_str(), &st) != 0) {
-      return Fail(kFileNotFound, "file not found");
+      return Refuse(kFileNotFound, "file not found");
     }
-    // Read-write when possible, so that a journal left by a killed writer is rolled back.
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-      sqlite3_close(db);
-      db = nullptr;
-      if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        return Fail(kIoError, sqlite3_errmsg(db));
-      }
+    if (!Open(path)) {
+      return Refuse(kIoError, std::string("cannot be opened: ") + sqlite3_errmsg(db));
     }
     sqlite3_busy_timeout(db, 5000);
     if (int status = RecordFile::Probe(db); status != kOk) {
-      return Fail(status, status == kNotBtrieveFile ? "not a record file" : sqlite3_errmsg(db));
+      return Refuse(status, status == kNotBtrieveFile
+                                ? "not a record file"
+                                : std::string("cannot be read: ") + sqlite3_errmsg(db));
     }
-    if (int status = Integrity(); status != kOk) {
-      return status;
-    }
+    Integrity();
     FileSpec spec;
-    int64_t count = 0;
-    if (int status = LoadSpec(&spec, &count); status != kOk) {
-      return status;
+    int64_t kept = 0;
+    if (!LoadSpec(&spec, &kept)) {
+      Problem("no readable file specification");
+      return kIoError;
     }
-    return Records(spec, count);
+    int64_t found = Records(spec);
+    if (found != kept) {
+      Problem("record count " + std::to_string(kept) + " kept, " + std::to_string(found) +
+              " found");
+    }
+    if (!Sound()) {
+      return kIoError;
+    }
+    report->summary =
+        std::to_string(found) + " records, " + std::to_string(spec.keys.size()) + " keys";
+    return kOk;
   }
 };
 
 }  // namespace
 
+int InspectRecordFile(const std::string& name, CheckReport* report) {
+  *report = CheckReport();
+  Checker checker(report);
+  return checker.Run(name);
+}
+
 int CheckRecordFile(const std::string& name, std::string* report) {
-  Checker checker;
-  int status = checker.Run(name);
+  CheckReport full;
+  int status = InspectRecordFile(name, &full);
   if (report != nullptr) {
-    *report = checker.reason;
+    *report = full.problems.empty() ? full.summary : full.problems.front();
   }
   return status;
 }

@@ -5,15 +5,20 @@
 // on one file shares that file's connection and keeps its own currency: key path, stored key
 // value and physical position of the current record, or the gap a deleted record left.
 //
-// Ordered reads run on a statement that the cursor keeps alive: Get First, Get Greater and the
-// rest bind it to a starting point, and Get Next or Get Previous step the same statement on
-// while no write to the file intervened (the file's generation tells). Otherwise the statement
-// is bound again just after (or before) the current key value and position.
+// Ordered reads run on a scan that the cursor keeps alive (store.h, KeyScan): Get First, Get
+// Greater and the rest start it at a point, and Get Next or Get Previous step the same scan on
+// while no write to the file intervened (the file's generation tells). Otherwise the scan starts
+// again just after (or before) the current key value and position, which costs a seek however
+// many duplicates the key value has.
 //
 // Writes are grouped into one SQLite transaction per file, committed at Close, Reset, Stop,
 // Begin and End Transaction, at process exit, and by a background flusher once a transaction
 // is a quarter second old. A transaction opened by Begin Transaction spans every file of the
 // process and is only committed by End Transaction. One mutex serialises everything.
+//
+// A failure that loses writes which had already answered 0 (a commit that fails in the
+// background on a full disk, say) is kept on every cursor of the file: each answers it at its
+// next operation, unless that very operation met it, and again at its Close.
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,23 +73,23 @@ struct Cursor {
   Currency currency = Currency::kNone;
   std::string key;  // stored form
   int64_t pos = 0;
-  // The kept ordered-read statement.
-  sqlite3_stmt* scan[2] = {nullptr, nullptr};  // [0] forward, [1] backward
+  // The kept ordered reads of the key path scan_path: [0] forward, [1] backward.
+  std::unique_ptr<KeyScan> scan[2];
   int scan_path = -1;
   int live = 0;  // 1 or -1 when scan[] of that direction stands on the current record
   uint64_t live_generation = 0;
+  // Lost writes (see above): the status, and whether it has been answered since.
+  int failure = kOk;
+  bool failure_told = false;
 
-  ~Cursor() { DropScans(); }
   void DropScans() {
-    for (sqlite3_stmt*& s : scan) {
-      sqlite3_finalize(s);
-      s = nullptr;
-    }
-    live = 0;
+    Park();
+    scan[0].reset();
+    scan[1].reset();
   }
   void Park() {
     if (live != 0) {
-      sqlite3_reset(scan[live > 0 ? 0 : 1]);
+      scan[live > 0 ? 0 : 1]->Park();
       live = 0;
     }
   }
@@ -153,10 +158,31 @@ void IssueHandle(Engine& e, std::unique_ptr<Cursor> cursor, void* pos_block) {
 
 // ---- commits ----------------------------------------------------------------------------------
 
+// Passes writes that a failure lost on to every cursor of the file. `caller` answered `status`
+// for the operation during which it happened: when that is a failure, the caller has been told.
+void NoteLoss(OpenFile& f, const Cursor* caller = nullptr, int status = kOk) {
+  int loss = f.store->TakeLoss();
+  if (loss == kOk) {
+    return;
+  }
+  for (Cursor* c : f.cursors) {
+    if (c->failure == kOk) {
+      c->failure = loss;
+      c->failure_told = c == caller && status != kOk;
+    }
+  }
+}
+
+int Commit(OpenFile& f) {
+  int status = f.store->Commit();
+  NoteLoss(f);
+  return status;
+}
+
 int CommitAll(Engine& e) {
   int status = kOk;
   for (auto& f : e.files) {
-    if (int s = f->store->Commit(); s != kOk && status == kOk) {
+    if (int s = Commit(*f); s != kOk && status == kOk) {
       status = s;
     }
   }
@@ -167,7 +193,7 @@ int CommitAll(Engine& e) {
 int FinishTransaction(Engine& e, bool commit) {
   int status = kOk;
   auto finish = [&](OpenFile& f) {
-    int s = commit ? f.store->Commit() : f.store->Rollback();
+    int s = commit ? Commit(f) : f.store->Rollback();
     if (s != kOk && status == kOk) {
       status = s;
     }
@@ -196,7 +222,7 @@ void FlushLoop() {
     }
     for (auto& f : e.files) {
       if (f->store->in_transaction() && f->store->transaction_age() >= kFlushAge) {
-        f->store->Commit();
+        Commit(*f);  // a failure waits on the file's cursors
       }
     }
   }
@@ -267,7 +293,7 @@ int PrepareWrite(Engine& e, Cursor& c) {
   }
   if (!e.transaction && f.store->transaction_age() >= kMaxGroupAge) {
     if (int status = f.store->Commit(); status != kOk) {
-      return status;
+      return status;  // the loss is passed on after the operation
     }
   }
   StartFlusher(e);
@@ -340,54 +366,53 @@ int TakeRow(const Call& call, Cursor& c, int path, const Row& row) {
   return Deliver(call, row.data, row.length);
 }
 
-sqlite3_stmt* ScanFor(Cursor& c, int path, int direction) {
+KeyScan* ScanFor(Cursor& c, int path, int direction) {
   if (c.scan_path != path) {
     c.DropScans();
     c.scan_path = path;
   }
-  sqlite3_stmt*& stmt = c.scan[direction > 0 ? 0 : 1];
-  if (stmt == nullptr) {
-    stmt = c.file->store->PrepareScan(path, direction);
+  std::unique_ptr<KeyScan>& scan = c.scan[direction > 0 ? 0 : 1];
+  if (scan == nullptr) {
+    scan = std::make_unique<KeyScan>(*c.file->store, path, direction);
   }
-  return stmt;
+  return scan->ok() ? scan.get() : nullptr;
 }
 
-// Steps the scan of `direction` once; the row found becomes current.
-int StepScan(const Call& call, Cursor& c, int path, int direction, sqlite3_stmt* stmt) {
-  int rc = sqlite3_step(stmt);
-  if (rc != SQLITE_ROW) {
-    sqlite3_reset(stmt);
-    c.live = 0;
-    return rc == SQLITE_DONE ? kEndOfFile : kIoError;
-  }
+// Steps the scan of `direction` once; the row found becomes current. *found, when given, gets
+// the row.
+int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan,
+             Row* found = nullptr) {
   Row row;
-  row.pos = sqlite3_column_int64(stmt, 0);
-  row.data = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 1));
-  row.length = static_cast<uint32_t>(sqlite3_column_bytes(stmt, 1));
-  row.key = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 2));
-  if (sqlite3_column_bytes(stmt, 2) != c.file->store->spec().keys[path].length ||
+  int status = scan.Step(&row);
+  if (status != kOk) {
+    c.live = 0;
+    return status;
+  }
+  if (row.key_length != c.file->store->spec().keys[path].length ||
       row.length < c.file->store->spec().record_length) {
-    sqlite3_reset(stmt);  // a damaged file; the check tool says more
+    scan.Park();  // a damaged file; the check tool says more
     c.live = 0;
     return kIoError;
   }
   c.live = direction;
   c.live_generation = c.file->store->generation();
+  if (found != nullptr) {
+    *found = row;
+  }
   return TakeRow(call, c, path, row);
 }
 
 // Starts a scan just after (direction 1) or before (-1) the point (key, pos) and takes the
 // first row it meets.
 int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::string& key,
-             int64_t pos) {
+             int64_t pos, Row* found = nullptr) {
   c.Park();
-  sqlite3_stmt* stmt = ScanFor(c, path, direction);
-  if (stmt == nullptr) {
+  KeyScan* scan = ScanFor(c, path, direction);
+  if (scan == nullptr) {
     return kIoError;
   }
-  sqlite3_bind_blob(stmt, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
-  sqlite3_bind_int64(stmt, 2, pos);
-  return StepScan(call, c, path, direction, stmt);
+  scan->Start(key, pos);
+  return StepScan(call, c, path, direction, *scan, found);
 }
 
 // ---- operations -------------------------------------------------------------------------------
@@ -437,7 +462,7 @@ int OpOpen(Engine& e, const Call& call, void* pos_block) {
 // transaction still holds its writes).
 int CloseCursor(Engine& e, Cursor* c, void* pos_block) {
   std::shared_ptr<OpenFile> file = c->file;
-  int status = e.transaction ? kOk : file->store->Commit();
+  int status = e.transaction ? kOk : Commit(*file);
   std::erase(file->cursors, c);
   for (size_t slot = 0; slot < e.slots.size(); ++slot) {
     if (e.slots[slot].get() == c) {
@@ -573,14 +598,18 @@ int OpUpdate(Engine& e, const Call& call, Cursor& c) {
   }
   const FileSpec& spec = f.store->spec();
   std::string old_key;
+  uint32_t changed = 0;  // only the indexes of these keys are written
   for (size_t k = 0; k < spec.keys.size(); ++k) {
     EncodeKeyFromRecord(spec.keys[k], old.data, &old_key);
-    if (!spec.keys[k].modifiable && old_key != f.keys[k]) {
-      return kKeyNotModifiable;
+    if (old_key != f.keys[k]) {
+      if (!spec.keys[k].modifiable) {
+        return kKeyNotModifiable;
+      }
+      changed |= 1u << k;
     }
   }
-  if (int status =
-          f.store->Update(c.pos, static_cast<const uint8_t*>(call.data), call.capacity(), f.keys);
+  if (int status = f.store->Update(c.pos, static_cast<const uint8_t*>(call.data), call.capacity(),
+                                   f.keys, changed);
       status != kOk) {
     return status;
   }
@@ -629,7 +658,7 @@ int OpGetNextPrevious(const Call& call, Cursor& c, int direction) {
     status = ScanFrom(call, c, c.path, direction, bound, direction > 0 ? -1 : INT64_MAX);
   } else if (c.live == direction && c.live_generation == c.file->store->generation() &&
              c.currency == Currency::kOn) {
-    status = StepScan(call, c, c.path, direction, c.scan[direction > 0 ? 0 : 1]);
+    status = StepScan(call, c, c.path, direction, *c.scan[direction > 0 ? 0 : 1]);
   } else {
     std::string from = c.key;
     status = ScanFrom(call, c, c.path, direction, from, c.pos);
@@ -665,14 +694,10 @@ int OpGetByKey(const Call& call, Cursor& c) {
       std::vector<uint8_t> key_copy(call.key, call.key + key.length);
       Call probe = call;
       probe.key_only = true;
-      int status = ScanFrom(probe, c, path, 1, wanted, -1);
+      Row row;
+      int status = ScanFrom(probe, c, path, 1, wanted, -1, &row);
       if (status == kOk && c.key == wanted) {
-        const uint8_t* data = nullptr;
-        uint32_t length = 0;
-        sqlite3_stmt* stmt = c.scan[0];
-        data = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 1));
-        length = static_cast<uint32_t>(sqlite3_column_bytes(stmt, 1));
-        return Deliver(call, data, length);
+        return Deliver(call, row.data, row.length);
       }
       c.Park();
       c.path = saved_path;
@@ -782,6 +807,8 @@ int OpSetDirectory(const Call& call) {
   return chdir(files::Resolve(name).c_str()) == 0 ? kOk : kDirectoryError;
 }
 
+// The current directory, NUL-terminated, into the key buffer: never more than the key length the
+// caller gives, and nothing at all (22) when the directory does not fit in it.
 int OpGetDirectory(const Call& call) {
   char buffer[PATH_MAX];
   if (getcwd(buffer, sizeof buffer) == nullptr) {
@@ -789,7 +816,7 @@ int OpGetDirectory(const Call& call) {
   }
   size_t n = std::strlen(buffer) + 1;
   if (call.key == nullptr || call.key_length < n) {
-    return kKeyBufferTooShort;
+    return kDataBufferLength;
   }
   std::memcpy(call.key, buffer, n);
   return kOk;
@@ -832,6 +859,35 @@ bool SplitOp(uint16_t code, int* op, bool* key_only) {
   return true;
 }
 
+// The operations that work through a cursor, Close aside.
+int DispatchOnCursor(Engine& e, const Call& call, Cursor& c) {
+  switch (call.op) {
+    case kInsert:
+      return OpInsert(e, call, c);
+    case kUpdate:
+      return OpUpdate(e, call, c);
+    case kDelete:
+      return OpDelete(e, c);
+    case kGetNext:
+      return OpGetNextPrevious(call, c, 1);
+    case kGetPrevious:
+      return OpGetNextPrevious(call, c, -1);
+    case kStat:
+      return OpStat(call, c);
+    case kGetPosition:
+      return OpGetPosition(call, c);
+    case kGetDirect:
+      return OpGetDirect(call, c);
+    case kStepNext:
+    case kStepFirst:
+    case kStepLast:
+    case kStepPrevious:
+      return OpStep(call, c);
+    default:
+      return OpGetByKey(call, c);
+  }
+}
+
 int Dispatch(Engine& e, const Call& call, void* pos_block) {
   switch (call.op) {
     case kOpen:
@@ -866,33 +922,20 @@ int Dispatch(Engine& e, const Call& call, void* pos_block) {
   if (c == nullptr) {
     return kFileNotOpen;
   }
-  switch (call.op) {
-    case kClose:
-      return CloseCursor(e, c, pos_block);
-    case kInsert:
-      return OpInsert(e, call, *c);
-    case kUpdate:
-      return OpUpdate(e, call, *c);
-    case kDelete:
-      return OpDelete(e, *c);
-    case kGetNext:
-      return OpGetNextPrevious(call, *c, 1);
-    case kGetPrevious:
-      return OpGetNextPrevious(call, *c, -1);
-    case kStat:
-      return OpStat(call, *c);
-    case kGetPosition:
-      return OpGetPosition(call, *c);
-    case kGetDirect:
-      return OpGetDirect(call, *c);
-    case kStepNext:
-    case kStepFirst:
-    case kStepLast:
-    case kStepPrevious:
-      return OpStep(call, *c);
-    default:
-      return OpGetByKey(call, *c);
+  if (call.op == kClose) {
+    int failure = c->failure;
+    int status = CloseCursor(e, c, pos_block);
+    return status != kOk ? status : failure;
   }
+  if (c->failure != kOk && !c->failure_told) {
+    c->failure_told = true;
+    return c->failure;
+  }
+  // The file stays alive for NoteLoss even when the operation ends its last cursor.
+  std::shared_ptr<OpenFile> file = c->file;
+  int status = DispatchOnCursor(e, call, *c);
+  NoteLoss(*file, c, status);
+  return status;
 }
 
 }  // namespace

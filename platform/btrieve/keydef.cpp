@@ -167,6 +167,7 @@ int ParseSpec(const uint8_t* block, uint32_t length, FileSpec* spec) {
   spec->page_size = Get16(block + 2);
   uint16_t key_count = Get16(block + 4);
   spec->file_flags = Get16(block + 10);
+  spec->allocation = Get16(block + 14);
   if (!ValidPageSize(spec->page_size)) {
     return kPageSize;
   }
@@ -196,6 +197,7 @@ std::string SpecBlock(const FileSpec& spec, uint32_t record_count) {
   Put16(p + 4, static_cast<uint16_t>(spec.keys.size()));
   Put32(p + 6, record_count);
   Put16(p + 10, spec.file_flags);
+  Put16(p + 14, spec.allocation);
   uint8_t* e = p + kHeaderSize;
   for (const Key& key : spec.keys) {
     for (const Segment& s : key.segments) {

@@ -36,6 +36,7 @@ struct FileSpec {
   uint16_t record_length = 0;  // the fixed part for variable-length files
   uint16_t page_size = 0;
   uint16_t file_flags = 0;
+  uint16_t allocation = 0;  // pages to preallocate: kept and reported, not acted on
   std::vector<Key> keys;
 
   bool variable() const;

@@ -9,6 +9,8 @@
 #include <cstdlib>
 
 #include "platform/btrieve/btrcall.h"
+#include "platform/btrieve/vfs.h"
+#include "platform/sysio/sysio.h"
 
 namespace btr {
 namespace {
@@ -40,14 +42,14 @@ std::string SchemaSql(const FileSpec& spec) {
   return sql;
 }
 
-bool SyncPath(const std::string& path, int flags) {
-  int fd = open(path.c_str(), flags | O_CLOEXEC);
-  if (fd < 0) {
-    return false;
+// Opens a connection of the record manager: through the fault layer's file system, with
+// extended result codes (WriteStatus tells a unique key from other constraints by them).
+int OpenConnection(const std::string& path, int flags, sqlite3** db) {
+  int rc = sqlite3_open_v2(path.c_str(), db, flags | SQLITE_OPEN_NOMUTEX, RecordFileVfs());
+  if (*db != nullptr) {
+    sqlite3_extended_result_codes(*db, 1);
   }
-  bool ok = fsync(fd) == 0;
-  close(fd);
-  return ok;
+  return rc;
 }
 
 std::string DirectoryOf(const std::string& path) {
@@ -58,26 +60,41 @@ std::string DirectoryOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Builds the empty database in the (empty) file `temp`.
-bool BuildFile(const std::string& temp, const FileSpec& spec) {
+// Builds the empty database in the (empty) file `temp`. Returns 0, 18 when the disk is full, or
+// 25.
+int BuildFile(const std::string& temp, const FileSpec& spec) {
   sqlite3* db = nullptr;
-  bool ok = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                            nullptr) == SQLITE_OK;
+  int rc = OpenConnection(temp, SQLITE_OPEN_READWRITE, &db);
   // The temporary file is thrown away on any failure, so it needs no journal of its own.
-  ok = ok && sqlite3_exec(db, "PRAGMA journal_mode=MEMORY; BEGIN;", nullptr, nullptr, nullptr) ==
-                 SQLITE_OK;
-  ok = ok && sqlite3_exec(db, SchemaSql(spec).c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_exec(db, "PRAGMA journal_mode=MEMORY; BEGIN;", nullptr, nullptr, nullptr);
+  }
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_exec(db, SchemaSql(spec).c_str(), nullptr, nullptr, nullptr);
+  }
   sqlite3_stmt* stmt = nullptr;
-  ok = ok && sqlite3_prepare_v2(db, "INSERT INTO spec VALUES (1, ?1, 0)", -1, &stmt, nullptr) ==
-                 SQLITE_OK;
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_prepare_v2(db, "INSERT INTO spec VALUES (1, ?1, 0)", -1, &stmt, nullptr);
+  }
   std::string block = SpecBlock(spec, 0);
-  ok = ok && sqlite3_bind_blob(stmt, 1, block.data(), static_cast<int>(block.size()),
-                               SQLITE_STATIC) == SQLITE_OK;
-  ok = ok && sqlite3_step(stmt) == SQLITE_DONE;
+  if (rc == SQLITE_OK) {
+    sqlite3_bind_blob(stmt, 1, block.data(), static_cast<int>(block.size()), SQLITE_STATIC);
+    rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : sqlite3_errcode(db);
+  }
   sqlite3_finalize(stmt);
-  ok = ok && sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr) == SQLITE_OK;
-  ok = sqlite3_close(db) == SQLITE_OK && ok;
-  return ok && SyncPath(temp, O_RDONLY);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
+  }
+  if (int closed = sqlite3_close(db); rc == SQLITE_OK) {
+    rc = closed;
+  }
+  if (rc == SQLITE_OK && sysio::SyncPath(temp) != 0) {
+    rc = SQLITE_IOERR_FSYNC;
+  }
+  if (rc == SQLITE_OK) {
+    return kOk;
+  }
+  return (rc & 0xff) == SQLITE_FULL ? kDiskFull : kCreateIo;
 }
 
 mode_t CreationMode() {
@@ -86,22 +103,53 @@ mode_t CreationMode() {
   return 0666 & ~mask;
 }
 
+std::string JournalOf(const std::string& path) {
+  return path + "-journal";
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0;
+}
+
 // A writer killed while it was starting its journal leaves a journal that is not hot: SQLite
 // neither rolls it back nor removes it, and it would outlive every later Close. Holding the
 // write lock proves that no other writer owns it, so it can go. (A hot journal has already been
 // rolled back and removed by the first read.)
 void RemoveStaleJournal(sqlite3* db, const std::string& path) {
-  std::string journal = path + "-journal";
-  struct stat st;
-  if (stat(journal.c_str(), &st) != 0) {
+  std::string journal = JournalOf(path);
+  if (!Exists(journal)) {
     return;
   }
   sqlite3_busy_timeout(db, 0);  // a live writer keeps its journal; do not wait for it
   if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) {
-    unlink(journal.c_str());
+    sysio::Unlink(journal.c_str());
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
   }
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
+}
+
+// Before a new file takes the name `path`: a journal under that name was left by a writer killed
+// during a commit, and SQLite would play it into whatever file next stands there. When the old
+// file still stands there, one read rolls the journal back into it (so that a kill before the
+// new file is in place leaves the old file whole); then whatever is left of the journal goes,
+// durably. Returns 0 or 25.
+int ClearJournalFor(const std::string& path, const std::string& dir) {
+  std::string journal = JournalOf(path);
+  if (!Exists(journal)) {
+    return kOk;
+  }
+  if (Exists(path)) {
+    sqlite3* db = nullptr;
+    if (OpenConnection(path, SQLITE_OPEN_READWRITE, &db) == SQLITE_OK) {
+      sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+  }
+  if (sysio::Unlink(journal.c_str()) != 0 && errno != ENOENT) {
+    return kCreateIo;
+  }
+  return sysio::SyncPath(dir) == 0 ? kOk : kCreateIo;
 }
 
 }  // namespace
@@ -109,7 +157,10 @@ void RemoveStaleJournal(sqlite3* db, const std::string& path) {
 int WriteStatus(int sqlite_result) {
   switch (sqlite_result & 0xff) {
     case SQLITE_CONSTRAINT:
-      return kDuplicateKey;
+      return sqlite_result == SQLITE_CONSTRAINT_UNIQUE ||
+                     sqlite_result == SQLITE_CONSTRAINT_PRIMARYKEY
+                 ? kDuplicateKey
+                 : kIoError;
     case SQLITE_FULL:
       return kDiskFull;
     case SQLITE_READONLY:
@@ -127,23 +178,28 @@ int RecordFile::Create(const std::string& path, const FileSpec& spec, bool repla
   if (fd < 0) {
     return kCreateIo;
   }
-  bool ok = fchmod(fd, CreationMode()) == 0;
+  int status = fchmod(fd, CreationMode()) == 0 ? kOk : kCreateIo;
   close(fd);
-  ok = ok && BuildFile(temp, spec);
-  int status = ok ? kOk : kCreateIo;
-  if (ok && replace) {
-    status = rename(temp.c_str(), path.c_str()) == 0 ? kOk : kCreateIo;
-  } else if (ok) {
+  if (status == kOk) {
+    status = BuildFile(temp, spec);
+  }
+  // Without `replace` a file that stands there keeps its journal: it stays, and link() fails.
+  if (status == kOk && (replace || !Exists(path))) {
+    status = ClearJournalFor(path, dir);
+  }
+  if (status == kOk && replace) {
+    status = sysio::Rename(temp.c_str(), path.c_str()) == 0 ? kOk : kCreateIo;
+  } else if (status == kOk) {
     // link() fails when the name is taken, so no second creator can slip in between.
-    if (link(temp.c_str(), path.c_str()) != 0) {
+    if (sysio::Link(temp.c_str(), path.c_str()) != 0) {
       status = errno == EEXIST ? kFileExists : kCreateIo;
     }
   }
   if (status != kOk || !replace) {
-    unlink(temp.c_str());
+    sysio::Unlink(temp.c_str());
   }
-  if (status == kOk) {
-    SyncPath(dir, O_RDONLY | O_DIRECTORY);
+  if (status == kOk && sysio::SyncPath(dir) != 0) {
+    status = kCreateIo;  // the new file is in place, but not durably
   }
   return status;
 }
@@ -167,7 +223,7 @@ int RecordFile::Probe(sqlite3* db) {
 
 int RecordFile::Open(const std::string& path, std::unique_ptr<RecordFile>* out) {
   sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc = OpenConnection(path, SQLITE_OPEN_READWRITE, &db);
   if (rc != SQLITE_OK) {
     sqlite3_close(db);
     return kIoError;
@@ -222,21 +278,16 @@ int RecordFile::ReloadCount() {
 }
 
 int RecordFile::Prepare() {
-  std::string cols, params, sets;
+  std::string cols, params;
   for (size_t k = 0; k < spec_.keys.size(); ++k) {
-    std::string col = Column(static_cast<int>(k));
-    std::string param = "?" + std::to_string(k + 2);
-    cols += ", " + col;
-    params += ", " + param;
-    sets += ", " + col + " = " + param;
+    cols += ", " + Column(static_cast<int>(k));
+    params += ", ?" + std::to_string(k + 2);
   }
   struct {
     sqlite3_stmt** stmt;
     std::string sql;
   } statements[] = {
       {&insert_, "INSERT INTO rec(data" + cols + ") VALUES (?1" + params + ")"},
-      {&update_, "UPDATE rec SET data = ?1" + sets + " WHERE pos = ?" +
-                     std::to_string(spec_.keys.size() + 2)},
       {&delete_, "DELETE FROM rec WHERE pos = ?1"},
       {&read_, "SELECT pos, data FROM rec WHERE pos = ?1"},
       {&step_next_, "SELECT pos, data FROM rec WHERE pos > ?1 ORDER BY pos LIMIT 1"},
@@ -252,23 +303,102 @@ int RecordFile::Prepare() {
   return kOk;
 }
 
-sqlite3_stmt* RecordFile::PrepareScan(int key, int direction) {
-  std::string col = Column(key);
-  std::string sql = "SELECT pos, data, " + col + " FROM rec WHERE (" + col + ", pos) " +
-                    (direction > 0 ? "> (?1, ?2) ORDER BY " + col + ", pos"
-                                   : "< (?1, ?2) ORDER BY " + col + " DESC, pos DESC");
-  sqlite3_stmt* stmt = nullptr;
+// "UPDATE rec SET data = ?1, kN = ?(N + 2) ... WHERE pos = ?(keys + 2)" naming only the keys in
+// `changed`: SQLite rewrites the index entries of exactly the columns an UPDATE sets. Prepared
+// once per combination of keys that occurs.
+sqlite3_stmt* RecordFile::UpdateStatement(uint32_t changed) {
+  sqlite3_stmt*& stmt = update_[changed];
+  if (stmt != nullptr) {
+    return stmt;
+  }
+  std::string sql = "UPDATE rec SET data = ?1";
+  for (size_t k = 0; k < spec_.keys.size(); ++k) {
+    if ((changed >> k) & 1) {
+      sql += ", " + Column(static_cast<int>(k)) + " = ?" + std::to_string(k + 2);
+    }
+  }
+  sql += " WHERE pos = ?" + std::to_string(spec_.keys.size() + 2);
   if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
       SQLITE_OK) {
     sqlite3_finalize(stmt);
+    stmt = nullptr;
+    update_.erase(changed);
     return nullptr;
   }
   return stmt;
 }
 
+bool RecordFile::PrepareScan(int key, int direction, sqlite3_stmt** same, sqlite3_stmt** beyond) {
+  // INDEXED BY: the plan must be the index seek, whatever SQLite estimates.
+  std::string col = Column(key);
+  std::string from = "SELECT pos, data, " + col + " FROM rec INDEXED BY rec_" + col + " WHERE ";
+  std::string same_sql = from + col + " = ?1 AND pos " +
+                         (direction > 0 ? "> ?2 ORDER BY pos" : "< ?2 ORDER BY pos DESC");
+  std::string beyond_sql = from + col +
+                           (direction > 0 ? " > ?1 ORDER BY " + col + ", pos"
+                                          : " < ?1 ORDER BY " + col + " DESC, pos DESC");
+  *same = *beyond = nullptr;
+  if (sqlite3_prepare_v3(db_, same_sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, same, nullptr) ==
+          SQLITE_OK &&
+      sqlite3_prepare_v3(db_, beyond_sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, beyond, nullptr) ==
+          SQLITE_OK) {
+    return true;
+  }
+  sqlite3_finalize(*same);
+  sqlite3_finalize(*beyond);
+  *same = *beyond = nullptr;
+  return false;
+}
+
+KeyScan::KeyScan(RecordFile& file, int key, int direction) : key_(key) {
+  file.PrepareScan(key, direction, &same_, &beyond_);
+}
+
+KeyScan::~KeyScan() {
+  sqlite3_finalize(same_);
+  sqlite3_finalize(beyond_);
+}
+
+void KeyScan::Start(const std::string& value, int64_t pos) {
+  Park();
+  value_ = value;
+  sqlite3_bind_blob(same_, 1, value_.data(), static_cast<int>(value_.size()), SQLITE_STATIC);
+  sqlite3_bind_int64(same_, 2, pos);
+  sqlite3_bind_blob(beyond_, 1, value_.data(), static_cast<int>(value_.size()), SQLITE_STATIC);
+}
+
+int KeyScan::Step(Row* row) {
+  sqlite3_stmt* stmt = in_beyond_ ? beyond_ : same_;
+  int rc = sqlite3_step(stmt);
+  if (rc == SQLITE_DONE && !in_beyond_) {
+    in_beyond_ = true;
+    stmt = beyond_;
+    rc = sqlite3_step(stmt);
+  }
+  if (rc != SQLITE_ROW) {
+    Park();
+    return rc == SQLITE_DONE ? kEndOfFile : kIoError;
+  }
+  row->pos = sqlite3_column_int64(stmt, 0);
+  row->data = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 1));
+  row->length = static_cast<uint32_t>(sqlite3_column_bytes(stmt, 1));
+  row->key = static_cast<const uint8_t*>(sqlite3_column_blob(stmt, 2));
+  row->key_length = static_cast<uint32_t>(sqlite3_column_bytes(stmt, 2));
+  return kOk;
+}
+
+void KeyScan::Park() {
+  sqlite3_reset(same_);
+  sqlite3_reset(beyond_);
+  in_beyond_ = false;
+}
+
 RecordFile::~RecordFile() {
   Commit();
-  for (sqlite3_stmt* s : {insert_, update_, delete_, read_, step_next_, step_prev_, save_count_}) {
+  for (sqlite3_stmt* s : {insert_, delete_, read_, step_next_, step_prev_, save_count_}) {
+    sqlite3_finalize(s);
+  }
+  for (auto& [changed, s] : update_) {
     sqlite3_finalize(s);
   }
   sqlite3_close(db_);
@@ -298,8 +428,9 @@ int RecordFile::StepWrite(sqlite3_stmt* stmt) {
   sqlite3_reset(stmt);
   sqlite3_clear_bindings(stmt);
   if (rc != SQLITE_DONE) {
-    NoteLostTransaction();
-    return WriteStatus(rc);
+    int status = WriteStatus(sqlite3_extended_errcode(db_));
+    NoteLostTransaction(status);
+    return status;
   }
   dirty_ = true;
   return kOk;
@@ -324,17 +455,23 @@ int RecordFile::Insert(const uint8_t* data, uint32_t length, const std::vector<s
 }
 
 int RecordFile::Update(int64_t pos, const uint8_t* data, uint32_t length,
-                       const std::vector<std::string>& keys) {
+                       const std::vector<std::string>& keys, uint32_t changed) {
+  sqlite3_stmt* update = UpdateStatement(changed);
+  if (update == nullptr) {
+    return kIoError;
+  }
   if (int status = BeginWrite(); status != kOk) {
     return status;
   }
-  sqlite3_bind_blob(update_, 1, data, static_cast<int>(length), SQLITE_STATIC);
+  sqlite3_bind_blob(update, 1, data, static_cast<int>(length), SQLITE_STATIC);
   for (size_t k = 0; k < keys.size(); ++k) {
-    sqlite3_bind_blob(update_, static_cast<int>(k + 2), keys[k].data(),
-                      static_cast<int>(keys[k].size()), SQLITE_STATIC);
+    if ((changed >> k) & 1) {
+      sqlite3_bind_blob(update, static_cast<int>(k + 2), keys[k].data(),
+                        static_cast<int>(keys[k].size()), SQLITE_STATIC);
+    }
   }
-  sqlite3_bind_int64(update_, static_cast<int>(keys.size() + 2), pos);
-  return StepWrite(update_);
+  sqlite3_bind_int64(update, static_cast<int>(keys.size() + 2), pos);
+  return StepWrite(update);
 }
 
 int RecordFile::Delete(int64_t pos) {
@@ -382,9 +519,12 @@ int RecordFile::Step(int64_t pos, int direction, Row* row) {
 }
 
 // Some failures (I/O errors, a full disk) make SQLite roll the whole transaction back; the kept
-// count then returns to what the file holds.
-void RecordFile::NoteLostTransaction() {
+// count then returns to what the file holds, and writes that had succeeded are lost.
+void RecordFile::NoteLostTransaction(int status) {
   if (in_transaction_ && sqlite3_get_autocommit(db_)) {
+    if (dirty_ && loss_ == kOk) {
+      loss_ = status;
+    }
     in_transaction_ = false;
     dirty_ = false;
     ++generation_;
@@ -392,8 +532,14 @@ void RecordFile::NoteLostTransaction() {
   }
 }
 
+int RecordFile::TakeLoss() {
+  int loss = loss_;
+  loss_ = kOk;
+  return loss;
+}
+
 int RecordFile::Commit() {
-  NoteLostTransaction();
+  NoteLostTransaction(kIoError);
   if (!in_transaction_) {
     return kOk;
   }
@@ -407,13 +553,23 @@ int RecordFile::Commit() {
   if (status == kOk && rc != SQLITE_OK) {
     status = WriteStatus(rc);
   }
-  // A failed COMMIT may leave the transaction open (busy) or have rolled it back (I/O error).
+  if (status == kOk) {
+    in_transaction_ = false;
+    dirty_ = false;
+    return kOk;
+  }
+  // A failed COMMIT may have rolled the transaction back (an I/O error) or left it open (busy,
+  // a full disk): either way it ends here, so that the file holds a known state.
+  if (dirty_ && loss_ == kOk) {
+    loss_ = status;
+  }
+  if (!sqlite3_get_autocommit(db_)) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
   in_transaction_ = !sqlite3_get_autocommit(db_);
   dirty_ = in_transaction_ && dirty_;
-  if (!in_transaction_ && status != kOk) {
-    ReloadCount();
-    ++generation_;
-  }
+  ReloadCount();
+  ++generation_;
   return status;
 }
 

@@ -8,14 +8,20 @@
 // Writes are grouped: the first write opens a SQLite transaction and Commit ends it; the caller
 // commits at least every quarter second and at every point where the data must be durable. The
 // kept count is written inside the same transaction, so it always matches the records on disk.
+// A commit that fails rolls the whole transaction back: the file then holds what the last
+// successful commit wrote, and the caller must pass the failure on to whoever wrote since.
 // The rollback journal exists only while a transaction is open, so nothing but the database file
 // remains after Commit. Not thread-safe: the engine serialises every call.
+//
+// Every connection goes through the fault layer's SQLite file system (vfs.h), and every call of
+// this file's own (link, rename, unlink, fsync) through platform/sysio.
 #pragma once
 
 #include <sqlite3.h>
 
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,13 +39,17 @@ struct Row {
   const uint8_t* data = nullptr;
   uint32_t length = 0;
   const uint8_t* key = nullptr;  // stored form, when the query selected a key
+  uint32_t key_length = 0;
 };
 
 class RecordFile {
  public:
   // Writes a new empty record file at `path` atomically: built under a temporary name in the same
   // directory, synced, then moved into place (replacing, or failing with 59 when `replace` is
-  // false and the name is taken). Returns 0, 59, or 25 when the directory cannot be written.
+  // false and the name is taken). A rollback journal under the new file's name belongs to a
+  // file that is going away: it is rolled back into that file (when it still stands there) or
+  // removed, before the new file takes the name, so that SQLite never plays it into the new
+  // file. Returns 0, 59, 18 when the disk is full, or 25 when the directory cannot be written.
   static int Create(const std::string& path, const FileSpec& spec, bool replace);
 
   // Opens an existing file: 0, 30 when it is not a record file of ours, 2 on an I/O failure.
@@ -61,8 +71,10 @@ class RecordFile {
   // Key values in stored form, one per key, computed by the caller from the record.
   int Insert(const uint8_t* data, uint32_t length, const std::vector<std::string>& keys,
              int64_t* pos);
+  // Writes the record and the index entries of the keys whose bit is set in `changed` (bit k for
+  // key k); the other keys must hold the values they had.
   int Update(int64_t pos, const uint8_t* data, uint32_t length,
-             const std::vector<std::string>& keys);
+             const std::vector<std::string>& keys, uint32_t changed);
   int Delete(int64_t pos);
 
   // Reads the record at `pos`: 0, or 43 when no record stands there. `row` is valid until the
@@ -74,12 +86,16 @@ class RecordFile {
   bool in_transaction() const { return in_transaction_; }
   // How long the current transaction has been open.
   std::chrono::steady_clock::duration transaction_age() const;
+  // Makes the open transaction durable; on failure rolls it back (see above).
   int Commit();
   int Rollback();
+  // The status of the last failure that lost writes which had answered 0 (a failed commit, or a
+  // failed write that made SQLite roll back the transaction), or 0; cleared by the call.
+  int TakeLoss();
 
-  // A statement for ordered reads on key `key`: "(kN, pos) > (?1, ?2) ORDER BY kN, pos" for
-  // direction 1, the mirror for -1. Owned by the caller.
-  sqlite3_stmt* PrepareScan(int key, int direction);
+  // The two statements of an ordered read on key `key` in `direction` (see KeyScan), prepared
+  // for the caller, who owns them. False when SQLite cannot prepare them.
+  bool PrepareScan(int key, int direction, sqlite3_stmt** same, sqlite3_stmt** beyond);
 
  private:
   explicit RecordFile(sqlite3* db) : db_(db) {}
@@ -88,7 +104,7 @@ class RecordFile {
   int Prepare();
   int BeginWrite();
   int StepWrite(sqlite3_stmt* stmt);
-  void NoteLostTransaction();
+  void NoteLostTransaction(int status);
 
   sqlite3* db_;
   FileSpec spec_;
@@ -96,9 +112,12 @@ class RecordFile {
   uint64_t generation_ = 0;
   bool in_transaction_ = false;
   bool dirty_ = false;  // a write of the open transaction succeeded
+  int loss_ = 0;        // see TakeLoss
   std::chrono::steady_clock::time_point transaction_start_;
+  sqlite3_stmt* UpdateStatement(uint32_t changed);
+
   sqlite3_stmt* insert_ = nullptr;
-  sqlite3_stmt* update_ = nullptr;
+  std::map<uint32_t, sqlite3_stmt*> update_;  // by the keys an update writes
   sqlite3_stmt* delete_ = nullptr;
   sqlite3_stmt* read_ = nullptr;
   sqlite3_stmt* step_next_ = nullptr;
@@ -106,8 +125,38 @@ class RecordFile {
   sqlite3_stmt* save_count_ = nullptr;
 };
 
-// Maps a SQLite result code of a write onto a status: 5 constraint, 18 full, 46 read-only,
-// 2 anything else.
+// An ordered read on one key: the records after (direction 1) or before (-1) a point (stored key
+// value, position), in (key, position) order. It runs as two statements, so that SQLite seeks
+// both in logarithmic time however many duplicates the key value has: first the records of the
+// point's own value beyond its position, then those of the values beyond it. A row stays valid
+// until the next call.
+class KeyScan {
+ public:
+  KeyScan(RecordFile& file, int key, int direction);
+  ~KeyScan();
+  KeyScan(const KeyScan&) = delete;
+  KeyScan& operator=(const KeyScan&) = delete;
+
+  bool ok() const { return same_ != nullptr; }
+  int key() const { return key_; }
+  // Binds the scan to start just beyond (value, pos); the next Step answers the first record.
+  void Start(const std::string& value, int64_t pos);
+  // 0 with the next record in *row (its key in row->key), 9 at the end, 2 on a read failure.
+  int Step(Row* row);
+  // Releases the statements' hold on the file (before writes and commits); Start again after.
+  void Park();
+
+ private:
+  int key_;
+  std::string value_;  // the point's key value, bound to both statements
+  sqlite3_stmt* same_ = nullptr;
+  sqlite3_stmt* beyond_ = nullptr;
+  bool in_beyond_ = false;
+};
+
+// Maps a SQLite result code of a write onto a status: 5 for a record whose key value a unique key
+// already holds, 18 full, 46 read-only, 2 anything else (other constraints included). Takes
+// extended result codes, which every connection of the record manager reports.
 int WriteStatus(int sqlite_result);
 
 }  // namespace btr

@@ -314,15 +314,30 @@ int RunLoad(const CommandLine& line, Streams io) {
   return 0;
 }
 
+// A sound file: one line with its record and key counts. A damaged one: one line per problem
+// on standard output, "FILE: problem", then the count on the error stream and exit status 1.
 int RunCheck(const std::string& name, Streams io) {
   if (!NameFits(name, io.err))
     return kExitUsage;
-  std::string report;
-  int status = btr::CheckRecordFile(name, &report);
-  if (status != btr::kOk)
-    return StatusFail(io.err, name, report, status);
-  io.out << name << ": " << report << "\n";
-  return Flushed(io);
+  btr::CheckReport report;
+  int status = btr::InspectRecordFile(name, &report);
+  if (status == btr::kOk) {
+    io.out << name << ": " << report.summary << "\n";
+    return Flushed(io);
+  }
+  if (report.problems.empty())
+    return StatusFail(io.err, name, report.summary, status);
+  for (const std::string& problem : report.problems)
+    io.out << name << ": " << problem << "\n";
+  long count = static_cast<long>(report.problems.size()) + report.unlisted;
+  if (report.unlisted > 0)
+    io.out << name << ": " << report.unlisted << " more problems not listed\n";
+  if (int exit_status = Flushed(io))
+    return exit_status;
+  return Fail(
+      io.err,
+      name + ": " + std::to_string(count) + (count == 1 ? " problem" : " problems") + " found",
+      kExitFailed);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <vector>
 
+#include "platform/btrieve/btrcall.h"
+
 namespace recutil {
 namespace {
 
@@ -150,6 +152,12 @@ bool ReadHeader(Reader& reader, Description* description, uint16_t* key_count) {
       !reader.TakeNumber("page", &spec.page_size)) {
     return false;
   }
+  if (reader.NextIs("flags") && !reader.TakeNumber("flags", &spec.other_flags)) {
+    return false;
+  }
+  if (spec.other_flags & btr::kVariableLength) {
+    return reader.FailPrevious("flags must leave variable length to variable=");
+  }
   if (reader.NextIs("allocation") && !reader.TakeNumber("allocation", &spec.allocation)) {
     return false;
   }
@@ -162,6 +170,12 @@ bool ReadSegment(Reader& reader, Segment* segment, bool* more) {
       !reader.TakeYesNo("duplicates", &segment->duplicates) ||
       !reader.TakeYesNo("modifiable", &segment->modifiable) || !reader.TakeType(&segment->type)) {
     return false;
+  }
+  if (reader.NextIs("extended")) {
+    if (!reader.TakeYesNo("extended", &segment->extended))
+      return false;
+    if (segment->extended && segment->type != KeyType::kString)
+      return reader.FailPrevious("extended applies to string segments only");
   }
   if (reader.NextIs("descending")) {
     if (!reader.TakeYesNo("descending", &segment->descending))
@@ -232,6 +246,8 @@ std::string FormatDescription(const FileSpec& spec, const std::string& file_name
   std::string out = "/* " + CommentSafe(file_name) + " */\n";
   out += "record=" + std::to_string(spec.record_length) + " variable=" + YesNo(spec.variable) +
          " key=" + std::to_string(spec.keys.size()) + " page=" + std::to_string(spec.page_size);
+  if (spec.other_flags != 0)
+    out += " flags=" + std::to_string(spec.other_flags);
   if (spec.allocation != 0)
     out += " allocation=" + std::to_string(spec.allocation);
   out += "\n";
@@ -242,6 +258,8 @@ std::string FormatDescription(const FileSpec& spec, const std::string& file_name
       out += "position=" + std::to_string(seg.position) + " length=" + std::to_string(seg.length) +
              " duplicates=" + YesNo(seg.duplicates) + " modifiable=" + YesNo(seg.modifiable) +
              " type=" + KeyTypeName(seg.type);
+      if (seg.extended)
+        out += " extended=y";
       if (seg.descending)
         out += " descending=y";
       out += std::string(" segment=") + YesNo(s + 1 < segments.size()) + "\n";

@@ -2,14 +2,18 @@
 // `recutil create` reads, in the record manager's maintenance-utility conventions.
 //
 //   /* optional comment, only at the very start */
-//   record=387 variable=y key=2 page=1024 [allocation=N] [replace=y|n]
-//   position=1 length=12 duplicates=n modifiable=n type=string [descending=n] segment=n
+//   record=387 variable=y key=2 page=1024 [flags=N] [allocation=N] [replace=y|n]
+//   position=1 length=12 duplicates=n modifiable=n type=string [extended=y] [descending=n]
+//     segment=n
 //   position=16 length=5 duplicates=y modifiable=y type=string segment=y
 //   position=1 length=12 duplicates=y modifiable=y type=string segment=n
 //
 // Elements are name=value, separated by blanks or line breaks, in exactly this order; one
 // segment group per key segment, segment=y announcing another segment of the same key. Names
-// and values ignore letter case. Types are string, integer and date.
+// and values ignore letter case. Types are string, integer and date. flags= gives the file flags
+// besides variable length (a number), extended=y marks a string segment that carries the
+// extended-type flag; describe writes both only where the file has them, so that describe and
+// create give back every flag of the original.
 #pragma once
 
 #include <string>

@@ -62,7 +62,7 @@ uint16_t SegmentFlags(const Segment& segment, bool more_follow) {
     flags |= btr::kSegmented;
   if (segment.descending)
     flags |= btr::kDescending;
-  if (segment.type != KeyType::kString)
+  if (segment.type != KeyType::kString || segment.extended)
     flags |= btr::kExtendedType;
   return flags;
 }
@@ -105,6 +105,7 @@ bool DecodeSegment(const uint8_t* block, size_t at, int number, Segment* segment
   segment->duplicates = flags & btr::kDuplicates;
   segment->modifiable = flags & btr::kModifiable;
   segment->descending = flags & btr::kDescending;
+  segment->extended = segment->type == KeyType::kString && (flags & btr::kExtendedType);
   *more = flags & btr::kSegmented;
   return true;
 }
@@ -123,7 +124,9 @@ std::vector<uint8_t> EncodeSpecBlock(const FileSpec& spec) {
   Put16(block, kRecordLengthAt, spec.record_length);
   Put16(block, kPageSizeAt, spec.page_size);
   Put16(block, kKeyCountAt, static_cast<uint16_t>(spec.keys.size()));
-  Put16(block, kFileFlagsAt, spec.variable ? btr::kVariableLength : 0);
+  Put16(block, kFileFlagsAt,
+        static_cast<uint16_t>((spec.other_flags & ~btr::kVariableLength) |
+                              (spec.variable ? btr::kVariableLength : 0)));
   Put16(block, kAllocationAt, spec.allocation);
   size_t at = kHeaderSize;
   for (const Key& key : spec.keys) {
@@ -149,11 +152,8 @@ bool DecodeSpecBlock(const uint8_t* block, size_t length, FileSpec* spec, std::s
   result.page_size = Get16(block, kPageSizeAt);
   result.record_count = Get32(block, kRecordCountAt);
   uint16_t file_flags = Get16(block, kFileFlagsAt);
-  if (file_flags & ~btr::kVariableLength) {
-    *error = "the file has file flags " + Hex(file_flags) + " that recutil cannot express";
-    return false;
-  }
   result.variable = file_flags & btr::kVariableLength;
+  result.other_flags = file_flags & ~btr::kVariableLength;
   result.allocation = Get16(block, kAllocationAt);
   int key_count = Get16(block, kKeyCountAt);
   size_t at = kHeaderSize;
@@ -213,6 +213,8 @@ std::string FormatStatReport(const std::string& file_name, const FileSpec& spec)
                 spec.record_length, spec.variable ? "variable length" : "fixed length",
                 spec.page_size, spec.keys.size(), spec.SegmentCount(), spec.record_count);
   out += line;
+  if (spec.other_flags != 0)
+    out += "  other file flags " + Hex(spec.other_flags) + "\n";
   if (spec.allocation != 0)
     out += "  preallocated pages " + std::to_string(spec.allocation) + "\n";
   if (spec.keys.empty())

@@ -1,9 +1,11 @@
 // The record manager's operations, one group per behaviour of the operation table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "platform/btrieve/btrcall.h"
+#include "platform/sysio/sysio.h"
 #include "tests/platform/btrieve/fixture.h"
 
 namespace btrtest {
@@ -229,6 +231,153 @@ TEST_F(BtrieveOps, UpdateRefusesADuplicateInAUniqueKey) {
   ASSERT_EQ(u.Insert(Record(2, "b")), kOk);
   EXPECT_EQ(u.Update(Record(2, "a")), kDuplicateKey);
   EXPECT_EQ(u.Update(Record(2, "c")), kOk);
+}
+
+// Three runs of duplicates on key 1 (names "A", "B", "C", ids in insertion order), each record
+// rewritten (outside its keys) as the walk passes it: every Get finds its place again after a
+// write, in both directions and from Get Greater and Get Less as well.
+TEST_F(BtrieveOps, WalksOverDuplicatesFindTheirPlaceAgainAfterEveryUpdate) {
+  std::vector<int32_t> a, b, c;
+  for (int32_t id = 0; id < 60; ++id) {
+    std::string name(1, static_cast<char>('A' + id % 3));
+    ASSERT_EQ(h_.Insert(Record(id, name)), kOk);
+    (id % 3 == 0 ? a : id % 3 == 1 ? b : c).push_back(id);
+  }
+  auto walk = [&](int first_op, const std::string& probe, int next_op) {
+    std::vector<int32_t> ids;
+    h_.SetKey(probe);
+    for (int s = h_.Get(first_op, 1); s == kOk; s = h_.Get(next_op, 1)) {
+      ids.push_back(h_.id());
+      Bytes r = h_.record();
+      r[31] = static_cast<uint8_t>(r[31] + 1);
+      EXPECT_EQ(h_.Update(r, 1), kOk);
+    }
+    return ids;
+  };
+  auto concat = [](std::vector<int32_t> x, const std::vector<int32_t>& y) {
+    x.insert(x.end(), y.begin(), y.end());
+    return x;
+  };
+  auto reversed = [](std::vector<int32_t> x) {
+    std::reverse(x.begin(), x.end());
+    return x;
+  };
+  EXPECT_EQ(walk(kGetFirst, "", kGetNext), concat(concat(a, b), c));
+  EXPECT_EQ(walk(kGetLast, "", kGetPrevious), reversed(concat(concat(a, b), c)));
+  EXPECT_EQ(walk(kGetGreater, "A", kGetNext), concat(b, c));
+  EXPECT_EQ(walk(kGetGreaterOrEqual, "B", kGetNext), concat(b, c));
+  EXPECT_EQ(walk(kGetLess, "C", kGetPrevious), reversed(concat(a, b)));
+  EXPECT_EQ(walk(kGetLessOrEqual, "B", kGetPrevious), reversed(concat(a, b)));
+  EXPECT_EQ(walk(kGetEqual, "C", kGetNext), c);
+  // Turning round in the middle of a run, after a write.
+  h_.SetKey("B");
+  ASSERT_EQ(h_.Get(kGetEqual, 1), kOk);
+  ASSERT_EQ(h_.Get(kGetNext, 1), kOk);
+  ASSERT_EQ(h_.Get(kGetNext, 1), kOk);
+  EXPECT_EQ(h_.id(), b[2]);
+  ASSERT_EQ(h_.Update(h_.record(), 1), kOk);
+  ASSERT_EQ(h_.Get(kGetPrevious, 1), kOk);
+  EXPECT_EQ(h_.id(), b[1]);
+  // A record moved to another run by its update goes on from its new place, which its position
+  // fixes among the duplicates there: b[1] (id 4) lands between c[0] (2) and c[1] (5).
+  Bytes moved = h_.record();
+  moved[4] = 'C';
+  ASSERT_EQ(h_.Update(moved, 1), kOk);
+  ASSERT_EQ(h_.Get(kGetNext, 1), kOk);
+  EXPECT_EQ(h_.id(), c[1]);
+  ASSERT_EQ(h_.Get(kGetPrevious, 1), kOk);
+  EXPECT_EQ(h_.id(), b[1]);
+  ASSERT_EQ(h_.Get(kGetPrevious, 1), kOk);
+  EXPECT_EQ(h_.id(), c[0]);
+  ASSERT_EQ(h_.Get(kGetPrevious, 1), kOk);
+  EXPECT_EQ(h_.id(), b.back());
+}
+
+// An update writes the index entries of the keys it changes only: the others must still find the
+// record, and the changed ones must find it under the new value and not the old.
+TEST_F(BtrieveOps, UpdatesThatChangeSomeKeysKeepEveryIndexRight) {
+  for (int32_t id = 0; id < 30; ++id) {
+    ASSERT_EQ(h_.Insert(Record(id, "N" + std::to_string(id % 3), 1, 1, 2000, 0)), kOk);
+  }
+  for (int32_t id = 0; id < 30; ++id) {
+    h_.SetKeyInt(id);
+    ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
+    Bytes r = h_.record();
+    if (id % 3 == 1) {
+      r[4] = 'M';  // key 1 only
+    } else if (id % 3 == 2) {
+      Put16(&r[18], 7);  // key 2 only
+    }
+    r[30] = 'x';  // never a key
+    ASSERT_EQ(h_.Update(r, 0), kOk);
+  }
+  std::vector<int32_t> by_name = ScanIds(1);
+  std::vector<int32_t> expected_names;
+  for (int32_t id = 1; id < 30; id += 3) {
+    expected_names.push_back(id);  // "M1"
+  }
+  for (int32_t id = 0; id < 30; id += 3) {
+    expected_names.push_back(id);  // "N0"
+  }
+  for (int32_t id = 2; id < 30; id += 3) {
+    expected_names.push_back(id);  // "N2"
+  }
+  EXPECT_EQ(by_name, expected_names);
+  h_.SetKey("N1");
+  EXPECT_EQ(h_.Get(kGetEqual, 1), kKeyNotFound);
+  // Group 7 sorts after group 0 on the same date.
+  std::vector<int32_t> expected_dates;
+  for (int32_t id = 0; id < 30; ++id) {
+    if (id % 3 != 2) {
+      expected_dates.push_back(id);
+    }
+  }
+  for (int32_t id = 2; id < 30; id += 3) {
+    expected_dates.push_back(id);
+  }
+  EXPECT_EQ(ScanIds(2), expected_dates);
+  EXPECT_EQ(ScanIds(0).size(), 30u);
+}
+
+// The point of writing changed indexes only: an update that changes no key makes the commit write
+// fewer pages than one that changes every key.
+TEST_F(BtrieveOps, AnUpdateThatChangesNoKeyWritesLessThanOneThatChangesEveryKey) {
+  ASSERT_EQ(Create("W.DB", SpecBlock(kRecLen, 3,
+                                     {{1, 4, kExtendedType | kModifiable, kInteger},
+                                      {5, 10, kModifiable | kDuplicates, kString},
+                                      {21, 12, kModifiable | kDuplicates, kString}})),
+            kOk);
+  Handle w;
+  ASSERT_EQ(w.Open("W.DB"), kOk);
+  // Enough records that each index spans pages of its own.
+  for (int32_t id = 0; id < 400; ++id) {
+    ASSERT_EQ(w.Insert(Record(id, "name" + std::to_string(id), 1, 1, 2000, 0, "r")), kOk);
+  }
+  ASSERT_EQ(Simple(kBeginTransaction), kOk);
+  ASSERT_EQ(Simple(kEndTransaction), kOk);
+  auto writes_of_update = [&](int32_t id, bool every_key) {
+    w.SetKeyInt(id);
+    EXPECT_EQ(w.Get(kGetEqual, 0), kOk);
+    Bytes r = w.record();
+    r[19] ^= 1;  // between the keys
+    if (every_key) {
+      int32_t moved = id + 100'000;
+      std::memcpy(&r[0], &moved, 4);
+      r[5] = '#';
+      r[21] = '#';
+    }
+    EXPECT_EQ(Simple(kBeginTransaction), kOk);
+    sysio::ArmFault({sysio::kAllOps, 0, 0, false});
+    EXPECT_EQ(w.Update(r, 0), kOk);
+    EXPECT_EQ(Simple(kEndTransaction), kOk);
+    int64_t writes = sysio::Calls(sysio::kWrite);
+    sysio::DisarmFault();
+    return writes;
+  };
+  int64_t no_key = writes_of_update(200, false);
+  int64_t every_key = writes_of_update(201, true);
+  EXPECT_LT(no_key + 3, every_key) << no_key << " against " << every_key;
+  ASSERT_EQ(w.Close(), kOk);
 }
 
 TEST_F(BtrieveOps, DeleteLeavesAGapThatNextAndPreviousContinueFrom) {

@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "platform/btrieve/btrcall.h"
@@ -216,6 +217,42 @@ TEST_F(BtrieveFiles, SetAndGetDirectoryResolveNames) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(h.key)), dir_.path() + "/Data");
   h.SetKey("MISSING");
   EXPECT_EQ(h.Call(kSetDirectory), kDirectoryError);
+}
+
+TEST_F(BtrieveFiles, GetDirectoryWritesNoMoreThanTheKeyLengthGiven) {
+  std::string cwd = dir_.path();
+  Handle h;
+  // Exactly room for the directory and its terminator.
+  std::memset(h.key, 0xEE, sizeof h.key);
+  ASSERT_EQ(h.Call(kGetDirectory, 0, static_cast<uint8_t>(cwd.size() + 1)), kOk);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(h.key)), cwd);
+  EXPECT_EQ(h.key[cwd.size() + 1], 0xEE);
+  // One byte short: status 22 and the buffer untouched.
+  std::memset(h.key, 0xEE, sizeof h.key);
+  ASSERT_EQ(h.Call(kGetDirectory, 0, static_cast<uint8_t>(cwd.size())), kDataBufferLength);
+  EXPECT_EQ(std::count(h.key, h.key + sizeof h.key, 0xEE), static_cast<long>(sizeof h.key));
+  // A directory longer than any key buffer.
+  std::string deep = cwd;
+  while (deep.size() < 300) {
+    deep += "/" + std::string(40, 'd');
+    ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
+  }
+  ASSERT_EQ(chdir(deep.c_str()), 0);
+  std::memset(h.key, 0xEE, sizeof h.key);
+  EXPECT_EQ(h.Call(kGetDirectory), kDataBufferLength);
+  EXPECT_EQ(std::count(h.key, h.key + sizeof h.key, 0xEE), static_cast<long>(sizeof h.key));
+  ASSERT_EQ(chdir(cwd.c_str()), 0);
+}
+
+TEST_F(BtrieveFiles, StatAnswersTheFileFlagsAndPreallocationGivenAtCreate) {
+  Bytes spec = StandardSpec(kVariableLength | 0x04);
+  Put16(&spec[14], 31);
+  ASSERT_EQ(Create("P.DB", spec), kOk);
+  Handle h;
+  ASSERT_EQ(h.Open("P.DB"), kOk);
+  ASSERT_EQ(h.Get(kStat, 0, 336), kOk);
+  ASSERT_EQ(h.length, spec.size());
+  EXPECT_EQ(h.record(), spec);
 }
 
 TEST_F(BtrieveFiles, CheckFindsKeysThatDisagreeWithTheirRecords) {

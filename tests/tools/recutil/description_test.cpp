@@ -74,6 +74,21 @@ TEST(DescriptionParse, WrittenDescriptionReadsBackAsTheSameSpecification) {
   EXPECT_EQ(EncodeSpecBlock(again), EncodeSpecBlock(spec)) << text;
 }
 
+TEST(DescriptionParse, FileFlagsAndExtendedStringsReadBackAsWritten) {
+  FileSpec spec = Parse(kItemDescription).spec;
+  spec.other_flags = 0x204;
+  spec.allocation = 9;
+  spec.keys[1].segments[0].extended = true;
+  std::string text = FormatDescription(spec, "ITEM.DB");
+  EXPECT_NE(text.find(" page=1024 flags=516 allocation=9\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("type=string extended=y segment=y\n"), std::string::npos) << text;
+  EXPECT_EQ(EncodeSpecBlock(Parse(text).spec), EncodeSpecBlock(spec)) << text;
+  // Without them, a description reads as before.
+  FileSpec plain = Parse(kItemDescription).spec;
+  EXPECT_EQ(plain.other_flags, 0);
+  EXPECT_FALSE(plain.keys[1].segments[0].extended);
+}
+
 TEST(DescriptionParse, NamesTheFaultyElement) {
   const std::string head = "record=40 variable=n key=1 page=1024 ";
   const std::string seg = "position=1 length=4 duplicates=n modifiable=n type=integer ";
@@ -93,6 +108,10 @@ TEST(DescriptionParse, NamesTheFaultyElement) {
             "element 9 \"type=float\": type is not string, integer or date");
   EXPECT_EQ(ParseError(head + seg + "descending=y segment=n"),
             "element 10 \"descending=y\": descending keys are not supported");
+  EXPECT_EQ(ParseError(head + seg + "extended=y segment=n"),
+            "element 10 \"extended=y\": extended applies to string segments only");
+  EXPECT_EQ(ParseError("record=40 variable=n key=1 page=1024 flags=3"),
+            "element 5 \"flags=3\": flags must leave variable length to variable=");
   EXPECT_EQ(ParseError(head + "position=1 length=4 duplicates=n modifiable=n segment=n"),
             "element 9 \"segment=n\": type= is expected here");
   EXPECT_EQ(ParseError("record=40 variable=n key=1 page=1024 position 1"),

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include <sqlite3.h>
+
 #include "platform/btrieve/btrcall.h"
 #include "tools/recutil/unformatted.h"
 
@@ -219,6 +221,76 @@ TEST_F(RecutilRun, DescribeRecreatesAnIdenticalSpecification) {
   // Apart from the comment naming the file, the two descriptions agree.
   std::string again = Run({"describe", "AGAIN.DB"}).out;
   EXPECT_EQ(again.substr(again.find('\n')), described.out.substr(described.out.find('\n')));
+}
+
+// A file as the program creates it: string segments with the extended-type flag (0x100, type 0),
+// file flags beyond variable length, pages to preallocate. Described and created again, the
+// new file answers Stat with the same block.
+TEST_F(RecutilRun, DescribeThenCreateKeepsEveryFlagAndThePreallocation) {
+  std::string block(16 + 3 * 16, '\0');
+  auto put16 = [&](size_t at, uint16_t v) {
+    block[at] = static_cast<char>(v & 0xFF);
+    block[at + 1] = static_cast<char>(v >> 8);
+  };
+  put16(0, 64);      // record length
+  put16(2, 1024);    // page size
+  put16(4, 2);       // keys
+  put16(10, 0x205);  // variable length, preallocation, and a flag recutil knows nothing of
+  put16(14, 24);     // pages to preallocate
+  // Key 0: an integer and an extended string; key 1: an extended string with duplicates.
+  const uint16_t segments[3][3] = {{1, 4, 0x112}, {5, 8, 0x102}, {13, 10, 0x103}};
+  for (size_t i = 0; i < 3; ++i) {
+    put16(16 + 16 * i, segments[i][0]);
+    put16(18 + 16 * i, segments[i][1]);
+    put16(20 + 16 * i, segments[i][2]);
+  }
+  block[26] = 1;  // the integer's type
+  std::array<uint8_t, btr::kPositionBlockSize> pos{};
+  std::array<char, 256> key{};
+  std::string("ORIG.DB").copy(key.data(), 255);
+  uint32_t length = static_cast<uint32_t>(block.size());
+  ASSERT_EQ(BTRCALL(btr::kCreate, pos.data(), block.data(), &length, key.data(), 255, 0), 0);
+  std::string original = StatBlock("ORIG.DB");
+  ASSERT_EQ(original, block);  // the record manager keeps what it was given
+
+  Result described = Run({"describe", "ORIG.DB"});
+  ASSERT_EQ(described.exit_status, 0) << described.err;
+  EXPECT_NE(described.out.find("record=64 variable=y key=2 page=1024 flags=516 allocation=24\n"),
+            std::string::npos)
+      << described.out;
+  RunOk({"create", "COPY.DB", "-"}, described.out);
+  EXPECT_EQ(StatBlock("COPY.DB"), original);
+  Result stat = Run({"stat", "COPY.DB"});
+  EXPECT_NE(stat.out.find("  other file flags 0x204\n  preallocated pages 24\n"), std::string::npos)
+      << stat.out;
+}
+
+TEST_F(RecutilRun, CheckPrintsOneLinePerProblem) {
+  WriteFile("lines.desc", kOrderLineDescription);
+  RunOk({"create", "LINES.DB", "lines.desc"});
+  RunOk({"load", "LINES.DB", "-"},
+        Unformatted({OrderLine(1, "A", 1), OrderLine(2, "B", 2), OrderLine(3, "C", 3)}));
+  Result sound = Run({"check", "LINES.DB"});
+  EXPECT_EQ(sound.exit_status, 0) << sound.err;
+  EXPECT_EQ(sound.out, "LINES.DB: 3 records, 2 keys\n");
+
+  // Two keys that disagree with their records and a record count that disagrees with the file.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open("LINES.DB", &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db,
+                         "UPDATE rec SET k1 = zeroblob(12) WHERE pos = 1;"
+                         "UPDATE rec SET k0 = zeroblob(4) WHERE pos = 3;"
+                         "UPDATE spec SET count = 5;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
+  Result damaged = Run({"check", "LINES.DB"});
+  EXPECT_EQ(damaged.exit_status, 1);
+  EXPECT_EQ(damaged.out,
+            "LINES.DB: record at position 1: key 1 does not match the record\n"
+            "LINES.DB: record at position 3: key 0 does not match the record\n"
+            "LINES.DB: record count 5 kept, 3 found\n");
+  EXPECT_EQ(damaged.err, "recutil: LINES.DB: 3 problems found\n");
 }
 
 TEST_F(RecutilRun, StatAndCheckReportTheFile) {
