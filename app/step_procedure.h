@@ -132,9 +132,13 @@ StepResult ConvertFile(RunHost& host, const Step& step, typename T::Legacy& lega
   }
   sysio::Point("step:opened", fileName);
   status = current.CreateFile(kWorkFile);
-  if (status == 0) {
-    status = T::Prepare(legacy, current);
+  if (status != 0) {
+    return detail::Fail(host, legacy, current, status,
+                        CString("The work file ") + kWorkFile +
+                            " cannot be created in the data directory (" + btr::StatusName(status) +
+                            ").");
   }
+  status = T::Prepare(legacy, current);
   if (status != 0) {
     return detail::Fail(host, legacy, current, status);
   }

@@ -17,6 +17,7 @@ std::atomic<bool> g_struck{false};
 Fault g_fault;
 std::atomic<int64_t> g_counts[5];
 
+std::atomic<bool> g_skipSyncs{false};
 std::atomic<bool> g_killArmed{false};
 std::string g_killName;
 std::string g_killDetail;
@@ -88,7 +89,18 @@ ssize_t PWrite(int fd, const void* buf, size_t count, off_t offset) {
 }
 
 int Fsync(int fd) {
-  return Gate(kSync) != 0 ? -1 : fsync(fd);
+  if (Gate(kSync) != 0) {
+    return -1;
+  }
+  return SyncsSkipped() ? 0 : fsync(fd);
+}
+
+void SkipSyncsForTesting(bool skip) {
+  g_skipSyncs.store(skip);
+}
+
+bool SyncsSkipped() {
+  return g_skipSyncs.load(std::memory_order_relaxed);
 }
 
 int Rename(const char* from, const char* to) {

@@ -62,6 +62,13 @@ struct Fault {
   bool sticky = false;  // every later call of those kinds fails too
 };
 
+// Makes every sync a no-op that still counts and can still fail (true), or a real one again.
+// Kill tests stay sound without the syncs: a killed process's writes stay in the page cache.
+// Only whole-program tests that run the program hundreds of times use it, to save the disk.
+void SkipSyncsForTesting(bool skip);
+// Whether syncs are skipped; layers that sync through another library ask before they do.
+bool SyncsSkipped();
+
 // Arms a fault and starts counting from zero.
 void ArmFault(const Fault& fault);
 void DisarmFault();

@@ -2,6 +2,8 @@
 // and backout, failures, and what ends up in the settings.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -513,6 +515,101 @@ TEST_F(RemoldApp, FileBarCountsFilesFoundMissing) {
   EXPECT_EQ(0, Run(ui));
   const std::vector<int> positions = ui.PositionsOf(IDC_PROGRESS_FILES);
   EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3}));  // from the range set on opening
+}
+
+// The places where a whole run cannot be done: each ends with a message that says why, and the
+// original stays where it was.
+std::string MessagesOf(const ScriptedFrontEnd& ui) {
+  std::string all;
+  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
+    all += box.text + "\n";
+  }
+  return all;
+}
+
+TEST_F(RemoldApp, DiskFullWhenTheWorkFileIsCreatedIsReported) {
+  Profile(516, 0);
+  TermsFile(20);
+  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  sysio::ArmFaultAt("step:opened", "TERMS.DB", {sysio::kWrite, 1, ENOSPC, true});
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
+  const int status = Run(ui);
+  sysio::DisarmFault();
+  EXPECT_EQ(3, status);
+  EXPECT_TRUE(Contains(MessagesOf(ui), "The work file TMP.DB cannot be created")) << MessagesOf(ui);
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
+  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
+}
+
+TEST_F(RemoldApp, SaveAreaThatIsAFileIsReportedAndLeftAlone) {
+  Profile(516, 0);
+  TermsFile(20);
+  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  std::ofstream(InData("SAVEDB")) << "a file of the user's";
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
+  EXPECT_EQ(3, Run(ui));
+  EXPECT_TRUE(Contains(MessagesOf(ui), "TERMS.DB: SAVEDB is not a directory.")) << MessagesOf(ui);
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
+  std::ifstream saved(InData("SAVEDB"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "a file of the user's");
+  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
+  EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
+}
+
+// A data directory that its user cannot write. Root writes anywhere, so a test run as root runs
+// the program as "nobody", who owns the home but not the data directory.
+TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
+  Profile(516, 0);
+  TermsFile(20);
+  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  fs::create_directories(InData("SAVEDB"));
+  const bool root = geteuid() == 0;
+  if (root) {
+    for (const auto& entry : fs::recursive_directory_iterator(home)) {
+      ASSERT_EQ(0, lchown(entry.path().c_str(), 65534, 65534));
+    }
+    ASSERT_EQ(0, chown(home.c_str(), 65534, 65534));
+    ASSERT_EQ(0, chown(dataDir.c_str(), 0, 0));
+  }
+  fs::permissions(dataDir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                               fs::perms::group_exec | fs::perms::others_read |
+                               fs::perms::others_exec);
+  fflush(nullptr);
+  int pipeFds[2];
+  ASSERT_EQ(0, pipe(pipeFds));
+  const pid_t child = fork();
+  if (child == 0) {
+    if (root && (setgid(65534) != 0 || setuid(65534) != 0)) {
+      _exit(99);
+    }
+    ScriptedFrontEnd ui;
+    ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+    ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
+    const int status = Run(ui);
+    const std::string messages = MessagesOf(ui);
+    ssize_t ignored = write(pipeFds[1], messages.data(), messages.size());
+    (void)ignored;
+    _exit(status);
+  }
+  close(pipeFds[1]);
+  std::string messages;
+  char buf[4096];
+  for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) > 0;) {
+    messages.append(buf, static_cast<size_t>(n));
+  }
+  close(pipeFds[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  fs::permissions(dataDir, fs::perms::owner_all);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(3, WEXITSTATUS(status)) << messages;
+  EXPECT_TRUE(Contains(messages, "The work file TMP.DB cannot be created")) << messages;
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
 }
 
 }  // namespace
