@@ -612,4 +612,24 @@ TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
 }
 
+TEST_F(RemoldApp, ConvertedFileThatCannotBeClosedIsNotSwappedIn) {
+  Profile(516, 0);
+  TermsFile(40);
+  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  // Every record was inserted, but the commit at Close fails: the inserts that answered 0 are
+  // not on disk, so the converted file must not replace the original.
+  sysio::ArmFaultAt("step:read-all", "TERMS.DB", {sysio::kWrite, 1, EIO, true});
+  ScriptedFrontEnd ui;
+  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
+  const int status = Run(ui);
+  sysio::DisarmFault();
+  EXPECT_EQ(3, status);
+  EXPECT_TRUE(Contains(MessagesOf(ui), "TERMS.DB: the files could not be closed"))
+      << MessagesOf(ui);
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
+  EXPECT_FALSE(fs::exists(InData("SAVEDB/TERMS.DB")));
+  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
+}
+
 }  // namespace
