@@ -9,6 +9,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace demo {
 
@@ -27,6 +28,14 @@ using Registry = std::map<std::string, Writer>;  // step id -> writer
 void RegisterCatalogDemos(Registry& registry);
 void RegisterOrderDemos(Registry& registry);
 void RegisterCustomerDemos(Registry& registry);
+
+// How a total of records is spread over the files of a database, as a customer's database holds
+// them: historical order headers and lines most, order lines at least 30 % of all, velocity about
+// 15 %, price contracts about 10 %; terms, modem profiles and categories stay small (tens to
+// thousands). `files` are the files the release's steps write (the step table's names, any
+// letter case; a step that writes two files names the first). Returns the records per file, in
+// the order given; their sum is the total (less where a small table's cap keeps it lower).
+std::vector<int> SpreadRecords(const std::vector<std::string>& files, long total);
 
 // Helpers shared by the writers.
 

@@ -1,6 +1,8 @@
 // Helpers shared by the demo writers.
 #include "tools/mkdemo/demo.h"
 
+#include <algorithm>
+
 namespace demo {
 
 std::string RandomWord(std::mt19937& rng, size_t width, bool lowerCase) {
@@ -62,6 +64,71 @@ float Amount(std::mt19937& rng) {
 uint8_t FlagByte(std::mt19937& rng) {
   static const uint8_t kBytes[] = {'Y', 'N', 'Y', 'N', 'y', ' ', 0};
   return kBytes[Pick(rng, 7)];
+}
+
+namespace {
+
+struct Share {
+  const char* file;
+  int weight;  // parts of the records that are not in the small tables
+  long cap;    // at most this many records; 0 for no cap
+};
+
+// Weights in hundredths; lines (historical and open) 36, velocity 15, price contracts 10.
+const Share kShares[] = {
+    {"HORDRITM.DB", 30, 0},   {"ORDRITEM.DB", 6, 0}, {"HORDER.DB", 12, 0},  {"ORDER.DB", 3, 0},
+    {"VELOCITY.DB", 15, 0},   {"PCONT.DB", 10, 0},   {"ITEM.DB", 4, 0},     {"ITEMUNIT.DB", 4, 0},
+    {"CUST.DB", 3, 0},        {"MNPRICE.DB", 3, 0},  {"AR.DB", 3, 0},       {"GDEITEM.DB", 2, 0},
+    {"SPECIAL.DB", 1, 0},     {"INVITEM.DB", 1, 0},  {"PRICESEQ.DB", 1, 0}, {"WHSMRKUP.DB", 1, 0},
+    {"DEVCOST.DB", 1, 0},     {"MENUHDR.DB", 1, 0},  {"TERMS.DB", 1, 500},  {"MODEM.DB", 1, 100},
+    {"CATEGORY.DB", 1, 2000},
+};
+
+const Share* ShareOf(const std::string& file) {
+  std::string upper = file;
+  for (char& c : upper) {
+    c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  for (const Share& share : kShares) {
+    if (upper == share.file) {
+      return &share;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<int> SpreadRecords(const std::vector<std::string>& files, long total) {
+  long weights = 0;
+  for (const std::string& file : files) {
+    const Share* share = ShareOf(file);
+    weights += share != nullptr ? share->weight : 1;
+  }
+  std::vector<int> counts;
+  long given = 0;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const Share* share = ShareOf(files[i]);
+    long count = weights == 0 ? 0 : total * (share != nullptr ? share->weight : 1) / weights;
+    if (share != nullptr && share->cap > 0) {
+      count = std::min(count, share->cap);
+    }
+    counts.push_back(static_cast<int>(count));
+    given += count;
+  }
+  // What the rounding left goes to the largest uncapped file.
+  size_t largest = counts.size();
+  for (size_t i = 0; i < files.size(); ++i) {
+    const Share* share = ShareOf(files[i]);
+    if ((share == nullptr || share->cap == 0) &&
+        (largest == counts.size() || counts[i] > counts[largest])) {
+      largest = i;
+    }
+  }
+  if (largest < counts.size()) {
+    counts[largest] += static_cast<int>(total - given);
+  }
+  return counts;
 }
 
 }  // namespace demo

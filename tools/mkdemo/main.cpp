@@ -3,7 +3,11 @@
 // legacy layout that release wrote, and a program directory with remold and the product's
 // "VENDRIX.EXE" placeholder.
 //
-//   mkdemo --home DIR [--release 2.04[.B]] [--records N] [--seed S] [--flat] [--remold PATH]
+//   mkdemo --home DIR [--release 2.04[.B]] [--records N | --records-per-file N] [--seed S]
+//          [--flat] [--remold PATH]
+//
+// --records N spreads N records over the files as a customer's database holds them (historical
+// orders most, terms and modem profiles few); --records-per-file N gives every file about N.
 //
 // DIR becomes the demo user's home: DIR/.config holds the settings, DIR/Documents the documents
 // folder, DIR/program the programs. Releases before 3.04 build 5 kept the database beside the
@@ -14,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <regex>
 #include <string>
 
 #include "app/upgrade_steps.h"
@@ -29,7 +34,8 @@ struct Options {
   std::string home;
   int version = 516;
   int build = 0;
-  int records = 200;
+  long records = 200;
+  bool perFile = true;  // --records-per-file, the default spread
   unsigned seed = 1;
   bool flat = false;
   std::string remold;
@@ -37,22 +43,24 @@ struct Options {
 
 void Usage(FILE* out) {
   std::fprintf(out,
-               "usage: mkdemo --home DIR [--release 2.04[.B]] [--records N] [--seed S] [--flat]"
-               " [--remold PATH]\n"
+               "usage: mkdemo --home DIR [--release 2.04[.B]] [--records N | --records-per-file N]"
+               " [--seed S] [--flat] [--remold PATH]\n"
                "Makes a demo home DIR with settings, a legacy database of the release (version\n"
-               "major.minor, optional build B) and a program directory with remold.\n");
+               "major.minor, optional build B) and a program directory with remold. --records N\n"
+               "spreads N records over the files as a customer's database holds them;\n"
+               "--records-per-file N puts about N in every file (200 when neither is given).\n");
 }
 
-// "2.04" -> 2 * 256 + 4; "3.09.4" -> 777 with build 4.
+// "2.04" -> 2 * 256 + 4; "3.09.4" -> 777 with build 4. Nothing else: "2.04x", "2.4", "2.04."
+// and "-2.04" are not releases.
 bool ParseRelease(const std::string& text, int* version, int* build) {
-  unsigned major = 0, minor = 0, b = 0;
-  char tail = 0;
-  const int n = std::sscanf(text.c_str(), "%u.%u.%u%c", &major, &minor, &b, &tail);
-  if (n < 2 || n > 3 || major > 99 || minor > 255) {
+  static const std::regex kRelease(R"(([0-9]{1,2})\.([0-9]{2})(?:\.([0-9]{1,3}))?)");
+  std::smatch m;
+  if (!std::regex_match(text, m, kRelease)) {
     return false;
   }
-  *version = static_cast<int>(major * 256 + minor);
-  *build = n == 3 ? static_cast<int>(b) : 0;
+  *version = std::stoi(m[1]) * 256 + std::stoi(m[2]);
+  *build = m[3].matched ? std::stoi(m[3]) : 0;
   return true;
 }
 
@@ -93,12 +101,14 @@ int ParseArguments(int argc, char** argv, Options* o) {
         std::fprintf(stderr, "mkdemo: release \"%s\" is not of the form 2.04 or 3.09.4\n", value);
         return 2;
       }
-    } else if (arg == "--records") {
-      if (!ParseNumber(value, 0, 10000000, &n)) {
-        std::fprintf(stderr, "mkdemo: --records takes a whole number from 0 to 10000000\n");
+    } else if (arg == "--records" || arg == "--records-per-file") {
+      const long most = arg == "--records" ? 100000000 : 10000000;
+      if (!ParseNumber(value, 0, most, &n)) {
+        std::fprintf(stderr, "mkdemo: %s takes a whole number from 0 to %ld\n", arg.c_str(), most);
         return 2;
       }
-      o->records = static_cast<int>(n);
+      o->records = n;
+      o->perFile = arg == "--records-per-file";
     } else if (arg == "--seed") {
       if (!ParseNumber(value, 0, 4294967295L, &n)) {
         std::fprintf(stderr, "mkdemo: --seed takes a whole number\n");
@@ -176,12 +186,19 @@ int WriteDatabase(const Options& o, const std::string& databaseDir) {
   fs::current_path(databaseDir);
   int written = 0;
   int status = 0;
-  for (const upgrade::Step* step : upgrade::SelectSteps(o.version, o.build)) {
+  const std::vector<const upgrade::Step*> steps = upgrade::SelectSteps(o.version, o.build);
+  std::vector<std::string> files;
+  for (const upgrade::Step* step : steps) {
+    files.push_back(step->file);
+  }
+  const std::vector<int> counts = demo::SpreadRecords(files, o.records);
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const upgrade::Step* step = steps[i];
     auto it = writers.find(step->id);
     if (it == writers.end()) {
       continue;
     }
-    demo::Context ctx{o.records, &rng, {}};
+    demo::Context ctx{o.perFile ? static_cast<int>(o.records) : counts[i], &rng, {}};
     status = it->second(ctx);
     if (status != 0) {
       std::fprintf(stderr, "mkdemo: step %s (%s): %s (status %d)\n", step->id, step->file,
