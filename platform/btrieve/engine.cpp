@@ -934,10 +934,8 @@ int Dispatch(Engine& e, const Call& call, void* pos_block) {
     c->failure_told = true;
     return c->failure;
   }
-  // The file stays alive for NoteLoss even when the operation ends its last cursor.
-  std::shared_ptr<OpenFile> file = c->file;
   int status = DispatchOnCursor(e, call, *c);
-  NoteLoss(*file, c, status);
+  NoteLoss(*c->file, c, status);
   return status;
 }
 
