@@ -16,7 +16,9 @@
 //     duplicates, modifiable, segmented and extended type (others: 45), and the types string,
 //     integer (1, 2, 4, 8 bytes) and date (4 bytes). The segments of one key share their
 //     duplicates and modifiable flags. Create never opens the file, answers 85 for a file that
-//     is open, and builds the file under a temporary name before moving it into place.
+//     is open, and builds the file under a temporary name before moving it into place. A rollback
+//     journal left under the name by a writer killed during a commit is never played into the
+//     new file.
 //   - Variable-length files (file flag 0x01) take records from the fixed length up to
 //     kMaxRecordLength; fixed-length files exactly the record length (else 22).
 //   - Gets copy what fits of a record and answer 22 when the data buffer is shorter; currency
@@ -29,6 +31,14 @@
 //   - Stop and Reset roll back an open transaction, then close every file (committing the
 //     grouped writes). Files closed inside a transaction keep their writes until it ends.
 //   - Insert and Update answer 46 through a position block opened read-only (-2).
+//   - Insert and Update answer 5 only for a value that a unique key already holds; any other
+//     refusal of the storage is 2 (18 when the disk is full).
+//   - Writes are durable only once committed. When a commit fails (in the background too) or a
+//     write failure takes the writes before it with it, every position block on the file answers
+//     that failure (18 or 2) at its next operation, unless that very operation met it, and
+//     again at its Close: an Insert that answered 0 is safe only when Close answers 0.
+//   - Get Directory writes the current directory, NUL-terminated, into the key buffer when it
+//     fits in the key length given, and answers 22 (writing nothing) when it does not.
 #pragma once
 
 #include <cstdint>

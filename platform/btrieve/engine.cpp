@@ -482,16 +482,19 @@ int CloseCursor(Engine& e, Cursor* c, void* pos_block) {
   return status;
 }
 
-// Stop and Reset: every file closes; an open transaction is rolled back.
+// Stop and Reset: every file closes; an open transaction is rolled back. Lost writes that a
+// position block has kept are answered here when nothing else failed, since no Close will.
 int CloseEverything(Engine& e) {
   int status = kOk;
   if (e.transaction) {
     status = FinishTransaction(e, false);
   }
   for (size_t slot = 0; slot < e.slots.size(); ++slot) {
-    if (e.slots[slot]) {
-      if (int s = CloseCursor(e, e.slots[slot].get(), nullptr); s != kOk && status == kOk) {
-        status = s;
+    if (Cursor* c = e.slots[slot].get(); c != nullptr) {
+      int failure = c->failure;
+      int s = CloseCursor(e, c, nullptr);
+      if (status == kOk) {
+        status = s != kOk ? s : failure;
       }
     }
   }
@@ -931,10 +934,8 @@ int Dispatch(Engine& e, const Call& call, void* pos_block) {
     c->failure_told = true;
     return c->failure;
   }
-  // The file stays alive for NoteLoss even when the operation ends its last cursor.
-  std::shared_ptr<OpenFile> file = c->file;
   int status = DispatchOnCursor(e, call, *c);
-  NoteLoss(*file, c, status);
+  NoteLoss(*c->file, c, status);
   return status;
 }
 
