@@ -232,8 +232,28 @@ class WholeProgram : public ::testing::Test {
           << when << ": " << name << " is not saved as it was";
       EXPECT_TRUE(here.count(name) && here.at(name) != bytes)
           << when << ": " << name << " is not converted";
+      // Every record, in the current layout (a run that swallowed a failed write would not
+      // have them all).
+      const Converted& expected = converted[name];
+      if (!expected.spec.empty()) {
+        EXPECT_EQ(StatBlock(dataDir + "/" + name), expected.spec) << when << ": " << name;
+        EXPECT_EQ(ReadAll(dataDir + "/" + name).size(), expected.records) << when << ": " << name;
+      }
     }
     EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB")) << when;
+  }
+
+  // What a run without faults makes of each file: its specification and number of records.
+  struct Converted {
+    Bytes spec;
+    size_t records = 0;
+  };
+  std::map<std::string, Converted> converted;
+
+  void NoteConverted() {
+    for (const auto& [name, bytes] : originals) {
+      converted[name] = {StatBlock(dataDir + "/" + name), ReadAll(dataDir + "/" + name).size()};
+    }
   }
 
   // The calls of one kind that a complete run makes, counted in a child.
@@ -290,6 +310,7 @@ TEST_P(FaultMatrix, EveryFailingCallLeavesARecoverableDatabase) {
   };
   const int64_t calls = CallsOfRun(GetParam().ops);
   ASSERT_GT(calls, 0);
+  NoteConverted();
   restore();
   // The test command fails each call once, the errno rotating; the long sweep
   // (scripts/sweep.sh) fails each call with every errno, once and from then on.
