@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +21,10 @@
 namespace files {
 namespace {
 
+using sysio::BaseName;
+using sysio::DirName;
+using sysio::Fd;
+
 constexpr const char* kJournalSuffix = "-journal";
 // Hidden names of work in progress: a move's copy ("." + name + ".move-PID-N") and a record
 // file being built ("~" after the dot), neither of which is ever a table's file.
@@ -28,40 +33,6 @@ constexpr std::string_view kMovePart = ".move-";
 char Fold(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
-
-std::string DirName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) {
-      close(fd_);
-    }
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int Close() {
-    int rc = close(fd_);
-    fd_ = -1;
-    return rc == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
 
 int SyncPath(const std::string& path) {
   return sysio::SyncPath(path);
@@ -78,27 +49,17 @@ int SyncParents(const std::string& a, const std::string& b) {
 }
 
 // Windows wildcards: "*" any run, "?" one character, letters compared without regard to case.
+// Everything else stands for itself, so the characters that fnmatch would read as a bracket
+// expression or an escape are escaped first.
 bool WildMatch(std::string_view pattern, std::string_view name) {
-  size_t p = 0, n = 0;
-  size_t star = std::string_view::npos, mark = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      mark = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
-      ++p;
-      ++n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++mark;
-    } else {
-      return false;
+  std::string glob;
+  for (char c : pattern) {
+    if (c == '[' || c == ']' || c == '\\') {
+      glob += '\\';
     }
+    glob += c;
   }
-  while (p < pattern.size() && pattern[p] == '*') {
-    ++p;
-  }
-  return p == pattern.size();
+  return fnmatch(glob.c_str(), std::string(name).c_str(), FNM_CASEFOLD) == 0;
 }
 
 bool CaselessLess(const std::string& a, const std::string& b) {

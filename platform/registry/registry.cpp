@@ -19,21 +19,12 @@
 namespace registry {
 namespace {
 
+using sysio::BaseName;
+using sysio::DirName;
+using sysio::Fd;
+
 using regfile::Key;
 using regfile::Value;
-
-std::string DirName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 std::vector<std::string> SplitSection(const std::string& section) {
   std::vector<std::string> parts;
@@ -50,28 +41,6 @@ std::vector<std::string> SplitSection(const std::string& section) {
   }
   return parts;
 }
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) {
-      close(fd_);
-    }
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  // Closes now, reporting the failure of close (a write error may surface only there).
-  int Close() {
-    int rc = close(fd_);
-    fd_ = -1;
-    return rc == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
 
 // The whole content of a file: 0, or the errno (ENOENT for a missing file).
 int ReadWholeFile(const std::string& path, std::string* bytes) {

@@ -123,6 +123,31 @@ int Rmdir(const char* path) {
   return Gate(kUnlink) != 0 ? -1 : rmdir(path);
 }
 
+std::string DirName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    return ".";
+  }
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+Fd::~Fd() {
+  if (fd_ >= 0) {
+    close(fd_);
+  }
+}
+
+int Fd::Close() {
+  const int rc = close(fd_);
+  fd_ = -1;
+  return rc == 0 ? 0 : errno;
+}
+
 int SyncPath(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {

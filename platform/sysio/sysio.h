@@ -49,6 +49,26 @@ int Rmdir(const char* path);
 // one call of kind `op` and returns the errno it must fail with, or 0 to go ahead.
 int Inject(Op op);
 
+// Linux paths: the directory part ("." for a bare name, "/" for an entry of the root) and the
+// last component.
+std::string DirName(const std::string& path);
+std::string BaseName(const std::string& path);
+
+// An open descriptor, closed when it goes out of scope.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd();
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  // Closes now, reporting the failure of close (a write error may surface only there).
+  int Close();
+
+ private:
+  int fd_;
+};
+
 // Opens `path` read-only and fsyncs it (a file, or a directory to make its entries durable).
 // Returns 0 or an errno.
 int SyncPath(const std::string& path);
