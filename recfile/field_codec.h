@@ -197,10 +197,6 @@ struct IsVector : std::false_type {};
 template <class T>
 struct IsVector<std::vector<T>> : std::true_type {};
 
-}  // namespace detail
-
-namespace detail {
-
 // One field from its bytes at `p`; `available` bytes of the record lie from `p` on.
 template <class R>
 void ParseField(const Field<R>& f, const uint8_t* p, size_t available, R& record) {
