@@ -162,7 +162,7 @@ void PrintRatio(const RatioReporter& r, const std::string& what, const std::stri
   if (m == r.millis.end() || b == r.millis.end()) {
     return;
   }
-  std::printf("%-44s %10.1f ms against %10.1f ms   ratio %.2f\n", what.c_str(), m->second,
+  std::printf("%-48s %10.1f ms against %10.1f ms   ratio %.2f\n", what.c_str(), m->second,
               b->second, m->second / b->second);
 }
 
