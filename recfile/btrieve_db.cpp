@@ -42,10 +42,16 @@ CBtrieveDB::CBtrieveDB()
 
 CBtrieveDB::~CBtrieveDB() {
   if (m_bOpen) {
-    BtrieveCall(btr::kClose, m_PosBlock, m_KeyBuffer, &m_DataLength, m_KeyBuffer, 0);
+    Call(btr::kClose, m_PosBlock, m_KeyBuffer, &m_DataLength, m_KeyBuffer, 0);
     m_bOpen = false;
   }
   m_ErrorMessages.clear();
+}
+
+int CBtrieveDB::Call(uint16_t op, void* posBlock, void* dataBuf, uint16_t* dataLen, void* keyBuf,
+                     int8_t keyNum) {
+  ++m_CallCount;
+  return BtrieveCall(op, posBlock, dataBuf, dataLen, keyBuf, keyNum);
 }
 
 int CBtrieveDB::CallNeedingOpen(uint16_t op, void* posBlock, void* dataBuf, uint16_t* dataLen,
@@ -53,7 +59,7 @@ int CBtrieveDB::CallNeedingOpen(uint16_t op, void* posBlock, void* dataBuf, uint
   if (!m_bOpen) {
     return btr::kFileNotOpen;
   }
-  return BtrieveCall(op, posBlock, dataBuf, dataLen, keyBuf, keyNum);
+  return Call(op, posBlock, dataBuf, dataLen, keyBuf, keyNum);
 }
 
 int CBtrieveDB::OpenFile(void* dataBuf, uint16_t* dataLen, const char* fileName, int8_t mode) {
@@ -66,7 +72,7 @@ int CBtrieveDB::OpenFile(void* dataBuf, uint16_t* dataLen, const char* fileName,
   }
   // The record manager reads the name from the key buffer; give it a terminated copy.
   std::string name(fileName);
-  status = BtrieveCall(btr::kOpen, m_PosBlock, dataBuf, dataLen, name.data(), mode);
+  status = Call(btr::kOpen, m_PosBlock, dataBuf, dataLen, name.data(), mode);
   if (status == 0) {
     m_bOpen = true;
     m_FileName = fileName;
@@ -85,7 +91,7 @@ int CBtrieveDB::Open(const char* fileName) {
 int CBtrieveDB::Close() {
   int status = btr::kFileNotOpen;
   if (m_bOpen) {
-    status = BtrieveCall(btr::kClose, m_PosBlock, m_KeyBuffer, &m_DataLength, m_KeyBuffer, 0);
+    status = Call(btr::kClose, m_PosBlock, m_KeyBuffer, &m_DataLength, m_KeyBuffer, 0);
   }
   m_bOpen = false;
   m_FileName.clear();
@@ -190,7 +196,7 @@ int CBtrieveDB::Create(void* spec, uint16_t* specLen, const char* fileName, int8
     Close();
   }
   std::string name(fileName);
-  return BtrieveCall(btr::kCreate, m_PosBlock, spec, specLen, name.data(), mode);
+  return Call(btr::kCreate, m_PosBlock, spec, specLen, name.data(), mode);
 }
 
 int CBtrieveDB::CreateSupplementalIndex(void* dataBuf, uint16_t* dataLen) {
@@ -264,7 +270,7 @@ int CBtrieveDB::Insert(void* dataBuf, uint16_t* dataLen, void* keyBuf, int8_t ke
 }
 
 int CBtrieveDB::Reset(void* keyBuf, int8_t keyNum) {
-  return BtrieveCall(btr::kReset, m_KeyBuffer, m_KeyBuffer, &m_DataLength, keyBuf, keyNum);
+  return Call(btr::kReset, m_KeyBuffer, m_KeyBuffer, &m_DataLength, keyBuf, keyNum);
 }
 
 int CBtrieveDB::SetDirectory(const char* path) {
@@ -310,7 +316,7 @@ int CBtrieveDB::Update(void* dataBuf, uint16_t* dataLen, void* keyBuf, int8_t ke
 }
 
 int CBtrieveDB::Version(void* dataBuf, uint16_t* dataLen) {
-  return BtrieveCall(btr::kVersion, m_KeyBuffer, dataBuf, dataLen, m_KeyBuffer, 0);
+  return Call(btr::kVersion, m_KeyBuffer, dataBuf, dataLen, m_KeyBuffer, 0);
 }
 
 void CBtrieveDB::AddError(const CString& message) {

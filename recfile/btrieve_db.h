@@ -97,6 +97,11 @@ class CBtrieveDB {
   const CString& CurrentFileName() const { return m_FileName; }
   // The own position block, for the key-only probes (operation 55) of some tables.
   void* PositionBlock() { return m_PosBlock; }
+  // How many operations have gone through this object's own members (Open, Close, Insert,
+  // GetNext, ...; the key-only probes through PositionBlock are not counted). A table that
+  // remembers something it learned about its open file compares the count to know that no
+  // other operation of its own came in between.
+  uint64_t CallCount() const { return m_CallCount; }
 
  protected:
   uint8_t m_PosBlock[128];
@@ -112,8 +117,12 @@ class CBtrieveDB {
   uint8_t m_KeyBuffer[128];
   uint16_t m_DataLength;
   std::list<CString> m_ErrorMessages;
+  uint64_t m_CallCount = 0;
 
  private:
+  // Every member operation calls the record manager through here.
+  int Call(uint16_t op, void* posBlock, void* dataBuf, uint16_t* dataLen, void* keyBuf,
+           int8_t keyNum);
   int CallNeedingOpen(uint16_t op, void* posBlock, void* dataBuf, uint16_t* dataLen, void* keyBuf,
                       int8_t keyNum);
   int StepIntoRecord(bool first, int32_t context);

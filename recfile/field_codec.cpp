@@ -126,6 +126,10 @@ void WriteTime32(uint8_t* p, int64_t t) {
 
 void WriteBtrDate(uint8_t* p, int64_t t) {
   std::memset(p, 0, 4);
+  constexpr int64_t kNoTime = -1;
+  if (t == kNoTime) {
+    return;
+  }
   const time_t tt = static_cast<time_t>(t);
   struct tm parts;
   if (localtime_r(&tt, &parts) == nullptr) {

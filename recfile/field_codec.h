@@ -38,7 +38,8 @@
 //   Double        double       unchanged (bit for bit)
 //   Time32        int64_t      signed 32 bits sign-extended on reading; low 32 bits written
 //   BtrDate       int64_t      4 bytes written from a time: day, month, 16-bit year of local
-//                              time; zeros where the time cannot be converted. Never read.
+//                              time; zeros for the time -1 and where the time cannot be
+//                              converted. Never read.
 //   Custom        any          the field's own parse/format functions (one-off encodings)
 //
 // Upper-casing touches only the letters a to z.
@@ -99,7 +100,8 @@ void WriteDouble(uint8_t* p, double v);
 int64_t ReadTime32(const uint8_t* p);
 void WriteTime32(uint8_t* p, int64_t t);
 // The record manager's date of a time in local time: day, month, 16-bit year. All four bytes
-// zero when the platform cannot convert the time.
+// zero for the time -1, which stands for "no time" (the value a failed time computation
+// gives), and when the platform cannot convert the time; any other time before 1970 is a date.
 void WriteBtrDate(uint8_t* p, int64_t t);
 // The 14-character local date-time stamp "YYYYMMDDhhmmss" of a time; empty when the time
 // cannot be converted.
@@ -195,38 +197,74 @@ struct IsVector : std::false_type {};
 template <class T>
 struct IsVector<std::vector<T>> : std::true_type {};
 
+// One field from its bytes at `p`; `available` bytes of the record lie from `p` on.
+template <class R>
+void ParseField(const Field<R>& f, const uint8_t* p, size_t available, R& record) {
+  std::visit(
+      [&](auto&& m) {
+        using M = std::decay_t<decltype(m)>;
+        if constexpr (std::is_same_v<M, CustomCodec<R>>) {
+          m.parse(p, f.width, record);
+        } else {
+          auto& value = record.*m;
+          using T = std::decay_t<decltype(value)>;
+          if constexpr (IsVector<T>::value) {
+            const size_t each = f.width / f.count;
+            value.resize(f.count);
+            for (size_t i = 0; i < f.count; ++i) {
+              ParseScalar(f.enc, p + i * each, each, each, value[i]);
+            }
+          } else {
+            ParseScalar(f.enc, p, f.width, available, value);
+          }
+        }
+      },
+      f.member);
+}
+
+// The empty value of a field the record read does not hold: texts and notes empty, numbers 0,
+// flags false, every entry of a list so. A field of its own encoding reads as from zero bytes.
+template <class R>
+void ClearField(const Field<R>& f, R& record) {
+  std::visit(
+      [&](auto&& m) {
+        using M = std::decay_t<decltype(m)>;
+        if constexpr (std::is_same_v<M, CustomCodec<R>>) {
+          const std::vector<uint8_t> zeros(f.width);
+          m.parse(zeros.data(), f.width, record);
+        } else {
+          auto& value = record.*m;
+          using T = std::decay_t<decltype(value)>;
+          if constexpr (IsVector<T>::value) {
+            value.assign(f.count, typename T::value_type{});
+          } else {
+            value = T{};
+          }
+        }
+      },
+      f.member);
+}
+
 }  // namespace detail
 
-// Fills `record` from `len` bytes of a raw record. Fields that lie beyond `len` are left as
-// they are; a note ends at its terminator or at the end of the data.
+// Fills `record` from `len` bytes of a raw record. Every field is set, so a record converts on
+// its own even when the object held a longer one before: a field that does not lie whole
+// within the `len` bytes takes its empty value (detail::ClearField); a note ends at its
+// terminator or at the end of the data, and is empty when the data ends where it begins. A
+// record-manager date is never read: it only feeds a key, and the record holds its time
+// elsewhere.
 template <class R>
 void Parse(const Layout<R>& layout, const uint8_t* data, size_t len, R& record) {
   for (const Field<R>& f : layout.fields) {
-    if (f.enc == Enc::BtrDate || f.offset >= len ||
-        (f.enc != Enc::Note && f.offset + f.width > len)) {
-      continue;  // a record-manager date only feeds a key; the record holds its time elsewhere
+    if (f.enc == Enc::BtrDate) {
+      continue;
     }
-    const uint8_t* p = data + f.offset;
-    std::visit(
-        [&](auto&& m) {
-          using M = std::decay_t<decltype(m)>;
-          if constexpr (std::is_same_v<M, CustomCodec<R>>) {
-            m.parse(p, f.width, record);
-          } else {
-            auto& value = record.*m;
-            using T = std::decay_t<decltype(value)>;
-            if constexpr (detail::IsVector<T>::value) {
-              const size_t each = f.width / f.count;
-              value.resize(f.count);
-              for (size_t i = 0; i < f.count; ++i) {
-                detail::ParseScalar(f.enc, p + i * each, each, each, value[i]);
-              }
-            } else {
-              detail::ParseScalar(f.enc, p, f.width, len - f.offset, value);
-            }
-          }
-        },
-        f.member);
+    const bool held = f.enc == Enc::Note ? f.offset < len : f.offset + f.width <= len;
+    if (held) {
+      detail::ParseField(f, data + f.offset, len - f.offset, record);
+    } else {
+      detail::ClearField(f, record);
+    }
   }
 }
 

@@ -115,9 +115,18 @@ int CModemProfileDB::CreateFile(const char* fileName) {
   return recfile::CreateTableFile(*this, ModemSpec(228), fileName);
 }
 
+int32_t CModemProfileDB::FirstCandidate(uint64_t calls, uint32_t records) const {
+  const bool holds = m_Taken.known && m_Taken.calls == calls && m_Taken.records == records;
+  return holds ? m_Taken.next : 1;
+}
+
 int CModemProfileDB::InsertRecord(CModemProfile& record) {
+  const uint64_t calls = CallCount();  // before the record count is asked for
+  const uint32_t records = GetRecordCount();
+  int32_t n = FirstCandidate(calls, records);
+  m_Taken.known = false;
   char code[16];
-  for (int32_t n = 1;; ++n) {
+  for (;; ++n) {
     std::snprintf(code, sizeof code, "%.6d", n);
     uint8_t key[6];
     recfile::WriteText(key, sizeof key, code);
@@ -126,7 +135,11 @@ int CModemProfileDB::InsertRecord(CModemProfile& record) {
     }
   }
   record.ProfileCode = code;
-  return recfile::InsertRecord(*this, kModemProfileLayout, record, m_Key0, 0);
+  const int status = recfile::InsertRecord(*this, kModemProfileLayout, record, m_Key0, 0);
+  if (status == 0) {
+    m_Taken = {true, CallCount(), records + 1, n + 1};
+  }
+  return status;
 }
 
 int CModemProfile0300DB::CreateFile(const char* fileName) {

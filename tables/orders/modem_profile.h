@@ -74,10 +74,30 @@ class CModemProfileDB : public CBtrieveDB {
   int ImportLine(const CString&, int32_t) override { return 0; }
 
   // Gives the record the first free code ("%.6d" of 1, 2, ...), then inserts it on key 0.
+  // Consecutive inserts into one open file go on from the code the last one took, so filling a
+  // file costs time linear in its profiles; the codes are those a search from 000001 gives.
   int InsertRecord(CModemProfile& record);
 
  private:
+  // What the last successful InsertRecord learned: every candidate below `next` is taken. The
+  // next InsertRecord trusts it only when no other operation went through this object since
+  // (its call count is unchanged: no open, close, other write or read came in between) and the
+  // file still holds as many records as it did (another object on the file may have deleted a
+  // profile and so freed a low code). Candidates from `next` on are always looked up, so a code
+  // another object added meanwhile is seen. Not seen: another object deleting one profile and
+  // adding another between two inserts; the upgrade fills its new file through one object.
+  struct TakenCodes {
+    bool known = false;
+    uint64_t calls = 0;
+    uint32_t records = 0;
+    int32_t next = 1;
+  };
+  // The candidate to look up first: `next` when the memory holds for a file of `records`
+  // records with the call count at `calls`, else 1.
+  int32_t FirstCandidate(uint64_t calls, uint32_t records) const;
+
   uint8_t m_Key0[6] = {};
+  TakenCodes m_Taken;
 };
 
 class CModemProfile0300DB : public CBtrieveDB {

@@ -485,12 +485,14 @@ int COrderTableCore<TOrder, TLineDB>::DoGetFirstOrder(TOrder& order) {
   return ReadOrder(&CBtrieveDB::GetGreaterOrEqual, order, m_Key0, 0);
 }
 
+// The status of a read along the date stamps of one day: 4 when no further order carries the
+// date, whether the order read has a later date or the file has run out (9).
 template <class TOrder, class TLineDB>
-int COrderTableCore<TOrder, TLineDB>::DoGetFirstOrderOfDay(TOrder& order, int64_t day) {
-  const CString date = LocalDay(day);
-  std::memset(m_Key2, 0, sizeof m_Key2);
-  std::memcpy(m_Key2, date.data(), date.size());
-  const int status = ReadOrder(&CBtrieveDB::GetGreaterOrEqual, order, m_Key2, 2);
+int COrderTableCore<TOrder, TLineDB>::NoFurtherOrderOfDay(int status, const TOrder& order,
+                                                          const CString& date) {
+  if (status == 9) {
+    return 4;
+  }
   if constexpr (!std::is_same_v<TOrder, COrder0301>) {
     if (status == 0 && !BeginsWith(order.DateStamp, date)) {
       return 4;
@@ -500,18 +502,21 @@ int COrderTableCore<TOrder, TLineDB>::DoGetFirstOrderOfDay(TOrder& order, int64_
 }
 
 template <class TOrder, class TLineDB>
+int COrderTableCore<TOrder, TLineDB>::DoGetFirstOrderOfDay(TOrder& order, int64_t day) {
+  const CString date = LocalDay(day);
+  std::memset(m_Key2, 0, sizeof m_Key2);
+  std::memcpy(m_Key2, date.data(), date.size());
+  return NoFurtherOrderOfDay(ReadOrder(&CBtrieveDB::GetGreaterOrEqual, order, m_Key2, 2), order,
+                             date);
+}
+
+template <class TOrder, class TLineDB>
 int COrderTableCore<TOrder, TLineDB>::DoGetNextOrderOfDay(TOrder& order, int64_t day) {
   const CString date = LocalDay(day);
   if (!KeyBeginsWith(m_Key2, date)) {
     return 27;
   }
-  const int status = ReadOrder(&CBtrieveDB::GetNext, order, m_Key2, 2);
-  if constexpr (!std::is_same_v<TOrder, COrder0301>) {
-    if (status == 0 && !BeginsWith(order.DateStamp, date)) {
-      return 4;
-    }
-  }
-  return status;
+  return NoFurtherOrderOfDay(ReadOrder(&CBtrieveDB::GetNext, order, m_Key2, 2), order, date);
 }
 
 template <class TOrder, class TLineDB>
@@ -613,6 +618,14 @@ int COrderTableCore<TOrder, TLineDB>::DoReplaceHistOrder(TOrder& order, int keyN
 
 // Key 0 takes the value as a decimal order number; a text key takes the value's first
 // characters, as many as the key holds.
+//
+// Every text key is looked up in its own buffer, of its own width. The product's operation puts
+// the value of every key but 0 and 3 into the customer-number (key-4) buffer, 6 characters; the
+// record manager reads a key value of the key's full length, so for the 14-byte stamp keys it
+// would read 8 bytes past that buffer, and it writes the key of the record found back over the
+// same length. Key 4 gets the same 6 characters either way, key 5 the same first character; the
+// stamp keys get up to 14 characters of the value and NULs behind it instead of 6 and whatever
+// lay behind the buffer.
 template <class TOrder, class TLineDB>
 int COrderTableCore<TOrder, TLineDB>::DoGetHistOrderByKey(TOrder& order, const CString& keyValue,
                                                           int keyNum) {
@@ -644,6 +657,12 @@ int COrderTableCore<TOrder, TLineDB>::DoGetFirstHistOrderWithFlag(TOrder& order,
   return status;
 }
 
+// Get Next on a key in that key's own buffer. The product's operation gives keys 0, 3 and 5
+// their own buffers and every other key the customer-number (key-4) buffer of 6 bytes, but the
+// record manager writes the key value of the record read back into the buffer over the key's
+// full length: 14 bytes for the stamp keys 1 and 2, 8 more than that buffer holds. Get Next
+// moves on from the current position, not from the buffer's content, so the record read is the
+// same either way.
 template <class TOrder, class TLineDB>
 int COrderTableCore<TOrder, TLineDB>::DoGetNextHistOrder(TOrder& order, int keyNum) {
   void* key = m_Key0;

@@ -333,6 +333,7 @@ class COrderTableCore : public CBtrieveDB {
   int DoGetFirstOrder(TOrder& order);
   int DoGetFirstOrderOfDay(TOrder& order, int64_t day);
   int DoGetNextOrderOfDay(TOrder& order, int64_t day);
+  static int NoFurtherOrderOfDay(int status, const TOrder& order, const CString& date);
   int DoGetNextOrder(TOrder& order);
   int DoGetOrderByStamp(TOrder& order, const CString& stamp);
   int DoGetOrder(TOrder& order, int32_t number);

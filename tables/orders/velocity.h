@@ -3,7 +3,8 @@
 //
 // Layouts: current (160 bytes), 0401 (156, file name "Velocity.DB"), 0304 (148), 0208 (144)
 // and 0201 (140, no record-manager date and so no key 5). Date1 is stored twice: as seconds
-// and, to feed key 5, as a record-manager date of local time at offset 29 (never read back).
+// and, to feed key 5, as a record-manager date of local time at offset 29 (never read back;
+// four zero bytes for a Date1 of -1, "no date").
 // Each table object remembers the key of its last positioning (its current key); ReadNext goes
 // on along it.
 #pragma once

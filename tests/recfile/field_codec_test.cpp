@@ -234,6 +234,68 @@ TEST(FieldCodecNote, LengthCoversTerminatorAndThreeBytes) {
   EXPECT_EQ(Parse(shortRecord).note, "ab");
 }
 
+// A record object is reused for every record of a step: a short record must not keep what a
+// longer one left in the fields it does not hold.
+TEST(FieldCodecShortRecord, FieldsPastTheEndTakeEmptyValues) {
+  Bytes full(100, 'q');  // every field non-empty; the note runs to the end of the data
+  full[35] = full[36] = 'Y';
+  Rec r;
+  recfile::Parse(kLayout, full.data(), full.size(), r);
+  ASSERT_NE(r.i32, 0);
+  ASSERT_EQ(r.note, "qqqqqqqqqqqq");
+
+  const Bytes upToNote(full.begin(), full.begin() + 88);  // ends where the note begins
+  recfile::Parse(kLayout, upToNote.data(), upToNote.size(), r);
+  EXPECT_EQ(r.note, "");
+  EXPECT_EQ(r.codes, (std::vector<std::string>{"QQ", "QQ", "QQ"}));  // still held: read
+
+  const Bytes cut(full.begin(), full.begin() + 46);  // ends inside i32 (44 to 47)
+  recfile::Parse(kLayout, cut.data(), cut.size(), r);
+  EXPECT_EQ(r.text, "qqqq");
+  EXPECT_EQ(r.zip, "qqqqq-qqqq");
+  EXPECT_TRUE(r.yes);
+  EXPECT_EQ(r.byte, 'q');
+  EXPECT_EQ(r.i32, 0);  // partly held counts as not held
+  EXPECT_EQ(r.f, 0.0f);
+  EXPECT_EQ(r.d, 0.0);
+  EXPECT_EQ(r.t, 0);
+  EXPECT_EQ(r.codes, (std::vector<std::string>{"", "", ""}));
+  EXPECT_EQ(r.amounts, (std::vector<float>{0.0f, 0.0f}));
+  EXPECT_EQ(r.note, "");
+
+  const Bytes tiny(full.begin(), full.begin() + 3);
+  recfile::Parse(kLayout, tiny.data(), tiny.size(), r);
+  EXPECT_EQ(r.text, "");
+  EXPECT_EQ(r.zip, "");  // an empty text, not the shown form of nine empty characters
+  EXPECT_EQ(r.phone, "");
+  EXPECT_FALSE(r.yes);
+  EXPECT_FALSE(r.lenient);
+  EXPECT_EQ(r.ch, 0);
+  EXPECT_EQ(r.byte, 0);
+}
+
+struct Odd {
+  std::string seen;
+};
+
+void ParseOdd(const uint8_t* field, size_t width, Odd& record) {
+  record.seen = std::string(reinterpret_cast<const char*>(field), width);
+}
+
+void FormatOdd(Odd&, uint8_t*, size_t) {}
+
+// A field of its own encoding past the end reads as from zero bytes, its own empty value.
+TEST(FieldCodecShortRecord, CustomFieldPastTheEndReadsZeros) {
+  const recfile::Layout<Odd> layout{
+      8, {{4, 3, Enc::Custom, recfile::CustomCodec<Odd>{&ParseOdd, &FormatOdd}}}};
+  const Bytes raw = B("abcdefgh");
+  Odd odd;
+  recfile::Parse(layout, raw.data(), raw.size(), odd);
+  EXPECT_EQ(odd.seen, "efg");
+  recfile::Parse(layout, raw.data(), 6, odd);
+  EXPECT_EQ(odd.seen, std::string(3, '\0'));
+}
+
 TEST(FieldCodecPadding, UncoveredBytesAreZero) {
   Rec r;
   r.text = "abcd";

@@ -3,7 +3,10 @@
 #include "tables/orders/modem_profile.h"
 
 #include <random>
+#include <set>
 
+#include "recfile/table_ops.h"
+#include "tables/orders/key_probe.h"
 #include "tests/tables/orders/test_util.h"
 
 namespace {
@@ -174,6 +177,128 @@ TEST_F(ModemFile, NumberingFillsTheFirstHole) {
   EXPECT_EQ(profile.ProfileCode, "000001");
   ASSERT_EQ(table.InsertRecord(profile), 0);
   EXPECT_EQ(profile.ProfileCode, "000003");
+}
+
+std::string Code(int n) {
+  char code[16];
+  std::snprintf(code, sizeof code, "%.6d", n);
+  return code;
+}
+
+// The code a search from 000001 finds in `fileName` as it stands: what every insert must take.
+std::string FirstFreeCode(const char* fileName) {
+  orders::CKeyProbeDB probe;
+  EXPECT_EQ(probe.Open(fileName), 0);
+  for (int n = 1;; ++n) {
+    uint8_t key[6];
+    recfile::WriteText(key, sizeof key, Code(n));
+    if (orders::ProbeKey(probe, key, 0) != 0) {
+      return Code(n);
+    }
+  }
+}
+
+// A profile stored with the code as given, through any table object open on the file.
+void AddAsIs(CBtrieveDB& table, const std::string& code) {
+  CModemProfile profile;
+  profile.ProfileCode = code;
+  ASSERT_EQ(ordtest::InsertRaw(table, ordtest::Formatted(kModemProfileLayout, profile)), 0);
+}
+
+void RemoveCode(CBtrieveDB& table, const std::string& code) {
+  uint8_t key[6];
+  recfile::WriteText(key, sizeof key, code);
+  ASSERT_EQ(recfile::DeleteByKey(table, key, 0), 0);
+}
+
+// Inserts one profile and checks it took the code a search from the start finds.
+std::string InsertAndCheck(CModemProfileDB& table) {
+  const std::string want = FirstFreeCode("MODEM.DB");
+  CModemProfile profile;
+  EXPECT_EQ(table.InsertRecord(profile), 0);
+  EXPECT_EQ(profile.ProfileCode, want);
+  return profile.ProfileCode;
+}
+
+// Random codes already present leave gaps; every insert takes the lowest free code, as a search
+// from 000001 would.
+TEST_F(ModemFile, ConsecutiveInsertsTakeTheLowestFreeCodes) {
+  CModemProfileDB table;
+  ASSERT_EQ(table.CreateFile("MODEM.DB"), 0);
+  std::mt19937 random(13);
+  std::set<int> taken;
+  for (int i = 0; i < 120; ++i) {
+    const int n = static_cast<int>(random() % 400) + 1;
+    if (taken.insert(n).second) {
+      AddAsIs(table, Code(n));
+    }
+  }
+  for (int i = 0; i < 400; ++i) {
+    int lowest = 1;
+    while (taken.count(lowest) != 0) {
+      ++lowest;
+    }
+    CModemProfile profile;
+    ASSERT_EQ(table.InsertRecord(profile), 0);
+    ASSERT_EQ(profile.ProfileCode, Code(lowest)) << "insert " << i;
+    taken.insert(lowest);
+  }
+}
+
+// What an insert remembers of the codes it saw taken holds only until the next insert of the
+// same object on the same open file; any change in between is seen.
+TEST_F(ModemFile, CodesStayTheLowestFreeAfterOtherChanges) {
+  CModemProfileDB table;
+  ASSERT_EQ(table.CreateFile("MODEM.DB"), 0);
+  AddAsIs(table, "000002");
+  AddAsIs(table, "000005");
+  for (const char* want : {"000001", "000003", "000004", "000006"}) {
+    EXPECT_EQ(InsertAndCheck(table), want);
+  }
+
+  // The same object frees a low code and adds another record: as many records as before.
+  RemoveCode(table, "000003");
+  AddAsIs(table, "ZZZZZZ");
+  EXPECT_EQ(InsertAndCheck(table), "000003");
+  EXPECT_EQ(InsertAndCheck(table), "000007");
+
+  // Another object frees a low code.
+  {
+    CModemProfileDB other;
+    ASSERT_EQ(other.Open(), 0);
+    RemoveCode(other, "000004");
+  }
+  EXPECT_EQ(InsertAndCheck(table), "000004");
+  EXPECT_EQ(InsertAndCheck(table), "000008");
+
+  // While the file is closed, another object frees a low code and adds another record.
+  ASSERT_EQ(table.Close(), 0);
+  {
+    CModemProfileDB other;
+    ASSERT_EQ(other.Open(), 0);
+    RemoveCode(other, "000001");
+    AddAsIs(other, "YYYYYY");
+  }
+  ASSERT_EQ(table.Open(), 0);
+  EXPECT_EQ(InsertAndCheck(table), "000001");
+  EXPECT_EQ(InsertAndCheck(table), "000009");
+
+  // Another object adds the code that comes next.
+  {
+    CModemProfileDB other;
+    ASSERT_EQ(other.Open(), 0);
+    AddAsIs(other, "000010");
+  }
+  EXPECT_EQ(InsertAndCheck(table), "000011");
+}
+
+TEST_F(ModemFile, InsertOnAClosedTableAnswers3) {
+  CModemProfileDB table;
+  CModemProfile profile;
+  EXPECT_EQ(table.InsertRecord(profile), 3);
+  ASSERT_EQ(table.CreateFile("MODEM.DB"), 0);
+  EXPECT_EQ(table.InsertRecord(profile), 0);
+  EXPECT_EQ(profile.ProfileCode, "000001");
 }
 
 TEST_F(ModemFile, WrongLengthReads22) {

@@ -536,6 +536,38 @@ TEST_F(OrderFile, OrdersOfOneDayInLocalTime) {
   EXPECT_EQ(table.GetFirstOrderOfDay(order, 0, false), 4);  // 1969-12-31: a later day found
 }
 
+// The end of the file is the end of the day too: 4, not the record manager's 9, when no order
+// follows, in an empty file, after the last order of the file and from a day after it.
+template <class Table>
+void OrdersOfTheLastDayEndWith4(const char* fileName) {
+  ordtest::LocalZone zone("America/New_York");
+  Table table;
+  ASSERT_EQ(table.CreateFile(fileName), 0);
+  typename Table::Order order;
+  const int64_t noonOnThird = 1709485200;      // 2024-03-03 12:00 in New York
+  const int64_t morningOnFourth = 1709568000;  // 2024-03-04 11:00 in New York
+  EXPECT_EQ(table.GetFirstOrderOfDay(order, noonOnThird, false), 4);  // empty file
+  int32_t n = 1;
+  for (const char* stamp : {"20240302120000", "20240303080000", "20240303235959"}) {
+    order.OrderNumber = n++;
+    order.OrderStamp = order.DateStamp = stamp;
+    order.Reference = stamp;
+    ASSERT_EQ(table.InsertOrder(order), 0);
+  }
+  ASSERT_EQ(table.GetFirstOrderOfDay(order, noonOnThird, false), 0);
+  EXPECT_EQ(order.OrderNumber, 2);
+  ASSERT_EQ(table.GetNextOrderOfDay(order, noonOnThird, false), 0);
+  EXPECT_EQ(order.OrderNumber, 3);
+  EXPECT_EQ(table.GetNextOrderOfDay(order, noonOnThird, false), 4);  // the file ran out
+  EXPECT_EQ(table.GetFirstOrderOfDay(order, morningOnFourth, false), 4);
+}
+
+TEST_F(OrderFile, OrdersOfTheLastDayEndWith4AtTheEndOfTheFile) {
+  OrdersOfTheLastDayEndWith4<COrderDB>("ORDER.DB");
+  OrdersOfTheLastDayEndWith4<CHistOrderDB>("HORDER.DB");
+  OrdersOfTheLastDayEndWith4<COrder0304DB>("O0304.DB");
+}
+
 TEST_F(OrderFile, StampLookupFillsWithSpaces) {
   COrder0301DB table;
   ASSERT_EQ(table.CreateFile("ORDER.DB"), 0);

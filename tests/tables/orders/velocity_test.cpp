@@ -125,16 +125,34 @@ TEST(VelocityLayout, RecordManagerDateIsLocalTimeEvenBefore1970) {
     LocalZone zone("America/New_York");
     const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
     EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{1, 3, 0xE8, 0x07}));
-    v.Date1 = -1;  // one second before 1970 in UTC: the afternoon of 1969-12-31 in New York
+    v.Date1 = -2;  // two seconds before 1970 in UTC: the afternoon of 1969-12-31 in New York
     const Bytes before = ordtest::Formatted(kVelocityLayout, v);
     EXPECT_EQ(Bytes(before.begin() + 29, before.begin() + 33), (Bytes{31, 12, 0xB1, 0x07}));
-    EXPECT_EQ(Bytes(before.begin() + 104, before.begin() + 108), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(Bytes(before.begin() + 104, before.begin() + 108), (Bytes{0xFE, 0xFF, 0xFF, 0xFF}));
   }
   {
     LocalZone zone("Asia/Tokyo");
-    v.Date1 = -1;  // already 1970-01-01 in Tokyo
+    v.Date1 = -2;  // already 1970-01-01 in Tokyo
     const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
     EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{1, 1, 0xB2, 0x07}));
+  }
+}
+
+// -1 is "no date": the record-manager date is four zero bytes in every zone, while the seconds
+// keep the -1 as stored; one second either side is an ordinary date.
+TEST(VelocityLayout, Date1OfMinusOneWritesZeroRecordManagerDate) {
+  for (const char* zoneName : {"America/New_York", "Asia/Tokyo", "UTC"}) {
+    LocalZone zone(zoneName);
+    CVelocity v;
+    v.Date1 = -1;
+    const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
+    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{0, 0, 0, 0})) << zoneName;
+    EXPECT_EQ(Bytes(raw.begin() + 104, raw.begin() + 108), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+    for (int64_t neighbour : {int64_t{-2}, int64_t{0}}) {
+      v.Date1 = neighbour;
+      const Bytes near = ordtest::Formatted(kVelocityLayout, v);
+      EXPECT_NE(Bytes(near.begin() + 29, near.begin() + 33), (Bytes{0, 0, 0, 0})) << zoneName;
+    }
   }
 }
 
@@ -193,7 +211,8 @@ void ConvertVelocity(const At& at, int32_t date2Of0, int32_t date2Of1) {
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[0], ExpectedVelocity(at, "cust01", "item00000001", date2Of0, -1));
   EXPECT_EQ(got[1], ExpectedVelocity(at, "zz", "item00000002", date2Of1));
-  EXPECT_EQ(got[0][29], 31);  // -1: 1969-12-31 in New York, not zeros
+  // -1 is "no date": zeros, not 1969-12-31 in New York.
+  EXPECT_EQ(Bytes(got[0].begin() + 29, got[0].begin() + 33), (Bytes{0, 0, 0, 0}));
 }
 
 TEST_F(VelocityFile, Step8aConverts0201) {
