@@ -1,5 +1,6 @@
 // Opening a record file made of any bytes through the record manager, as the upgrade run opens
-// a table: the input becomes FUZZ.DB in a scratch directory, then Open, Stat, every key path
+// a table: the input becomes FUZZ.DB in a scratch directory (named by its full path, so that the
+// fuzzer's own relative paths keep working), then Open, Stat, every key path
 // read forward, the records stepped through in physical order, Close; and the file check of
 // `recutil check`. Whatever the file holds, the record manager answers statuses.
 #include <stdlib.h>
@@ -17,41 +18,41 @@
 
 namespace {
 
-constexpr char kName[] = "FUZZ.DB";
 // Enough for the longest record the record manager stores, and for any Stat answer.
 constexpr uint32_t kBufferSize = btr::kMaxRecordLength + 1;
 // Records read per key path and in physical order: enough to walk every page of a small file.
 constexpr int kMaxReads = 64;
 
-// Makes a scratch directory the working directory, once, so that every run finds only its
-// own file; the directory is removed when the fuzzer ends.
+// A scratch directory of its own, made once, so that every run finds only its own file; the
+// directory is removed when the fuzzer ends.
 class Scratch {
  public:
   Scratch() {
     const char* tmp = getenv("TMPDIR");
     dir_ = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/record_file_fuzz.XXXXXX";
     fuzz::Require(mkdtemp(dir_.data()) != nullptr, "scratch directory");
-    fuzz::Require(chdir(dir_.c_str()) == 0, "chdir to the scratch directory");
+    name_ = dir_ + "/FUZZ.DB";
+    fuzz::Require(name_.size() < 255, "the file name fits a key buffer");
   }
   ~Scratch() {
     Clean();
-    if (chdir("/") == 0) {
-      rmdir(dir_.c_str());
-    }
+    rmdir(dir_.c_str());
   }
+  const std::string& name() const { return name_; }
   // Removes the file and whatever SQLite left beside it.
-  static void Clean() {
+  void Clean() const {
     for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
-      unlink((std::string(kName) + suffix).c_str());
+      unlink((name_ + suffix).c_str());
     }
   }
 
  private:
   std::string dir_;
+  std::string name_;
 };
 
-void WriteFile(const uint8_t* data, size_t size) {
-  FILE* f = std::fopen(kName, "wb");
+void WriteFile(const std::string& name, const uint8_t* data, size_t size) {
+  FILE* f = std::fopen(name.c_str(), "wb");
   fuzz::Require(f != nullptr, "create the input file");
   fuzz::Require(std::fwrite(data, 1, size, f) == size, "write the input file");
   fuzz::Require(std::fclose(f) == 0, "close the input file");
@@ -90,11 +91,11 @@ void ReadThrough(Handle& h, uint16_t first, uint16_t next, int8_t key_num) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Scratch scratch;
   static uint8_t* buffer = new uint8_t[kBufferSize];
-  Scratch::Clean();
-  WriteFile(data, size);
+  scratch.Clean();
+  WriteFile(scratch.name(), data, size);
 
   Handle h{{}, {}, buffer};
-  std::memcpy(h.key, kName, sizeof kName);
+  std::memcpy(h.key, scratch.name().c_str(), scratch.name().size() + 1);
   if (h.Call(btr::kOpen, btr::kNormal) == btr::kOk) {
     const int keys = KeyCount(h);
     for (int k = 0; k < keys && k < 24; ++k) {
@@ -104,6 +105,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadThrough(h, btr::kStepFirst, btr::kStepNext, 0);
     fuzz::Require(h.Call(btr::kClose, 0) == btr::kOk, "a file that was only read closes");
   }
-  btr::CheckRecordFile(kName, nullptr);
+  btr::CheckRecordFile(scratch.name(), nullptr);
   return 0;
 }
