@@ -1,8 +1,8 @@
 // Opening a record file made of any bytes through the record manager, as the upgrade run opens
 // a table: the input becomes FUZZ.DB in a scratch directory (named by its full path, so that the
-// fuzzer's own relative paths keep working), then Open, Stat, every key path
-// read forward, the records stepped through in physical order, Close; and the file check of
-// `recutil check`. Whatever the file holds, the record manager answers statuses.
+// fuzzer's own relative paths keep working), then Open, Stat, every key path read forward and
+// backward, the records stepped through in physical order, Close; and the file check of
+// `recutil check`. Whatever the file holds, the record manager answers with statuses.
 #include <stdlib.h>
 #include <unistd.h>
 
