@@ -158,6 +158,13 @@ bool ReadQuoted(std::string_view s, size_t* pos, std::string* out, std::string* 
   return false;
 }
 
+// A string value is text up to its first NUL, as the settings are read on Windows; what follows
+// a NUL (a terminator, or the rest of a damaged line) is not part of the value. Cutting it on
+// every read keeps a value the same when the file is written back and read again.
+void CutAtNul(std::string* text) {
+  text->resize(std::min(text->find('\0'), text->size()));
+}
+
 bool ParseHexBytes(std::string_view list, std::string* out) {
   list = Trim(list);
   if (list.empty()) {
@@ -299,6 +306,7 @@ class Parser {
       if (!Trim(rest.substr(pos)).empty()) {
         return Fail(index_, "text after the closing quote");
       }
+      CutAtNul(&value->data);
       value->type = kString;
       return true;
     }
@@ -359,9 +367,7 @@ class Parser {
       bytes = std::move(text);
     }
     if (value->type == kString) {
-      while (!bytes.empty() && bytes.back() == '\0') {
-        bytes.pop_back();
-      }
+      CutAtNul(&bytes);
     } else if (value->type == kDword && bytes.size() == 4) {
       value->dword = 0;
       for (int i = 3; i >= 0; --i) {

@@ -16,7 +16,7 @@ int ProbeKey(CBtrieveDB& table, void* key, int8_t keyNum);
 // A table object of no layout of its own, opened on some file only for key lookups. Each object
 // has its own position block, so probing never moves the position of another object on the
 // same file.
-class CKeyProbeDB : public CBtrieveDB {
+class CKeyProbeDB final : public CBtrieveDB {
  public:
   ~CKeyProbeDB() { Close(); }
   int CreateFile(const char*) override { return 1; }  // a probe never creates a file

@@ -15,6 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 const std::string kApp = "HKEY_CURRENT_USER\\Software\\Corvane\\Vendrix 32";
 
@@ -194,6 +195,23 @@ TEST_F(RegistryTest, ReadsVersion5Utf16AndUtf8WithBom) {
   ASSERT_TRUE(store.Load()) << store.error();
   EXPECT_EQ(store.GetInt("Generic", "Build", 0), 5);
   EXPECT_FALSE(store.HasValue("Generic", "Company"));
+}
+
+TEST_F(RegistryTest, AStringEndsAtItsFirstNulAndStaysSoWhenRewritten) {
+  // A damaged line with NUL bytes inside the quotes, and a hex(1) string with a NUL inside.
+  WriteFile(std::string("REGEDIT4\r\n\r\n[") + kApp + "\\Directories]\r\n" +
+            "\"DatabaseDir\"=\"C:\\\\DB\0r\0a\0\"\r\n"s + "\"Sz\"=hex(1):41,42,00,43,00\r\n");
+  registry::Store store(path_);
+  ASSERT_TRUE(store.Load()) << store.error();
+  EXPECT_EQ(store.GetString("Directories", "DatabaseDir", "x"), "C:\\DB");
+  EXPECT_EQ(store.GetString("Directories", "Sz", "x"), "AB");
+
+  ASSERT_TRUE(store.WriteInt("Generic", "Build", 4)) << store.error();
+  EXPECT_NE(ReadBytes(path_).find("\"DatabaseDir\"=\"C:\\\\DB\"\r\n"), std::string::npos);
+  registry::Store again(path_);
+  ASSERT_TRUE(again.Load()) << again.error();
+  EXPECT_EQ(again.GetString("Directories", "DatabaseDir", "x"), "C:\\DB");
+  EXPECT_EQ(again.GetString("Directories", "Sz", "x"), "AB");
 }
 
 TEST_F(RegistryTest, DeletionLinesRemoveKeysAndValues) {
