@@ -6,7 +6,9 @@
 // backout as it went.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -219,6 +221,8 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
   Profile(release.version, release.build);
   Demo(release.version, release.build, 30);
   const auto before = Tree(home);
+  int64_t needed = 0;
+  InData([&] { needed = upgrade::CheckSteps(release.version, release.build, false).bytesNeeded; });
 
   std::string predicted;
   ASSERT_EQ(0, Check(&predicted)) << predicted;
@@ -239,6 +243,14 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
     EXPECT_EQ(logged.at(file).ending, check.ending) << file;
   }
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+  // The room the run asked for holds every converted file it left beside the saved ones.
+  int64_t converted = 0;
+  for (const auto& entry : fs::directory_iterator(dataDir)) {
+    if (entry.is_regular_file() && entry.path().filename() != "REMOLD.LOG") {
+      converted += static_cast<int64_t>(entry.file_size());
+    }
+  }
+  EXPECT_LE(converted, needed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -481,6 +493,105 @@ TEST_F(Failures, FailedRunIsLoggedWithItsMessages) {
   EXPECT_TRUE(Contains(log, " message: Unable to upgrade")) << log;
   EXPECT_TRUE(Contains(log, " run ended: 4 tables not converted, unfinished\n")) << log;
   EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 3\n") << log;
+}
+
+TEST_F(Unattended, ProgressLinesComeDuringATable) {
+  Profile(516, 0);
+  InData([] { TermsFile(60); });
+  Capture out;
+  upgrade::UnattendedFrontEnd frontEnd(upgrade::Task::Upgrade, -1, out.file(),
+                                       std::chrono::milliseconds(0));
+  EXPECT_EQ(0, upgrade::RunUnattended(frontEnd, -1, program));
+  fs::current_path(scratch.path());
+  const std::string said = out.Text();
+  EXPECT_TRUE(Contains(said, "remold: Working on Terms database, ")) << said;
+  EXPECT_TRUE(Contains(said, "% of all records\n")) << said;
+}
+
+TEST_F(Unattended, ProfileNumberIsTakenInsteadOfTheCurrentOne) {
+  Profile(1028, 4);  // profile 0, the current one, needs nothing
+  const std::string other = home + "/other";
+  fs::create_directories(other);
+  store->WriteInt("Profiles\\ID3", "Enabled", 1);
+  store->WriteInt("Profiles\\ID3\\Generic", "DBVersion", 516);
+  store->WriteString("Profiles\\ID3\\Directories", "DatabaseDir", other);
+  const fs::path previous = fs::current_path();
+  fs::current_path(other);
+  TermsFile(5);
+  BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
+  fs::current_path(previous);
+
+  Capture out, err;
+  EXPECT_EQ(0, upgrade::RunCheck(3, program, out.file(), err.file()));
+  EXPECT_TRUE(Contains(out.Text(), "step 10 Terms TERMS.DB: 5 read, 5 written; converts"))
+      << out.Text();
+  EXPECT_EQ(2, upgrade::RunCheck(4, program, out.file(), err.file()));
+  EXPECT_TRUE(Contains(err.Text(), "profile 4 is not enabled")) << err.Text();
+
+  Capture said;
+  upgrade::UnattendedFrontEnd frontEnd(upgrade::Task::Upgrade, 3, said.file());
+  EXPECT_EQ(0, upgrade::RunUnattended(frontEnd, 3, program)) << said.Text();
+  fs::current_path(scratch.path());
+  EXPECT_EQ(Int("Profiles\\ID3\\Generic", "DBVersion"), 1028);
+  EXPECT_EQ(ReadAll(other + "/TERMS.DB").size(), 5u);
+}
+
+TEST_F(Unattended, CheckReadsFlatSettingsWithoutMigratingThem) {
+  store->WriteInt("Generic", "DBVersion", 1027);
+  store->WriteInt("Generic", "Build", 0);
+  store->WriteString("Directories", "DatabaseDir", dataDir);
+  Demo(1027, 0, 10);
+  const auto before = Tree(home);
+  std::string out;
+  EXPECT_EQ(0, Check(&out)) << out;
+  EXPECT_TRUE(Contains(out, "(settings in the old layout; a run moves them into profile 0)"))
+      << out;
+  EXPECT_TRUE(Contains(out, "step 21 Recipie Master Header MenuHdr.DB: 10 read")) << out;
+  EXPECT_EQ(Tree(home), before);
+}
+
+// ---- The program itself ----
+
+// Runs `command` through the shell; its standard output and error in *out, the exit status
+// returned.
+int Shell(const std::string& command, std::string* out) {
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  out->clear();
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    out->append(buffer, n);
+  }
+  const int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(Unattended, ProgramTakesItsModesFromTheCommandLine) {
+  const std::string remold = program + "/remold";
+  fs::copy_file(REMOLD_PATH, remold);
+  std::string out;
+  EXPECT_EQ(0, Shell("'" + remold + "' --help", &out));
+  for (const char* line : {"\n  --check       ", "\n  --yes         ", "\n  --backout     ",
+                           "\n  --profile N   ", "\n  --help        ", "\n  --version     "}) {
+    EXPECT_TRUE(Contains(out, line)) << line << " missing in\n" << out;
+  }
+  EXPECT_EQ(2, Shell("'" + remold + "' --yes --check", &out));
+  EXPECT_TRUE(Contains(out, "takes one mode")) << out;
+  EXPECT_EQ(2, Shell("'" + remold + "' --help --profile 1", &out));
+  EXPECT_EQ(2, Shell("'" + remold + "' --check --profile 12", &out));
+  EXPECT_EQ(1, std::count(out.begin(), out.end(), '\n')) << out;
+
+  Profile(516, 0);
+  InData([] { TermsFile(12); });
+  EXPECT_EQ(0, Shell("'" + remold + "' --check </dev/null", &out));
+  EXPECT_TRUE(Contains(out, "step 10 Terms TERMS.DB: 12 read, 12 written; converts\n")) << out;
+  EXPECT_EQ(0, Shell("'" + remold + "' --yes </dev/null", &out)) << out;
+  EXPECT_TRUE(Contains(out, "remold: Working on Terms database\n")) << out;
+  EXPECT_TRUE(Contains(LogText(), " exit status 0\n"));
+  EXPECT_EQ(0, Shell("'" + remold + "' --backout </dev/null", &out)) << out;
+  EXPECT_EQ(out, "remold: the database is already current\n");
+  EXPECT_EQ(0, Shell("'" + remold + "' --check </dev/null", &out));
+  EXPECT_TRUE(Contains(out, "the database is current")) << out;
 }
 
 int64_t NearlyFull(const CString&) {
