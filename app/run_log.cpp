@@ -3,6 +3,8 @@
 
 #include <ctime>
 
+#include "platform/files/files.h"
+
 namespace upgrade {
 
 RunLog::~RunLog() {
@@ -10,11 +12,15 @@ RunLog::~RunLog() {
 }
 
 bool RunLog::OpenFile(const CString& name) {
-  if (out_ != nullptr) {
+  // The same process may work on several data directories (tests do): each has its own log.
+  const CString path = files::CurrentDirectory() + "/" + name;
+  if (out_ != nullptr && path == path_) {
     return true;
   }
-  out_ = std::fopen(name.c_str(), "a");
+  Close();
+  out_ = std::fopen(path.c_str(), "a");
   owned_ = out_ != nullptr;
+  path_ = owned_ ? path : CString();
   return owned_;
 }
 
@@ -30,6 +36,7 @@ void RunLog::Close() {
   }
   out_ = nullptr;
   owned_ = false;
+  path_.clear();
 }
 
 void RunLog::Line(const CString& text) {

@@ -24,8 +24,8 @@ class RunLog {
   RunLog(const RunLog&) = delete;
   RunLog& operator=(const RunLog&) = delete;
 
-  // Appends to `name` (relative to the current directory, the data directory) from now on;
-  // does nothing when the log is already open. False when the file cannot be opened.
+  // Appends to `name` in the current directory (the data directory) from now on; does nothing
+  // when that file is open already. False when the file cannot be opened.
   bool OpenFile(const CString& name = kLogFile);
   // Writes the lines to `out` instead of a file (the check prints its lines this way).
   void OpenStream(std::FILE* out);
@@ -39,6 +39,7 @@ class RunLog {
  private:
   std::FILE* out_ = nullptr;
   bool owned_ = false;
+  CString path_;  // of the file open, when the log writes to a file
 };
 
 // The log of this process.

@@ -382,8 +382,9 @@ int RunCheck(int profileChoice, const CString& programDirIn, std::FILE* out, std
     return CRemoldApp::kNotConverted;
   }
   const CheckReport report = CheckSteps(settings.version, settings.build, true);
-  PrintCheck(report, dir, out);
-  const int64_t free = FreeSpace(dir);
+  // The run writes the converted files into the data directory, wherever they are read from.
+  PrintCheck(report, settings.dataDir, out);
+  const int64_t free = FreeSpace(settings.dataDir);
   files::SetCurrentDirectory(previous);
   const bool roomy = free < 0 || free >= report.bytesNeeded;
   return report.Fails() || !roomy ? CRemoldApp::kNotConverted : CRemoldApp::kCurrent;
