@@ -376,7 +376,10 @@ FileCheck CheckFile(const Step& step, const char* fileName, bool readRecords) {
   if (readRecords) {
     detail::ConvertInMemory<T>(step, legacy, spec, &check);
   }
-  legacy.Close();
+  status = legacy.Close();
+  if (status != 0) {
+    check.problems.push_back("cannot be closed (status " + std::to_string(status) + ")");
+  }
   if (check.problems.empty()) {
     check.verdict = Verdict::Converts;
   }

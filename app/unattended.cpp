@@ -120,7 +120,8 @@ void UnattendedFrontEnd::PollInput() {
       return;
     }
   }
-  if (pressed_ && std::chrono::steady_clock::now() - lastLine_ >= progressEvery_) {
+  if (task_ == Task::Upgrade && pressed_ && !lastStatus_.empty() &&
+      std::chrono::steady_clock::now() - lastLine_ >= progressEvery_) {
     ShowProgress();
   }
 }
@@ -289,7 +290,8 @@ bool ReadSettings(int profileChoice, const CString& programDir, Settings* out, C
     out->version = store.GetInt("Generic", "DBVersion", -1);
     out->build = store.GetInt("Generic", "Build", -1);
     out->dbDirSetting = Trim(store.GetString("Directories", "DatabaseDir", ""));
-    out->dataDir = out->dbDirSetting;
+    // The migration makes a new data directory; until then the files are where they are.
+    out->dataDir = out->dbDirSetting.empty() ? programDir : out->dbDirSetting;
   } else {
     if (profileChoice >= 0) {
       const CString profile = "Profiles\\ID" + std::to_string(profileChoice);
