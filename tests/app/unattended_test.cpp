@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -23,6 +24,7 @@
 #include "app/unattended.h"
 #include "platform/btrieve/btrcall.h"
 #include "platform/registry/registry.h"
+#include "platform/sysio/sysio.h"
 #include "recfile/file_definition.h"
 #include "resources/resource.h"
 #include "tables/catalog/category.h"
@@ -592,6 +594,32 @@ TEST_F(Unattended, ProgramTakesItsModesFromTheCommandLine) {
   EXPECT_EQ(out, "remold: the database is already current\n");
   EXPECT_EQ(0, Shell("'" + remold + "' --check </dev/null", &out));
   EXPECT_TRUE(Contains(out, "the database is current")) << out;
+}
+
+TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {
+  Profile(516, 0);
+  Demo(516, 0, 30);
+  InData([] { TermsFile(100); });
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    sysio::ArmKill("step:inserted", "TERMS.DB", 50);
+    Capture out;
+    upgrade::RunUnattended(upgrade::Task::Upgrade, -1, program, out.file());
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child was not killed";
+  const std::string log = LogText();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), '\n') << "a line was cut";
+  // The last line is the end of the file converted just before the killed one.
+  const size_t last = log.rfind('\n', log.size() - 2);
+  EXPECT_TRUE(
+      Contains(log.substr(last + 1), " file VELOCITY.DB (Item History): read 30, written 30"))
+      << log;
+  EXPECT_FALSE(Contains(log, "TERMS.DB")) << log;
 }
 
 int64_t NearlyFull(const CString&) {
