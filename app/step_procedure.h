@@ -1,4 +1,6 @@
-// The generic procedure of one conversion step, instantiated per step with the step's classes.
+// The generic procedures of one conversion step, instantiated per step with the step's classes:
+// the conversion the run makes (RunStep), the count the dialog shows (CountStep) and the check
+// that converts in memory only (CheckStep).
 //
 // A Plain<L, N, Old, New> names the legacy table L, the current table N and their record classes,
 // and how a record is read, converted and inserted; steps whose readers take arguments or whose
@@ -241,9 +243,6 @@ int32_t CountStep(const Step& step, int32_t* files) {
   return CountRecords(legacy);
 }
 
-}  // namespace upgrade
-
-namespace upgrade {
 namespace detail {
 
 // The current table with its inserts caught in memory: the record manager is never called, so a
