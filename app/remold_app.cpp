@@ -161,6 +161,15 @@ void CRemoldApp::MigrateFlatSettings() {
 }
 
 bool CRemoldApp::ChooseProfile() {
+  if (m_nProfileChoice >= 0) {
+    const CString profile = "Profiles\\ID" + std::to_string(m_nProfileChoice);
+    if (GetProfileInt(profile, "Enabled", 0) != 1) {
+      return false;
+    }
+    m_strProfileKey = profile + "\\";
+    m_strDataDir = GetProfileString(m_strProfileKey + "Directories", "DatabaseDir", "");
+    return true;
+  }
   m_strProfileKey = ProfileLocation();
   m_strDataDir = ProfileDatabaseLocation();
   if (m_strProfileKey.empty()) {

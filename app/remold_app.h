@@ -20,6 +20,8 @@ class CRemoldApp : public CWinApp {
   // own directory (tests pass a directory of their own).
   explicit CRemoldApp(const CString& programDir = CString());
   bool InitInstance() override;
+  // Takes profile `n` (0 to 9) instead of asking the profile library; a negative n asks.
+  void ChooseProfileNumber(int n) { m_nProfileChoice = n; }
   int ExitInstance() override { return m_nOutcome; }
 
   // The directories start-up settled on (for tests).
@@ -39,4 +41,5 @@ class CRemoldApp : public CWinApp {
   CString m_strDataDir;
   CString m_strProfileKey;
   int m_nOutcome = kLeft;
+  int m_nProfileChoice = -1;
 };

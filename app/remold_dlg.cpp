@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <string>
 
+#include "app/check.h"
 #include "app/info_dlg.h"
+#include "app/run_log.h"
 #include "app/save_area.h"
 #include "app/upgrade_run.h"
 #include "platform/files/files.h"
@@ -31,6 +33,12 @@ CString Format2(UINT id, const CString& a, const CString& b) {
   CString s;
   AfxFormatString2(s, id, a, b);
   return s;
+}
+
+// A message box whose text also goes into the run log.
+int Tell(const CString& text, UINT type) {
+  upgrade::Log().Line("message: " + text);
+  return AfxMessageBox(text, type);
 }
 
 }  // namespace
@@ -173,6 +181,9 @@ void CRemoldDlg::ResetToWaiting() {
 void CRemoldDlg::OnCancel() {
   const UINT prompt = m_bRunning ? IDS_CONFIRM_CANCEL_RUN : IDS_CONFIRM_LEAVE;
   m_bCancel = AfxMessageBox(LoadString(prompt), MB_YESNO | MB_ICONQUESTION) == IDYES;
+  if (m_bRunning && m_bCancel) {
+    upgrade::Log().Line("cancel confirmed: the table being converted keeps its original");
+  }
   if (!m_bRunning && m_bCancel) {
     EndDialog(IDCANCEL);
   }
@@ -187,11 +198,20 @@ void CRemoldDlg::OnOK() {
   m_nRecordsDone = 0;
   m_nFilesDone = 0;
   m_Skipped.clear();
+  upgrade::Log().OpenFile();
+  upgrade::Log().Line("run started from release " + upgrade::DescribeRelease(m_nVersion, m_nBuild) +
+                      ", profile " + m_strProfileKey + ", data directory " + m_strDataDir);
+  if (!EnoughSpace()) {
+    upgrade::Log().Line("run ended: not started, not enough disk space");
+    m_bRunning = false;
+    return;
+  }
   if (!WriteValues({registry::Setting::Int("Upgrade", "UpgradeRunning", 1),
                     registry::Setting::Text("Upgrade", "FileList", "")})) {
     // Without a durable mark no backout could be offered after a crash: do not start.
-    AfxMessageBox("The upgrade cannot start: the settings cannot be written" + StoreError(),
-                  MB_OK | MB_ICONSTOP);
+    Tell("The upgrade cannot start: the settings cannot be written" + StoreError(),
+         MB_OK | MB_ICONSTOP);
+    upgrade::Log().Line("run ended: not started, the settings cannot be written");
     m_bRunning = false;
     return;
   }
@@ -207,6 +227,9 @@ void CRemoldDlg::OnOK() {
   // The exit status tells what the last run did.
   m_bRunFailed = !summary.failed.empty();
   if (summary.cancelled || !summary.failed.empty()) {
+    upgrade::Log().Line(summary.cancelled ? CString("run ended: cancelled, unfinished")
+                                          : "run ended: " + std::to_string(summary.failed.size()) +
+                                                " tables not converted, unfinished");
     ResetToWaiting();
   } else {
     FinishRun();
@@ -227,16 +250,18 @@ void CRemoldDlg::FinishRun() {
                    registry::Setting::Int("Generic", "UpdateLow2", words.updateLow2),
                    registry::Setting::Int("Upgrade", "UpgradeRunning", 0)});
   if (!stamped) {
-    AfxMessageBox("Every table was converted, but the settings could not be written" +
-                      StoreError() +
-                      "\nThe original files are kept in SAVEDB. Start Remold again to back the "
-                      "upgrade out.",
-                  MB_OK | MB_ICONSTOP);
+    Tell("Every table was converted, but the settings could not be written" + StoreError() +
+             "\nThe original files are kept in SAVEDB. Start Remold again to back the upgrade "
+             "out.",
+         MB_OK | MB_ICONSTOP);
+    upgrade::Log().Line("run ended: converted, but the settings could not be written, unfinished");
     m_bRunFailed = true;
     EndDialog(IDABORT);
     return;
   }
   sysio::Point("end:stamped");
+  upgrade::Log().Line("run ended: every table converted, the profile is at release " +
+                      upgrade::DescribeRelease(upgrade::kCurrentVersion, upgrade::kCurrentBuild));
   m_bStamped = true;
   CDialog::OnOK();
 }
@@ -254,7 +279,7 @@ void CRemoldDlg::ReportRunProblems(const std::vector<upgrade::StepResult>& faile
               (count == 1 ? " unreadable record was" : " unreadable records were") +
               " left out of the upgraded file.\n";
     }
-    AfxMessageBox(text + "The original file is kept in SAVEDB.", MB_OK | MB_ICONEXCLAMATION);
+    Tell(text + "The original file is kept in SAVEDB.", MB_OK | MB_ICONEXCLAMATION);
   }
   if (!failed.empty()) {
     CString text;
@@ -264,15 +289,22 @@ void CRemoldDlg::ReportRunProblems(const std::vector<upgrade::StepResult>& faile
         text += "  " + step.detail + "\n";
       }
     }
-    AfxMessageBox(text, MB_OK | MB_ICONSTOP);
+    Tell(text, MB_OK | MB_ICONSTOP);
   }
 }
 
 void CRemoldDlg::OnBackoutUpgrade() {
   sysio::Point("backout:start");
-  for (const CString& name : upgrade::BackoutFiles(*this)) {
-    AfxMessageBox(Format1(IDS_RESTORE_FAILED, name), MB_OK);
+  upgrade::Log().OpenFile();
+  upgrade::Log().Line("backout started, profile " + m_strProfileKey + ", data directory " +
+                      m_strDataDir);
+  const std::vector<CString> failed = upgrade::BackoutFiles(*this);
+  for (const CString& name : failed) {
+    Tell(Format1(IDS_RESTORE_FAILED, name), MB_OK);
   }
+  upgrade::Log().Line(failed.empty() ? CString("backout ended: every saved file restored")
+                                     : "backout ended: " + std::to_string(failed.size()) +
+                                           " files not restored, still unfinished");
   ResetToWaiting();
 }
 
@@ -380,6 +412,24 @@ bool CRemoldDlg::WriteValues(const std::vector<registry::Setting>& settings) {
     setting.section = m_strProfileKey + setting.section;
   }
   return store->WriteValues(prefixed);
+}
+
+void CRemoldDlg::FileEnded(const upgrade::FileReport& report) {
+  upgrade::Log().Line(upgrade::DescribeFile(report));
+}
+
+// The run needs room for every converted file beside the originals it keeps in "SAVEDB".
+bool CRemoldDlg::EnoughSpace() {
+  const int64_t needed = upgrade::CheckSteps(m_nVersion, m_nBuild, false).bytesNeeded;
+  const int64_t free = upgrade::FreeSpace(m_strDataDir);
+  if (free < 0 || free >= needed) {
+    return true;
+  }
+  Tell("The upgrade cannot start: it needs about " + upgrade::DescribeBytes(needed) +
+           " of free disk space in " + m_strDataDir + ", and " + upgrade::DescribeBytes(free) +
+           " are free.\nFree some space and start the upgrade again; nothing was changed.",
+       MB_OK | MB_ICONSTOP);
+  return false;
 }
 
 void CRemoldDlg::FileStarted() {

@@ -63,11 +63,13 @@ class CRemoldDlg : public CDialog, public upgrade::RunHost, public upgrade::Prof
   bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, CString* why) override;
   void RemoveWorkFile() override;
   void RecordsSkipped(const CString& file, int count) override;
+  void FileEnded(const upgrade::FileReport& report) override;
 
   void MoveDatabaseFiles();
   void ShowButtonsForState();
   void ReportRunProblems(const std::vector<upgrade::StepResult>& failed);
   void FinishRun();
+  bool EnoughSpace();
   static CString StoreError();
 
   CProgressCtrl m_OverallBar;

@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <type_traits>
 
 #include "app/step_procedure.h"
 #include "platform/files/files.h"
@@ -66,6 +67,13 @@ struct Numbered : Plain<L, N, Old, New> {
   static int Prepare(L& legacy, N& current) {
     return current.AvoidNumbersIn(legacy.CurrentFileName());
   }
+  static bool Renumbers(const New& record) {
+    if constexpr (std::is_same_v<New, COrderItem>) {
+      return record.LineNumber == -1;
+    } else {
+      return record.OrderNumber == 0;
+    }
+  }
 };
 using OrderLines0202 = Numbered<COrderItem0202DB, COrderItemDB, COrderItem0202, COrderItem>;
 using OrderLines0304 = Numbered<COrderItem0304DB, COrderItemDB, COrderItem0304, COrderItem>;
@@ -80,8 +88,13 @@ using Velocity0201 = Plain<CVelocity0201DB, CVelocityDB, CVelocity0201, CVelocit
 using Velocity0208 = Plain<CVelocity0208DB, CVelocityDB, CVelocity0208, CVelocity>;
 using Velocity0304 = VelocitySkipping<CVelocity0304DB, CVelocity0304>;
 using Velocity0401 = VelocitySkipping<CVelocity0401DB, CVelocity0401>;
-using Modem0208 = Plain<CModemProfile0208DB, CModemProfileDB, CModemProfile0208, CModemProfile>;
-using Modem0300 = Plain<CModemProfile0300DB, CModemProfileDB, CModemProfile0300, CModemProfile>;
+// Every modem profile gets the next free code as it is inserted.
+template <class L, class Old>
+struct Modems : Plain<L, CModemProfileDB, Old, CModemProfile> {
+  static bool Renumbers(const CModemProfile&) { return true; }
+};
+using Modem0208 = Modems<CModemProfile0208DB, CModemProfile0208>;
+using Modem0300 = Modems<CModemProfile0300DB, CModemProfile0300>;
 // Headers are read from the first one on key 0, so that negative order numbers are converted.
 using Orders0301 = Plain<COrder0301DB, COrderDB, COrder0301, COrder>;
 using Orders0304 = Plain<COrder0304DB, COrderDB, COrder0304, COrder>;
@@ -144,12 +157,20 @@ int32_t CountGuideItems(const Step& step, int32_t* files) {
   return records;
 }
 
-#define STEP(T) RunStep<T>, CountStep<T>
+std::vector<FileCheck> CheckGuideItems(const Step& step, bool readRecords) {
+  std::vector<FileCheck> checks = CheckStep<GuideItems>(step, readRecords);
+  if (files::Exists(kLocalGuideFile)) {
+    checks.push_back(CheckFile<GuideItems>(step, kLocalGuideFile, readRecords));
+  }
+  return checks;
+}
+
+#define STEP(T) RunStep<T>, CountStep<T>, CheckStep<T>
 
 // clang-format off
 const std::vector<Step> kSteps = {
   // id    group file            condition                                                    empty          bit     procedure
-  {"1",   "1",  "GDEITEM.DB",   [](int v, int) { return v < 513; },                          {kEnd},        29,     RunGuideItems, CountGuideItems},
+  {"1",   "1",  "GDEITEM.DB",   [](int v, int) { return v < 513; },                          {kEnd},        29,     RunGuideItems, CountGuideItems, CheckGuideItems},
   {"2a",  "2",  "PCONT.DB",     [](int v, int) { return v < 513; },                          {kEnd},        22,     STEP(PriceContracts0200)},
   {"2b",  "2",  "PCONT.DB",     [](int v, int) { return v < 515; },                          {kEnd},        22,     STEP(PriceContracts0202)},
   {"3",   "3",  "WHSMRKUP.DB",  [](int v, int) { return v < 513; },                          {kEnd, kNone}, 36,     STEP(WhsMarkup0200)},

@@ -25,6 +25,21 @@ constexpr const char* kWorkFile = "TMP.DB";
 constexpr int kCurrentVersion = 1028;
 constexpr int kCurrentBuild = 4;
 
+enum class Outcome { Converted, Missing, Cancelled, Failed };
+
+// How the conversion of one file ended, for the run log.
+struct FileReport {
+  CString file;         // the name the step opened
+  CString displayName;  // of the legacy table
+  int read = 0;         // records the legacy readers returned, unreadable ones included
+  int written = 0;      // records inserted into the converted file
+  int skipped = 0;      // unreadable records left out
+  Outcome outcome = Outcome::Converted;
+  int status = 0;
+  CString detail;
+  double seconds = 0;
+};
+
 // What the run needs of the upgrade dialog while it converts files.
 class RunHost {
  public:
@@ -44,9 +59,9 @@ class RunHost {
   virtual void RemoveWorkFile() = 0;
   // Records that a file's conversion dropped `count` unreadable records.
   virtual void RecordsSkipped(const CString& file, int count) = 0;
+  // Every file a step opened or looked for, once its conversion has ended.
+  virtual void FileEnded(const FileReport& report) { (void)report; }
 };
-
-enum class Outcome { Converted, Missing, Cancelled, Failed };
 
 struct StepResult {
   Outcome outcome = Outcome::Converted;
@@ -55,9 +70,25 @@ struct StepResult {
   CString detail;       // what went wrong, when a status alone does not say it
 };
 
+// What reading a step's file without writing anything predicts a run will do with it.
+struct FileCheck {
+  enum class Verdict { Converts, Missing, Fails };
+  CString file;
+  CString displayName;
+  Verdict verdict = Verdict::Converts;
+  int inFile = 0;                 // records the file holds
+  int read = 0;                   // records the legacy readers returned
+  int written = 0;                // records the converted file would hold
+  int skipped = 0;                // unreadable records that would be left out
+  int renumbered = 0;             // records that would get a new number or code
+  std::vector<CString> problems;  // why the step would fail
+  int64_t bytesNeeded = 0;        // room the converted file would take
+};
+
 struct Step;
 using StepRunner = StepResult (*)(RunHost& host, const Step& step);
 using StepCounter = int32_t (*)(const Step& step, int32_t* files);
+using StepChecker = std::vector<FileCheck> (*)(const Step& step, bool readRecords);
 
 struct Step {
   const char* id;     // "14b"
@@ -68,6 +99,7 @@ struct Step {
   int maskBit;                     // bit of the upgrade mask, -1 for none
   StepRunner run;
   StepCounter count;  // records of the step's file(s); adds the files it counts to *files
+  StepChecker check;  // looks at the step's file(s), converting in memory only (FileCheck)
 };
 
 // The steps in the order the run takes them.

@@ -1,0 +1,665 @@
+// The modes without a terminal, run in-process on the real settings store and record files:
+// --check predicts table by table what the following --yes run does, for the demo database of
+// every release and for databases with each kind of failure, and writes nothing while it looks;
+// --yes and --backout press the dialog's buttons, answer its questions safely, stop on a signal
+// and exit with the status a script acts on; the run log tells each run, cancel, failure and
+// backout as it went.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <regex>
+#include <sstream>
+
+#include "app/check.h"
+#include "app/run_log.h"
+#include "app/unattended.h"
+#include "platform/btrieve/btrcall.h"
+#include "platform/registry/registry.h"
+#include "platform/sysio/sysio.h"
+#include "recfile/file_definition.h"
+#include "resources/resource.h"
+#include "tables/catalog/category.h"
+#include "tables/catalog/item.h"
+#include "tools/mkdemo/demo.h"
+#include "upgrade_test_support.h"
+
+using namespace testing_support;
+namespace fs = std::filesystem;
+
+namespace {
+
+// What one file's line said: records read and written, and how it ended.
+struct FileLine {
+  int read = -1;
+  int written = -1;
+  std::string ending;
+};
+
+// A captured stream: a temporary FILE whose text can be read back.
+class Capture {
+ public:
+  Capture() : file_(std::tmpfile()) {}
+  ~Capture() { std::fclose(file_); }
+  std::FILE* file() { return file_; }
+  std::string Text() {
+    std::fflush(file_);
+    std::rewind(file_);
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
+      text.append(buffer, n);
+    }
+    return text;
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+// Every file and directory below `root` with its size and modification time.
+std::map<std::string, std::string> Tree(const std::string& root) {
+  std::map<std::string, std::string> tree;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const auto time = fs::last_write_time(entry.path()).time_since_epoch().count();
+    const auto size = entry.is_regular_file() ? entry.file_size() : 0;
+    tree[entry.path().string()] = std::to_string(size) + " " + std::to_string(time);
+  }
+  return tree;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class Unattended : public ::testing::Test {
+ protected:
+  ScratchDir scratch;
+  std::string home = scratch.path();
+  std::string program = home + "/program";
+  std::string dataDir = home + "/Documents/Vendrix 32/ID0";
+  std::string oldHome, oldConfig;
+  std::unique_ptr<registry::Store> store;
+
+  void SetUp() override {
+    oldHome = getenv("HOME") ? getenv("HOME") : "";
+    oldConfig = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    fs::create_directories(program);
+    fs::create_directories(dataDir);
+    std::ofstream(program + "/VENDRIX.EXE") << "placeholder";
+    store = std::make_unique<registry::Store>("Corvane", "Vendrix 32");
+    ASSERT_TRUE(store->Load()) << store->error();
+    upgrade::UnattendedFrontEnd::ClearCancel();
+  }
+  void TearDown() override {
+    upgrade::SetFreeSpaceSource(nullptr);
+    upgrade::UnattendedFrontEnd::ClearCancel();
+    setenv("HOME", oldHome.c_str(), 1);
+    if (oldConfig.empty()) {
+      unsetenv("XDG_CONFIG_HOME");
+    } else {
+      setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+    }
+  }
+
+  void Profile(int version, int build) {
+    store->WriteInt("Profiles", "Created", 1);
+    store->WriteInt("Profiles", "Current", 0);
+    store->WriteInt("Profiles\\ID0", "Enabled", 1);
+    store->WriteInt("Profiles\\ID0\\Generic", "DBVersion", version);
+    store->WriteInt("Profiles\\ID0\\Generic", "Build", build);
+    store->WriteString("Profiles\\ID0\\Directories", "DatabaseDir", dataDir);
+  }
+  int Int(const std::string& section, const std::string& name, int def = -99) {
+    registry::Store fresh("Corvane", "Vendrix 32");
+    EXPECT_TRUE(fresh.Load());
+    return fresh.GetInt(section, name, def);
+  }
+  // The demo files of every step the release takes, written into the data directory.
+  void Demo(int version, int build, int records) {
+    demo::Registry writers;
+    demo::RegisterCatalogDemos(writers);
+    demo::RegisterOrderDemos(writers);
+    demo::RegisterCustomerDemos(writers);
+    std::mt19937 rng(7);
+    InData([&] {
+      for (const upgrade::Step* step : upgrade::SelectSteps(version, build)) {
+        ASSERT_EQ(writers.count(step->id), 1u) << step->id;
+        demo::Context ctx{records, &rng, {}};
+        ASSERT_EQ(0, writers[step->id](ctx)) << step->id << ": " << ctx.error;
+      }
+    });
+  }
+  // Runs `body` with the data directory current.
+  template <class F>
+  void InData(F body) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(dataDir);
+    body();
+    BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
+    fs::current_path(previous);
+  }
+  int Check(std::string* out, std::string* err = nullptr) {
+    Capture o, e;
+    const int status = upgrade::RunCheck(-1, program, o.file(), e.file());
+    *out = o.Text();
+    if (err != nullptr) {
+      *err = e.Text();
+    }
+    BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
+    return status;
+  }
+  int Run(upgrade::Task task, std::string* out) {
+    Capture o;
+    upgrade::UnattendedFrontEnd frontEnd(task, -1, o.file());
+    const int status = upgrade::RunUnattended(frontEnd, -1, program);
+    fs::current_path(scratch.path());
+    *out = o.Text();
+    return status;
+  }
+  std::string LogText() {
+    std::ifstream in(dataDir + "/REMOLD.LOG");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+};
+
+// "step 10 Terms TERMS.DB: 30 read, 30 written; converts" per file.
+std::map<std::string, FileLine> CheckedFiles(const std::string& out) {
+  std::map<std::string, FileLine> files;
+  const std::regex line(
+      R"(step \S+ .* (\S+): (\d+) read(?:, (\d+) written)?.*; (converts|WOULD FAIL).*)");
+  std::istringstream in(out);
+  for (std::string text; std::getline(in, text);) {
+    std::smatch m;
+    if (std::regex_match(text, m, line)) {
+      files[m[1]] = {std::stoi(m[2]), m[3].matched ? std::stoi(m[3]) : -1,
+                     m[4] == "converts" ? "converted" : "FAILED"};
+    }
+  }
+  return files;
+}
+
+// "file TERMS.DB (Terms): read 30, written 30, skipped 0, converted in 0.01 s" per file.
+std::map<std::string, FileLine> LoggedFiles(const std::string& log) {
+  std::map<std::string, FileLine> files;
+  const std::regex line(R"(.* file (\S+) \(.*\): read (\d+), written (\d+), skipped \d+, (\S+).*)");
+  std::istringstream in(log);
+  for (std::string text; std::getline(in, text);) {
+    std::smatch m;
+    if (std::regex_match(text, m, line)) {
+      std::string ending = m[4];
+      if (!ending.empty() && ending.back() == ',') {
+        ending.pop_back();
+      }
+      files[m[1]] = {std::stoi(m[2]), std::stoi(m[3]), ending};
+    }
+  }
+  return files;
+}
+
+// ---- --check against --yes, release by release ----
+
+struct Release {
+  int version, build;
+};
+
+class EveryRelease : public Unattended, public ::testing::WithParamInterface<Release> {};
+
+TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
+  const Release release = GetParam();
+  Profile(release.version, release.build);
+  Demo(release.version, release.build, 30);
+  const auto before = Tree(home);
+  int64_t needed = 0;
+  InData([&] { needed = upgrade::CheckSteps(release.version, release.build, false).bytesNeeded; });
+
+  std::string predicted;
+  ASSERT_EQ(0, Check(&predicted)) << predicted;
+  EXPECT_EQ(Tree(home), before) << "the check changed the tree";
+  const std::map<std::string, FileLine> checked = CheckedFiles(predicted);
+  EXPECT_FALSE(checked.empty()) << predicted;
+  EXPECT_TRUE(Contains(predicted, "; 0 files would fail")) << predicted;
+  EXPECT_TRUE(Contains(predicted, "space: the run needs about")) << predicted;
+
+  std::string said;
+  ASSERT_EQ(0, Run(upgrade::Task::Upgrade, &said)) << said;
+  const std::map<std::string, FileLine> logged = LoggedFiles(LogText());
+  ASSERT_EQ(logged.size(), checked.size()) << predicted << LogText();
+  for (const auto& [file, check] : checked) {
+    ASSERT_EQ(logged.count(file), 1u) << file;
+    EXPECT_EQ(logged.at(file).read, check.read) << file;
+    EXPECT_EQ(logged.at(file).written, check.written) << file;
+    EXPECT_EQ(logged.at(file).ending, check.ending) << file;
+  }
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+  // The room the run asked for holds every converted file it left beside the saved ones.
+  int64_t converted = 0;
+  for (const auto& entry : fs::directory_iterator(dataDir)) {
+    if (entry.is_regular_file() && entry.path().filename() != "REMOLD.LOG") {
+      converted += static_cast<int64_t>(entry.file_size());
+    }
+  }
+  EXPECT_LE(converted, needed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Releases, EveryRelease,
+    ::testing::Values(Release{256, 0}, Release{512, 0}, Release{513, 0}, Release{514, 0},
+                      Release{515, 1}, Release{515, 2}, Release{516, 0}, Release{517, 0},
+                      Release{520, 2}, Release{520, 3}, Release{521, 1}, Release{521, 2},
+                      Release{768, 0}, Release{769, 0}, Release{770, 0}, Release{771, 0},
+                      Release{772, 5}, Release{773, 0}, Release{775, 0}, Release{776, 0},
+                      Release{777, 3}, Release{777, 4}, Release{777, 5}, Release{1024, 0},
+                      Release{1025, 3}, Release{1025, 4}, Release{1026, 0}, Release{1027, 0}),
+    [](const ::testing::TestParamInfo<Release>& info) {
+      return "v" + std::to_string(info.param.version) + "b" + std::to_string(info.param.build);
+    });
+
+// ---- Predicted failures ----
+
+Bytes Terms0204(const std::string& code, const std::string& description) {
+  return Record(22, {{0, Text(code)}, {2, Text(description)}});
+}
+
+// A file in the layout that `Table` reads, key 0 taking duplicates when `duplicates`; each record
+// is zeros with its text at the first segment of key 0 and `length` bytes long (0: the layout's).
+template <class Table>
+void LegacyFile(const std::string& name, bool duplicates, const std::vector<std::string>& keys,
+                size_t length = 0) {
+  Table table;
+  recfile::FileSpec spec{};
+  ASSERT_TRUE(recfile::DescribeTable(table, &spec));
+  if (duplicates) {
+    for (recfile::KeySegment& segment : spec.keys[0]) {
+      segment.flags |= 0x01;
+    }
+  }
+  std::vector<Bytes> records;
+  for (const std::string& key : keys) {
+    records.push_back(Record(length != 0 ? length : spec.recordLength,
+                             {{spec.keys[0][0].position - 1u, Text(key)}}));
+  }
+  MakeFile(name, recfile::BuildSpecBlock(spec), records);
+}
+
+// Release 3.08 with one file for each way a step can fail.
+class Failures : public Unattended {
+ protected:
+  void SetUp() override {
+    Unattended::SetUp();
+    Profile(776, 0);
+    InData([] {
+      // Key 0 of the old file takes duplicates, that of the current layout does not.
+      LegacyFile<CCategory0308DB>("CATEGORY.DB", true, {"AB", "CD", "AB"});
+      // A file that a run already converted: another record length.
+      MakeFile("CUST.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("X1")}})});
+      // Not a record file at all.
+      std::ofstream("DevCost.DB") << "these are not records";
+      // An item longer than any item of release 3.08.
+      LegacyFile<CItem0308DB>("ITEM.DB", false, {"A", "B"}, 4400);
+    });
+  }
+};
+
+TEST_F(Failures, CheckNamesEachFailureAndTheRunFailsTheSameTables) {
+  const auto before = Tree(home);
+  std::string predicted;
+  EXPECT_EQ(3, Check(&predicted)) << predicted;
+  EXPECT_EQ(Tree(home), before);
+  EXPECT_TRUE(Contains(predicted,
+                       "step 19 Category CATEGORY.DB: 3 read; WOULD FAIL: records 1 "
+                       "and 2 would both have key 0 \"AB\""))
+      << predicted;
+  EXPECT_TRUE(Contains(predicted,
+                       "CUST.DB: 0 read; WOULD FAIL: CUST.DB is not in the layout this "
+                       "step reads: it holds 30-byte fixed-length records with 1 key"))
+      << predicted;
+  EXPECT_TRUE(Contains(predicted, "DevCost.DB: 0 read; WOULD FAIL: cannot be opened (status 30)"))
+      << predicted;
+  EXPECT_TRUE(Contains(predicted,
+                       "ITEM.DB: 0 read; WOULD FAIL: record 1 has a length this step "
+                       "cannot read (status 22)"))
+      << predicted;
+  EXPECT_TRUE(Contains(predicted, "ORDER.DB: not there, nothing to convert")) << predicted;
+  EXPECT_TRUE(Contains(predicted, "; 4 files would fail")) << predicted;
+
+  std::string said;
+  EXPECT_EQ(3, Run(upgrade::Task::Upgrade, &said)) << said;
+  const std::map<std::string, FileLine> checked = CheckedFiles(predicted);
+  const std::map<std::string, FileLine> logged = LoggedFiles(LogText());
+  for (const char* file : {"CATEGORY.DB", "CUST.DB", "DevCost.DB", "ITEM.DB"}) {
+    EXPECT_EQ(checked.at(file).ending, "FAILED") << file;
+    EXPECT_EQ(logged.at(file).ending, "FAILED") << file << "\n" << LogText();
+  }
+  EXPECT_TRUE(Contains(said, "Unable to upgrade")) << said;
+  EXPECT_TRUE(Contains(said, "remold --backout restores the original files")) << said;
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 776);
+}
+
+// ---- --yes and --backout: what they press, say and return; what the log keeps ----
+
+// Terms of release 2.04 in the data directory.
+void TermsFile(int count) {
+  std::vector<Bytes> records;
+  for (int i = 0; i < count; ++i) {
+    const std::string code = {static_cast<char>('A' + i % 26), static_cast<char>('a' + i / 26)};
+    records.push_back(Terms0204(code, "Terms " + std::to_string(i)));
+  }
+  MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
+}
+
+// Every log line begins with the local date and time.
+void ExpectStamped(const std::string& log) {
+  const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \S.*)");
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_TRUE(std::regex_match(line, stamped)) << line;
+  }
+}
+
+TEST_F(Unattended, YesUpgradesAndLogsTheCompleteRun) {
+  Profile(516, 0);
+  InData([] { TermsFile(25); });
+  std::string said;
+  EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said)) << said;
+  EXPECT_TRUE(Contains(said, "remold: Working on Terms database\n")) << said;
+  EXPECT_TRUE(Contains(said, "remold: the upgrade is complete\n")) << said;
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+  EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB").size(), 25u);
+
+  const std::string log = LogText();
+  ExpectStamped(log);
+  EXPECT_TRUE(Contains(log,
+                       " run started from release 2.04 build 0 (version 516), profile "
+                       "Profiles\\ID0\\, data directory " +
+                           dataDir + "\n"))
+      << log;
+  EXPECT_TRUE(
+      Contains(log, " file TERMS.DB (Terms): read 25, written 25, skipped 0, converted in "))
+      << log;
+  EXPECT_TRUE(Contains(log, " file CUST.DB (Customer): not there, nothing to convert\n")) << log;
+  EXPECT_TRUE(Contains(log,
+                       " run ended: every table converted, the profile is at release 4.04 "
+                       "build 4 (version 1028)\n"))
+      << log;
+  EXPECT_TRUE(log.size() > 20 && log.substr(log.size() - 14) == "exit status 0\n") << log;
+
+  // A second run appends: the profile is current now and nothing more is logged but its exit.
+  EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said));
+  EXPECT_TRUE(Contains(said, "already current")) << said;
+  EXPECT_EQ(LogText().substr(0, log.size()), log);
+}
+
+// Raises SIGINT when the status line names `table`, as an operator pressing Ctrl-C would.
+class SignalAt : public upgrade::UnattendedFrontEnd {
+ public:
+  SignalAt(const std::string& table, std::FILE* out)
+      : UnattendedFrontEnd(upgrade::Task::Upgrade, -1, out), table_(table) {}
+  void TextChanged(const framework::Window& window) override {
+    UnattendedFrontEnd::TextChanged(window);
+    if (!raised_ && window.id == IDC_STATUS_TEXT && Contains(window.text, table_)) {
+      raised_ = true;
+      std::raise(SIGINT);
+    }
+  }
+
+ private:
+  std::string table_;
+  bool raised_ = false;
+};
+
+TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
+  Profile(516, 0);
+  Demo(516, 0, 30);
+  std::vector<Bytes> lines, terms;
+  InData([&] {
+    TermsFile(300);
+    lines = ReadAll("ORDRITEM.DB");
+    terms = ReadAll("TERMS.DB");
+  });
+
+  upgrade::CancelOnStopSignals();
+  Capture out;
+  SignalAt frontEnd("Terms", out.file());
+  const int status = upgrade::RunUnattended(frontEnd, -1, program);
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+  fs::current_path(scratch.path());
+  const std::string said = out.Text();
+  EXPECT_EQ(1, status) << said;
+  EXPECT_TRUE(Contains(said, "remold: stopping: the table being converted keeps its original"))
+      << said;
+  EXPECT_TRUE(Contains(said, "the upgrade did not complete")) << said;
+  EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);     // abandoned: the original stays
+  EXPECT_NE(ReadAll(dataDir + "/ORDRITEM.DB"), lines);  // converted before the signal
+  EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB"));
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
+  std::string log = LogText();
+  EXPECT_TRUE(Contains(log,
+                       " file ORDRITEM.DB (Order Item): read 30, written 30, skipped 0, "
+                       "converted in "))
+      << log;
+  EXPECT_TRUE(Contains(log, " cancel confirmed: the table being converted keeps its original\n"))
+      << log;
+  EXPECT_TRUE(Contains(log, ", cancelled, original kept in ")) << log;
+  EXPECT_TRUE(Contains(log, " run ended: cancelled, unfinished\n")) << log;
+  EXPECT_FALSE(Contains(log, "AR.DB")) << "no step after the cancel";
+  EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 1\n") << log;
+
+  // Another --yes refuses: the unfinished run must be backed out first.
+  upgrade::UnattendedFrontEnd::ClearCancel();
+  std::string refused;
+  EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &refused));
+  EXPECT_TRUE(Contains(refused, "run remold --backout")) << refused;
+  EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);
+
+  std::string backedOut;
+  EXPECT_EQ(0, Run(upgrade::Task::Backout, &backedOut)) << backedOut;
+  EXPECT_TRUE(Contains(backedOut, "the upgrade was backed out")) << backedOut;
+  EXPECT_EQ(ReadAll(dataDir + "/ORDRITEM.DB"), lines);
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
+  log = LogText();
+  EXPECT_TRUE(Contains(log, " backout started, profile Profiles\\ID0\\")) << log;
+  EXPECT_TRUE(Contains(log, " backout ended: every saved file restored\n")) << log;
+  EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 0\n") << log;
+
+  // Nothing is left to back out.
+  std::string nothing;
+  EXPECT_EQ(1, Run(upgrade::Task::Backout, &nothing));
+  EXPECT_TRUE(Contains(nothing, "no unfinished upgrade to back out")) << nothing;
+}
+
+TEST_F(Failures, FailedRunIsLoggedWithItsMessages) {
+  std::string said;
+  EXPECT_EQ(3, Run(upgrade::Task::Upgrade, &said)) << said;
+  const std::string log = LogText();
+  ExpectStamped(log);
+  EXPECT_TRUE(Contains(log,
+                       " file CATEGORY.DB (Category): read 2, written 1, skipped 0, FAILED, "
+                       "original kept (status 5) in "))
+      << log;
+  EXPECT_TRUE(Contains(log, " message: Unable to upgrade")) << log;
+  EXPECT_TRUE(Contains(log, " run ended: 4 tables not converted, unfinished\n")) << log;
+  EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 3\n") << log;
+}
+
+TEST_F(Unattended, ProgressLinesComeDuringATable) {
+  Profile(516, 0);
+  InData([] { TermsFile(60); });
+  Capture out;
+  upgrade::UnattendedFrontEnd frontEnd(upgrade::Task::Upgrade, -1, out.file(),
+                                       std::chrono::milliseconds(0));
+  EXPECT_EQ(0, upgrade::RunUnattended(frontEnd, -1, program));
+  fs::current_path(scratch.path());
+  const std::string said = out.Text();
+  EXPECT_TRUE(Contains(said, "remold: Working on Terms database, ")) << said;
+  EXPECT_TRUE(Contains(said, "% of all records\n")) << said;
+}
+
+TEST_F(Unattended, ProfileNumberIsTakenInsteadOfTheCurrentOne) {
+  Profile(1028, 4);  // profile 0, the current one, needs nothing
+  const std::string other = home + "/other";
+  fs::create_directories(other);
+  store->WriteInt("Profiles\\ID3", "Enabled", 1);
+  store->WriteInt("Profiles\\ID3\\Generic", "DBVersion", 516);
+  store->WriteString("Profiles\\ID3\\Directories", "DatabaseDir", other);
+  const fs::path previous = fs::current_path();
+  fs::current_path(other);
+  TermsFile(5);
+  BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
+  fs::current_path(previous);
+
+  Capture out, err;
+  EXPECT_EQ(0, upgrade::RunCheck(3, program, out.file(), err.file()));
+  EXPECT_TRUE(Contains(out.Text(), "step 10 Terms TERMS.DB: 5 read, 5 written; converts"))
+      << out.Text();
+  EXPECT_EQ(2, upgrade::RunCheck(4, program, out.file(), err.file()));
+  EXPECT_TRUE(Contains(err.Text(), "profile 4 is not enabled")) << err.Text();
+
+  Capture said;
+  upgrade::UnattendedFrontEnd frontEnd(upgrade::Task::Upgrade, 3, said.file());
+  EXPECT_EQ(0, upgrade::RunUnattended(frontEnd, 3, program)) << said.Text();
+  fs::current_path(scratch.path());
+  EXPECT_EQ(Int("Profiles\\ID3\\Generic", "DBVersion"), 1028);
+  EXPECT_EQ(ReadAll(other + "/TERMS.DB").size(), 5u);
+}
+
+TEST_F(Unattended, CheckReadsFlatSettingsWithoutMigratingThem) {
+  store->WriteInt("Generic", "DBVersion", 1027);
+  store->WriteInt("Generic", "Build", 0);
+  store->WriteString("Directories", "DatabaseDir", dataDir);
+  Demo(1027, 0, 10);
+  const auto before = Tree(home);
+  std::string out;
+  EXPECT_EQ(0, Check(&out)) << out;
+  EXPECT_TRUE(Contains(out, "(settings in the old layout; a run moves them into profile 0)"))
+      << out;
+  EXPECT_TRUE(Contains(out, "step 21 Recipie Master Header MenuHdr.DB: 10 read")) << out;
+  EXPECT_EQ(Tree(home), before);
+}
+
+// ---- The program itself ----
+
+// Runs `command` through the shell; its standard output and error in *out, the exit status
+// returned.
+int Shell(const std::string& command, std::string* out) {
+  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  out->clear();
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    out->append(buffer, n);
+  }
+  const int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(Unattended, ProgramTakesItsModesFromTheCommandLine) {
+  const std::string remold = program + "/remold";
+  fs::copy_file(REMOLD_PATH, remold);
+  std::string out;
+  EXPECT_EQ(0, Shell("'" + remold + "' --help", &out));
+  for (const char* line : {"\n  --check       ", "\n  --yes         ", "\n  --backout     ",
+                           "\n  --profile N   ", "\n  --help        ", "\n  --version     "}) {
+    EXPECT_TRUE(Contains(out, line)) << line << " missing in\n" << out;
+  }
+  EXPECT_EQ(2, Shell("'" + remold + "' --yes --check", &out));
+  EXPECT_TRUE(Contains(out, "takes one mode")) << out;
+  EXPECT_EQ(2, Shell("'" + remold + "' --help --profile 1", &out));
+  EXPECT_EQ(2, Shell("'" + remold + "' --check --profile 12", &out));
+  EXPECT_EQ(1, std::count(out.begin(), out.end(), '\n')) << out;
+
+  Profile(516, 0);
+  InData([] { TermsFile(12); });
+  EXPECT_EQ(0, Shell("'" + remold + "' --check </dev/null", &out));
+  EXPECT_TRUE(Contains(out, "step 10 Terms TERMS.DB: 12 read, 12 written; converts\n")) << out;
+  EXPECT_EQ(0, Shell("'" + remold + "' --yes </dev/null", &out)) << out;
+  EXPECT_TRUE(Contains(out, "remold: Working on Terms database\n")) << out;
+  EXPECT_TRUE(Contains(LogText(), " exit status 0\n"));
+  EXPECT_EQ(0, Shell("'" + remold + "' --backout </dev/null", &out)) << out;
+  EXPECT_EQ(out, "remold: the database is already current\n");
+  EXPECT_EQ(0, Shell("'" + remold + "' --check </dev/null", &out));
+  EXPECT_TRUE(Contains(out, "the database is current")) << out;
+}
+
+TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {
+  Profile(516, 0);
+  Demo(516, 0, 30);
+  InData([] { TermsFile(100); });
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    sysio::ArmKill("step:inserted", "TERMS.DB", 50);
+    Capture out;
+    upgrade::RunUnattended(upgrade::Task::Upgrade, -1, program, out.file());
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child was not killed";
+  const std::string log = LogText();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), '\n') << "a line was cut";
+  // The last line is the end of the file converted just before the killed one.
+  const size_t last = log.rfind('\n', log.size() - 2);
+  EXPECT_TRUE(
+      Contains(log.substr(last + 1), " file VELOCITY.DB (Item History): read 30, written 30"))
+      << log;
+  EXPECT_FALSE(Contains(log, "TERMS.DB")) << log;
+}
+
+int64_t NearlyFull(const CString&) {
+  return 1000;
+}
+
+TEST_F(Unattended, TooLittleSpaceStopsTheRunBeforeItChangesAnything) {
+  Profile(516, 0);
+  InData([] { TermsFile(25); });
+  upgrade::SetFreeSpaceSource(NearlyFull);
+  std::string predicted;
+  EXPECT_EQ(3, Check(&predicted));
+  EXPECT_TRUE(Contains(predicted,
+                       "1000 bytes free in " + dataDir + "; NOT ENOUGH, the run would not start"))
+      << predicted;
+
+  const std::vector<Bytes> terms = ReadAll(dataDir + "/TERMS.DB");
+  std::string said;
+  EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &said)) << said;
+  EXPECT_TRUE(Contains(said, "The upgrade cannot start: it needs about ")) << said;
+  EXPECT_TRUE(Contains(said, "the upgrade did not start; nothing was changed")) << said;
+  EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning", 0), 0);
+  EXPECT_TRUE(Contains(LogText(), " run ended: not started, not enough disk space\n"));
+}
+
+TEST_F(Unattended, CheckEndsWithStatus2WhenTheSettingsOrInstallationAreWrong) {
+  std::string out, err;
+  store->WriteInt("Profiles", "Created", 1);
+  EXPECT_EQ(2, Check(&out, &err));
+  EXPECT_EQ(err, "remold: no profile is current; choose one with --profile N\n");
+  Profile(516, 0);
+  fs::remove(program + "/VENDRIX.EXE");
+  EXPECT_EQ(2, Check(&out, &err));
+  EXPECT_EQ(err, "remold: Current Vendrix Program Not Correctly Installed.\n");
+  std::ofstream(home + "/.config/Corvane/Vendrix 32/registry.reg", std::ios::app) << "[broken\n";
+  const auto broken = Tree(home);
+  EXPECT_EQ(2, Check(&out, &err));
+  EXPECT_TRUE(Contains(err, "remold: the settings cannot be read: ")) << err;
+  EXPECT_EQ(Tree(home), broken);
+}
+
+}  // namespace
