@@ -23,9 +23,6 @@ TEST(StringsTest, TableTextsAndFormats) {
   EXPECT_EQ(s, "Working on Terms database");
   AfxFormatString2(s, IDS_UPGRADE_FAILED, "Terms", "2");
   EXPECT_EQ(s, "Unable to upgrade the Terms database (status 2).");
-  EXPECT_EQ(LoadString(IDS_NOT_INSTALLED), "Current Vendrix Program Not Correctly Installed.\n\n");
-  EXPECT_EQ(LoadString(IDS_ABOUTBOX), "&About Remold...");
-  EXPECT_EQ(LoadString(AFX_IDS_APP_TITLE), "Remold");
   EXPECT_EQ(LoadString(999), "");
   for (int id = IDS_ABOUTBOX; id <= IDS_UPGRADE_FAILED; ++id) {
     EXPECT_FALSE(LoadString(static_cast<UINT>(id)).empty()) << id;
