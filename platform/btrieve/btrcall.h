@@ -29,6 +29,9 @@
 //   - Stop and Reset roll back an open transaction, then close every file (committing the
 //     grouped writes). Files closed inside a transaction keep their writes until it ends.
 //   - Insert and Update answer 46 through a position block opened read-only (-2).
+//   - A file filled from empty builds the indexes of its keys with duplicates in one pass, before
+//     the first ordered read on such a key or when it closes (store.h); an Open of a file whose
+//     writer died before that builds them first, or answers the failure (18, 46, 2).
 #pragma once
 
 #include <cstdint>

@@ -372,9 +372,7 @@ int RecordFile::BuildIndexes() {
 
 int RecordFile::ReloadCount() {
   // After a rollback the indexes are what the file holds again, too.
-  if (int status = LoadIndexes(); status != kOk) {
-    return status;
-  }
+  int indexes = LoadIndexes();
   sqlite3_stmt* stmt = nullptr;
   int status = kIoError;
   if (sqlite3_prepare_v2(db_, "SELECT count FROM spec WHERE id = 1", -1, &stmt, nullptr) ==
@@ -384,7 +382,7 @@ int RecordFile::ReloadCount() {
     status = kOk;
   }
   sqlite3_finalize(stmt);
-  return status;
+  return status != kOk ? status : indexes;
 }
 
 int RecordFile::Prepare() {
