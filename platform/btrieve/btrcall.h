@@ -39,6 +39,9 @@
 //     again at its Close: an Insert that answered 0 is safe only when Close answers 0.
 //   - Get Directory writes the current directory, NUL-terminated, into the key buffer when it
 //     fits in the key length given, and answers 22 (writing nothing) when it does not.
+//   - A file filled from empty builds the indexes of its keys with duplicates in one pass, before
+//     the first ordered read on such a key or when it closes (store.h); an Open of a file whose
+//     writer died before that builds them first, or answers the failure (18, 46, 2).
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,8 @@
 // Verification of a record file, for recutil's "check" and for tests: the file is a record file
 // of ours, SQLite finds its structure sound, every key column holds exactly what the record's
 // bytes encode to, every record has a length the file accepts, and the kept record count equals
-// the number of records.
+// the number of records. Every unique key has its index; a key with duplicates may lack it when
+// its writer died before building it (the next open builds it; the summary says so).
 #pragma once
 
 #include <string>

@@ -16,6 +16,10 @@
 // is a quarter second old. A transaction opened by Begin Transaction spans every file of the
 // process and is only committed by End Transaction. One mutex serialises everything.
 //
+// A file filled from empty defers the indexes of its keys with duplicates (store.h); the engine
+// builds them before the first ordered read on such a key and when the file's last cursor
+// closes, so no read ever runs on a missing index.
+//
 // A failure that loses writes which had already answered 0 (a commit that fails in the
 // background on a full disk, say) is kept on every cursor of the file: each answers it at its
 // next operation, unless that very operation met it, and again at its Close.
@@ -282,6 +286,17 @@ void StartFlusher(Engine& e) {
   }
 }
 
+// Builds the file's deferred indexes (store.h) before anything reads one of them.
+int BuildIndexes(OpenFile& f) {
+  if (f.store->deferred() == 0) {
+    return kOk;
+  }
+  for (Cursor* c : f.cursors) {
+    c->Park();
+  }
+  return f.store->BuildIndexes();
+}
+
 // Called before every write: the kept statements of the file's cursors must not run across it.
 int PrepareWrite(Engine& e, Cursor& c) {
   if (c.read_only) {
@@ -407,6 +422,11 @@ int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan
 int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::string& key,
              int64_t pos, Row* found = nullptr) {
   c.Park();
+  if ((c.file->store->deferred() >> path) & 1) {
+    if (int status = BuildIndexes(*c.file); status != kOk) {
+      return status;
+    }
+  }
   KeyScan* scan = ScanFor(c, path, direction);
   if (scan == nullptr) {
     return kIoError;
@@ -458,11 +478,16 @@ int OpOpen(Engine& e, const Call& call, void* pos_block) {
   return kOk;
 }
 
-// Releases a cursor; the file closes with its last cursor (committing first, unless a
-// transaction still holds its writes).
+// Releases a cursor; the file closes with its last cursor (building its deferred indexes and
+// committing first, unless a transaction still holds its writes).
 int CloseCursor(Engine& e, Cursor* c, void* pos_block) {
   std::shared_ptr<OpenFile> file = c->file;
-  int status = e.transaction ? kOk : Commit(*file);
+  int status = file->cursors.size() == 1 ? BuildIndexes(*file) : kOk;
+  if (!e.transaction) {
+    if (int committed = Commit(*file); status == kOk) {
+      status = committed;
+    }
+  }
   std::erase(file->cursors, c);
   for (size_t slot = 0; slot < e.slots.size(); ++slot) {
     if (e.slots[slot].get() == c) {

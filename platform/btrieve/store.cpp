@@ -24,6 +24,10 @@ std::string Column(int key) {
   return "k" + std::to_string(key);
 }
 
+std::string IndexName(int key) {
+  return "rec_" + Column(key);
+}
+
 std::string SchemaSql(const FileSpec& spec) {
   std::string sql =
       "CREATE TABLE spec(id INTEGER PRIMARY KEY CHECK(id = 1), block BLOB NOT NULL, "
@@ -36,7 +40,7 @@ std::string SchemaSql(const FileSpec& spec) {
   for (size_t k = 0; k < spec.keys.size(); ++k) {
     std::string col = Column(static_cast<int>(k));
     sql += spec.keys[k].duplicates ? "CREATE INDEX " : "CREATE UNIQUE INDEX ";
-    sql += "rec_" + col + " ON rec(" + col + ");";
+    sql += IndexName(static_cast<int>(k)) + " ON rec(" + col + ");";
   }
   sql += "PRAGMA application_id=" + std::to_string(kApplicationId) + ";";
   return sql;
@@ -240,8 +244,22 @@ int RecordFile::Open(const std::string& path, std::unique_ptr<RecordFile>* out) 
   if (int status = file->Load(); status != kOk) {
     return status;
   }
+  if (int status = file->LoadIndexes(); status != kOk) {
+    return status;
+  }
   if (int status = file->Prepare(); status != kOk) {
     return status;
+  }
+  // A writer died before it built its deferred indexes: build them before anything reads.
+  if (file->deferred_ != 0) {
+    int status = file->BuildIndexes();
+    if (status == kOk) {
+      status = file->Commit();
+    }
+    if (status != kOk) {
+      file->Rollback();
+      return status;
+    }
   }
   *out = std::move(file);
   return kOk;
@@ -264,7 +282,97 @@ int RecordFile::Load() {
   return status;
 }
 
+// Which indexes the file holds: a missing index of a key with duplicates is a deferred one; a
+// missing unique index can only come from a damaged file.
+int RecordFile::LoadIndexes() {
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE type = 'index'", -1, &stmt,
+                         nullptr) != SQLITE_OK) {
+    return kIoError;
+  }
+  uint32_t present = 0;
+  int rc;
+  while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    std::string name = text != nullptr ? text : "";
+    for (size_t k = 0; k < spec_.keys.size(); ++k) {
+      if (name == IndexName(static_cast<int>(k))) {
+        present |= 1u << k;
+      }
+    }
+  }
+  sqlite3_finalize(stmt);
+  if (rc != SQLITE_DONE) {
+    return kIoError;
+  }
+  uint32_t missing = 0;
+  for (size_t k = 0; k < spec_.keys.size(); ++k) {
+    if (((present >> k) & 1) == 0) {
+      if (!spec_.keys[k].duplicates) {
+        return kIoError;
+      }
+      missing |= 1u << k;
+    }
+  }
+  deferred_ = missing;
+  return kOk;
+}
+
+// Statements left on a row keep a read open, and SQLite drops no index under an active read.
+void RecordFile::ResetStatements() {
+  for (sqlite3_stmt* s : {insert_, delete_, read_, step_next_, step_prev_, save_count_}) {
+    sqlite3_reset(s);
+  }
+  for (auto& [changed, s] : update_) {
+    sqlite3_reset(s);
+  }
+}
+
+// Called inside the transaction of the first insert into an empty file. Dropping is only a
+// saving: when it fails, the indexes that are left stay maintained record by record.
+int RecordFile::DeferIndexes() {
+  ResetStatements();
+  for (size_t k = 0; k < spec_.keys.size(); ++k) {
+    if (spec_.keys[k].duplicates) {
+      std::string sql = "DROP INDEX " + IndexName(static_cast<int>(k));
+      if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        break;
+      }
+      deferred_ |= 1u << k;
+    }
+  }
+  NoteLostTransaction(kIoError);
+  return in_transaction_ ? kOk : kIoError;
+}
+
+int RecordFile::BuildIndexes() {
+  if (deferred_ == 0) {
+    return kOk;
+  }
+  ResetStatements();
+  if (int status = BeginWrite(); status != kOk) {
+    return status;
+  }
+  for (size_t k = 0; k < spec_.keys.size(); ++k) {
+    if (((deferred_ >> k) & 1) == 0) {
+      continue;
+    }
+    std::string col = Column(static_cast<int>(k));
+    std::string sql = "CREATE INDEX " + IndexName(static_cast<int>(k)) + " ON rec(" + col + ")";
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+      int status = WriteStatus(sqlite3_extended_errcode(db_));
+      NoteLostTransaction(status);
+      return status;
+    }
+    deferred_ &= ~(1u << k);
+    dirty_ = true;
+  }
+  return kOk;
+}
+
 int RecordFile::ReloadCount() {
+  // After a rollback the indexes are what the file holds again, too.
+  int indexes = LoadIndexes();
   sqlite3_stmt* stmt = nullptr;
   int status = kIoError;
   if (sqlite3_prepare_v2(db_, "SELECT count FROM spec WHERE id = 1", -1, &stmt, nullptr) ==
@@ -274,7 +382,7 @@ int RecordFile::ReloadCount() {
     status = kOk;
   }
   sqlite3_finalize(stmt);
-  return status;
+  return status != kOk ? status : indexes;
 }
 
 int RecordFile::Prepare() {
@@ -440,6 +548,11 @@ int RecordFile::Insert(const uint8_t* data, uint32_t length, const std::vector<s
                        int64_t* pos) {
   if (int status = BeginWrite(); status != kOk) {
     return status;
+  }
+  if (count_ == 0 && deferred_ == 0) {
+    if (int status = DeferIndexes(); status != kOk) {
+      return status;
+    }
   }
   sqlite3_bind_blob(insert_, 1, data, static_cast<int>(length), SQLITE_STATIC);
   for (size_t k = 0; k < keys.size(); ++k) {

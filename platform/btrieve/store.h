@@ -2,8 +2,18 @@
 //   spec(id = 1, block, count)   the specification block and the kept record count
 //   rec(pos INTEGER PRIMARY KEY, data, k0, k1, ...)
 // where pos is the record's physical position and kN the stored form of key N (keydef.h),
-// indexed (UNIQUE for keys without duplicates; the rowid that every index entry carries keeps
-// duplicates in insertion order).
+// indexed as rec_kN (UNIQUE for keys without duplicates; the rowid that every index entry carries
+// keeps duplicates in insertion order).
+//
+// Deferred indexes. A file filled from empty (a converted file written record by record) would
+// put every index entry of a key with duplicates on a random page of an index that outgrows the
+// page cache. So the first insert into an empty file drops the indexes of the keys that allow
+// duplicates, in the same transaction, and BuildIndexes makes them again in one sorted pass: the
+// engine calls it before the first ordered read on such a key and when the file closes. Unique
+// keys keep their indexes and are enforced on every insert. The schema itself is the marker: an
+// index missing from sqlite_master is a deferred one, so a file whose writer died before the
+// build is recognised by Open, which builds the indexes before anything reads the file (or
+// refuses it with the status of the failure).
 //
 // Writes are grouped: the first write opens a SQLite transaction and Commit ends it; the caller
 // commits at least every quarter second and at every point where the data must be durable. The
@@ -53,6 +63,8 @@ class RecordFile {
   static int Create(const std::string& path, const FileSpec& spec, bool replace);
 
   // Opens an existing file: 0, 30 when it is not a record file of ours, 2 on an I/O failure.
+  // Builds indexes that a writer left deferred first, answering the build's failure (18 full,
+  // 46 read-only, 2) instead of opening a file with a missing index.
   static int Open(const std::string& path, std::unique_ptr<RecordFile>* out);
 
   // Tells whether `path` holds a record file of ours, without the engine (0, 30 or 2).
@@ -83,6 +95,12 @@ class RecordFile {
   // Physical order: the first record after (direction 1) or before (-1) `pos`; 0 or 9.
   int Step(int64_t pos, int direction, Row* row);
 
+  // Keys (bit k for key k) whose index is deferred, that is, not in the file yet.
+  uint32_t deferred() const { return deferred_; }
+  // Builds every deferred index inside the open transaction (or a new one). The caller parks
+  // every statement that reads the file first. 0, or the write status of the failure.
+  int BuildIndexes();
+
   bool in_transaction() const { return in_transaction_; }
   // How long the current transaction has been open.
   std::chrono::steady_clock::duration transaction_age() const;
@@ -101,6 +119,9 @@ class RecordFile {
   explicit RecordFile(sqlite3* db) : db_(db) {}
   int Load();
   int ReloadCount();
+  int LoadIndexes();
+  int DeferIndexes();
+  void ResetStatements();
   int Prepare();
   int BeginWrite();
   int StepWrite(sqlite3_stmt* stmt);
@@ -109,6 +130,7 @@ class RecordFile {
   sqlite3* db_;
   FileSpec spec_;
   uint32_t count_ = 0;
+  uint32_t deferred_ = 0;  // see deferred()
   uint64_t generation_ = 0;
   bool in_transaction_ = false;
   bool dirty_ = false;  // a write of the open transaction succeeded

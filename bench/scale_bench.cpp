@@ -1,0 +1,407 @@
+// A whole database at scale: the upgrade of a demo database of release 2.04, run as a user runs it
+// (the dialog on the scripted front end), each run in a fresh process of its own so that its peak
+// resident memory is its own. Prints four figures:
+//
+//   ratio    the whole run against a bare program that inserts the same converted records with
+//            the same keys into SQLite (indexes made before the first insert, one transaction
+//            per file), both measured here, on SCALE_RECORDS records spread as a customer's
+//            database holds them (demo::SpreadRecords; default 1,000,000)
+//   growth   per table, the time per record with 4 x SCALE_PER_FILE records in every file over
+//            the time per record with SCALE_PER_FILE (default 100,000)
+//   memory   the peak resident memory of every run
+//   counts   how long after the program started the dialog showed its file and record counts
+//
+// Usage: scale_bench [--records N] [--per-file N]; the environment variables give the defaults.
+// Internally the program runs itself as "scale_bench --child HOME" for each upgrade.
+#include <sqlite3.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/remold_app.h"
+#include "app/upgrade_steps.h"
+#include "platform/btrieve/btrcall.h"
+#include "platform/framework/scripted_front_end.h"
+#include "platform/registry/registry.h"
+#include "resources/remold_resources.h"
+#include "tools/mkdemo/demo.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kVersion = 516;  // release 2.04
+
+double Seconds(Clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
+
+fs::path DataDir(const fs::path& home) {
+  return home / "Documents" / "Vendrix 32" / "ID0";
+}
+
+// ---- the child: one upgrade run ---------------------------------------------------------------
+
+// Notes when the dialog shows the counts and when each table starts.
+class TimedFrontEnd : public framework::ScriptedFrontEnd {
+ public:
+  explicit TimedFrontEnd(std::string total) : total_(std::move(total)) {}
+  void TextChanged(const framework::Window& w) override {
+    ScriptedFrontEnd::TextChanged(w);
+    if (counts_ < 0 && w.text.find(total_) != std::string::npos) {
+      counts_ = Seconds(Clock::now() - start_);
+    }
+    if (w.id == IDC_STATUS_TEXT && w.text.rfind("Working on", 0) == 0 &&
+        (tables_.empty() || tables_.back().first != w.text)) {
+      tables_.emplace_back(w.text, Seconds(Clock::now() - start_));
+    }
+  }
+  Clock::time_point start_ = Clock::now();
+  std::string total_;
+  double counts_ = -1;
+  std::vector<std::pair<std::string, double>> tables_;
+};
+
+// Prints "counts S", "table SECONDS_FROM_START NAME" lines and "end S".
+int Child(const fs::path& home, const std::string& total) {
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+  fs::current_path(home);
+  TimedFrontEnd ui(total);
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDOK));
+  CRemoldApp app((home / "program").string());
+  ui.start_ = Clock::now();
+  const int status = AfxWinMain(app, ui, RemoldResources());
+  const double end = Seconds(Clock::now() - ui.start_);
+  std::printf("counts %.4f\n", ui.counts_);
+  for (const auto& [name, at] : ui.tables_) {
+    std::printf("table %.4f %s\n", at, name.c_str() + std::strlen("Working on "));
+  }
+  std::printf("end %.4f\n", end);
+  return status;
+}
+
+// ---- the parent -------------------------------------------------------------------------------
+
+struct Home {
+  fs::path root;
+  Home() {
+    char tmpl[] = "/tmp/remold-scale-XXXXXX";
+    root = mkdtemp(tmpl);
+    fs::create_directories(root / "program");
+    fs::create_directories(root / "templates");
+    fs::create_directories(DataDir(root));
+    std::ofstream(root / "program" / "VENDRIX.EXE") << "placeholder";
+  }
+  ~Home() {
+    std::error_code ec;
+    fs::remove_all(root, ec);
+  }
+  void Profile() const {
+    setenv("HOME", root.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (root / ".config").c_str(), 1);
+    fs::remove_all(root / ".config");
+    registry::Store store("Corvane", "Vendrix 32");
+    store.Load();
+    store.WriteInt("Profiles", "Created", 1);
+    store.WriteInt("Profiles", "Current", 0);
+    store.WriteInt("Profiles\\ID0", "Enabled", 1);
+    store.WriteInt("Profiles\\ID0\\Generic", "DBVersion", kVersion);
+    store.WriteInt("Profiles\\ID0\\Generic", "Build", 0);
+    store.WriteInt("Profiles\\ID0\\Upgrade", "UpgradeRunning", 0);
+    store.WriteString("Profiles\\ID0\\Directories", "DatabaseDir", DataDir(root).string());
+  }
+  void Restore() const {
+    const fs::path data = DataDir(root);
+    for (const auto& entry : fs::directory_iterator(data)) {
+      fs::remove_all(entry.path());
+    }
+    for (const auto& entry : fs::directory_iterator(root / "templates")) {
+      fs::copy(entry.path(), data / entry.path().filename(), fs::copy_options::recursive);
+    }
+  }
+};
+
+uint32_t CountOf(const fs::path& file) {
+  uint8_t pos[128] = {}, key[255] = {}, data[1024] = {};
+  std::strncpy(reinterpret_cast<char*>(key), file.c_str(), sizeof key - 1);
+  uint32_t length = 0;
+  if (BTRCALL(btr::kOpen, pos, data, &length, key, 255, btr::kReadOnly) != 0) {
+    return 0;
+  }
+  length = sizeof data;
+  uint32_t count = 0;
+  if (BTRCALL(btr::kStat, pos, data, &length, key, 255, 0) == 0) {
+    std::memcpy(&count, data + 6, 4);
+  }
+  BTRCALL(btr::kClose, pos, nullptr, nullptr, nullptr, 0, 0);
+  return count;
+}
+
+// Writes the legacy database: `total` records spread, or `perFile` in every file. Returns the
+// records per step file, in step order.
+std::vector<std::pair<std::string, uint32_t>> MakeDatabase(const Home& home, long total,
+                                                           long perFile) {
+  fs::remove_all(home.root / "templates");
+  fs::create_directories(home.root / "templates");
+  demo::Registry writers;
+  demo::RegisterCatalogDemos(writers);
+  demo::RegisterOrderDemos(writers);
+  demo::RegisterCustomerDemos(writers);
+  std::mt19937 rng(1);
+  const fs::path previous = fs::current_path();
+  fs::current_path(home.root / "templates");
+  for (const char* work : {"CONFS", "DBTEXT", "TEMP", "BACKUP"}) {
+    fs::create_directories(work);
+  }
+  const std::vector<const upgrade::Step*> steps = upgrade::SelectSteps(kVersion, 0);
+  std::vector<std::string> files;
+  for (const upgrade::Step* step : steps) {
+    files.push_back(step->file);
+  }
+  const std::vector<int> counts = demo::SpreadRecords(files, total);
+  for (size_t i = 0; i < steps.size(); ++i) {
+    auto it = writers.find(steps[i]->id);
+    if (it != writers.end()) {
+      // Modem profiles number themselves in quadratic time: 50, as a database holds them.
+      const bool modem = std::strcmp(steps[i]->file, "MODEM.DB") == 0;
+      const int n =
+          perFile > 0 ? static_cast<int>(modem ? std::min(perFile, 50L) : perFile) : counts[i];
+      demo::Context ctx{n, &rng, {}};
+      if (it->second(ctx) != 0) {
+        std::fprintf(stderr, "scale_bench: step %s: %s\n", steps[i]->id, ctx.error.c_str());
+      }
+    }
+  }
+  BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
+  std::vector<std::pair<std::string, uint32_t>> result;
+  for (const std::string& file : files) {
+    result.emplace_back(file, CountOf(file));
+  }
+  fs::current_path(previous);
+  return result;
+}
+
+struct Run {
+  bool ok = false;
+  double seconds = 0;
+  double counts = -1;
+  long peakKb = 0;
+  std::vector<std::pair<std::string, double>> tables;  // name, seconds
+};
+
+Run RunChild(const Home& home, uint64_t total) {
+  home.Restore();
+  home.Profile();
+  int fds[2];
+  Run run;
+  if (pipe(fds) != 0) {
+    return run;
+  }
+  const Clock::time_point start = Clock::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    close(fds[0]);
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    const std::string totalText = std::to_string(total);
+    execl(self.c_str(), self.c_str(), "--child", home.root.c_str(), totalText.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  std::string out;
+  char buffer[4096];
+  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) {
+    out.append(buffer, static_cast<size_t>(n));
+  }
+  close(fds[0]);
+  int status = 0;
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  run.seconds = Seconds(Clock::now() - start);
+  run.peakKb = usage.ru_maxrss;
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  std::vector<std::pair<std::string, double>> starts;
+  double end = 0;
+  size_t at = 0;
+  while (at < out.size()) {
+    size_t nl = out.find('\n', at);
+    std::string line = out.substr(at, nl - at);
+    at = nl == std::string::npos ? out.size() : nl + 1;
+    if (line.rfind("counts ", 0) == 0) {
+      run.counts = std::stod(line.substr(7));
+    } else if (line.rfind("end ", 0) == 0) {
+      end = std::stod(line.substr(4));
+    } else if (line.rfind("table ", 0) == 0) {
+      size_t space = line.find(' ', 6);
+      starts.emplace_back(line.substr(space + 1), std::stod(line.substr(6, space - 6)));
+    }
+  }
+  for (size_t i = 0; i < starts.size(); ++i) {
+    double until = i + 1 < starts.size() ? starts[i + 1].second : end;
+    run.tables.emplace_back(starts[i].first, until - starts[i].second);
+  }
+  return run;
+}
+
+// The bare program: every converted file's records with their stored keys, into a new SQLite
+// database with the same tables and indexes, one transaction per file.
+double BareSqlite(const Home& home) {
+  const fs::path data = DataDir(home.root);
+  const fs::path out = home.root / "bare";
+  fs::remove_all(out);
+  fs::create_directories(out);
+  std::vector<fs::path> converted;
+  for (const auto& entry : fs::directory_iterator(data)) {
+    if (entry.is_regular_file() && entry.path().extension() == ".DB") {
+      converted.push_back(entry.path());
+    }
+  }
+  const Clock::time_point start = Clock::now();
+  for (const fs::path& file : converted) {
+    sqlite3* from = nullptr;
+    sqlite3* to = nullptr;
+    sqlite3_open_v2(file.c_str(), &from, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open((out / file.filename()).c_str(), &to);
+    // The converted file's own schema: the record table and its key indexes.
+    std::vector<std::string> schema;
+    int keys = 0;
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(from, "SELECT sql, type FROM sqlite_master WHERE tbl_name = 'rec'", -1,
+                       &stmt, nullptr);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      schema.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    }
+    sqlite3_finalize(stmt);
+    for (const std::string& sql : schema) {
+      sqlite3_exec(to, sql.c_str(), nullptr, nullptr, nullptr);
+      keys += sql.rfind("CREATE TABLE", 0) == 0 ? 0 : 1;
+    }
+    std::string cols = "data", params = "?1";
+    for (int k = 0; k < keys; ++k) {
+      cols += ", k" + std::to_string(k);
+      params += ", ?" + std::to_string(k + 2);
+    }
+    sqlite3_stmt* read = nullptr;
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(from, ("SELECT " + cols + " FROM rec ORDER BY pos").c_str(), -1, &read,
+                       nullptr);
+    sqlite3_prepare_v2(to, ("INSERT INTO rec(" + cols + ") VALUES (" + params + ")").c_str(), -1,
+                       &insert, nullptr);
+    sqlite3_exec(to, "BEGIN", nullptr, nullptr, nullptr);
+    while (sqlite3_step(read) == SQLITE_ROW) {
+      for (int c = 0; c <= keys; ++c) {
+        sqlite3_bind_blob(insert, c + 1, sqlite3_column_blob(read, c),
+                          sqlite3_column_bytes(read, c), SQLITE_STATIC);
+      }
+      sqlite3_step(insert);
+      sqlite3_reset(insert);
+    }
+    sqlite3_exec(to, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_finalize(read);
+    sqlite3_finalize(insert);
+    sqlite3_close(from);
+    sqlite3_close(to);
+  }
+  return Seconds(Clock::now() - start);
+}
+
+uint64_t Sum(const std::vector<std::pair<std::string, uint32_t>>& counts) {
+  uint64_t total = 0;
+  for (const auto& [file, n] : counts) {
+    total += n;
+  }
+  return total;
+}
+
+void PrintRun(const char* what, const Run& run, uint64_t records) {
+  std::printf("%-34s %8.2f s  %9.0f records/s  peak %5.1f MB  counts shown after %.3f s%s\n", what,
+              run.seconds, static_cast<double>(records) / run.seconds, run.peakKb / 1024.0,
+              run.counts, run.ok ? "" : "  (RUN FAILED)");
+}
+
+long Arg(int argc, char** argv, const char* flag, const char* env, long fallback) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], flag) == 0) {
+      return std::atol(argv[i + 1]);
+    }
+  }
+  const char* value = std::getenv(env);
+  return value != nullptr ? std::atol(value) : fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--child") == 0) {
+    return Child(argv[2], argv[3]);
+  }
+  const long records = Arg(argc, argv, "--records", "SCALE_RECORDS", 1000000);
+  const long perFile = Arg(argc, argv, "--per-file", "SCALE_PER_FILE", 100000);
+  Home home;
+
+  // Ratio, memory and counts at `records` spread over the files.
+  auto spread = MakeDatabase(home, records, 0);
+  const uint64_t total = Sum(spread);
+  const Run whole = RunChild(home, total);
+  const double bare = BareSqlite(home);
+  std::printf("release 2.04, %lu records spread over %zu files\n",
+              static_cast<unsigned long>(total), spread.size());
+  PrintRun("whole upgrade (scripted front end)", whole, total);
+  std::printf("%-34s %8.2f s  %9.0f records/s\n", "bare SQLite, same records and keys", bare,
+              static_cast<double>(total) / bare);
+  std::printf("RATIO run / bare SQLite: %.2f (at most 1.0)\n", whole.seconds / bare);
+
+  // Growth: perFile and 4 x perFile records in every file.
+  std::map<std::string, double> perRecord[2];
+  uint64_t totals[2] = {0, 0};
+  Run runs[2];
+  for (int i = 0; i < 2; ++i) {
+    auto counts = MakeDatabase(home, 0, perFile * (i == 0 ? 1 : 4));
+    totals[i] = Sum(counts);
+    runs[i] = RunChild(home, totals[i]);
+    std::string label = std::to_string(perFile * (i == 0 ? 1 : 4)) + " per file";
+    PrintRun(label.c_str(), runs[i], totals[i]);
+    // Tables come in step order, one per selected step file.
+    for (size_t t = 0; t < runs[i].tables.size() && t < counts.size(); ++t) {
+      if (counts[t].second >= 1000) {
+        perRecord[i][runs[i].tables[t].first] =
+            runs[i].tables[t].second / static_cast<double>(counts[t].second);
+      }
+    }
+  }
+  std::printf("GROWTH per table, time per record at 4 x %ld over %ld per file (at most 1.2):\n",
+              perFile, perFile);
+  double worst = 0;
+  for (const auto& [name, t1] : perRecord[0]) {
+    auto it = perRecord[1].find(name);
+    if (it == perRecord[1].end() || t1 <= 0) {
+      continue;
+    }
+    const double growth = it->second / t1;
+    worst = std::max(worst, growth);
+    std::printf("  %-28s %7.2f us -> %7.2f us  %.2f\n", name.c_str(), t1 * 1e6, it->second * 1e6,
+                growth);
+  }
+  std::printf("GROWTH worst table: %.2f\n", worst);
+  std::printf("MEMORY peak: %.1f MB (%lu records), %.1f MB (%lu), %.1f MB (%lu) (at most 64)\n",
+              whole.peakKb / 1024.0, static_cast<unsigned long>(total), runs[0].peakKb / 1024.0,
+              static_cast<unsigned long>(totals[0]), runs[1].peakKb / 1024.0,
+              static_cast<unsigned long>(totals[1]));
+  std::printf("COUNTS shown %.3f s after start at %lu records (at most 0.2)\n", whole.counts,
+              static_cast<unsigned long>(total));
+  return whole.ok && runs[0].ok && runs[1].ok ? 0 : 1;
+}
