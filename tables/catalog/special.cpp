@@ -96,13 +96,7 @@ int CSpecialDB::UpdateRecord(CSpecial& record) {
   recfile::WriteText(m_Key0, 6, record.Text0);
   recfile::WriteText(m_Key0 + 6, 12, record.Text6);
   recfile::WriteText(m_Key0 + 18, 3, record.Text18);
-  uint8_t found[52];
-  uint16_t length = sizeof found;
-  const int status = GetEqual(found, &length, m_Key0, 0);
-  if (status != 0) {
-    return status;
-  }
-  return recfile::UpdateRecord(*this, kSpecialLayout, record, m_Key0, 0);
+  return recfile::UpdateFound(*this, kSpecialLayout, record, m_Key0, 0, kSpecialLayout.length);
 }
 
 int CSpecialDB::DeleteRecord(const CString& keyValue) {
