@@ -601,7 +601,9 @@ int COrderTableCore<TOrder, TLineDB>::DoReplaceHistOrder(TOrder& order, int keyN
   if (length != m_Layout.length) {
     return btr::kDataBufferLength;
   }
-  order.OrderNumber = recfile::ReadInt32(stored);
+  TOrder found;
+  recfile::Parse(m_Layout, stored, length, found);
+  order.OrderNumber = found.OrderNumber;
   status = UpdateOn(order, static_cast<int8_t>(keyNum));
   if (status != 0) {
     return status;
