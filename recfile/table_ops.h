@@ -10,6 +10,7 @@
 #include "platform/btrieve/btrcall.h"  // the status names (btr::kEndOfFile, ...) tables compare against
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
+#include "recfile/file_definition.h"
 
 namespace recfile {
 
@@ -85,6 +86,20 @@ void KeyFromRecord(const Layout<R>& layout, R& record, uint8_t* key, size_t posi
   uint8_t buffer[kMaxRecord];
   Format(layout, record, buffer);
   std::memcpy(key, buffer + position - 1, length);
+}
+
+// Packs the value of a key out of the formatted `record` into `key`: the bytes of each of the
+// key's `segments` (from the file specification), one after the other, as the record manager
+// builds a key value. Formatting upper-cases the record object's upper-text fields.
+template <class R>
+void KeyFromSegments(const Layout<R>& layout, R& record, const std::vector<KeySegment>& segments,
+                     uint8_t* key) {
+  uint8_t buffer[kMaxRecord];
+  Format(layout, record, buffer);
+  for (const KeySegment& segment : segments) {
+    std::memcpy(key, buffer + segment.position - 1, segment.length);
+    key += segment.length;
+  }
 }
 
 // The look-up-then-update of every table: positions on the record whose key `keyNum` holds the

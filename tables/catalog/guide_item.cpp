@@ -55,8 +55,6 @@ int CGuideItemDB::InsertRecord(CGuideItem& record) {
 }
 
 int CGuideItemDB::UpdateRecord(CGuideItem& record) {
-  recfile::UpperInPlace(record.GuideCode);
-  recfile::WriteText(m_Key1, 6, record.GuideCode);
-  recfile::WriteInt32(m_Key1 + 6, record.Number10);
+  recfile::KeyFromSegments(kGuideItemLayout, record, GuideItemFileSpec().keys[1], m_Key1);
   return recfile::UpdateFound(*this, kGuideItemLayout, record, m_Key1, 1, kGuideItemLayout.length);
 }
