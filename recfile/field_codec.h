@@ -321,6 +321,21 @@ const Field<R>* Layout<R>::NoteField() const {
   return nullptr;
 }
 
+// The field of `layout` that fills `member`; null when none does. A table that must touch one
+// field of a raw record in place (a flag cleared without rewriting the rest, a key compared
+// byte for byte) finds its offset and width here rather than holding an offset of its own.
+template <class R, class T, class C>
+const Field<R>* FieldOf(const Layout<R>& layout, T C::*member) {
+  T R::*wanted = member;  // a member of a base class of R, as the layout holds it
+  for (const Field<R>& f : layout.fields) {
+    const auto* held = std::get_if<T R::*>(&f.member);
+    if (held != nullptr && *held == wanted) {
+      return &f;
+    }
+  }
+  return nullptr;
+}
+
 // Checks a layout for declaration faults: a field outside the record, two fields that overlap,
 // an encoding that does not fit its member type or width, a list whose width is not a multiple
 // of its count. Returns an empty text when the layout is sound, else the first fault.

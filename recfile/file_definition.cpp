@@ -104,7 +104,7 @@ int DeleteByKey(CBtrieveDB& table, void* keyBuf, int8_t keyNum) {
   uint8_t buffer[kMaxRecord];
   uint16_t length = sizeof buffer;
   int status = table.GetEqual(buffer, &length, keyBuf, keyNum);
-  if (status == 4) {
+  if (status == btr::kKeyNotFound) {
     return 0;
   }
   if (status != 0) {

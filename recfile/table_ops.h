@@ -5,17 +5,20 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
+#include "platform/btrieve/btrcall.h"  // the status names (btr::kEndOfFile, ...) tables compare against
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
+#include "recfile/file_definition.h"
 
 namespace recfile {
 
 // A Get operation of CBtrieveDB (GetFirst, GetNext, GetEqual, ...).
 using GetOp = int (CBtrieveDB::*)(void*, uint16_t*, void*, int8_t);
 
-// Whether a read must return exactly the layout's record length (fixed-length layouts: 22
-// otherwise) or may return any length (variable-length layouts).
+// Whether a read must return exactly the layout's record length (fixed-length layouts:
+// btr::kDataBufferLength otherwise) or may return any length (variable-length layouts).
 enum class Length { Exact, Any };
 
 // The largest record any table reads or writes: a note of 4096 characters behind the largest
@@ -23,9 +26,9 @@ enum class Length { Exact, Any };
 constexpr size_t kMaxRecord = 8192;
 
 // Calls `get` into a local buffer of `bufferLength` bytes (0: the layout's longest record) and
-// parses what was read into `record`. Returns the record manager's status; 22 when the rule is
-// Exact and the length read differs from the layout's record length (the record is then not
-// parsed).
+// parses what was read into `record`. Returns the record manager's status; btr::kDataBufferLength
+// when the rule is Exact and the length read differs from the layout's record length (the record is
+// then not parsed).
 template <class R>
 int ReadRecord(CBtrieveDB& table, GetOp get, const Layout<R>& layout, R& record, void* keyBuf,
                int8_t keyNum, Length rule, size_t bufferLength = 0) {
@@ -39,14 +42,14 @@ int ReadRecord(CBtrieveDB& table, GetOp get, const Layout<R>& layout, R& record,
     return status;
   }
   if (rule == Length::Exact && length != layout.length) {
-    return 22;
+    return btr::kDataBufferLength;
   }
   Parse(layout, buffer, length, record);
   return 0;
 }
 
 // Formats `record` and inserts it on `keyNum`. For a fixed-length layout a length other than the
-// record length coming back gives 22.
+// record length coming back gives btr::kDataBufferLength.
 template <class R>
 int InsertRecord(CBtrieveDB& table, const Layout<R>& layout, R& record, void* keyBuf,
                  int8_t keyNum) {
@@ -55,7 +58,7 @@ int InsertRecord(CBtrieveDB& table, const Layout<R>& layout, R& record, void* ke
   uint16_t length = static_cast<uint16_t>(written);
   const int status = table.Insert(buffer, &length, keyBuf, keyNum);
   if (status == 0 && layout.NoteField() == nullptr && length != written) {
-    return 22;
+    return btr::kDataBufferLength;
   }
   return status;
 }
@@ -69,13 +72,57 @@ int UpdateRecord(CBtrieveDB& table, const Layout<R>& layout, R& record, void* ke
   uint16_t length = static_cast<uint16_t>(written);
   const int status = table.Update(buffer, &length, keyBuf, keyNum);
   if (status == 0 && layout.NoteField() == nullptr && length != written) {
-    return 22;
+    return btr::kDataBufferLength;
   }
   return status;
 }
 
+// Copies the bytes that key segment (1-based `position`, `length`) covers in the formatted
+// `record` into `key`. Formatting upper-cases the record object's upper-text fields, so the key
+// value is the one the record stores.
+template <class R>
+void KeyFromRecord(const Layout<R>& layout, R& record, uint8_t* key, size_t position,
+                   size_t length) {
+  uint8_t buffer[kMaxRecord];
+  Format(layout, record, buffer);
+  std::memcpy(key, buffer + position - 1, length);
+}
+
+// Packs the value of a key out of the formatted `record` into `key`: the bytes of each of the
+// key's `segments` (from the file specification), one after the other, as the record manager
+// builds a key value. Formatting upper-cases the record object's upper-text fields.
+template <class R>
+void KeyFromSegments(const Layout<R>& layout, R& record, const std::vector<KeySegment>& segments,
+                     uint8_t* key) {
+  uint8_t buffer[kMaxRecord];
+  Format(layout, record, buffer);
+  for (const KeySegment& segment : segments) {
+    std::memcpy(key, buffer + segment.position - 1, segment.length);
+    key += segment.length;
+  }
+}
+
+// The look-up-then-update of every table: positions on the record whose key `keyNum` holds the
+// value in `keyBuf` (GetEqual into a buffer of `lookupLength` bytes; 0: kMaxRecord) and formats
+// `record` over it. The look-up's status comes back as it is: btr::kKeyNotFound when no record
+// holds the key, btr::kDataBufferLength when the record found is longer than `lookupLength`.
+template <class R>
+int UpdateFound(CBtrieveDB& table, const Layout<R>& layout, R& record, void* keyBuf, int8_t keyNum,
+                size_t lookupLength = 0) {
+  uint8_t found[kMaxRecord];
+  if (lookupLength == 0 || lookupLength > kMaxRecord) {
+    lookupLength = kMaxRecord;
+  }
+  uint16_t length = static_cast<uint16_t>(lookupLength);
+  const int status = table.GetEqual(found, &length, keyBuf, keyNum);
+  if (status != 0) {
+    return status;
+  }
+  return UpdateRecord(table, layout, record, keyBuf, keyNum);
+}
+
 // Positions on the record with key value `keyBuf` (GetEqual on `keyNum`) and deletes it; a
-// missing record (4) counts as deleted.
+// missing record (btr::kKeyNotFound) counts as deleted.
 int DeleteByKey(CBtrieveDB& table, void* keyBuf, int8_t keyNum);
 
 }  // namespace recfile

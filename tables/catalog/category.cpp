@@ -37,13 +37,8 @@ namespace {
 template <class R>
 int UpdateCategory(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key) {
   recfile::WriteText(key, 5, record.CategoryCode);
-  uint8_t found[48];
-  uint16_t length = sizeof found;
-  const int status = table.GetEqual(found, &length, key, 0);
-  if (status != 0) {
-    return status;
-  }
-  return recfile::UpdateRecord(table, layout, record, key, 0);
+  // Both layouts look the record up in a buffer of the current record's length.
+  return recfile::UpdateFound(table, layout, record, key, 0, kCategoryLayout.length);
 }
 
 int DeleteCategory(CBtrieveDB& table, uint8_t* key, const CString& code) {

@@ -43,7 +43,7 @@ int CGuideItemDB::ReadFirst(CGuideItem& record) {
 
 int CGuideItemDB::ReadNext(CGuideItem& record, int keyNum) {
   if (keyNum != 0 && keyNum != 1) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kGuideItemLayout, record,
                              keyNum == 0 ? m_Key0 : m_Key1, static_cast<int8_t>(keyNum),
@@ -55,14 +55,6 @@ int CGuideItemDB::InsertRecord(CGuideItem& record) {
 }
 
 int CGuideItemDB::UpdateRecord(CGuideItem& record) {
-  recfile::UpperInPlace(record.GuideCode);
-  recfile::WriteText(m_Key1, 6, record.GuideCode);
-  recfile::WriteInt32(m_Key1 + 6, record.Number10);
-  uint8_t found[33];
-  uint16_t length = sizeof found;
-  const int status = GetEqual(found, &length, m_Key1, 1);
-  if (status != 0) {
-    return status;
-  }
-  return recfile::UpdateRecord(*this, kGuideItemLayout, record, m_Key1, 1);
+  recfile::KeyFromSegments(kGuideItemLayout, record, GuideItemFileSpec().keys[1], m_Key1);
+  return recfile::UpdateFound(*this, kGuideItemLayout, record, m_Key1, 1, kGuideItemLayout.length);
 }

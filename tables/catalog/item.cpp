@@ -359,7 +359,7 @@ int WriteItem(CBtrieveDB& table, const ItemForm<R>& form, R& record, CItemKeys& 
   const int status = update ? table.Update(buffer, &length, keys.m_Key0, 0)
                             : table.Insert(buffer, &length, keys.m_Key0, 0);
   if (status == 0 && form.fixed && length != written) {
-    return 22;
+    return btr::kDataBufferLength;
   }
   return status;
 }

@@ -155,20 +155,15 @@ int CItemUnitDB::InsertRecord(CItemUnit& record) {
 int CItemUnitDB::UpdateRecord(CItemUnit& record) {
   recfile::WriteText(m_Keys.m_Key2, 12, record.ItemNumber);
   recfile::WriteText(m_Keys.m_Key2 + 12, 3, record.UnitCode);
-  uint8_t found[356];
-  uint16_t length = sizeof found;
-  const int status = GetEqual(found, &length, m_Keys.m_Key2, 2);
-  if (status != 0) {
-    return status;
-  }
-  return recfile::UpdateRecord(*this, kItemUnitLayout, record, m_Keys.m_Key2, 2);
+  return recfile::UpdateFound(*this, kItemUnitLayout, record, m_Keys.m_Key2, 2,
+                              kItemUnitLayout.length);
 }
 
 int CItemUnitDB::DeleteRecord(int keyNum, const CString& keyValue) {
   static constexpr size_t kKeyLengths[] = {13, 12, 15};
   uint8_t* key = m_Keys.Buffer(keyNum);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   recfile::WriteText(key, kKeyLengths[keyNum], keyValue);
   return recfile::DeleteByKey(*this, key, static_cast<int8_t>(keyNum));

@@ -50,11 +50,12 @@ int CMenuHdrDB::CreateFile(const char* fileName) {
 }
 
 int CMenuHdrDB::InsertRecord(CMenuHdr& record) {
-  uint8_t buffer[recfile::kMaxRecord];
-  const size_t written = recfile::Format(kMenuHdrLayout, record, buffer);
-  recfile::WriteTime32(buffer + 120, static_cast<int64_t>(std::time(nullptr)));
-  uint16_t length = static_cast<uint16_t>(written);
-  return Insert(buffer, &length, m_Key1, 1);
+  // The stored record carries the time of the insert; the caller's record keeps its own.
+  const int64_t kept = record.Date120;
+  record.Date120 = static_cast<int64_t>(std::time(nullptr));
+  const int status = recfile::InsertRecord(*this, kMenuHdrLayout, record, m_Key1, 1);
+  record.Date120 = kept;
+  return status;
 }
 
 int CMenuHdr0403DB::CreateFile(const char* fileName) {

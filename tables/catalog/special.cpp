@@ -90,19 +90,9 @@ int CSpecialDB::InsertRecord(CSpecial& record) {
 }
 
 int CSpecialDB::UpdateRecord(CSpecial& record) {
-  recfile::UpperInPlace(record.Text0);
-  recfile::UpperInPlace(record.Text6);
-  recfile::UpperInPlace(record.Text18);
-  recfile::WriteText(m_Key0, 6, record.Text0);
-  recfile::WriteText(m_Key0 + 6, 12, record.Text6);
-  recfile::WriteText(m_Key0 + 18, 3, record.Text18);
-  uint8_t found[52];
-  uint16_t length = sizeof found;
-  const int status = GetEqual(found, &length, m_Key0, 0);
-  if (status != 0) {
-    return status;
-  }
-  return recfile::UpdateRecord(*this, kSpecialLayout, record, m_Key0, 0);
+  // Key 0 is the record's first 21 bytes; formatting upper-cases the three texts in `record`.
+  recfile::KeyFromRecord(kSpecialLayout, record, m_Key0, 1, sizeof m_Key0);
+  return recfile::UpdateFound(*this, kSpecialLayout, record, m_Key0, 0, kSpecialLayout.length);
 }
 
 int CSpecialDB::DeleteRecord(const CString& keyValue) {

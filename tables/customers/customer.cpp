@@ -253,7 +253,7 @@ template <class R>
 int ReadCustomer(CBtrieveDB& table, recfile::GetOp get, const recfile::Layout<R>& layout, R& record,
                  uint8_t* key, int keyNum) {
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   return recfile::ReadRecord(table, get, layout, record, key, static_cast<int8_t>(keyNum),
                              Length::Exact, layout.length);
@@ -262,7 +262,7 @@ int ReadCustomer(CBtrieveDB& table, recfile::GetOp get, const recfile::Layout<R>
 template <class R>
 int UpdateCustomer(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key0) {
   SetNumberKey(key0, record.CustomerNumber);
-  return customers::UpdateFound(table, layout, record, key0, 0);
+  return recfile::UpdateFound(table, layout, record, key0, 0);
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ recfile::FileSpec ManualPrice0202Spec() {
 template <class R>
 int FindByKey0(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key,
                size_t keyLength) {
-  customers::KeyFromRecord(layout, record, key, 1, keyLength);
+  recfile::KeyFromRecord(layout, record, key, 1, keyLength);
   return recfile::ReadRecord(table, &CBtrieveDB::GetEqual, layout, record, key, 0, Length::Exact,
                              layout.length);
 }
@@ -110,14 +110,14 @@ int FindByKey0(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, u
 template <class R>
 int UpdateByKey0(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key,
                  size_t keyLength) {
-  customers::KeyFromRecord(layout, record, key, 1, keyLength);
-  return customers::UpdateFound(table, layout, record, key, 0);
+  recfile::KeyFromRecord(layout, record, key, 1, keyLength);
+  return recfile::UpdateFound(table, layout, record, key, 0);
 }
 
 template <class R>
 int DeleteByKey0(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key,
                  size_t keyLength) {
-  customers::KeyFromRecord(layout, record, key, 1, keyLength);
+  recfile::KeyFromRecord(layout, record, key, 1, keyLength);
   return recfile::DeleteByKey(table, key, 0);
 }
 

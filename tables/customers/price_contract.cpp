@@ -111,7 +111,7 @@ template <class R>
 int ReadNextContract(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key,
                      int keyNum, int& currentKey) {
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   if (keyNum != currentKey) {
     const int status =
@@ -129,11 +129,11 @@ int ReadNextContract(CBtrieveDB& table, const recfile::Layout<R>& layout, R& rec
 int ContractValidity(int64_t startDate, int64_t endDate, int64_t now) {
   const int64_t end = endDate == -1 ? LocalTime(2037, 12, 31, 23, 59, 59) : endDate;
   if (end < now) {
-    return 4;
+    return btr::kKeyNotFound;
   }
   const int64_t start = startDate == -1 ? LocalTime(1970, 1, 1, 1, 1, 1) : startDate;
   if (start > now) {
-    return 4;
+    return btr::kKeyNotFound;
   }
   return 0;
 }
@@ -152,7 +152,7 @@ int CPriceContractDB::InsertRecord(CPriceContract& record) {
 int CPriceContractDB::UpdateRecord(CPriceContract& record) {
   SetIdKey(m_Key0, sizeof m_Key0, record.ContractId);
   m_CurrentKey = 0;
-  return customers::UpdateFound(*this, kPriceContractLayout, record, m_Key0, 0);
+  return recfile::UpdateFound(*this, kPriceContractLayout, record, m_Key0, 0);
 }
 
 int CPriceContractDB::DeleteRecord(const CString& contractId) {
@@ -175,7 +175,7 @@ int CPriceContract0202DB::CreateFile(const char* fileName) {
 int CPriceContract0202DB::ReadFirst(CPriceContract0202& record, int keyNum) {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   m_CurrentKey = keyNum;
   return ReadContract(*this, &CBtrieveDB::GetFirst, kPriceContract0202Layout, record, key, keyNum);
@@ -194,7 +194,7 @@ int CPriceContract0202DB::InsertRecord(CPriceContract0202& record) {
 int CPriceContract0202DB::UpdateRecord(CPriceContract0202& record) {
   SetIdKey(m_Key0, sizeof m_Key0, record.ContractId);
   m_CurrentKey = 0;
-  return customers::UpdateFound(*this, kPriceContract0202Layout, record, m_Key0, 0);
+  return recfile::UpdateFound(*this, kPriceContract0202Layout, record, m_Key0, 0);
 }
 
 int CPriceContract0202DB::DeleteRecord(const CString& contractId) {
@@ -217,7 +217,7 @@ int CPriceContract0200DB::CreateFile(const char* fileName) {
 int CPriceContract0200DB::ReadFirst(CPriceContract0200& record, int keyNum) {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   m_CurrentKey = keyNum;
   return ReadContract(*this, &CBtrieveDB::GetFirst, kPriceContract0200Layout, record, key, keyNum);
@@ -236,7 +236,7 @@ int CPriceContract0200DB::InsertRecord(CPriceContract0200& record) {
 int CPriceContract0200DB::UpdateRecord(CPriceContract0200& record) {
   SetIdKey(m_Key0, sizeof m_Key0, record.ContractId);
   m_CurrentKey = 0;
-  return customers::UpdateFound(*this, kPriceContract0200Layout, record, m_Key0, 0);
+  return recfile::UpdateFound(*this, kPriceContract0200Layout, record, m_Key0, 0);
 }
 
 int CPriceContract0200DB::DeleteRecord(const CString& contractId) {

@@ -67,13 +67,13 @@ int CPriceSeqDB::InsertRecord(CPriceSeq& record) {
 
 int CPriceSeqDB::UpdateRecord(CPriceSeq& record) {
   m_CurrentKey = 2;
-  customers::KeyFromRecord(kPriceSeqLayout, record, m_Key2, 1, sizeof m_Key2);
-  return customers::UpdateFound(*this, kPriceSeqLayout, record, m_Key2, 2);
+  recfile::KeyFromRecord(kPriceSeqLayout, record, m_Key2, 1, sizeof m_Key2);
+  return recfile::UpdateFound(*this, kPriceSeqLayout, record, m_Key2, 2);
 }
 
 int CPriceSeqDB::DeleteRecord(CPriceSeq& record) {
   m_CurrentKey = 2;
-  customers::KeyFromRecord(kPriceSeqLayout, record, m_Key2, 1, sizeof m_Key2);
+  recfile::KeyFromRecord(kPriceSeqLayout, record, m_Key2, 1, sizeof m_Key2);
   return recfile::DeleteByKey(*this, m_Key2, 2);
 }
 
@@ -91,7 +91,7 @@ int CPriceSeq0201DB::CreateFile(const char* fileName) {
 int CPriceSeq0201DB::ReadFirst(CPriceSeq0201& record, int keyNum) {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   m_CurrentKey = keyNum;
   return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kPriceSeq0201Layout, record, key,
@@ -101,7 +101,7 @@ int CPriceSeq0201DB::ReadFirst(CPriceSeq0201& record, int keyNum) {
 int CPriceSeq0201DB::ReadNext(CPriceSeq0201& record, int keyNum) {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   if (keyNum != m_CurrentKey) {
     const int status = customers::RepositionOnKey(*this, 72, key, static_cast<int8_t>(keyNum));
@@ -121,13 +121,13 @@ int CPriceSeq0201DB::InsertRecord(CPriceSeq0201& record) {
 
 int CPriceSeq0201DB::UpdateRecord(CPriceSeq0201& record) {
   m_CurrentKey = 2;
-  customers::KeyFromRecord(kPriceSeq0201Layout, record, m_Key2, 1, sizeof m_Key2);
-  return customers::UpdateFound(*this, kPriceSeq0201Layout, record, m_Key2, 2);
+  recfile::KeyFromRecord(kPriceSeq0201Layout, record, m_Key2, 1, sizeof m_Key2);
+  return recfile::UpdateFound(*this, kPriceSeq0201Layout, record, m_Key2, 2);
 }
 
 int CPriceSeq0201DB::DeleteRecord(CPriceSeq0201& record) {
   m_CurrentKey = 2;
-  customers::KeyFromRecord(kPriceSeq0201Layout, record, m_Key2, 1, sizeof m_Key2);
+  recfile::KeyFromRecord(kPriceSeq0201Layout, record, m_Key2, 1, sizeof m_Key2);
   return recfile::DeleteByKey(*this, m_Key2, 2);
 }
 

@@ -88,12 +88,12 @@ int CWhsMarkupDB::InsertRecord(CWhsMarkup& record) {
 }
 
 int CWhsMarkupDB::UpdateRecord(CWhsMarkup& record) {
-  customers::KeyFromRecord(kWhsMarkupLayout, record, m_Key3, 1, sizeof m_Key3);
-  return customers::UpdateFound(*this, kWhsMarkupLayout, record, m_Key3, 3);
+  recfile::KeyFromRecord(kWhsMarkupLayout, record, m_Key3, 1, sizeof m_Key3);
+  return recfile::UpdateFound(*this, kWhsMarkupLayout, record, m_Key3, 3);
 }
 
 int CWhsMarkupDB::DeleteRecord(CWhsMarkup& record) {
-  customers::KeyFromRecord(kWhsMarkupLayout, record, m_Key3, 1, sizeof m_Key3);
+  recfile::KeyFromRecord(kWhsMarkupLayout, record, m_Key3, 1, sizeof m_Key3);
   return recfile::DeleteByKey(*this, m_Key3, 3);
 }
 
@@ -111,7 +111,7 @@ int CWhsMarkup0200DB::CreateFile(const char* fileName) {
 int CWhsMarkup0200DB::ReadFirst(CWhsMarkup0200& record, int keyNum) {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kWhsMarkup0200Layout, record, key,
                              static_cast<int8_t>(keyNum), Length::Exact, 144);
@@ -120,7 +120,7 @@ int CWhsMarkup0200DB::ReadFirst(CWhsMarkup0200& record, int keyNum) {
 int CWhsMarkup0200DB::ReadNext(CWhsMarkup0200& record, int keyNum) {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kWhsMarkup0200Layout, record, key,
                              static_cast<int8_t>(keyNum), Length::Exact, 144);
@@ -131,12 +131,12 @@ int CWhsMarkup0200DB::InsertRecord(CWhsMarkup0200& record) {
 }
 
 int CWhsMarkup0200DB::UpdateRecord(CWhsMarkup0200& record) {
-  customers::KeyFromRecord(kWhsMarkup0200Layout, record, m_Key3, 1, sizeof m_Key3);
-  return customers::UpdateFound(*this, kWhsMarkup0200Layout, record, m_Key3, 3);
+  recfile::KeyFromRecord(kWhsMarkup0200Layout, record, m_Key3, 1, sizeof m_Key3);
+  return recfile::UpdateFound(*this, kWhsMarkup0200Layout, record, m_Key3, 3);
 }
 
 int CWhsMarkup0200DB::DeleteRecord(CWhsMarkup0200& record) {
-  customers::KeyFromRecord(kWhsMarkup0200Layout, record, m_Key3, 1, sizeof m_Key3);
+  recfile::KeyFromRecord(kWhsMarkup0200Layout, record, m_Key3, 1, sizeof m_Key3);
   return recfile::DeleteByKey(*this, m_Key3, 3);
 }
 

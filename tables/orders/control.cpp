@@ -58,13 +58,7 @@ int CControlDB::InsertRecord(CControl& record) {
 
 int CControlDB::UpdateRecord(CControl& record) {
   SetNameKey(record.ControlName);
-  uint8_t found[304];
-  uint16_t length = sizeof found;
-  const int status = GetEqual(found, &length, m_Key0, 0);
-  if (status != 0) {
-    return status;
-  }
-  return recfile::UpdateRecord(*this, kControlLayout, record, m_Key0, 0);
+  return recfile::UpdateFound(*this, kControlLayout, record, m_Key0, 0, kControlLayout.length);
 }
 
 int CControlDB::DeleteRecord(const CString& name) {

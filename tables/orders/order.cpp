@@ -434,11 +434,11 @@ int COrderTableCore<TOrder, TLineDB>::DoUpdateOrder(TOrder& order, int32_t count
     return status;
   }
   if (lines == nullptr) {
-    return 1002;
+    return kNoLineTable;
   }
   status = lines->Open();
   if (status != 0) {
-    return status == 12 ? 0 : status;
+    return status == btr::kFileNotFound ? 0 : status;
   }
   if (allLines) {
     return lines->DeleteLinesOfOrder(order.OrderNumber);
@@ -448,7 +448,7 @@ int COrderTableCore<TOrder, TLineDB>::DoUpdateOrder(TOrder& order, int32_t count
       continue;  // never stored
     }
     status = lines->DeleteLine(*removed);
-    if (status != 0 && status != 4) {
+    if (status != 0 && status != btr::kKeyNotFound) {
       return status;
     }
   }
@@ -458,7 +458,7 @@ int COrderTableCore<TOrder, TLineDB>::DoUpdateOrder(TOrder& order, int32_t count
 template <class TOrder, class TLineDB>
 int COrderTableCore<TOrder, TLineDB>::DoUpdateLine(Line& line, LineTablePtr lines) {
   if (lines == nullptr) {
-    return 1002;
+    return kNoLineTable;
   }
   const int status = lines->Open();
   return status != 0 ? status : lines->RewriteLine(line);
@@ -468,7 +468,7 @@ template <class TOrder, class TLineDB>
 int COrderTableCore<TOrder, TLineDB>::DoAddLine(const TOrder& order, const Line& line,
                                                 LineTablePtr lines) {
   if (lines == nullptr) {
-    return 1002;
+    return kNoLineTable;
   }
   const int status = lines->Open();
   if (status != 0) {
@@ -490,12 +490,12 @@ int COrderTableCore<TOrder, TLineDB>::DoGetFirstOrder(TOrder& order) {
 template <class TOrder, class TLineDB>
 int COrderTableCore<TOrder, TLineDB>::NoFurtherOrderOfDay(int status, const TOrder& order,
                                                           const CString& date) {
-  if (status == 9) {
-    return 4;
+  if (status == btr::kEndOfFile) {
+    return btr::kKeyNotFound;
   }
   if constexpr (!std::is_same_v<TOrder, COrder0301>) {
     if (status == 0 && !BeginsWith(order.DateStamp, date)) {
-      return 4;
+      return btr::kKeyNotFound;
     }
   }
   return status;
@@ -514,7 +514,7 @@ template <class TOrder, class TLineDB>
 int COrderTableCore<TOrder, TLineDB>::DoGetNextOrderOfDay(TOrder& order, int64_t day) {
   const CString date = LocalDay(day);
   if (!KeyBeginsWith(m_Key2, date)) {
-    return 27;
+    return btr::kKeyPosition;
   }
   return NoFurtherOrderOfDay(ReadOrder(&CBtrieveDB::GetNext, order, m_Key2, 2), order, date);
 }
@@ -551,11 +551,11 @@ int COrderTableCore<TOrder, TLineDB>::DoDeleteOrder(int32_t number, LineTablePtr
     return status;
   }
   if (lines == nullptr) {
-    return 1002;
+    return kNoLineTable;
   }
   status = lines->Open();
   if (status != 0) {
-    return status == 12 ? 0 : status;
+    return status == btr::kFileNotFound ? 0 : status;
   }
   return lines->DeleteLinesOfOrder(number);
 }
@@ -564,7 +564,7 @@ template <class TOrder, class TLineDB>
 int COrderTableCore<TOrder, TLineDB>::DoLoadLines(TOrder& order, LineTablePtr lines) {
   order.Lines.clear();
   if (lines == nullptr) {
-    return 1002;
+    return kNoLineTable;
   }
   int status = lines->Open();
   if (status != 0) {
@@ -578,7 +578,7 @@ int COrderTableCore<TOrder, TLineDB>::DoLoadLines(TOrder& order, LineTablePtr li
     order.Lines.push_back(std::move(copy));
     order.LinesChanged = true;
   }
-  return status == 0 || status == 4 || status == 9 ? 0 : status;
+  return status == 0 || status == btr::kKeyNotFound || status == btr::kEndOfFile ? 0 : status;
 }
 
 // The reference key is looked up with the first 9 characters of Reference and NULs behind them,
@@ -589,7 +589,7 @@ int COrderTableCore<TOrder, TLineDB>::DoReplaceHistOrder(TOrder& order, int keyN
   uint16_t width = 0;
   uint8_t* key = TextKey(keyNum, &width);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   recfile::WriteText(key, width, order.Reference.substr(0, 9));
   uint8_t stored[recfile::kMaxRecord];
@@ -599,19 +599,21 @@ int COrderTableCore<TOrder, TLineDB>::DoReplaceHistOrder(TOrder& order, int keyN
     return status;
   }
   if (length != m_Layout.length) {
-    return 22;
+    return btr::kDataBufferLength;
   }
-  order.OrderNumber = recfile::ReadInt32(stored);
+  TOrder found;
+  recfile::Parse(m_Layout, stored, length, found);
+  order.OrderNumber = found.OrderNumber;
   status = UpdateOn(order, static_cast<int8_t>(keyNum));
   if (status != 0) {
     return status;
   }
   if (lines == nullptr) {
-    return 1002;
+    return kNoLineTable;
   }
   status = lines->Open();
   if (status != 0) {
-    return status == 12 ? 0 : status;
+    return status == btr::kFileNotFound ? 0 : status;
   }
   return lines->DeleteLinesOfOrder(order.OrderNumber);
 }
@@ -636,7 +638,7 @@ int COrderTableCore<TOrder, TLineDB>::DoGetHistOrderByKey(TOrder& order, const C
   uint16_t width = 0;
   uint8_t* key = TextKey(keyNum, &width);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   recfile::WriteText(key, width, keyValue.substr(0, width));
   return ReadOrder(&CBtrieveDB::GetEqual, order, key, static_cast<int8_t>(keyNum));
@@ -647,12 +649,12 @@ int COrderTableCore<TOrder, TLineDB>::DoGetFirstHistOrderWithFlag(TOrder& order,
   uint16_t width = 0;
   uint8_t* key = TextKey(5, &width);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   key[0] = static_cast<uint8_t>(flag);
   const int status = ReadOrder(&CBtrieveDB::GetEqual, order, key, 5);
   if (status == 0 && order.Flag1 != flag) {
-    return 4;
+    return btr::kKeyNotFound;
   }
   return status;
 }
@@ -670,7 +672,7 @@ int COrderTableCore<TOrder, TLineDB>::DoGetNextHistOrder(TOrder& order, int keyN
     uint16_t width = 0;
     key = TextKey(keyNum, &width);
     if (key == nullptr) {
-      return 6;
+      return btr::kInvalidKeyNumber;
     }
   }
   return ReadOrder(&CBtrieveDB::GetNext, order, key, static_cast<int8_t>(keyNum));

@@ -32,6 +32,10 @@
 #include "recfile/field_codec.h"
 #include "tables/orders/order_item.h"
 
+// The status of an operation that needs the order-line table when no line table could be made:
+// the record manager's status for memory it could not allocate.
+constexpr int kNoLineTable = 1002;
+
 // ---- Record classes ----
 
 class COrder : public CObject {

@@ -126,7 +126,7 @@ int COrderItemTable<TLine>::GetFirstLineOfOrder(TLine& line, int32_t orderNumber
   SetKey0(orderNumber, 0);
   const int status = ReadLine(&CBtrieveDB::GetGreaterOrEqual, line, m_Key0, 0);
   if (status == 0 && line.OrderNumber != orderNumber) {
-    return 4;
+    return btr::kKeyNotFound;
   }
   return status;
 }
@@ -135,7 +135,7 @@ template <class TLine>
 int COrderItemTable<TLine>::GetNextLine(TLine& line, int keyNum) {
   void* key = KeyBuffer(keyNum);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   return ReadLine(&CBtrieveDB::GetNext, line, key, static_cast<int8_t>(keyNum));
 }
@@ -186,13 +186,7 @@ int COrderItemTable<TLine>::InsertLine(TLine& line) {
 template <class TLine>
 int COrderItemTable<TLine>::RewriteLine(TLine& line) {
   SetKey0(line.OrderNumber, line.LineNumber);
-  uint8_t found[176];
-  uint16_t length = m_Layout.length;
-  const int status = GetEqual(found, &length, m_Key0, 0);
-  if (status != 0) {
-    return status;
-  }
-  return recfile::UpdateRecord(*this, m_Layout, line, m_Key0, 0);
+  return recfile::UpdateFound(*this, m_Layout, line, m_Key0, 0, m_Layout.length);
 }
 
 template <class TLine>
@@ -214,7 +208,7 @@ int COrderItemTable<TLine>::DeleteLinesOfOrder(int32_t orderNumber) {
   TLine line;
   for (;;) {
     int status = GetFirstLineOfOrder(line, orderNumber);
-    if (status == 4 || status == 9) {
+    if (status == btr::kKeyNotFound || status == btr::kEndOfFile) {
       return 0;
     }
     if (status != 0) {

@@ -47,13 +47,7 @@ int CTermsDB::InsertRecord(CTerms& record) {
 
 int CTermsDB::UpdateRecord(CTerms& record) {
   SetCodeKey(m_Key0, record.Code);
-  uint8_t found[40];
-  uint16_t length = sizeof found;
-  const int status = GetEqual(found, &length, m_Key0, 0);
-  if (status != 0) {
-    return status;
-  }
-  return recfile::UpdateRecord(*this, kTermsLayout, record, m_Key0, 0);
+  return recfile::UpdateFound(*this, kTermsLayout, record, m_Key0, 0, kTermsLayout.length);
 }
 
 int CTermsDB::DeleteRecord(const CString& code) {
@@ -81,13 +75,7 @@ int CTerms0204DB::InsertRecord(CTerms0204& record) {
 
 int CTerms0204DB::UpdateRecord(CTerms0204& record) {
   SetCodeKey(m_Key0, record.Code);
-  uint8_t found[22];
-  uint16_t length = sizeof found;
-  const int status = GetEqual(found, &length, m_Key0, 0);
-  if (status != 0) {
-    return status;
-  }
-  return recfile::UpdateRecord(*this, kTerms0204Layout, record, m_Key0, 0);
+  return recfile::UpdateFound(*this, kTerms0204Layout, record, m_Key0, 0, kTerms0204Layout.length);
 }
 
 int CTerms0204DB::DeleteRecord(const CString& code) {

@@ -113,11 +113,16 @@ recfile::FileSpec VelocitySpec(uint16_t recordLength, bool withDateKey) {
   return spec;
 }
 
-// Text cut to `width`, upper-cased, written as the text encoding stores it.
-void PutUpper(uint8_t* key, size_t width, const CString& text) {
-  CString value = text.substr(0, width);
-  recfile::UpperInPlace(value);
-  recfile::WriteText(key, width, value);
+// Clears YesNo2 ('N') in the raw record `raw` and leaves every other byte as it was read.
+template <class R>
+void ClearYesNo2(const recfile::Layout<R>& layout, uint8_t* raw) {
+  raw[recfile::FieldOf(layout, &R::YesNo2)->offset] = 'N';
+}
+
+// Whether field `f` holds the same bytes in the records `a` and `b`.
+template <class R>
+bool SameBytes(const recfile::Field<R>& f, const uint8_t* a, const uint8_t* b) {
+  return std::memcmp(a + f.offset, b + f.offset, f.width) == 0;
 }
 
 }  // namespace
@@ -141,14 +146,14 @@ int CVelocityTable<R>::ReadFirst(R& record) {
   m_CurrentKey = 0;
   const int status = recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, m_Layout, record, m_Key0, 0,
                                          recfile::Length::Exact, m_Layout.length);
-  return status == 9 ? 4 : status;
+  return status == btr::kEndOfFile ? btr::kKeyNotFound : status;
 }
 
 template <class R>
 int CVelocityTable<R>::ReadNext(R& record) {
   void* key = KeyBuffer(m_CurrentKey);
   if (key == nullptr) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, m_Layout, record, key,
                              static_cast<int8_t>(m_CurrentKey), recfile::Length::Exact,
@@ -157,12 +162,14 @@ int CVelocityTable<R>::ReadNext(R& record) {
 
 template <class R>
 int CVelocityTable<R>::DoClearOrDelete(const CString& customer, const CString& item,
-                                       const CString& suffix, bool remove, size_t yesNo2Offset) {
-  PutUpper(m_Key1, 6, customer);
-  PutUpper(m_Key1 + 6, 12, item);
-  PutUpper(m_Key1 + 18, 3, suffix);
+                                       const CString& suffix, bool remove) {
+  R wanted;
+  wanted.CustomerNumber = customer;
+  wanted.ItemNumber = item;
+  wanted.ItemSuffix = suffix;
+  recfile::KeyFromRecord(m_Layout, wanted, m_Key1, 1, sizeof m_Key1);
   m_CurrentKey = 1;
-  uint8_t raw[160];
+  uint8_t raw[recfile::kMaxRecord];
   uint16_t length = m_Layout.length;
   int status = GetEqual(raw, &length, m_Key1, 1);
   if (status != 0) {
@@ -171,10 +178,10 @@ int CVelocityTable<R>::DoClearOrDelete(const CString& customer, const CString& i
   if (remove) {
     return Delete();
   }
-  raw[yesNo2Offset] = 'N';
+  ClearYesNo2(m_Layout, raw);
   const uint16_t read = length;
   status = Update(raw, &length, m_Key1, 1);
-  return status == 0 && length != read ? 22 : status;
+  return status == 0 && length != read ? btr::kDataBufferLength : status;
 }
 
 template class CVelocityTable<CVelocity>;
@@ -206,7 +213,7 @@ int CVelocityDB::InsertRecord(CVelocity& record) {
 
 int CVelocityDB::SwitchKey(int keyNum) {
   if (keyNum < 0 || keyNum > 5 || (keyNum > 2 && m_CurrentKey != 3 && m_CurrentKey != 4)) {
-    return 6;
+    return btr::kInvalidKeyNumber;
   }
   uint8_t raw[160];
   uint16_t length = 4;
@@ -224,34 +231,40 @@ int CVelocityDB::SwitchKey(int keyNum) {
 
 int CVelocityDB::ClearOrDelete(const CString& customer, const CString& item, const CString& suffix,
                                bool remove) {
-  return DoClearOrDelete(customer, item, suffix, remove, 152);
+  return DoClearOrDelete(customer, item, suffix, remove);
 }
 
 int CVelocityDB::ClearItem(const CString& item, const CString& suffix) {
-  PutUpper(m_Key2, 12, item);
-  const CString number(reinterpret_cast<const char*>(m_Key2), sizeof m_Key2);
-  uint8_t wanted[3];
-  PutUpper(wanted, 3, suffix);
+  CVelocity wanted;
+  wanted.ItemNumber = item;
+  wanted.ItemSuffix = suffix;
+  uint8_t wantedRaw[recfile::kMaxRecord];
+  recfile::Format(kVelocityLayout, wanted, wantedRaw);
+  const auto& number = *recfile::FieldOf(kVelocityLayout, &CVelocity::ItemNumber);
+  const auto& suffixField = *recfile::FieldOf(kVelocityLayout, &CVelocity::ItemSuffix);
+  std::memcpy(m_Key2, wantedRaw + number.offset, sizeof m_Key2);
   m_CurrentKey = 2;
-  uint8_t raw[160];
-  uint16_t length = sizeof raw;
+  uint8_t raw[recfile::kMaxRecord];
+  uint16_t length = kVelocityLayout.length;
   int status = GetEqual(raw, &length, m_Key2, 2);
-  while (status == 0 && std::memcmp(raw + 6, number.data(), 12) == 0) {
-    if (std::memcmp(raw + 18, wanted, 3) == 0) {
-      raw[152] = 'N';
+  while (status == 0 && SameBytes(number, raw, wantedRaw)) {
+    if (SameBytes(suffixField, raw, wantedRaw)) {
+      ClearYesNo2(kVelocityLayout, raw);
       const uint16_t read = length;
       status = Update(raw, &length, m_Key2, 2);
       if (status != 0) {
         return status;
       }
       if (length != read) {
-        return 22;
+        return btr::kDataBufferLength;
       }
     }
-    length = sizeof raw;
+    length = kVelocityLayout.length;
     status = GetNext(raw, &length, m_Key2, 2);
   }
-  return status == 4 || status == 9 || status == 12 ? 0 : status;
+  return status == btr::kKeyNotFound || status == btr::kEndOfFile || status == btr::kFileNotFound
+             ? 0
+             : status;
 }
 
 // ---- Legacy layouts ----
@@ -281,7 +294,7 @@ int CVelocity0201DB::CreateFile(const char* fileName) {
 
 int CVelocity0201DB::ClearOrDelete(const CString& customer, const CString& item,
                                    const CString& suffix, bool remove) {
-  return DoClearOrDelete(customer, item, suffix, remove, 136);
+  return DoClearOrDelete(customer, item, suffix, remove);
 }
 
 // ---- Conversions ----

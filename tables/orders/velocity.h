@@ -163,7 +163,7 @@ class CVelocityTable : public CBtrieveDB {
   void* KeyBuffer(int keyNum);
   // Get Equal on key 1 with the customer, item and suffix; then Delete, or YesNo2 written "N".
   int DoClearOrDelete(const CString& customer, const CString& item, const CString& suffix,
-                      bool remove, size_t yesNo2Offset);
+                      bool remove);
 
   const recfile::Layout<R>& m_Layout;
   int m_Keys;
