@@ -14,18 +14,8 @@
 
 namespace testing_support {
 
-ScratchDir::ScratchDir() {
-  previous_ = std::filesystem::current_path().string();
-  char tmpl[] = "/tmp/remold-app-XXXXXX";
-  path_ = mkdtemp(tmpl);
-  std::filesystem::current_path(path_);
-}
-
 ScratchDir::~ScratchDir() {
   BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
-  std::filesystem::current_path(previous_);
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
 }
 
 namespace {

@@ -10,20 +10,15 @@
 #include "app/profile.h"
 #include "app/save_area.h"
 #include "app/upgrade_steps.h"
+#include "tests/support/scratch_dir.h"
 
 namespace testing_support {
 
-// Creates a fresh temporary directory, makes it current, and restores the old current
-// directory (removing the scratch tree) when destroyed.
-class ScratchDir {
+// The scratch directory of the upgrade tests; closes every record file first, so that no
+// open file outlives the directory it was in.
+class ScratchDir : public rectest::ScratchDir {
  public:
-  ScratchDir();
   ~ScratchDir();
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  std::string previous_;
 };
 
 class MemoryProfile : public upgrade::Profile {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "recfile/btrieve_db.h"
+#include "tests/support/scratch_dir.h"
 
 namespace rectest {
 
@@ -51,27 +52,6 @@ inline Bytes Distinct(size_t length) {
   }
   return rec;
 }
-
-// A fresh directory that the test runs in; removed with everything in it afterwards.
-class ScratchDir : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/remold-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    old_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
- private:
-  std::filesystem::path dir_;
-  std::filesystem::path old_;
-};
 
 // Inserts a raw record through any table object open on its file.
 inline int InsertRaw(CBtrieveDB& table, Bytes rec, int8_t keyNum = 0) {

@@ -26,27 +26,6 @@ using rectest::PutF32;
 using rectest::PutF64;
 using rectest::PutI32;
 
-// Runs each test in a fresh temporary directory (record files are addressed relative to it).
-class ScratchDir : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/remold-catalog-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(dir_);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(previous_);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
- private:
-  std::string dir_;
-  std::filesystem::path previous_;
-};
-
 // Any record file, read and written as raw bytes; creates files from a given specification.
 class RawTable : public CBtrieveDB {
  public:

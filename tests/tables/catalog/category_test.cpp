@@ -45,7 +45,7 @@ TEST(CategoryLayout, ConversionAndTheZeroTail) {
   EXPECT_EQ(Bytes(out + 44, out + 48), Bytes(4, 0));
 }
 
-class CategoryFile : public cattest::ScratchDir {};
+class CategoryFile : public rectest::InScratchDir {};
 
 TEST_F(CategoryFile, ConvertsFrom0308) {
   const std::vector<Bytes> old = {

@@ -18,10 +18,10 @@ namespace {
 
 constexpr int kRecords = 40;
 
-class CatalogDemo : public cattest::ScratchDir {
+class CatalogDemo : public rectest::InScratchDir {
  protected:
   void SetUp() override {
-    ScratchDir::SetUp();
+    InScratchDir::SetUp();
     demo::RegisterCatalogDemos(registry_);
   }
   void Write(const std::string& step, int records = kRecords) {

@@ -31,7 +31,7 @@ Bytes Upper(Bytes b) {
   return b;
 }
 
-class GuideItemFile : public cattest::ScratchDir {};
+class GuideItemFile : public rectest::InScratchDir {};
 
 // The rebuild of step 1 for one file: raw records written by hand, read with ReadFirst and
 // ReadNext, copied, inserted into TMP.DB and compared byte for byte in key 0 order.

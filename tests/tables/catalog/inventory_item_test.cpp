@@ -43,7 +43,7 @@ TEST(InventoryItemLayout, Number21ReadsItsOwnSevenCharacters) {
   }
 }
 
-class InventoryItemFile : public cattest::ScratchDir {};
+class InventoryItemFile : public rectest::InScratchDir {};
 
 Bytes Raw(const std::string& t0, const std::string& t6, const std::string& t18,
           const std::string& n21, uint32_t bits) {

@@ -252,7 +252,7 @@ TEST(ItemLayout, ConversionSetsTheNewFields) {
   EXPECT_EQ(to.Text41, "");
 }
 
-class ItemFile : public cattest::ScratchDir {};
+class ItemFile : public rectest::InScratchDir {};
 
 // Legacy bytes written by hand, read through the legacy class, converted and inserted through
 // CItemDB; the new file compared byte for byte with the records built from the table.

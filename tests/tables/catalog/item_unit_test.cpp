@@ -175,7 +175,7 @@ TEST(ItemUnitImport, LineLengthsFollowTheImportVersion) {
   EXPECT_EQ(ItemUnitImportLineLength(1025, 463), 463);
 }
 
-class ItemUnitFile : public cattest::ScratchDir {};
+class ItemUnitFile : public rectest::InScratchDir {};
 
 // Legacy bytes written by hand, read through the legacy class (under its own file name),
 // converted and inserted through CItemUnitDB; the new file compared byte for byte.

@@ -81,7 +81,7 @@ TEST(MenuHdrLayout, ConversionClearsText67) {
   EXPECT_EQ(to.Text67, "");
 }
 
-class MenuHdrFile : public cattest::ScratchDir {};
+class MenuHdrFile : public rectest::InScratchDir {};
 
 TEST_F(MenuHdrFile, ConvertsFrom0403AndStampsTheInsertion) {
   const std::vector<Header> headers = {

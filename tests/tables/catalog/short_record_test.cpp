@@ -124,7 +124,7 @@ std::function<void()> CurrentItemFoundOnItsOwn() {
   };
 }
 
-class ShortRecords : public cattest::ScratchDir {};
+class ShortRecords : public rectest::InScratchDir {};
 
 TEST_F(ShortRecords, EveryVariableLengthLayoutConvertsEachRecordOnItsOwn) {
   const struct {

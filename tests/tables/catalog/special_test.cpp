@@ -73,7 +73,7 @@ TEST(SpecialDate, PassedMeansEarlierThanNow) {
   EXPECT_TRUE(SpecialHasPassed(-86400, 0));
 }
 
-class SpecialFile : public cattest::ScratchDir {
+class SpecialFile : public rectest::InScratchDir {
  protected:
   // Specials in key-0 order: A passed, B current, C dated -1, D current, E passed, F 1990.
   void WriteSpecials() {

@@ -40,7 +40,7 @@ Bytes Expected(const std::string& customer, int32_t date, const std::string& tex
   return r;
 }
 
-class ArFile : public ScratchDir {};
+class ArFile : public rectest::InScratchDir {};
 
 TEST_F(ArFile, Converts0204ByteForByteWithDuplicatesInKeyOrder) {
   WriteRaw<CAr0204DB>({Raw0204("c2", 1000, "second customer"),

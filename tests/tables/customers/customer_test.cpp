@@ -195,7 +195,7 @@ TEST(CustomerConvert, FieldsTheLegacyLayoutsLackTakeTheirFixedValues) {
   EXPECT_TRUE(to.Flag321);
 }
 
-class CustomerFile : public ScratchDir {};
+class CustomerFile : public rectest::InScratchDir {};
 
 // Steps 18a and 18b read on key 0; the new file comes back in key-0 order.
 TEST_F(CustomerFile, ConvertsByteForByte) {

@@ -24,7 +24,7 @@ using namespace custtest;
 
 constexpr int kRecords = 60;
 
-class CustomerDemo : public ScratchDir {
+class CustomerDemo : public rectest::InScratchDir {
  protected:
   void Write(const std::string& step) {
     demo::Registry registry;

@@ -32,7 +32,7 @@ Bytes Expected(const std::string& customer, const std::string& item, float base)
   return r;
 }
 
-class DevCostFile : public ScratchDir {};
+class DevCostFile : public rectest::InScratchDir {};
 
 TEST_F(DevCostFile, Converts0402ByteForByteWithDuplicatesInKeyOrder) {
   WriteRaw<CDevCost0402DB>({Raw0402("c2", "item-b", 1.5f), Raw0402("c1", "item-z", -3.0f),

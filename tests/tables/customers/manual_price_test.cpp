@@ -89,7 +89,7 @@ TEST(ManualPriceLimit, AboveBelowAtAndNaN) {
   EXPECT_EQ(m.Price, 20000.0f);  // the record object keeps what it holds
 }
 
-class ManualPriceFile : public ScratchDir {};
+class ManualPriceFile : public rectest::InScratchDir {};
 
 // Steps 9a and 9b: read on key 0, convert, insert; the new file's raw records in key-0 order.
 template <class LegacyDB, class Legacy>

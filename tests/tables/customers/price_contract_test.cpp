@@ -135,7 +135,7 @@ TEST(PriceContractConvert, Char57From0200Flag41) {
   }
 }
 
-class PriceContractFile : public ScratchDir {};
+class PriceContractFile : public rectest::InScratchDir {};
 
 // Steps 2a and 2b read on key 1 and convert every contract, in force (0) or not (4).
 template <class LegacyDB, class Legacy>

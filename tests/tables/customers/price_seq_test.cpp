@@ -51,7 +51,7 @@ TEST(PriceSeqLayout, Text40IsUpperCasedAndLosesTrailingWhiteSpace) {
   EXPECT_EQ(back.Text40, "ABC");
 }
 
-class PriceSeqFile : public ScratchDir {};
+class PriceSeqFile : public rectest::InScratchDir {};
 
 TEST_F(PriceSeqFile, Converts0201ByteForByteInKey0Order) {
   WriteRaw<CPriceSeq0201DB>(

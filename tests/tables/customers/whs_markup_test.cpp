@@ -55,7 +55,7 @@ TEST(WhsMarkupLayout, CurrentFlagsAreStrict) {
   EXPECT_FALSE(cur.Flag28);
 }
 
-class WhsMarkupFile : public ScratchDir {};
+class WhsMarkupFile : public rectest::InScratchDir {};
 
 TEST_F(WhsMarkupFile, Converts0200ByteForByteReadingOnKey2) {
   // First in the file, last on key 2 (Text12).

@@ -44,7 +44,7 @@ TEST(ControlSpec, OneKeyOnTheName) {
   EXPECT_EQ(table.GetControl(control, "X"), 3);
 }
 
-class ControlFile : public ordtest::ScratchDir {};
+class ControlFile : public rectest::InScratchDir {};
 
 TEST_F(ControlFile, LookupIgnoresCaseAndTextRoundTripsAtFullWidth) {
   CControlDB table;

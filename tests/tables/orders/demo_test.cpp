@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kRecords = 60;
 
-class OrderDemo : public ordtest::ScratchDir {
+class OrderDemo : public rectest::InScratchDir {
  protected:
   void Write(const std::string& step) {
     demo::Registry registry;

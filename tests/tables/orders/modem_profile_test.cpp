@@ -73,7 +73,7 @@ TEST(ModemSpec, OneKeyOnTheCode) {
 
 // ---- Through real files ----
 
-class ModemFile : public ordtest::ScratchDir {};
+class ModemFile : public rectest::InScratchDir {};
 
 // The texts every profile below holds, at their offsets.
 void PutTexts(Bytes& r, const std::string& code) {

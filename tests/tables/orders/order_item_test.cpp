@@ -119,7 +119,7 @@ TEST(OrderItemOps, ClosedTableAnswers3AndUnknownKeys6) {
 
 // ---- Through real files ----
 
-class OrderItemFile : public ordtest::ScratchDir {};
+class OrderItemFile : public rectest::InScratchDir {};
 
 // Inserts lines (order, line) of the given numbers into an open table, raw.
 template <class Table>

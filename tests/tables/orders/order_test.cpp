@@ -282,7 +282,7 @@ TEST(OrderSpec, VirtualOperationsStandInTheirOrder) {
 
 // ---- Through real files ----
 
-class OrderFile : public ordtest::ScratchDir {};
+class OrderFile : public rectest::InScratchDir {};
 
 // Steps 15 and 16: the legacy file, written raw, read with GetFirstOrder and the layout's next
 // operation, converted (into an object still holding an earlier order's values) and inserted;

@@ -28,7 +28,7 @@ TEST(TermsSpec, OneKeyOnTheCode) {
   EXPECT_EQ(ordtest::CapturedBlock<CTerms0204DB>(), ordtest::ExpectedBlock(22, 1, {{1, 2, 0}}));
 }
 
-class TermsFile : public ordtest::ScratchDir {};
+class TermsFile : public rectest::InScratchDir {};
 
 TEST_F(TermsFile, Step10Converts0204ByteForByte) {
   {

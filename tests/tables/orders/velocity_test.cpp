@@ -183,7 +183,7 @@ TEST(VelocitySpec, ClosedTableAnswers3UnknownKeys6) {
 
 // ---- Through real files ----
 
-class VelocityFile : public ordtest::ScratchDir {};
+class VelocityFile : public rectest::InScratchDir {};
 
 template <class Legacy, class Old>
 void ConvertVelocity(const At& at, int32_t date2Of0, int32_t date2Of1) {
