@@ -26,7 +26,8 @@ class ScratchDir {
     std::filesystem::current_path(path_);
   }
   ~ScratchDir() {
-    if (path_.empty()) return;
+    if (path_.empty())
+      return;
     std::error_code ignored;
     std::filesystem::current_path(previous_, ignored);
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
