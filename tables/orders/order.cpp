@@ -73,66 +73,81 @@ recfile::Layout<COrder0308> Layout0308() {
   return {392, std::move(fields)};
 }
 
-// 0304 and 0301 share the part from Text1 on, at a distance `shift` before 0304's offsets.
-template <class R>
-std::vector<recfile::Field<R>> Tail0304(uint16_t shift) {
-  auto at = [shift](uint16_t offset) { return static_cast<uint16_t>(offset - shift); };
-  return {
-      {at(47), 42, Enc::Text, &R::Text1},
-      {at(89), 25, Enc::Text, &R::Text2},
-      {at(116), 4, Enc::Time32, &R::OrderDate},
-      {at(120), 1, Enc::Char, &R::Flag1},
-      {at(121), 1, Enc::YesNo, &R::Flag2},
-      {at(124), 4, Enc::Int32, &R::SummaryCount},
-      {at(128), 8, Enc::Double, &R::SummaryAmount5},
-      {at(136), 8, Enc::Double, &R::SummaryAmount1},
-      {at(144), 8, Enc::Double, &R::SummaryAmount2},
-      {at(152), 8, Enc::Double, &R::SummaryAmount3},
-      {at(160), 8, Enc::Double, &R::SummaryAmount4},
-      {at(168), 25, Enc::Text, &R::Text3},
-      {at(193), 25, Enc::Text, &R::AddressName},
-      {at(218), 25, Enc::Text, &R::AddressLine1},
-      {at(243), 25, Enc::Text, &R::AddressLine2},
-      {at(268), 25, Enc::Text, &R::AddressLine3},
-      {at(293), 15, Enc::Text, &R::City},
-      {at(308), 2, Enc::Text, &R::State},
-      {at(310), 9, Enc::Zip, &R::PostalCode},
-      {at(319), 15, Enc::Text, &R::AddressText},
-      {at(334), 6, Enc::Text, &R::AddressCode},
-      {at(340), 10, Enc::Phone, &R::Phone1},
-      {at(350), 10, Enc::Phone, &R::Phone2},
-      {at(360), 2, Enc::Text, &R::Code2},
-      {at(362), 20, Enc::Text, &R::Text20},
-  };
-}
-
+// 0304: a 9-character Reference, and every field behind it earlier than in the current layout.
+// Bytes 114, 115, 122, 123, 382 and 383 are padding.
 recfile::Layout<COrder0304> Layout0304() {
-  std::vector<recfile::Field<COrder0304>> fields = {
-      {0, 4, Enc::Int32, &COrder0304::OrderNumber},
-      {4, 14, Enc::UpperText, &COrder0304::OrderStamp},
-      {18, 14, Enc::UpperText, &COrder0304::DateStamp},
-      {32, 6, Enc::UpperText, &COrder0304::CustomerNumber},
-      {38, 9, Enc::Text, &COrder0304::Reference},
-  };
-  for (auto& f : Tail0304<COrder0304>(0)) {
-    fields.push_back(f);
-  }
-  return {384, std::move(fields)};
+  using R = COrder0304;
+  return {384,
+          {
+              {0, 4, Enc::Int32, &R::OrderNumber},
+              {4, 14, Enc::UpperText, &R::OrderStamp},
+              {18, 14, Enc::UpperText, &R::DateStamp},
+              {32, 6, Enc::UpperText, &R::CustomerNumber},
+              {38, 9, Enc::Text, &R::Reference},
+              {47, 42, Enc::Text, &R::Text1},
+              {89, 25, Enc::Text, &R::Text2},
+              {116, 4, Enc::Time32, &R::OrderDate},
+              {120, 1, Enc::Char, &R::Flag1},
+              {121, 1, Enc::YesNo, &R::Flag2},
+              {124, 4, Enc::Int32, &R::SummaryCount},
+              {128, 8, Enc::Double, &R::SummaryAmount5},
+              {136, 8, Enc::Double, &R::SummaryAmount1},
+              {144, 8, Enc::Double, &R::SummaryAmount2},
+              {152, 8, Enc::Double, &R::SummaryAmount3},
+              {160, 8, Enc::Double, &R::SummaryAmount4},
+              {168, 25, Enc::Text, &R::Text3},
+              {193, 25, Enc::Text, &R::AddressName},
+              {218, 25, Enc::Text, &R::AddressLine1},
+              {243, 25, Enc::Text, &R::AddressLine2},
+              {268, 25, Enc::Text, &R::AddressLine3},
+              {293, 15, Enc::Text, &R::City},
+              {308, 2, Enc::Text, &R::State},
+              {310, 9, Enc::Zip, &R::PostalCode},
+              {319, 15, Enc::Text, &R::AddressText},
+              {334, 6, Enc::Text, &R::AddressCode},
+              {340, 10, Enc::Phone, &R::Phone1},
+              {350, 10, Enc::Phone, &R::Phone2},
+              {360, 2, Enc::Text, &R::Code2},
+              {362, 20, Enc::Text, &R::Text20},
+          }};
 }
 
-// The 0301 record is the 0304 record without DateStamp and with a 12-character stamp: 16
-// bytes earlier from Text1 on.
+// 0301: one 12-character stamp MMDDYYHHMMSS and no DateStamp. Bytes 98, 99, 106, 107, 366 and
+// 367 are padding.
 recfile::Layout<COrder0301> Layout0301() {
-  std::vector<recfile::Field<COrder0301>> fields = {
-      {0, 4, Enc::Int32, &COrder0301::OrderNumber},
-      {4, 12, Enc::UpperText, &COrder0301::OrderStamp},
-      {16, 6, Enc::UpperText, &COrder0301::CustomerNumber},
-      {22, 9, Enc::Text, &COrder0301::Reference},
-  };
-  for (auto& f : Tail0304<COrder0301>(16)) {
-    fields.push_back(f);
-  }
-  return {368, std::move(fields)};
+  using R = COrder0301;
+  return {368,
+          {
+              {0, 4, Enc::Int32, &R::OrderNumber},
+              {4, 12, Enc::UpperText, &R::OrderStamp},
+              {16, 6, Enc::UpperText, &R::CustomerNumber},
+              {22, 9, Enc::Text, &R::Reference},
+              {31, 42, Enc::Text, &R::Text1},
+              {73, 25, Enc::Text, &R::Text2},
+              {100, 4, Enc::Time32, &R::OrderDate},
+              {104, 1, Enc::Char, &R::Flag1},
+              {105, 1, Enc::YesNo, &R::Flag2},
+              {108, 4, Enc::Int32, &R::SummaryCount},
+              {112, 8, Enc::Double, &R::SummaryAmount5},
+              {120, 8, Enc::Double, &R::SummaryAmount1},
+              {128, 8, Enc::Double, &R::SummaryAmount2},
+              {136, 8, Enc::Double, &R::SummaryAmount3},
+              {144, 8, Enc::Double, &R::SummaryAmount4},
+              {152, 25, Enc::Text, &R::Text3},
+              {177, 25, Enc::Text, &R::AddressName},
+              {202, 25, Enc::Text, &R::AddressLine1},
+              {227, 25, Enc::Text, &R::AddressLine2},
+              {252, 25, Enc::Text, &R::AddressLine3},
+              {277, 15, Enc::Text, &R::City},
+              {292, 2, Enc::Text, &R::State},
+              {294, 9, Enc::Zip, &R::PostalCode},
+              {303, 15, Enc::Text, &R::AddressText},
+              {318, 6, Enc::Text, &R::AddressCode},
+              {324, 10, Enc::Phone, &R::Phone1},
+              {334, 10, Enc::Phone, &R::Phone2},
+              {344, 2, Enc::Text, &R::Code2},
+              {346, 20, Enc::Text, &R::Text20},
+          }};
 }
 
 constexpr recfile::KeySegment kNumberKey{1, 4, 0x100, 1};

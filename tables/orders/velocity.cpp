@@ -11,88 +11,150 @@ using recfile::Enc;
 
 namespace {
 
-// The keys start the same in every layout: customer (0), item number and suffix (6, 18), Code5
-// (21), Code3 (26); the record-manager date (29) in every layout but 0201.
-template <class R>
-std::vector<recfile::Field<R>> KeyFields(bool withDate) {
-  std::vector<recfile::Field<R>> fields = {
-      {0, 6, Enc::UpperText, &R::CustomerNumber}, {6, 12, Enc::UpperText, &R::ItemNumber},
-      {18, 3, Enc::UpperText, &R::ItemSuffix},    {21, 5, Enc::UpperText, &R::Code5},
-      {26, 3, Enc::UpperText, &R::Code3},
-  };
-  if (withDate) {
-    fields.push_back({29, 4, Enc::BtrDate, &R::Date1});
-  }
-  return fields;
-}
-
-// Where a layout keeps each of the fields behind the keys.
-struct Offsets {
-  uint16_t number1, code4A, date1, periods;  // Byte1, Description follow Number1; YesNo1, Code9
-                                             // follow Code4A
-};
-
-template <class R>
-void AddBody(std::vector<recfile::Field<R>>& fields, const Offsets& at) {
-  const uint16_t n = at.number1;
-  fields.push_back({n, 4, Enc::Int32, &R::Number1});
-  fields.push_back({static_cast<uint16_t>(n + 4), 1, Enc::Byte, &R::Byte1});
-  fields.push_back({static_cast<uint16_t>(n + 5), 30, Enc::Text, &R::Description});
-  fields.push_back({static_cast<uint16_t>(n + 36), 4, Enc::Float32, &R::Amount1});
-  fields.push_back({static_cast<uint16_t>(n + 40), 4, Enc::Float32, &R::Amount2});
-  fields.push_back({at.code4A, 4, Enc::UpperText, &R::Code4A});
-  fields.push_back({static_cast<uint16_t>(at.code4A + 4), 1, Enc::YesNoLenient, &R::YesNo1});
-  fields.push_back({static_cast<uint16_t>(at.code4A + 5), 9, Enc::UpperText, &R::Code9});
-  fields.push_back({at.date1, 4, Enc::Time32, &R::Date1});
-  int32_t R::*periods[] = {&R::PeriodValue1, &R::PeriodValue2, &R::PeriodValue3,
-                           &R::PeriodValue4, &R::PeriodValue5, &R::PeriodValue6};
-  for (int i = 0; i < 6; ++i) {
-    fields.push_back({static_cast<uint16_t>(at.periods + 4 * i), 4, Enc::Int32, periods[i]});
-  }
-  const uint16_t p = at.periods;
-  fields.push_back({static_cast<uint16_t>(p + 24), 4, Enc::Int32, &R::Number2});
-  fields.push_back({static_cast<uint16_t>(p + 28), 4, Enc::Int32, &R::Number3});
-  fields.push_back({static_cast<uint16_t>(p + 32), 4, Enc::Float32, &R::Amount5});
-  fields.push_back({static_cast<uint16_t>(p + 36), 4, Enc::UpperText, &R::Code4B});
-  fields.push_back({static_cast<uint16_t>(p + 40), 1, Enc::YesNoLenient, &R::YesNo2});
-}
-
+// Date1 is stored twice: as a record-manager date at 29 (for key 5; never read) and as seconds.
+// The bytes between fields are padding.
 recfile::Layout<CVelocity> CurrentLayout() {
-  auto fields = KeyFields<CVelocity>(true);
-  AddBody(fields, {36, 88, 104, 112});
-  fields.push_back({80, 4, Enc::Float32, &CVelocity::Amount3});
-  fields.push_back({84, 4, Enc::Float32, &CVelocity::Amount4});
-  fields.push_back({108, 4, Enc::Time32, &CVelocity::Date2});
-  fields.push_back({156, 4, Enc::Int32, &CVelocity::Number4});
-  return {160, std::move(fields)};
+  using R = CVelocity;
+  return {160,
+          {
+              {0, 6, Enc::UpperText, &R::CustomerNumber}, {6, 12, Enc::UpperText, &R::ItemNumber},
+              {18, 3, Enc::UpperText, &R::ItemSuffix},    {21, 5, Enc::UpperText, &R::Code5},
+              {26, 3, Enc::UpperText, &R::Code3},         {29, 4, Enc::BtrDate, &R::Date1},
+              {36, 4, Enc::Int32, &R::Number1},           {40, 1, Enc::Byte, &R::Byte1},
+              {41, 30, Enc::Text, &R::Description},       {72, 4, Enc::Float32, &R::Amount1},
+              {76, 4, Enc::Float32, &R::Amount2},         {80, 4, Enc::Float32, &R::Amount3},
+              {84, 4, Enc::Float32, &R::Amount4},         {88, 4, Enc::UpperText, &R::Code4A},
+              {92, 1, Enc::YesNoLenient, &R::YesNo1},     {93, 9, Enc::UpperText, &R::Code9},
+              {104, 4, Enc::Time32, &R::Date1},           {108, 4, Enc::Time32, &R::Date2},
+              {112, 4, Enc::Int32, &R::PeriodValue1},     {116, 4, Enc::Int32, &R::PeriodValue2},
+              {120, 4, Enc::Int32, &R::PeriodValue3},     {124, 4, Enc::Int32, &R::PeriodValue4},
+              {128, 4, Enc::Int32, &R::PeriodValue5},     {132, 4, Enc::Int32, &R::PeriodValue6},
+              {136, 4, Enc::Int32, &R::Number2},          {140, 4, Enc::Int32, &R::Number3},
+              {144, 4, Enc::Float32, &R::Amount5},        {148, 4, Enc::UpperText, &R::Code4B},
+              {152, 1, Enc::YesNoLenient, &R::YesNo2},    {156, 4, Enc::Int32, &R::Number4},
+          }};
 }
 
 recfile::Layout<CVelocity0401> Layout0401() {
-  auto fields = KeyFields<CVelocity0401>(true);
-  AddBody(fields, {36, 88, 104, 112});
-  fields.push_back({80, 4, Enc::Float32, &CVelocity0401::Amount3});
-  fields.push_back({84, 4, Enc::Float32, &CVelocity0401::Amount4});
-  fields.push_back({108, 4, Enc::Time32, &CVelocity0401::Date2});
-  return {156, std::move(fields)};
+  using R = CVelocity0401;
+  return {156,
+          {
+              {0, 6, Enc::UpperText, &R::CustomerNumber}, {6, 12, Enc::UpperText, &R::ItemNumber},
+              {18, 3, Enc::UpperText, &R::ItemSuffix},    {21, 5, Enc::UpperText, &R::Code5},
+              {26, 3, Enc::UpperText, &R::Code3},         {29, 4, Enc::BtrDate, &R::Date1},
+              {36, 4, Enc::Int32, &R::Number1},           {40, 1, Enc::Byte, &R::Byte1},
+              {41, 30, Enc::Text, &R::Description},       {72, 4, Enc::Float32, &R::Amount1},
+              {76, 4, Enc::Float32, &R::Amount2},         {80, 4, Enc::Float32, &R::Amount3},
+              {84, 4, Enc::Float32, &R::Amount4},         {88, 4, Enc::UpperText, &R::Code4A},
+              {92, 1, Enc::YesNoLenient, &R::YesNo1},     {93, 9, Enc::UpperText, &R::Code9},
+              {104, 4, Enc::Time32, &R::Date1},           {108, 4, Enc::Time32, &R::Date2},
+              {112, 4, Enc::Int32, &R::PeriodValue1},     {116, 4, Enc::Int32, &R::PeriodValue2},
+              {120, 4, Enc::Int32, &R::PeriodValue3},     {124, 4, Enc::Int32, &R::PeriodValue4},
+              {128, 4, Enc::Int32, &R::PeriodValue5},     {132, 4, Enc::Int32, &R::PeriodValue6},
+              {136, 4, Enc::Int32, &R::Number2},          {140, 4, Enc::Int32, &R::Number3},
+              {144, 4, Enc::Float32, &R::Amount5},        {148, 4, Enc::UpperText, &R::Code4B},
+              {152, 1, Enc::YesNoLenient, &R::YesNo2},
+          }};
 }
 
 recfile::Layout<CVelocity0304> Layout0304() {
-  auto fields = KeyFields<CVelocity0304>(true);
-  AddBody(fields, {36, 80, 96, 104});
-  fields.push_back({100, 4, Enc::Time32, &CVelocity0304::Date2});
-  return {148, std::move(fields)};
+  using R = CVelocity0304;
+  return {148,
+          {
+              {0, 6, Enc::UpperText, &R::CustomerNumber},
+              {6, 12, Enc::UpperText, &R::ItemNumber},
+              {18, 3, Enc::UpperText, &R::ItemSuffix},
+              {21, 5, Enc::UpperText, &R::Code5},
+              {26, 3, Enc::UpperText, &R::Code3},
+              {29, 4, Enc::BtrDate, &R::Date1},
+              {36, 4, Enc::Int32, &R::Number1},
+              {40, 1, Enc::Byte, &R::Byte1},
+              {41, 30, Enc::Text, &R::Description},
+              {72, 4, Enc::Float32, &R::Amount1},
+              {76, 4, Enc::Float32, &R::Amount2},
+              {80, 4, Enc::UpperText, &R::Code4A},
+              {84, 1, Enc::YesNoLenient, &R::YesNo1},
+              {85, 9, Enc::UpperText, &R::Code9},
+              {96, 4, Enc::Time32, &R::Date1},
+              {100, 4, Enc::Time32, &R::Date2},
+              {104, 4, Enc::Int32, &R::PeriodValue1},
+              {108, 4, Enc::Int32, &R::PeriodValue2},
+              {112, 4, Enc::Int32, &R::PeriodValue3},
+              {116, 4, Enc::Int32, &R::PeriodValue4},
+              {120, 4, Enc::Int32, &R::PeriodValue5},
+              {124, 4, Enc::Int32, &R::PeriodValue6},
+              {128, 4, Enc::Int32, &R::Number2},
+              {132, 4, Enc::Int32, &R::Number3},
+              {136, 4, Enc::Float32, &R::Amount5},
+              {140, 4, Enc::UpperText, &R::Code4B},
+              {144, 1, Enc::YesNoLenient, &R::YesNo2},
+          }};
 }
 
 recfile::Layout<CVelocity0208> Layout0208() {
-  auto fields = KeyFields<CVelocity0208>(true);
-  AddBody(fields, {36, 80, 96, 100});
-  return {144, std::move(fields)};
+  using R = CVelocity0208;
+  return {144,
+          {
+              {0, 6, Enc::UpperText, &R::CustomerNumber},
+              {6, 12, Enc::UpperText, &R::ItemNumber},
+              {18, 3, Enc::UpperText, &R::ItemSuffix},
+              {21, 5, Enc::UpperText, &R::Code5},
+              {26, 3, Enc::UpperText, &R::Code3},
+              {29, 4, Enc::BtrDate, &R::Date1},
+              {36, 4, Enc::Int32, &R::Number1},
+              {40, 1, Enc::Byte, &R::Byte1},
+              {41, 30, Enc::Text, &R::Description},
+              {72, 4, Enc::Float32, &R::Amount1},
+              {76, 4, Enc::Float32, &R::Amount2},
+              {80, 4, Enc::UpperText, &R::Code4A},
+              {84, 1, Enc::YesNoLenient, &R::YesNo1},
+              {85, 9, Enc::UpperText, &R::Code9},
+              {96, 4, Enc::Time32, &R::Date1},
+              {100, 4, Enc::Int32, &R::PeriodValue1},
+              {104, 4, Enc::Int32, &R::PeriodValue2},
+              {108, 4, Enc::Int32, &R::PeriodValue3},
+              {112, 4, Enc::Int32, &R::PeriodValue4},
+              {116, 4, Enc::Int32, &R::PeriodValue5},
+              {120, 4, Enc::Int32, &R::PeriodValue6},
+              {124, 4, Enc::Int32, &R::Number2},
+              {128, 4, Enc::Int32, &R::Number3},
+              {132, 4, Enc::Float32, &R::Amount5},
+              {136, 4, Enc::UpperText, &R::Code4B},
+              {140, 1, Enc::YesNoLenient, &R::YesNo2},
+          }};
 }
 
+// No record-manager date: bytes 29 to 31 are padding.
 recfile::Layout<CVelocity0201> Layout0201() {
-  auto fields = KeyFields<CVelocity0201>(false);
-  AddBody(fields, {32, 76, 92, 96});
-  return {140, std::move(fields)};
+  using R = CVelocity0201;
+  return {140,
+          {
+              {0, 6, Enc::UpperText, &R::CustomerNumber},
+              {6, 12, Enc::UpperText, &R::ItemNumber},
+              {18, 3, Enc::UpperText, &R::ItemSuffix},
+              {21, 5, Enc::UpperText, &R::Code5},
+              {26, 3, Enc::UpperText, &R::Code3},
+              {32, 4, Enc::Int32, &R::Number1},
+              {36, 1, Enc::Byte, &R::Byte1},
+              {37, 30, Enc::Text, &R::Description},
+              {68, 4, Enc::Float32, &R::Amount1},
+              {72, 4, Enc::Float32, &R::Amount2},
+              {76, 4, Enc::UpperText, &R::Code4A},
+              {80, 1, Enc::YesNoLenient, &R::YesNo1},
+              {81, 9, Enc::UpperText, &R::Code9},
+              {92, 4, Enc::Time32, &R::Date1},
+              {96, 4, Enc::Int32, &R::PeriodValue1},
+              {100, 4, Enc::Int32, &R::PeriodValue2},
+              {104, 4, Enc::Int32, &R::PeriodValue3},
+              {108, 4, Enc::Int32, &R::PeriodValue4},
+              {112, 4, Enc::Int32, &R::PeriodValue5},
+              {116, 4, Enc::Int32, &R::PeriodValue6},
+              {120, 4, Enc::Int32, &R::Number2},
+              {124, 4, Enc::Int32, &R::Number3},
+              {128, 4, Enc::Float32, &R::Amount5},
+              {132, 4, Enc::UpperText, &R::Code4B},
+              {136, 1, Enc::YesNoLenient, &R::YesNo2},
+          }};
 }
 
 recfile::FileSpec VelocitySpec(uint16_t recordLength, bool withDateKey) {
@@ -215,13 +277,13 @@ int CVelocityDB::SwitchKey(int keyNum) {
   if (keyNum < 0 || keyNum > 5 || (keyNum > 2 && m_CurrentKey != 3 && m_CurrentKey != 4)) {
     return btr::kInvalidKeyNumber;
   }
-  uint8_t raw[160];
+  uint8_t raw[recfile::kMaxRecord];
   uint16_t length = 4;
   int status = GetPosition(raw, &length);
   if (status != 0) {
     return status;
   }
-  length = sizeof raw;
+  length = kVelocityLayout.length;
   status = GetDirect(raw, &length, KeyBuffer(keyNum), static_cast<int8_t>(keyNum));
   if (status == 0) {
     m_CurrentKey = keyNum;
