@@ -153,8 +153,7 @@ int CItemUnitDB::InsertRecord(CItemUnit& record) {
 }
 
 int CItemUnitDB::UpdateRecord(CItemUnit& record) {
-  recfile::WriteText(m_Keys.m_Key2, 12, record.ItemNumber);
-  recfile::WriteText(m_Keys.m_Key2 + 12, 3, record.UnitCode);
+  recfile::KeyFromSegments(kItemUnitLayout, record, ItemUnitFileSpec(356).keys[2], m_Keys.m_Key2);
   return recfile::UpdateFound(*this, kItemUnitLayout, record, m_Keys.m_Key2, 2,
                               kItemUnitLayout.length);
 }

@@ -36,12 +36,15 @@ recfile::Layout<R> FullLineLayout() {
   return {176, std::move(fields)};
 }
 
+// Key 0 of every line file: order number and line number.
+const std::vector<recfile::KeySegment> kLineKey0 = {{1, 4, 0x112, 1}, {5, 4, 0x102, 1}};
+
 // Keys 0 to 2 of every line file; key 3 from layout 0306 on.
 recfile::FileSpec LineSpec(uint16_t recordLength, int keys) {
   recfile::FileSpec spec{recordLength,
                          false,
                          {
-                             {{1, 4, 0x112, 1}, {5, 4, 0x102, 1}},
+                             kLineKey0,
                              {{1, 4, 0x111, 1}, {9, 15, 0x1, 0}},
                              {{1, 4, 0x111, 1}, {9, 12, 0x1, 0}},
                          }};
@@ -87,9 +90,16 @@ template <class TLine>
 COrderItemTable<TLine>::~COrderItemTable() = default;
 
 template <class TLine>
+void COrderItemTable<TLine>::Key0Of(int32_t orderNumber, int32_t lineNumber, uint8_t* key) {
+  TLine wanted;
+  wanted.OrderNumber = orderNumber;
+  wanted.LineNumber = lineNumber;
+  recfile::KeyFromSegments(m_Layout, wanted, kLineKey0, key);
+}
+
+template <class TLine>
 void COrderItemTable<TLine>::SetKey0(int32_t orderNumber, int32_t lineNumber) {
-  recfile::WriteInt32(m_Key0, orderNumber);
-  recfile::WriteInt32(m_Key0 + 4, lineNumber);
+  Key0Of(orderNumber, lineNumber, m_Key0);
 }
 
 template <class TLine>
@@ -148,9 +158,8 @@ int COrderItemTable<TLine>::ReadFirst(TLine& line) {
 
 template <class TLine>
 bool COrderItemTable<TLine>::Key0Taken(CBtrieveDB& table, int32_t orderNumber, int32_t lineNumber) {
-  uint8_t key[8];
-  recfile::WriteInt32(key, orderNumber);
-  recfile::WriteInt32(key + 4, lineNumber);
+  uint8_t key[sizeof m_Key0];
+  Key0Of(orderNumber, lineNumber, key);
   return orders::ProbeKey(table, key, 0) == 0;
 }
 

@@ -143,6 +143,8 @@ class COrderItemTable : public CBtrieveDB {
   COrderItemTable(const recfile::Layout<TLine>& layout, int keys);
   int ReadLine(int (CBtrieveDB::*get)(void*, uint16_t*, void*, int8_t), TLine& line, void* keyBuf,
                int8_t keyNum);
+  // The key-0 value of a line, packed from the layout as the file's key 0 describes it.
+  void Key0Of(int32_t orderNumber, int32_t lineNumber, uint8_t* key);
   void SetKey0(int32_t orderNumber, int32_t lineNumber);
   bool Key0Taken(CBtrieveDB& table, int32_t orderNumber, int32_t lineNumber);
   void* KeyBuffer(int keyNum);
