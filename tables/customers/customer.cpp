@@ -259,130 +259,49 @@ int ReadCustomer(CBtrieveDB& table, recfile::GetOp get, const recfile::Layout<R>
                              Length::Exact, layout.length);
 }
 
-template <class R>
-int UpdateCustomer(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key0) {
-  SetNumberKey(key0, record.CustomerNumber);
-  return recfile::UpdateFound(table, layout, record, key0, 0);
-}
-
 }  // namespace
 
-CCustomer& CCustomer::Assign(const CCustomer& other) {
-  *this = other;
-  return *this;
-}
-
-CCustomer0308& CCustomer0308::Assign(const CCustomer0308& other) {
-  *this = other;
-  return *this;
-}
-
-CCustomer0302& CCustomer0302::Assign(const CCustomer0302& other) {
-  *this = other;
-  return *this;
-}
-
-// ---- CCustomerDB ----
-
-uint8_t* CCustomerDB::KeyBuffer(int keyNum) {
+template <class R, const recfile::Layout<R>& kLayout>
+uint8_t* CCustomerTable<R, kLayout>::KeyBuffer(int keyNum) {
   uint8_t* const keys[kKeys] = {m_Key0, m_Key1, m_Key2, m_Key3, m_Key4};
   return keyNum >= 0 && keyNum < kKeys ? keys[keyNum] : nullptr;
 }
 
-int CCustomerDB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, CustomerSpec(504), fileName);
+template <class R, const recfile::Layout<R>& kLayout>
+int CCustomerTable<R, kLayout>::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, CustomerSpec(kLayout.length), fileName);
 }
 
-int CCustomerDB::ReadFirst(CCustomer& record, int keyNum) {
-  return ReadCustomer(*this, &CBtrieveDB::GetFirst, kCustomerLayout, record, KeyBuffer(keyNum),
-                      keyNum);
+template <class R, const recfile::Layout<R>& kLayout>
+int CCustomerTable<R, kLayout>::ReadFirst(R& record, int keyNum) {
+  return ReadCustomer(*this, &CBtrieveDB::GetFirst, kLayout, record, KeyBuffer(keyNum), keyNum);
 }
 
-int CCustomerDB::ReadNext(CCustomer& record, int keyNum) {
-  return ReadCustomer(*this, &CBtrieveDB::GetNext, kCustomerLayout, record, KeyBuffer(keyNum),
-                      keyNum);
+template <class R, const recfile::Layout<R>& kLayout>
+int CCustomerTable<R, kLayout>::ReadNext(R& record, int keyNum) {
+  return ReadCustomer(*this, &CBtrieveDB::GetNext, kLayout, record, KeyBuffer(keyNum), keyNum);
 }
 
-int CCustomerDB::InsertRecord(CCustomer& record) {
-  return recfile::InsertRecord(*this, kCustomerLayout, record, m_Key0, 0);
+template <class R, const recfile::Layout<R>& kLayout>
+int CCustomerTable<R, kLayout>::InsertRecord(R& record) {
+  return recfile::InsertRecord(*this, kLayout, record, m_Key0, 0);
 }
 
-int CCustomerDB::UpdateRecord(CCustomer& record) {
-  return UpdateCustomer(*this, kCustomerLayout, record, m_Key0);
+template <class R, const recfile::Layout<R>& kLayout>
+int CCustomerTable<R, kLayout>::UpdateRecord(R& record) {
+  SetNumberKey(m_Key0, record.CustomerNumber);
+  return recfile::UpdateFound(*this, kLayout, record, m_Key0, 0);
 }
 
-int CCustomerDB::DeleteRecord(const CString& customerNumber) {
+template <class R, const recfile::Layout<R>& kLayout>
+int CCustomerTable<R, kLayout>::DeleteRecord(const CString& customerNumber) {
   SetNumberKey(m_Key0, customerNumber);
   return recfile::DeleteByKey(*this, m_Key0, 0);
 }
 
-// ---- CCustomer0308DB ----
-
-uint8_t* CCustomer0308DB::KeyBuffer(int keyNum) {
-  uint8_t* const keys[kKeys] = {m_Key0, m_Key1, m_Key2, m_Key3, m_Key4};
-  return keyNum >= 0 && keyNum < kKeys ? keys[keyNum] : nullptr;
-}
-
-int CCustomer0308DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, CustomerSpec(496), fileName);
-}
-
-int CCustomer0308DB::ReadFirst(CCustomer0308& record, int keyNum) {
-  return ReadCustomer(*this, &CBtrieveDB::GetFirst, kCustomer0308Layout, record, KeyBuffer(keyNum),
-                      keyNum);
-}
-
-int CCustomer0308DB::ReadNext(CCustomer0308& record, int keyNum) {
-  return ReadCustomer(*this, &CBtrieveDB::GetNext, kCustomer0308Layout, record, KeyBuffer(keyNum),
-                      keyNum);
-}
-
-int CCustomer0308DB::InsertRecord(CCustomer0308& record) {
-  return recfile::InsertRecord(*this, kCustomer0308Layout, record, m_Key0, 0);
-}
-
-int CCustomer0308DB::UpdateRecord(CCustomer0308& record) {
-  return UpdateCustomer(*this, kCustomer0308Layout, record, m_Key0);
-}
-
-int CCustomer0308DB::DeleteRecord(const CString& customerNumber) {
-  SetNumberKey(m_Key0, customerNumber);
-  return recfile::DeleteByKey(*this, m_Key0, 0);
-}
-
-// ---- CCustomer0302DB ----
-
-uint8_t* CCustomer0302DB::KeyBuffer(int keyNum) {
-  uint8_t* const keys[kKeys] = {m_Key0, m_Key1, m_Key2, m_Key3, m_Key4};
-  return keyNum >= 0 && keyNum < kKeys ? keys[keyNum] : nullptr;
-}
-
-int CCustomer0302DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, CustomerSpec(496), fileName);
-}
-
-int CCustomer0302DB::ReadFirst(CCustomer0302& record, int keyNum) {
-  return ReadCustomer(*this, &CBtrieveDB::GetFirst, kCustomer0302Layout, record, KeyBuffer(keyNum),
-                      keyNum);
-}
-
-int CCustomer0302DB::ReadNext(CCustomer0302& record, int keyNum) {
-  return ReadCustomer(*this, &CBtrieveDB::GetNext, kCustomer0302Layout, record, KeyBuffer(keyNum),
-                      keyNum);
-}
-
-int CCustomer0302DB::InsertRecord(CCustomer0302& record) {
-  return recfile::InsertRecord(*this, kCustomer0302Layout, record, m_Key0, 0);
-}
-
-int CCustomer0302DB::UpdateRecord(CCustomer0302& record) {
-  return UpdateCustomer(*this, kCustomer0302Layout, record, m_Key0);
-}
-
-int CCustomer0302DB::DeleteRecord(const CString& customerNumber) {
-  SetNumberKey(m_Key0, customerNumber);
-  return recfile::DeleteByKey(*this, m_Key0, 0);
-}
+template class CCustomerTable<CCustomer, kCustomerLayout>;
+template class CCustomerTable<CCustomer0308, kCustomer0308Layout>;
+template class CCustomerTable<CCustomer0302, kCustomer0302Layout>;
 
 // ---- Conversions ----
 

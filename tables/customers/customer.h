@@ -19,9 +19,12 @@
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
 
-class CCustomer : public CObject {
+// The members every customer layout has. Each record class adds the fields of its own layout
+// and inherits Assign, which copies every field of another record of its class.
+template <class Self>
+class CCustomerFields : public CObject {
  public:
-  virtual CCustomer& Assign(const CCustomer& other);
+  virtual Self& Assign(const Self& other) { return static_cast<Self&>(*this) = other; }
 
   CString Prefix;
   CString CustomerNumber;
@@ -47,271 +50,106 @@ class CCustomer : public CObject {
   bool Flag327 = false;
   bool Flag276 = false;
   bool Flag320 = false;
+  char Char331 = 0;
+  char Char336 = 0;
+  uint8_t Byte284 = 0;
+  uint8_t Byte245 = 0;
+  char Char344 = 0;
+  int32_t Long340 = 0;
+  int32_t Long248 = 0;
+  int32_t Long280 = 0;
+  int32_t Long332 = 0;
+  float Float296 = 0;
+  float Float300 = 0;
+  float Float304 = 0;
+  float Float308 = 0;
+  float Float312 = 0;
+  float Float316 = 0;
+  float Float252 = 0;
+  float Float480 = 0;
+  float Float484 = 0;
+  float Float488 = 0;
+  float Float492 = 0;
+  CString Text381;
+  CString Text268;
+  CString Text285;
+  CString Text345;
+  CString Text434;
+  CString Text442;
+  float Float392 = 0;
+  bool Flag396 = false;
+  bool Flag397 = false;
+  CString Text398;
+  bool Flag406 = false;
+  CString Text407;
+  CString Text415;
+  char Char418 = 0;
+  char Char419 = 0;
+  CString Text420;
+  float Float428 = 0;
+  char Char432 = 0;
+  bool Flag433 = false;
+  bool Flag450 = false;
+  char Char451 = 0;
+  bool Flag452 = false;
+  bool Flag453 = false;
+  CString Text454;
+  CString Text458;
+  CString Text462;
+  CString Text466;
+  CString Text470;
+  CString Text474;
+  bool Flag478 = false;
+  float Float368 = 0;
+  float Float372 = 0;
+  bool Flag379 = false;
+  bool Flag376 = false;
+  char Char377 = 0;
+  char Char378 = 0;
+  bool Flag389 = false;
+  CString Text354;
+  char Char353 = 0;
+};
+
+// The 0302 record.
+class CCustomer0302 : public CCustomerFields<CCustomer0302> {};
+
+// The 0308 record: the 0302 one with Flag321.
+class CCustomer0308 : public CCustomerFields<CCustomer0308> {
+ public:
+  bool Flag321 = false;
+};
+
+class CCustomer : public CCustomerFields<CCustomer> {
+ public:
   bool Flag321 = false;
   bool Flag500 = false;
-  char Char331 = 0;
-  char Char336 = 0;
-  uint8_t Byte284 = 0;
-  uint8_t Byte245 = 0;
-  char Char344 = 0;
-  int32_t Long340 = 0;
-  int32_t Long248 = 0;
   int32_t Long496 = 0;
-  int32_t Long280 = 0;
-  int32_t Long332 = 0;
-  float Float296 = 0;
-  float Float300 = 0;
-  float Float304 = 0;
-  float Float308 = 0;
-  float Float312 = 0;
-  float Float316 = 0;
-  float Float252 = 0;
-  float Float480 = 0;
-  float Float484 = 0;
-  float Float488 = 0;
-  float Float492 = 0;
-  CString Text381;
-  CString Text268;
-  CString Text285;
-  CString Text345;
-  CString Text434;
-  CString Text442;
-  float Float392 = 0;
-  bool Flag396 = false;
-  bool Flag397 = false;
-  CString Text398;
-  bool Flag406 = false;
-  CString Text407;
-  CString Text415;
-  char Char418 = 0;
-  char Char419 = 0;
-  CString Text420;
-  float Float428 = 0;
-  char Char432 = 0;
-  bool Flag433 = false;
-  bool Flag450 = false;
-  char Char451 = 0;
-  bool Flag452 = false;
-  bool Flag453 = false;
-  CString Text454;
-  CString Text458;
-  CString Text462;
-  CString Text466;
-  CString Text470;
-  CString Text474;
-  bool Flag478 = false;
-  float Float368 = 0;
-  float Float372 = 0;
-  bool Flag379 = false;
-  bool Flag376 = false;
-  char Char377 = 0;
-  char Char378 = 0;
-  bool Flag389 = false;
-  CString Text354;
-  char Char353 = 0;
-};
-
-// The 0308 record: the current one without Long496 and Flag500.
-class CCustomer0308 : public CObject {
- public:
-  virtual CCustomer0308& Assign(const CCustomer0308& other);
-
-  CString Prefix;
-  CString CustomerNumber;
-  CString Name;
-  CString IndexCode1;
-  CString IndexCode2;
-  std::vector<CString> Address = std::vector<CString>(3);
-  CString City;
-  CString State;
-  CString Zip;
-  CString Text146;
-  std::vector<CString> Phone = std::vector<CString>(2);
-  std::vector<CString> PhoneName = std::vector<CString>(2);
-  CString Phone3;
-  CString Text236;
-  CString Text242;
-  CString Text256;
-  CString Text258;
-  CString Text323;
-  CString Text328;
-  bool Flag380 = false;
-  bool Flag322 = false;
-  bool Flag327 = false;
-  bool Flag276 = false;
-  bool Flag320 = false;
-  bool Flag321 = false;
-  char Char331 = 0;
-  char Char336 = 0;
-  uint8_t Byte284 = 0;
-  uint8_t Byte245 = 0;
-  char Char344 = 0;
-  int32_t Long340 = 0;
-  int32_t Long248 = 0;
-  int32_t Long280 = 0;
-  int32_t Long332 = 0;
-  float Float296 = 0;
-  float Float300 = 0;
-  float Float304 = 0;
-  float Float308 = 0;
-  float Float312 = 0;
-  float Float316 = 0;
-  float Float252 = 0;
-  float Float480 = 0;
-  float Float484 = 0;
-  float Float488 = 0;
-  float Float492 = 0;
-  CString Text381;
-  CString Text268;
-  CString Text285;
-  CString Text345;
-  CString Text434;
-  CString Text442;
-  float Float392 = 0;
-  bool Flag396 = false;
-  bool Flag397 = false;
-  CString Text398;
-  bool Flag406 = false;
-  CString Text407;
-  CString Text415;
-  char Char418 = 0;
-  char Char419 = 0;
-  CString Text420;
-  float Float428 = 0;
-  char Char432 = 0;
-  bool Flag433 = false;
-  bool Flag450 = false;
-  char Char451 = 0;
-  bool Flag452 = false;
-  bool Flag453 = false;
-  CString Text454;
-  CString Text458;
-  CString Text462;
-  CString Text466;
-  CString Text470;
-  CString Text474;
-  bool Flag478 = false;
-  float Float368 = 0;
-  float Float372 = 0;
-  bool Flag379 = false;
-  bool Flag376 = false;
-  char Char377 = 0;
-  char Char378 = 0;
-  bool Flag389 = false;
-  CString Text354;
-  char Char353 = 0;
-};
-
-// The 0302 record: the 0308 one without Flag321.
-class CCustomer0302 : public CObject {
- public:
-  virtual CCustomer0302& Assign(const CCustomer0302& other);
-
-  CString Prefix;
-  CString CustomerNumber;
-  CString Name;
-  CString IndexCode1;
-  CString IndexCode2;
-  std::vector<CString> Address = std::vector<CString>(3);
-  CString City;
-  CString State;
-  CString Zip;
-  CString Text146;
-  std::vector<CString> Phone = std::vector<CString>(2);
-  std::vector<CString> PhoneName = std::vector<CString>(2);
-  CString Phone3;
-  CString Text236;
-  CString Text242;
-  CString Text256;
-  CString Text258;
-  CString Text323;
-  CString Text328;
-  bool Flag380 = false;
-  bool Flag322 = false;
-  bool Flag327 = false;
-  bool Flag276 = false;
-  bool Flag320 = false;
-  char Char331 = 0;
-  char Char336 = 0;
-  uint8_t Byte284 = 0;
-  uint8_t Byte245 = 0;
-  char Char344 = 0;
-  int32_t Long340 = 0;
-  int32_t Long248 = 0;
-  int32_t Long280 = 0;
-  int32_t Long332 = 0;
-  float Float296 = 0;
-  float Float300 = 0;
-  float Float304 = 0;
-  float Float308 = 0;
-  float Float312 = 0;
-  float Float316 = 0;
-  float Float252 = 0;
-  float Float480 = 0;
-  float Float484 = 0;
-  float Float488 = 0;
-  float Float492 = 0;
-  CString Text381;
-  CString Text268;
-  CString Text285;
-  CString Text345;
-  CString Text434;
-  CString Text442;
-  float Float392 = 0;
-  bool Flag396 = false;
-  bool Flag397 = false;
-  CString Text398;
-  bool Flag406 = false;
-  CString Text407;
-  CString Text415;
-  char Char418 = 0;
-  char Char419 = 0;
-  CString Text420;
-  float Float428 = 0;
-  char Char432 = 0;
-  bool Flag433 = false;
-  bool Flag450 = false;
-  char Char451 = 0;
-  bool Flag452 = false;
-  bool Flag453 = false;
-  CString Text454;
-  CString Text458;
-  CString Text462;
-  CString Text466;
-  CString Text470;
-  CString Text474;
-  bool Flag478 = false;
-  float Float368 = 0;
-  float Float372 = 0;
-  bool Flag379 = false;
-  bool Flag376 = false;
-  char Char377 = 0;
-  char Char378 = 0;
-  bool Flag389 = false;
-  CString Text354;
-  char Char353 = 0;
 };
 
 extern const recfile::Layout<CCustomer> kCustomerLayout;
 extern const recfile::Layout<CCustomer0308> kCustomer0308Layout;
 extern const recfile::Layout<CCustomer0302> kCustomer0302Layout;
 
-class CCustomerDB : public CBtrieveDB {
+// The table class of one layout `kLayout` of records R; the legacy classes are this template as
+// it stands.
+template <class R, const recfile::Layout<R>& kLayout>
+class CCustomerTable : public CBtrieveDB {
  public:
-  ~CCustomerDB() { Close(); }
+  ~CCustomerTable() { Close(); }
   CString GetFileName() override { return "CUST.DB"; }
   CString GetDisplayName() override { return "Customer"; }
-  uint16_t GetRecordLength() override { return 504; }
-  int GetImportLineLength() override { return m_ImportVersion >= 777 ? 623 : 616; }
+  uint16_t GetRecordLength() override { return kLayout.length; }
+  int GetImportLineLength() override { return 616; }
   int CreateFile(const char* fileName) override;
   int ImportLine(const CString&, int32_t) override { return 0; }
 
   // Key numbers 0 to 4; any other answers 6 without a record-manager call.
-  int ReadFirst(CCustomer& record, int keyNum);
-  int ReadNext(CCustomer& record, int keyNum);
-  int InsertRecord(CCustomer& record);
-  // Serve the text import alone: look the customer up by number on key 0.
-  int UpdateRecord(CCustomer& record);
+  int ReadFirst(R& record, int keyNum);
+  int ReadNext(R& record, int keyNum);
+  int InsertRecord(R& record);
+  // Serve the text import alone (and test fixtures): look the customer up by number on key 0.
+  int UpdateRecord(R& record);
   int DeleteRecord(const CString& customerNumber);
 
  private:
@@ -324,59 +162,16 @@ class CCustomerDB : public CBtrieveDB {
   uint8_t m_Key4[12] = {};
 };
 
-class CCustomer0308DB : public CBtrieveDB {
+class CCustomerDB : public CCustomerTable<CCustomer, kCustomerLayout> {
  public:
-  ~CCustomer0308DB() { Close(); }
-  CString GetFileName() override { return "CUST.DB"; }
-  CString GetDisplayName() override { return "Customer"; }
-  uint16_t GetRecordLength() override { return 496; }
-  int GetImportLineLength() override { return 616; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  int ReadFirst(CCustomer0308& record, int keyNum);
-  int ReadNext(CCustomer0308& record, int keyNum);
-  // Serve the text import alone (and test fixtures).
-  int InsertRecord(CCustomer0308& record);
-  int UpdateRecord(CCustomer0308& record);
-  int DeleteRecord(const CString& customerNumber);
-
- private:
-  uint8_t* KeyBuffer(int keyNum);
-
-  uint8_t m_Key0[6] = {};
-  uint8_t m_Key1[25] = {};
-  uint8_t m_Key2[4] = {};
-  uint8_t m_Key3[8] = {};
-  uint8_t m_Key4[12] = {};
+  int GetImportLineLength() override { return m_ImportVersion >= 777 ? 623 : 616; }
 };
+using CCustomer0308DB = CCustomerTable<CCustomer0308, kCustomer0308Layout>;
+using CCustomer0302DB = CCustomerTable<CCustomer0302, kCustomer0302Layout>;
 
-class CCustomer0302DB : public CBtrieveDB {
- public:
-  ~CCustomer0302DB() { Close(); }
-  CString GetFileName() override { return "CUST.DB"; }
-  CString GetDisplayName() override { return "Customer"; }
-  uint16_t GetRecordLength() override { return 496; }
-  int GetImportLineLength() override { return 616; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  int ReadFirst(CCustomer0302& record, int keyNum);
-  int ReadNext(CCustomer0302& record, int keyNum);
-  // Serve the text import alone (and test fixtures).
-  int InsertRecord(CCustomer0302& record);
-  int UpdateRecord(CCustomer0302& record);
-  int DeleteRecord(const CString& customerNumber);
-
- private:
-  uint8_t* KeyBuffer(int keyNum);
-
-  uint8_t m_Key0[6] = {};
-  uint8_t m_Key1[25] = {};
-  uint8_t m_Key2[4] = {};
-  uint8_t m_Key3[8] = {};
-  uint8_t m_Key4[12] = {};
-};
+extern template class CCustomerTable<CCustomer, kCustomerLayout>;
+extern template class CCustomerTable<CCustomer0308, kCustomer0308Layout>;
+extern template class CCustomerTable<CCustomer0302, kCustomer0302Layout>;
 
 void ConvertRecord(const CCustomer0302& from, CCustomer& to);
 void ConvertRecord(const CCustomer0308& from, CCustomer& to);

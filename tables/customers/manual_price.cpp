@@ -98,117 +98,72 @@ recfile::FileSpec ManualPrice0202Spec() {
   return {48, false, {{{1, 21, 0}}, {{7, 12, 3}}}};
 }
 
-// Looks `record` up on key 0 by its own key fields and parses what was found into it.
 template <class R>
-int FindByKey0(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key,
-               size_t keyLength) {
-  recfile::KeyFromRecord(layout, record, key, 1, keyLength);
-  return recfile::ReadRecord(table, &CBtrieveDB::GetEqual, layout, record, key, 0, Length::Exact,
-                             layout.length);
-}
-
-template <class R>
-int UpdateByKey0(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key,
-                 size_t keyLength) {
-  recfile::KeyFromRecord(layout, record, key, 1, keyLength);
-  return recfile::UpdateFound(table, layout, record, key, 0);
-}
-
-template <class R>
-int DeleteByKey0(CBtrieveDB& table, const recfile::Layout<R>& layout, R& record, uint8_t* key,
-                 size_t keyLength) {
-  recfile::KeyFromRecord(layout, record, key, 1, keyLength);
-  return recfile::DeleteByKey(table, key, 0);
+const recfile::FileSpec& SpecOf() {
+  static const recfile::FileSpec spec = std::is_same_v<R, CManualPrice> ? ManualPriceSpec()
+                                        : std::is_same_v<R, CManualPrice0203>
+                                            ? ManualPrice0203Spec()
+                                            : ManualPrice0202Spec();
+  return spec;
 }
 
 }  // namespace
 
-// ---- CManualPriceDB ----
+// ---- Table classes ----
 
-int CManualPriceDB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, ManualPriceSpec(), fileName);
-}
-
-int CManualPriceDB::InsertRecord(CManualPrice& record) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+void CManualPriceTable<R, kLayout, kImportLineLength>::SetKey0(R& record) {
   m_CurrentKey = 0;
-  return recfile::InsertRecord(*this, kManualPriceLayout, record, m_Key0, 0);
+  recfile::KeyFromSegments(kLayout, record, SpecOf<R>().keys[0], m_Key0);
 }
 
-int CManualPriceDB::FindRecord(CManualPrice& record) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CManualPriceTable<R, kLayout, kImportLineLength>::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, SpecOf<R>(), fileName);
+}
+
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CManualPriceTable<R, kLayout, kImportLineLength>::ReadFirst(R& record) requires(!kCurrent) {
   m_CurrentKey = 0;
-  return FindByKey0(*this, kManualPriceLayout, record, m_Key0, sizeof m_Key0);
+  return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kLayout, record, m_Key0, 0,
+                             Length::Exact, kLayout.length);
 }
 
-int CManualPriceDB::UpdateRecord(CManualPrice& record) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CManualPriceTable<R, kLayout, kImportLineLength>::ReadNext(R& record) requires(!kCurrent) {
   m_CurrentKey = 0;
-  return UpdateByKey0(*this, kManualPriceLayout, record, m_Key0, sizeof m_Key0);
+  return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kLayout, record, m_Key0, 0, Length::Exact,
+                             kLayout.length);
 }
 
-int CManualPriceDB::DeleteRecord(CManualPrice& record) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CManualPriceTable<R, kLayout, kImportLineLength>::InsertRecord(R& record) {
   m_CurrentKey = 0;
-  return DeleteByKey0(*this, kManualPriceLayout, record, m_Key0, sizeof m_Key0);
+  return recfile::InsertRecord(*this, kLayout, record, m_Key0, 0);
 }
 
-// ---- CManualPrice0203DB ----
-
-int CManualPrice0203DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, ManualPrice0203Spec(), fileName);
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CManualPriceTable<R, kLayout, kImportLineLength>::FindRecord(R& record) requires kImported {
+  SetKey0(record);
+  return recfile::ReadRecord(*this, &CBtrieveDB::GetEqual, kLayout, record, m_Key0, 0,
+                             Length::Exact, kLayout.length);
 }
 
-int CManualPrice0203DB::ReadFirst(CManualPrice0203& record) {
-  m_CurrentKey = 0;
-  return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kManualPrice0203Layout, record, m_Key0,
-                             0, Length::Exact, 76);
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CManualPriceTable<R, kLayout, kImportLineLength>::UpdateRecord(R& record) requires kImported {
+  SetKey0(record);
+  return recfile::UpdateFound(*this, kLayout, record, m_Key0, 0);
 }
 
-int CManualPrice0203DB::ReadNext(CManualPrice0203& record) {
-  m_CurrentKey = 0;
-  return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kManualPrice0203Layout, record, m_Key0, 0,
-                             Length::Exact, 76);
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CManualPriceTable<R, kLayout, kImportLineLength>::DeleteRecord(R& record) requires kImported {
+  SetKey0(record);
+  return recfile::DeleteByKey(*this, m_Key0, 0);
 }
 
-int CManualPrice0203DB::InsertRecord(CManualPrice0203& record) {
-  m_CurrentKey = 0;
-  return recfile::InsertRecord(*this, kManualPrice0203Layout, record, m_Key0, 0);
-}
-
-int CManualPrice0203DB::FindRecord(CManualPrice0203& record) {
-  m_CurrentKey = 0;
-  return FindByKey0(*this, kManualPrice0203Layout, record, m_Key0, sizeof m_Key0);
-}
-
-int CManualPrice0203DB::UpdateRecord(CManualPrice0203& record) {
-  m_CurrentKey = 0;
-  return UpdateByKey0(*this, kManualPrice0203Layout, record, m_Key0, sizeof m_Key0);
-}
-
-int CManualPrice0203DB::DeleteRecord(CManualPrice0203& record) {
-  m_CurrentKey = 0;
-  return DeleteByKey0(*this, kManualPrice0203Layout, record, m_Key0, sizeof m_Key0);
-}
-
-// ---- CManualPrice0202DB ----
-
-int CManualPrice0202DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, ManualPrice0202Spec(), fileName);
-}
-
-int CManualPrice0202DB::ReadFirst(CManualPrice0202& record) {
-  m_CurrentKey = 0;
-  return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kManualPrice0202Layout, record, m_Key0,
-                             0, Length::Exact, 48);
-}
-
-int CManualPrice0202DB::ReadNext(CManualPrice0202& record) {
-  m_CurrentKey = 0;
-  return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kManualPrice0202Layout, record, m_Key0, 0,
-                             Length::Exact, 48);
-}
-
-int CManualPrice0202DB::InsertRecord(CManualPrice0202& record) {
-  m_CurrentKey = 0;
-  return recfile::InsertRecord(*this, kManualPrice0202Layout, record, m_Key0, 0);
-}
+template class CManualPriceTable<CManualPrice, kManualPriceLayout, 73>;
+template class CManualPriceTable<CManualPrice0203, kManualPrice0203Layout, 73>;
+template class CManualPriceTable<CManualPrice0202, kManualPrice0202Layout, 0>;
 
 // ---- Conversions ----
 

@@ -10,16 +10,17 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/framework/object.h"
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
 
-class CManualPrice : public CObject {
+// The fields of the 0203 record, which the current one keeps; one class per layout.
+template <int kVersion>
+class CManualPriceFields : public CObject {
  public:
   CString CustomerNumber;
-  CString Text0;
-  CString Text4;
   CString ItemNumber;
   CString Text30;
   CString Text33;
@@ -31,18 +32,13 @@ class CManualPrice : public CObject {
   bool Flag85 = false;
 };
 
-class CManualPrice0203 : public CObject {
+using CManualPrice0203 = CManualPriceFields<0x203>;
+
+// The current record: the 0203 fields behind two new leading texts.
+class CManualPrice : public CManualPriceFields<0x404> {
  public:
-  CString CustomerNumber;
-  CString ItemNumber;
-  CString Text30;
-  CString Text33;
-  int32_t Long68 = 0;
-  uint8_t Byte72 = ' ';
-  uint8_t Byte84 = ' ';
-  float Price = 0;
-  CString Text80;
-  bool Flag85 = false;
+  CString Text0;
+  CString Text4;
 };
 
 // The 0202 record has no byte for Byte72; the member holds the space of a new current record.
@@ -68,73 +64,47 @@ extern const recfile::Layout<CManualPrice0202> kManualPrice0202Layout;
 // less than the upper one the upper limit (both as single-precision values).
 float LimitPrice(float price);
 
-class CManualPriceDB : public CBtrieveDB {
+// The table class of one layout `kLayout` of records R. Reads run on key 0. FindRecord,
+// UpdateRecord and DeleteRecord serve the text imports alone (and test fixtures): they look the
+// record up by its key-0 fields (current: Text0, Text4, CustomerNumber, ItemNumber, Text30;
+// 0203: CustomerNumber, ItemNumber, Text30). The 0202 layout has no import: its InsertRecord
+// serves test fixtures only.
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+class CManualPriceTable : public CBtrieveDB {
+  static constexpr bool kCurrent = std::is_same_v<R, CManualPrice>;
+  static constexpr bool kImported = !std::is_same_v<R, CManualPrice0202>;
+
  public:
-  ~CManualPriceDB() { Close(); }
+  ~CManualPriceTable() { Close(); }
   CString GetFileName() override { return "MNPRICE.DB"; }
   CString GetDisplayName() override { return "Manual Prices"; }
   uint16_t GetRecordLength() override { return 0; }
-  int GetImportLineLength() override { return 73; }
+  int GetImportLineLength() override { return kImportLineLength; }
   int CreateFile(const char* fileName) override;
   int ImportLine(const CString&, int32_t) override { return 0; }
 
-  int InsertRecord(CManualPrice& record);
-  // Serve the text imports alone: look the record up by its key-0 fields (Text0, Text4,
-  // CustomerNumber, ItemNumber, Text30 of `record`).
-  int FindRecord(CManualPrice& record);
-  int UpdateRecord(CManualPrice& record);
-  int DeleteRecord(CManualPrice& record);
+  int ReadFirst(R& record) requires(!kCurrent);
+  int ReadNext(R& record) requires(!kCurrent);
+  int InsertRecord(R& record);
+  int FindRecord(R& record) requires kImported;
+  int UpdateRecord(R& record) requires kImported;
+  int DeleteRecord(R& record) requires kImported;
 
  private:
+  // Packs key 0 from `record`'s own key fields.
+  void SetKey0(R& record);
+
   uint8_t m_Key0[33] = {};
   int m_CurrentKey = 0;
 };
 
-class CManualPrice0203DB : public CBtrieveDB {
- public:
-  ~CManualPrice0203DB() { Close(); }
-  CString GetFileName() override { return "MNPRICE.DB"; }
-  CString GetDisplayName() override { return "Manual Prices"; }
-  uint16_t GetRecordLength() override { return 0; }
-  int GetImportLineLength() override { return 73; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
+using CManualPriceDB = CManualPriceTable<CManualPrice, kManualPriceLayout, 73>;
+using CManualPrice0203DB = CManualPriceTable<CManualPrice0203, kManualPrice0203Layout, 73>;
+using CManualPrice0202DB = CManualPriceTable<CManualPrice0202, kManualPrice0202Layout, 0>;
 
-  // Read on key 0.
-  int ReadFirst(CManualPrice0203& record);
-  int ReadNext(CManualPrice0203& record);
-  // Serve the text imports alone (and test fixtures): key 0 is CustomerNumber, ItemNumber and
-  // Text30 of `record`.
-  int InsertRecord(CManualPrice0203& record);
-  int FindRecord(CManualPrice0203& record);
-  int UpdateRecord(CManualPrice0203& record);
-  int DeleteRecord(CManualPrice0203& record);
-
- private:
-  uint8_t m_Key0[21] = {};
-  int m_CurrentKey = 0;
-};
-
-class CManualPrice0202DB : public CBtrieveDB {
- public:
-  ~CManualPrice0202DB() { Close(); }
-  CString GetFileName() override { return "MNPRICE.DB"; }
-  CString GetDisplayName() override { return "Manual Prices"; }
-  uint16_t GetRecordLength() override { return 0; }
-  int GetImportLineLength() override { return 0; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  // Read on key 0.
-  int ReadFirst(CManualPrice0202& record);
-  int ReadNext(CManualPrice0202& record);
-  // Test fixtures only; the 0202 layout has no import.
-  int InsertRecord(CManualPrice0202& record);
-
- private:
-  uint8_t m_Key0[21] = {};
-  int m_CurrentKey = 0;
-};
+extern template class CManualPriceTable<CManualPrice, kManualPriceLayout, 73>;
+extern template class CManualPriceTable<CManualPrice0203, kManualPrice0203Layout, 73>;
+extern template class CManualPriceTable<CManualPrice0202, kManualPrice0202Layout, 0>;
 
 void ConvertRecord(const CManualPrice0203& from, CManualPrice& to);
 void ConvertRecord(const CManualPrice0202& from, CManualPrice& to);

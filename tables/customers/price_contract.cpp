@@ -76,6 +76,15 @@ recfile::FileSpec Contract0200Spec() {
   return {68, false, {{{1, 6, 0}}, {{7, 6, 0x13}, {17, 15, 3}}, {{13, 19, 3}}}};
 }
 
+template <class R>
+const recfile::FileSpec& SpecOf() {
+  static const recfile::FileSpec spec =
+      std::is_same_v<R, CPriceContract0200>
+          ? Contract0200Spec()
+          : ContractSpec(std::is_same_v<R, CPriceContract> ? 88 : 84);
+  return spec;
+}
+
 int64_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
   struct tm parts = {};
   parts.tm_year = year - 1900;
@@ -86,11 +95,6 @@ int64_t LocalTime(int year, int month, int day, int hour, int minute, int second
   parts.tm_sec = second;
   parts.tm_isdst = -1;
   return static_cast<int64_t>(std::mktime(&parts));
-}
-
-void SetIdKey(uint8_t* key, size_t width, CString id) {
-  recfile::UpperInPlace(id);
-  recfile::WriteText(key, width, id);
 }
 
 // A legacy read on `key`, then the validity test on the record read.
@@ -138,112 +142,67 @@ int ContractValidity(int64_t startDate, int64_t endDate, int64_t now) {
   return 0;
 }
 
-// ---- CPriceContractDB ----
+// ---- Table classes ----
 
-int CPriceContractDB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, ContractSpec(88), fileName);
-}
-
-int CPriceContractDB::InsertRecord(CPriceContract& record) {
-  m_CurrentKey = 1;
-  return recfile::InsertRecord(*this, kPriceContractLayout, record, m_Key1, 1);
-}
-
-int CPriceContractDB::UpdateRecord(CPriceContract& record) {
-  SetIdKey(m_Key0, sizeof m_Key0, record.ContractId);
-  m_CurrentKey = 0;
-  return recfile::UpdateFound(*this, kPriceContractLayout, record, m_Key0, 0);
-}
-
-int CPriceContractDB::DeleteRecord(const CString& contractId) {
-  SetIdKey(m_Key0, sizeof m_Key0, contractId);
-  m_CurrentKey = 0;
-  return recfile::DeleteByKey(*this, m_Key0, 0);
-}
-
-// ---- CPriceContract0202DB ----
-
-uint8_t* CPriceContract0202DB::KeyBuffer(int keyNum) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+uint8_t* CPriceContractTable<R, kLayout, kImportLineLength>::KeyBuffer(int keyNum) {
   uint8_t* const keys[] = {m_Key0, m_Key1, m_Key2, m_Key3};
-  return keyNum >= 0 && keyNum < 4 ? keys[keyNum] : nullptr;
+  const int count = static_cast<int>(SpecOf<R>().keys.size());
+  return keyNum >= 0 && keyNum < count ? keys[keyNum] : nullptr;
 }
 
-int CPriceContract0202DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, ContractSpec(84), fileName);
+// The id as key 0 stores it: upper case, NUL-filled to the key's length.
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+void CPriceContractTable<R, kLayout, kImportLineLength>::SetIdKey(const CString& contractId) {
+  CString id = contractId;
+  recfile::UpperInPlace(id);
+  recfile::WriteText(m_Key0, SpecOf<R>().keys[0][0].length, id);
+  m_CurrentKey = 0;
 }
 
-int CPriceContract0202DB::ReadFirst(CPriceContract0202& record, int keyNum) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CPriceContractTable<R, kLayout, kImportLineLength>::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, SpecOf<R>(), fileName);
+}
+
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CPriceContractTable<R, kLayout, kImportLineLength>::ReadFirst(R& record,
+                                                                  int keyNum) requires kLegacy {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
     return btr::kInvalidKeyNumber;
   }
   m_CurrentKey = keyNum;
-  return ReadContract(*this, &CBtrieveDB::GetFirst, kPriceContract0202Layout, record, key, keyNum);
+  return ReadContract(*this, &CBtrieveDB::GetFirst, kLayout, record, key, keyNum);
 }
 
-int CPriceContract0202DB::ReadNext(CPriceContract0202& record, int keyNum) {
-  return ReadNextContract(*this, kPriceContract0202Layout, record, KeyBuffer(keyNum), keyNum,
-                          m_CurrentKey);
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CPriceContractTable<R, kLayout, kImportLineLength>::ReadNext(R& record,
+                                                                 int keyNum) requires kLegacy {
+  return ReadNextContract(*this, kLayout, record, KeyBuffer(keyNum), keyNum, m_CurrentKey);
 }
 
-int CPriceContract0202DB::InsertRecord(CPriceContract0202& record) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CPriceContractTable<R, kLayout, kImportLineLength>::InsertRecord(R& record) {
   m_CurrentKey = 1;
-  return recfile::InsertRecord(*this, kPriceContract0202Layout, record, m_Key1, 1);
+  return recfile::InsertRecord(*this, kLayout, record, m_Key1, 1);
 }
 
-int CPriceContract0202DB::UpdateRecord(CPriceContract0202& record) {
-  SetIdKey(m_Key0, sizeof m_Key0, record.ContractId);
-  m_CurrentKey = 0;
-  return recfile::UpdateFound(*this, kPriceContract0202Layout, record, m_Key0, 0);
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CPriceContractTable<R, kLayout, kImportLineLength>::UpdateRecord(R& record) {
+  SetIdKey(record.ContractId);
+  return recfile::UpdateFound(*this, kLayout, record, m_Key0, 0);
 }
 
-int CPriceContract0202DB::DeleteRecord(const CString& contractId) {
-  SetIdKey(m_Key0, sizeof m_Key0, contractId);
-  m_CurrentKey = 0;
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CPriceContractTable<R, kLayout, kImportLineLength>::DeleteRecord(const CString& contractId) {
+  SetIdKey(contractId);
   return recfile::DeleteByKey(*this, m_Key0, 0);
 }
 
-// ---- CPriceContract0200DB ----
-
-uint8_t* CPriceContract0200DB::KeyBuffer(int keyNum) {
-  uint8_t* const keys[] = {m_Key0, m_Key1, m_Key2};
-  return keyNum >= 0 && keyNum < 3 ? keys[keyNum] : nullptr;
-}
-
-int CPriceContract0200DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, Contract0200Spec(), fileName);
-}
-
-int CPriceContract0200DB::ReadFirst(CPriceContract0200& record, int keyNum) {
-  uint8_t* key = KeyBuffer(keyNum);
-  if (key == nullptr) {
-    return btr::kInvalidKeyNumber;
-  }
-  m_CurrentKey = keyNum;
-  return ReadContract(*this, &CBtrieveDB::GetFirst, kPriceContract0200Layout, record, key, keyNum);
-}
-
-int CPriceContract0200DB::ReadNext(CPriceContract0200& record, int keyNum) {
-  return ReadNextContract(*this, kPriceContract0200Layout, record, KeyBuffer(keyNum), keyNum,
-                          m_CurrentKey);
-}
-
-int CPriceContract0200DB::InsertRecord(CPriceContract0200& record) {
-  m_CurrentKey = 1;
-  return recfile::InsertRecord(*this, kPriceContract0200Layout, record, m_Key1, 1);
-}
-
-int CPriceContract0200DB::UpdateRecord(CPriceContract0200& record) {
-  SetIdKey(m_Key0, sizeof m_Key0, record.ContractId);
-  m_CurrentKey = 0;
-  return recfile::UpdateFound(*this, kPriceContract0200Layout, record, m_Key0, 0);
-}
-
-int CPriceContract0200DB::DeleteRecord(const CString& contractId) {
-  SetIdKey(m_Key0, sizeof m_Key0, contractId);
-  m_CurrentKey = 0;
-  return recfile::DeleteByKey(*this, m_Key0, 0);
-}
+template class CPriceContractTable<CPriceContract, kPriceContractLayout, 158>;
+template class CPriceContractTable<CPriceContract0202, kPriceContract0202Layout, 158>;
+template class CPriceContractTable<CPriceContract0200, kPriceContract0200Layout, 134>;
 
 // ---- Conversions ----
 

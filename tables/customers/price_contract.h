@@ -14,12 +14,16 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "platform/framework/object.h"
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
 
-class CPriceContract : public CObject {
+// The record of the current and 0202 layouts, which hold the same fields (Text82 is narrower in
+// 0202); one class per layout.
+template <int kVersion>
+class CPriceContractRecord : public CObject {
  public:
   CString ContractId;
   CString CustomerNumber;
@@ -41,27 +45,8 @@ class CPriceContract : public CObject {
   int64_t EndDate = 0;
 };
 
-class CPriceContract0202 : public CObject {
- public:
-  CString ContractId;
-  CString CustomerNumber;
-  CString Text29;
-  CString ItemNumber;
-  CString Text45;
-  CString Text82;
-  CString Text21;
-  char Char80 = 0;
-  char Char81 = 0;
-  char Char57 = 'I';
-  bool Flag56 = false;
-  float Float60 = 0;
-  float Float64 = 0;
-  float Float68 = 0;
-  float Float72 = 0;
-  float Float76 = 0;
-  int64_t StartDate = 0;
-  int64_t EndDate = 0;
-};
+using CPriceContract = CPriceContractRecord<0x404>;
+using CPriceContract0202 = CPriceContractRecord<0x202>;
 
 class CPriceContract0200 : public CObject {
  public:
@@ -94,85 +79,52 @@ extern const recfile::Layout<CPriceContract0200> kPriceContract0200Layout;
 // negative times are dates before 1970.
 int ContractValidity(int64_t startDate, int64_t endDate, int64_t now);
 
-class CPriceContractDB : public CBtrieveDB {
+// The table class of one layout `kLayout` of records R. Every layout inserts on key 1, which
+// becomes the current key; UpdateRecord and DeleteRecord serve the text import alone (and test
+// fixtures) and look the contract up by its id on key 0.
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+class CPriceContractTable : public CBtrieveDB {
+  static constexpr bool kLegacy = !std::is_same_v<R, CPriceContract>;
+
  public:
-  ~CPriceContractDB() { Close(); }
+  ~CPriceContractTable() { Close(); }
   CString GetFileName() override { return "PCONT.DB"; }
   CString GetDisplayName() override { return "Price Contracts"; }
-  uint16_t GetRecordLength() override { return 88; }
+  uint16_t GetRecordLength() override { return kLayout.length; }
+  int GetImportLineLength() override { return kImportLineLength; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
+
+  // The legacy readers: 0 for a contract in force now, 4 for one read but not in force (the
+  // record is filled all the same), 6 for a key number the file does not have, else the record
+  // manager's status.
+  int ReadFirst(R& record, int keyNum) requires kLegacy;
+  int ReadNext(R& record, int keyNum) requires kLegacy;
+  int InsertRecord(R& record);
+  int UpdateRecord(R& record);
+  int DeleteRecord(const CString& contractId);
+
+ private:
+  uint8_t* KeyBuffer(int keyNum);
+  void SetIdKey(const CString& contractId);
+
+  uint8_t m_Key0[15] = {};
+  uint8_t m_Key1[21] = {};
+  uint8_t m_Key2[19] = {};
+  uint8_t m_Key3[27] = {};
+  int m_CurrentKey = 0;
+};
+
+class CPriceContractDB : public CPriceContractTable<CPriceContract, kPriceContractLayout, 158> {
+ public:
   int GetImportLineLength() override { return m_ImportVersion >= 515 ? 162 : 158; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  // Inserts on key 1, which becomes the current key.
-  int InsertRecord(CPriceContract& record);
-  // Serve the text import alone: look the contract up by its id on key 0.
-  int UpdateRecord(CPriceContract& record);
-  int DeleteRecord(const CString& contractId);
-
- private:
-  uint8_t m_Key0[15] = {};
-  uint8_t m_Key1[21] = {};
-  uint8_t m_Key2[19] = {};
-  uint8_t m_Key3[27] = {};
-  int m_CurrentKey = 0;
 };
+using CPriceContract0202DB = CPriceContractTable<CPriceContract0202, kPriceContract0202Layout, 158>;
+using CPriceContract0200DB = CPriceContractTable<CPriceContract0200, kPriceContract0200Layout, 134>;
 
-class CPriceContract0202DB : public CBtrieveDB {
- public:
-  ~CPriceContract0202DB() { Close(); }
-  CString GetFileName() override { return "PCONT.DB"; }
-  CString GetDisplayName() override { return "Price Contracts"; }
-  uint16_t GetRecordLength() override { return 84; }
-  int GetImportLineLength() override { return 158; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  // 0 for a contract in force now, 4 for one read but not in force (the record is filled all
-  // the same), 6 for a key number outside 0 to 3, else the record manager's status.
-  int ReadFirst(CPriceContract0202& record, int keyNum);
-  int ReadNext(CPriceContract0202& record, int keyNum);
-  // Serve the text import alone (and test fixtures).
-  int InsertRecord(CPriceContract0202& record);
-  int UpdateRecord(CPriceContract0202& record);
-  int DeleteRecord(const CString& contractId);
-
- private:
-  uint8_t* KeyBuffer(int keyNum);
-
-  uint8_t m_Key0[15] = {};
-  uint8_t m_Key1[21] = {};
-  uint8_t m_Key2[19] = {};
-  uint8_t m_Key3[27] = {};
-  int m_CurrentKey = 0;
-};
-
-class CPriceContract0200DB : public CBtrieveDB {
- public:
-  ~CPriceContract0200DB() { Close(); }
-  CString GetFileName() override { return "PCONT.DB"; }
-  CString GetDisplayName() override { return "Price Contracts"; }
-  uint16_t GetRecordLength() override { return 68; }
-  int GetImportLineLength() override { return 134; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  // As CPriceContract0202DB; key numbers 0 to 2.
-  int ReadFirst(CPriceContract0200& record, int keyNum);
-  int ReadNext(CPriceContract0200& record, int keyNum);
-  // Serve the text import alone (and test fixtures).
-  int InsertRecord(CPriceContract0200& record);
-  int UpdateRecord(CPriceContract0200& record);
-  int DeleteRecord(const CString& contractId);
-
- private:
-  uint8_t* KeyBuffer(int keyNum);
-
-  uint8_t m_Key0[6] = {};
-  uint8_t m_Key1[21] = {};
-  uint8_t m_Key2[19] = {};
-  int m_CurrentKey = 0;
-};
+extern template class CPriceContractTable<CPriceContract, kPriceContractLayout, 158>;
+extern template class CPriceContractTable<CPriceContract0202, kPriceContract0202Layout, 158>;
+extern template class CPriceContractTable<CPriceContract0200, kPriceContract0200Layout, 134>;
 
 void ConvertRecord(const CPriceContract0202& from, CPriceContract& to);
 void ConvertRecord(const CPriceContract0200& from, CPriceContract& to);
