@@ -36,13 +36,16 @@ class RawTable : public CBtrieveDB {
   }
   int ImportLine(const CString&, int32_t) override { return 0; }
 
-  // Every record in the order of `keyNum`, as stored.
+  // Every record in the order of `keyNum`, as stored; a status other than 9 at the end fails the
+  // test.
   std::vector<Bytes> ReadAll(int8_t keyNum = 0) {
     std::vector<Bytes> records;
     uint8_t key[255] = {};
-    for (int status = Get(&CBtrieveDB::GetFirst, key, keyNum, records); status == 0;
-         status = Get(&CBtrieveDB::GetNext, key, keyNum, records)) {
+    int status = Get(&CBtrieveDB::GetFirst, key, keyNum, records);
+    while (status == 0) {
+      status = Get(&CBtrieveDB::GetNext, key, keyNum, records);
     }
+    EXPECT_EQ(status, 9) << "reading stopped early on key " << int{keyNum};
     return records;
   }
 

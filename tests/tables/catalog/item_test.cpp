@@ -277,18 +277,22 @@ TEST_F(ItemFile, ConvertsEveryLegacyLayout) {
 }
 
 TEST_F(ItemFile, Item0208OfAnotherLengthReads22) {
-  CItem0208DB old;
-  ASSERT_EQ(old.CreateFile("ITEM.DB"), 0);
-  Bytes shortRecord = MakeSample(k0208, 0).legacy;
-  shortRecord.resize(271);
-  // The record manager may refuse a record shorter than the fixed part; when it stores one,
-  // reading it answers 22 and leaves the record object alone.
-  if (cattest::InsertRaw(old, shortRecord) == 0) {
-    CItem0208 r;
-    r.ItemNumber = "UNTOUCHED";
-    EXPECT_EQ(old.ReadFirst(r), 22);
-    EXPECT_EQ(r.ItemNumber, "UNTOUCHED");
+  // A file of records four bytes shorter than the 0208 layout, made through a raw table (the
+  // 0208 class's own file would refuse them).
+  {
+    cattest::RawTable writer(recfile::FileSpec{
+        static_cast<uint16_t>(kItem0208Layout.length - 4), false, {{{1, 12, 0}}}});
+    ASSERT_EQ(writer.CreateFile("ITEM.DB"), 0);
+    Bytes shortRecord = MakeSample(k0208, 0).legacy;
+    shortRecord.resize(kItem0208Layout.length - 4);
+    ASSERT_EQ(cattest::InsertRaw(writer, shortRecord), 0);
   }
+  CItem0208DB old;
+  ASSERT_EQ(old.Open(), 0);
+  CItem0208 r;
+  r.ItemNumber = "UNTOUCHED";
+  EXPECT_EQ(old.ReadFirst(r), 22);
+  EXPECT_EQ(r.ItemNumber, "UNTOUCHED");
   CItem0208 none;
   CItem0208DB empty;
   ASSERT_EQ(empty.CreateFile("EMPTY.DB"), 0);

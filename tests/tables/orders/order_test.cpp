@@ -3,6 +3,7 @@
 #include "tables/orders/order.h"
 
 #include <numeric>
+#include <type_traits>
 
 #include "tests/tables/orders/test_util.h"
 
@@ -445,7 +446,9 @@ TEST_F(OrderFile, AddOrderNumbersAndStampsANewOrderAndDeleteOrderRemovesIt) {
   COrder back;
   ASSERT_EQ(table.GetOrder(back, 1, false), 0);
   EXPECT_EQ(back.SummaryCount, 3);
-  EXPECT_EQ(back.SummaryAmount5, 5.0);
+  EXPECT_EQ((std::vector<double>{back.SummaryAmount1, back.SummaryAmount2, back.SummaryAmount3,
+                                 back.SummaryAmount4, back.SummaryAmount5}),
+            (std::vector<double>{1.0, 2.0, 3.0, 4.0, 5.0}));
   EXPECT_EQ(table.GetOrder(back, 2, false), 4);
   ASSERT_EQ(table.GetOrderByStamp(back, order.OrderStamp, false), 0);
   EXPECT_EQ(back.OrderNumber, 1);
@@ -494,7 +497,14 @@ TEST_F(OrderFile, LinesLoadInLineOrderAndBelongToTheOrder) {
   order.Lines.erase(order.Lines.begin());
   auto unsaved = std::make_unique<COrderItem>(MakeLine("never stored"));
   order.RemovedLines.push_back(std::move(unsaved));
-  ASSERT_EQ(table.UpdateOrder(order, 9, 1, 1, 1, 1, 1, false), 0);
+  ASSERT_EQ(table.UpdateOrder(order, 9, 1.5, 2.5, 3.5, 4.5, 5.5, false), 0);
+  COrder header;
+  ASSERT_EQ(table.GetOrder(header, 1, false), 0);
+  EXPECT_EQ(header.SummaryCount, 9);
+  EXPECT_EQ(
+      (std::vector<double>{header.SummaryAmount1, header.SummaryAmount2, header.SummaryAmount3,
+                           header.SummaryAmount4, header.SummaryAmount5}),
+      (std::vector<double>{1.5, 2.5, 3.5, 4.5, 5.5}));
   ASSERT_EQ(table.LoadLines(order), 0);
   ASSERT_EQ(order.Lines.size(), 1u);
   EXPECT_EQ(order.Lines[0]->Note, "changed");
@@ -509,6 +519,12 @@ TEST_F(OrderFile, LinesLoadInLineOrderAndBelongToTheOrder) {
   EXPECT_TRUE(ordtest::ReadAllRaw(lines).empty());
 }
 
+// An order stamp that sorts before the stamps of every earlier order (and after every date
+// stamp's day), so that a by-day read along the order stamps instead of the date stamps fails.
+std::string ReversedStamp(int32_t n) {
+  return "3000010100000" + std::to_string(9 - n);
+}
+
 TEST_F(OrderFile, OrdersOfOneDayInLocalTime) {
   ordtest::LocalZone zone("America/New_York");
   COrderDB table;
@@ -517,8 +533,9 @@ TEST_F(OrderFile, OrdersOfOneDayInLocalTime) {
   int32_t n = 1;
   for (const char* stamp :
        {"20240301235959", "20240302000000", "20240302120000", "20240303000000"}) {
-    order.OrderNumber = n++;
-    order.OrderStamp = order.DateStamp = stamp;
+    order.OrderNumber = n;
+    order.DateStamp = stamp;
+    order.OrderStamp = ReversedStamp(n++);
     ASSERT_EQ(table.InsertOrder(order), 0);
   }
   // 2024-03-02 04:00 UTC is 2024-03-01 23:00 in New York, 05:30 UTC is 00:30 on the 2nd.
@@ -549,8 +566,9 @@ void OrdersOfTheLastDayEndWith4(const char* fileName) {
   EXPECT_EQ(table.GetFirstOrderOfDay(order, noonOnThird, false), 4);  // empty file
   int32_t n = 1;
   for (const char* stamp : {"20240302120000", "20240303080000", "20240303235959"}) {
-    order.OrderNumber = n++;
-    order.OrderStamp = order.DateStamp = stamp;
+    order.OrderNumber = n;
+    order.DateStamp = stamp;
+    order.OrderStamp = ReversedStamp(n++);
     order.Reference = stamp;
     ASSERT_EQ(table.InsertOrder(order), 0);
   }
@@ -647,6 +665,58 @@ TEST_F(OrderFile, ReplaceHistOrderFindsTheNineCharacterReference) {
   COrder0401 missing;
   missing.Reference = "NOSUCHREF";
   EXPECT_EQ(table.ReplaceHistOrder(missing), 4);
+}
+
+// The legacy historical classes insert on the reference key, find by any key and replace the
+// order found by its reference. 0301 numbers every inserted order afresh from 0; 0304 numbers only
+// an order numbered 0, from 1.
+template <class Table, class Order>
+void LegacyHistoricalOperations(int referenceKey, int customerKey, int32_t firstNumber) {
+  Table table;
+  ASSERT_EQ(table.CreateFile("HORDER.DB"), 0);
+  Order order;
+  order.OrderNumber = 0;
+  order.Reference = "REF000001";
+  order.CustomerNumber = "c1";
+  order.OrderStamp = "010224101010";
+  if constexpr (!std::is_same_v<Order, COrder0301>) {
+    order.DateStamp = "20240102101010";
+  }
+  ASSERT_EQ(table.InsertOrder(order), 0);
+  EXPECT_EQ(order.OrderNumber, firstNumber);
+  order.OrderNumber = 7;
+  order.Reference = "REF000002";
+  order.CustomerNumber = "C2";
+  ASSERT_EQ(table.InsertOrder(order), 0);
+  const int32_t second = order.OrderNumber;
+  EXPECT_EQ(second, firstNumber == 0 ? 1 : 7);
+  Order found;
+  ASSERT_EQ(table.GetHistOrderByKey(found, "REF000002", referenceKey, false), 0);
+  EXPECT_EQ(found.OrderNumber, second);
+  ASSERT_EQ(table.GetHistOrderByKey(found, "C1", customerKey, false), 0);
+  EXPECT_EQ(found.OrderNumber, firstNumber);
+  EXPECT_EQ(table.GetHistOrderByKey(found, "C3", customerKey, false), 4);
+  ASSERT_EQ(table.GetHistOrderByKey(found, std::to_string(second), 0, false), 0);
+  EXPECT_EQ(found.Reference, "REF000002");
+  Order replacement;
+  replacement.OrderStamp = order.OrderStamp;
+  if constexpr (!std::is_same_v<Order, COrder0301>) {
+    replacement.DateStamp = order.DateStamp;
+  }
+  replacement.OrderNumber = 99;
+  replacement.Reference = "REF000001XYZ";
+  replacement.Text1 = "replaced";
+  ASSERT_EQ(table.ReplaceHistOrder(replacement), 0);  // no line file: success
+  EXPECT_EQ(replacement.OrderNumber, firstNumber);
+  ASSERT_EQ(table.GetHistOrderByKey(found, std::to_string(firstNumber), 0, false), 0);
+  EXPECT_EQ(found.Text1, "replaced");
+  replacement.Reference = "NOSUCHREF";
+  EXPECT_EQ(table.ReplaceHistOrder(replacement), 4);
+}
+
+TEST_F(OrderFile, LegacyHistoricalOperationsOf0301And0304) {
+  LegacyHistoricalOperations<CHistOrder0301DB, COrder0301>(1, 2, 0);
+  LegacyHistoricalOperations<CHistOrder0304DB, COrder0304>(3, 4, 1);
 }
 
 }  // namespace

@@ -244,39 +244,73 @@ TEST_F(VelocityFile, EmptyFileReads4AndKey1IsUnique) {
   EXPECT_EQ(table.InsertRecord(v), 5);
 }
 
+// Customer number and YesNo2 of every record, in key-0 order.
+std::vector<std::pair<std::string, bool>> Flags(CVelocityDB& table) {
+  std::vector<std::pair<std::string, bool>> flags;
+  CVelocity v;
+  for (int status = table.ReadFirst(v); status == 0; status = table.ReadNext(v)) {
+    flags.emplace_back(v.CustomerNumber + "/" + v.ItemNumber, v.YesNo2);
+  }
+  return flags;
+}
+
 TEST_F(VelocityFile, SwitchKeyClearAndDelete) {
   CVelocityDB table;
   ASSERT_EQ(table.CreateFile("VELOCITY.DB"), 0);
   CVelocity v;
-  for (const char* customer : {"b", "a", "c"}) {
-    v.CustomerNumber = customer;
-    v.ItemNumber = "item1";
-    v.ItemSuffix = customer[0] == 'c' ? "x" : "s";
-    v.Code3 = customer[0] == 'a' ? "zzz" : "aaa";
-    v.YesNo2 = true;
+  v.YesNo2 = true;
+  // Item numbers on both sides of ITEM1 on key 2, with the suffix ClearItem looks for.
+  for (const char* key : {"b/item1", "a/item1", "c/item1", "d/item0", "e/item2"}) {
+    v.CustomerNumber = std::string(1, key[0]);
+    v.ItemNumber = key + 2;
+    v.ItemSuffix = key[0] == 'c' ? "x" : "s";
     ASSERT_EQ(table.InsertRecord(v), 0);
   }
   ASSERT_EQ(table.ReadFirst(v), 0);
   EXPECT_EQ(v.CustomerNumber, "A");
   ASSERT_EQ(table.SwitchKey(2), 0);
   EXPECT_EQ(table.SwitchKey(3), 6);  // from key 2
-  // Along key 2 the three share the item number and keep their insertion order: B, A, C.
+  // Along key 2 the three ITEM1 records keep their insertion order: B, A, C, then ITEM2.
   ASSERT_EQ(table.ReadNext(v), 0);
   EXPECT_EQ(v.CustomerNumber, "C");
+  ASSERT_EQ(table.SwitchKey(0), 0);  // back to key 0 from C: D follows
+  ASSERT_EQ(table.ReadNext(v), 0);
+  EXPECT_EQ(v.CustomerNumber, "D");
   ASSERT_EQ(table.ClearItem("ITEM1", "s"), 0);
   EXPECT_EQ(table.CurrentKey(), 2);
-  std::vector<std::pair<std::string, bool>> flags;
-  ASSERT_EQ(table.ReadFirst(v), 0);
-  do {
-    flags.emplace_back(v.CustomerNumber, v.YesNo2);
-  } while (table.ReadNext(v) == 0);
-  EXPECT_EQ(flags,
-            (std::vector<std::pair<std::string, bool>>{{"A", false}, {"B", false}, {"C", true}}));
+  using Flag = std::pair<std::string, bool>;
+  EXPECT_EQ(Flags(table), (std::vector<Flag>{{"A/ITEM1", false},
+                                             {"B/ITEM1", false},
+                                             {"C/ITEM1", true},
+                                             {"D/ITEM0", true},
+                                             {"E/ITEM2", true}}));
   EXPECT_EQ(table.ClearItem("nothing", "s"), 0);
   ASSERT_EQ(table.ClearOrDelete("c", "item1", "x", false), 0);
   ASSERT_EQ(table.ClearOrDelete("a", "ITEM1", "S", true), 0);
   EXPECT_EQ(table.ClearOrDelete("a", "ITEM1", "S", true), 4);
-  EXPECT_EQ(ordtest::ReadAllRaw(table).size(), 2u);
+  EXPECT_EQ(Flags(table),
+            (std::vector<Flag>{
+                {"B/ITEM1", false}, {"C/ITEM1", false}, {"D/ITEM0", true}, {"E/ITEM2", true}}));
+}
+
+TEST_F(VelocityFile, ClearOrDeleteOf0201) {
+  CVelocity0201DB table;
+  ASSERT_EQ(table.CreateFile("VELOCITY.DB"), 0);
+  CVelocity0201 v;
+  v.YesNo2 = true;
+  for (const char* customer : {"a", "b"}) {
+    v.CustomerNumber = customer;
+    v.ItemNumber = "item1";
+    v.ItemSuffix = "s";
+    ASSERT_EQ(ordtest::InsertRaw(table, ordtest::Formatted(kVelocity0201Layout, v), 1), 0);
+  }
+  ASSERT_EQ(table.ClearOrDelete("a", "item1", "s", false), 0);
+  ASSERT_EQ(table.ClearOrDelete("b", "ITEM1", "S", true), 0);
+  EXPECT_EQ(table.ClearOrDelete("b", "ITEM1", "S", true), 4);
+  ASSERT_EQ(table.ReadFirst(v), 0);
+  EXPECT_EQ(v.CustomerNumber, "A");
+  EXPECT_FALSE(v.YesNo2);
+  EXPECT_EQ(table.ReadNext(v), 9);
 }
 
 }  // namespace
