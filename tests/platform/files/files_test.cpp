@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
+
+#include "tests/support/scoped_env.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -35,48 +37,13 @@ Names Listing(const fs::path& dir) {
   return names;
 }
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-      old_ = old;
-    }
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using rectest::ScopedEnv;
 
 // Each test runs in a fresh directory that is also the current directory, as the data
 // directory is for the application.
-class FilesTest : public testing::Test {
+class FilesTest : public rectest::InScratchDir {
  protected:
-  void SetUp() override {
-    old_cwd_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "files_test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    root_ = tmpl;
-    fs::current_path(root_);
-  }
-  void TearDown() override {
-    fs::current_path(old_cwd_);
-    fs::remove_all(root_);
-  }
-
-  fs::path old_cwd_, root_;
+  const fs::path root_{scratch_path()};
 };
 
 TEST_F(FilesTest, NamesResolveWithoutRegardToCaseAndExactMatchWins) {

@@ -1,6 +1,5 @@
 // The application object: its settings store, an unreadable store, the entry.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,6 +7,8 @@
 #include "platform/framework/afxwin.h"
 #include "platform/framework/scripted_front_end.h"
 #include "resources/remold_resources.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -15,16 +16,9 @@ namespace {
 
 class AppTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("remold-app-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  rectest::ScratchPath scratch_;
+  const fs::path dir_ = scratch_.path();
+  rectest::ScopedEnv config_{"XDG_CONFIG_HOME", dir_.string()};
 };
 
 class SettingsApp : public CWinApp {

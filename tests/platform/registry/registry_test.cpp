@@ -5,12 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <set>
+
+#include "tests/support/scoped_env.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -39,49 +41,19 @@ std::string Utf16(const std::string& latin1) {
   return out;
 }
 
-// Sets an environment variable for the life of the object and restores it after.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-      old_ = old;
-    }
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using rectest::ScopedEnv;
 
 class RegistryTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "registry_test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    root_ = tmpl;
-    dir_ = root_ + "/Corvane/Vendrix 32";
-    path_ = dir_ + "/registry.reg";
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
   void WriteFile(const std::string& bytes) {
     fs::create_directories(dir_);
     WriteBytes(path_, bytes);
   }
 
-  std::string root_, dir_, path_;
+  rectest::ScratchPath scratch_;
+  const std::string root_ = scratch_.path();
+  const std::string dir_ = root_ + "/Corvane/Vendrix 32";
+  const std::string path_ = dir_ + "/registry.reg";
 };
 
 TEST_F(RegistryTest, WritesRegedit4AndReadsItBack) {

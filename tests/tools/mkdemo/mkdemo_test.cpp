@@ -8,23 +8,12 @@
 #include <string>
 
 #include "platform/btrieve/check.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/mkdemo/demo.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Home {
-  fs::path dir;
-  Home() {
-    char tmpl[] = "/tmp/remold-mkdemo-XXXXXX";
-    dir = mkdtemp(tmpl);
-  }
-  ~Home() {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }
-};
 
 // Runs mkdemo with `args`; returns its exit status, with its standard error in *err.
 int RunMkdemo(const std::string& args, std::string* err = nullptr) {
@@ -45,14 +34,14 @@ int RunMkdemo(const std::string& args, std::string* err = nullptr) {
 }
 
 TEST(Mkdemo, MalformedReleasesAreUsageErrors) {
-  Home home;
+  rectest::ScratchPath home;
   for (const char* release : {"2.04x", "2.4", "2.04.", "-2.04", "2", "2.04.4.1", "x.04", ""}) {
     std::string err;
-    EXPECT_EQ(2, RunMkdemo("--home " + home.dir.string() + " --release '" + release + "'", &err))
+    EXPECT_EQ(2, RunMkdemo("--home " + home.path() + " --release '" + release + "'", &err))
         << release;
     EXPECT_NE(err.find("is not of the form"), std::string::npos) << release << ": " << err;
   }
-  EXPECT_EQ(2, RunMkdemo("--home " + home.dir.string() + " --records -1"));
+  EXPECT_EQ(2, RunMkdemo("--home " + home.path() + " --records -1"));
   EXPECT_EQ(2, RunMkdemo("--records 5"));  // no home
 }
 
@@ -60,11 +49,11 @@ TEST(Mkdemo, MalformedReleasesAreUsageErrors) {
 class MkdemoRelease : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(MkdemoRelease, MakesFilesThatPassTheCheck) {
-  Home home;
-  ASSERT_EQ(0, RunMkdemo("--home " + home.dir.string() + " --release " + GetParam() +
-                         " --records-per-file 4"));
+  rectest::ScratchPath home;
+  ASSERT_EQ(
+      0, RunMkdemo("--home " + home.path() + " --release " + GetParam() + " --records-per-file 4"));
   int files = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(home.dir)) {
+  for (const auto& entry : fs::recursive_directory_iterator(home.path())) {
     const std::string name = entry.path().filename().string();
     if (name.size() > 3 && name.substr(name.size() - 3) == ".DB") {
       std::string report;

@@ -20,6 +20,7 @@
 #include <sqlite3.h>
 
 #include "platform/btrieve/btrcall.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/recutil/unformatted.h"
 
 namespace {
@@ -69,21 +70,10 @@ const char kOrderLineDescription[] =
     "position=1 length=4 duplicates=n modifiable=n type=integer segment=n\n"
     "position=5 length=8 duplicates=y modifiable=y type=string segment=n\n";
 
-class RecutilRun : public ::testing::Test {
+// The program and the record manager of this process both resolve names from the scratch
+// directory.
+class RecutilRun : public rectest::InScratchDir {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::path(::testing::TempDir()) / "recutil-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    old_dir_ = fs::current_path();
-    // The program and the record manager of this process both resolve names from here.
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(old_dir_);
-    fs::remove_all(dir_);
-  }
-
   // Runs recutil with `args` (quoted for the shell), feeding `input` on standard input.
   // Standard output goes to `out_path`; only "stdout.bin" is captured in the result.
   Result Run(const std::vector<std::string>& args, const std::string& input = "",
@@ -134,9 +124,6 @@ class RecutilRun : public ::testing::Test {
       std::memcpy(&count, block.data() + 6, 4);
     return count;
   }
-
-  fs::path dir_;
-  fs::path old_dir_;
 };
 
 TEST_F(RecutilRun, SaveFollowsKeyOrderAndReloadGivesTheSameBytes) {
