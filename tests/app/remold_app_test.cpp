@@ -1,7 +1,6 @@
 // The whole program on the scripted front end: start-up, the dialog's states, a run with cancel
 // and backout, failures, and what ends up in the settings.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,13 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/remold_app.h"
-#include "platform/files/files.h"
-#include "platform/framework/scripted_front_end.h"
-#include "platform/registry/registry.h"
 #include "platform/sysio/sysio.h"
+#include "program_home.h"
 #include "resources/remold_resources.h"
-#include "upgrade_test_support.h"
 
 using namespace testing_support;
 using namespace framework;
@@ -28,78 +23,28 @@ Bytes Terms0204(int i) {
   return Record(22, {{0, Text(code)}, {2, Text("Terms " + std::to_string(i))}});
 }
 
-// A home of its own: settings under HOME/.config, documents under HOME/Documents, a program
-// directory with the product's program file, and the profile's database directory.
-class RemoldApp : public ::testing::Test {
+class RemoldApp : public ProgramHome {
  protected:
-  ScratchDir scratch;
-  std::string home = scratch.path();
-  std::string program = home + "/program";
-  std::string dataDir = home + "/Documents/Vendrix 32/ID0";
-  std::string oldHome, oldConfig;
-  std::unique_ptr<registry::Store> store;
-
-  void SetUp() override {
-    oldHome = getenv("HOME") ? getenv("HOME") : "";
-    oldConfig = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-    fs::create_directories(program);
-    fs::create_directories(dataDir);
-    std::ofstream(program + "/VENDRIX.EXE") << "placeholder";
-    store = std::make_unique<registry::Store>("Corvane", "Vendrix 32");
-    ASSERT_TRUE(store->Load()) << store->error();
-  }
-  void TearDown() override {
-    setenv("HOME", oldHome.c_str(), 1);
-    if (oldConfig.empty()) {
-      unsetenv("XDG_CONFIG_HOME");
-    } else {
-      setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-    }
-  }
-
-  void Profile(int version, int build) {
-    store->WriteInt("Profiles", "Created", 1);
-    store->WriteInt("Profiles", "Current", 0);
-    store->WriteInt("Profiles\\ID0", "Enabled", 1);
-    store->WriteInt("Profiles\\ID0\\Generic", "DBVersion", version);
-    store->WriteInt("Profiles\\ID0\\Generic", "Build", build);
-    store->WriteString("Profiles\\ID0\\Directories", "DatabaseDir", dataDir);
-  }
-  int Int(const std::string& section, const std::string& name, int def = -99) {
-    registry::Store fresh("Corvane", "Vendrix 32");
-    EXPECT_TRUE(fresh.Load());
-    return fresh.GetInt(section, name, def);
-  }
-  std::string String(const std::string& section, const std::string& name) {
-    registry::Store fresh("Corvane", "Vendrix 32");
-    EXPECT_TRUE(fresh.Load());
-    return fresh.GetString(section, name, "<missing>");
-  }
   // Terms records in the data directory, in layout 0204.
   void TermsFile(int count) {
     std::vector<Bytes> records;
     for (int i = 0; i < count; ++i) {
       records.push_back(Terms0204(i));
     }
-    const std::string previous = fs::current_path();
-    fs::current_path(dataDir);
-    MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
-    fs::current_path(previous);
+    InDirectory(dataDir, [&] { MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records); });
   }
-  int Run(ScriptedFrontEnd& ui) {
-    CRemoldApp app(program);
-    const int status = AfxWinMain(app, ui, RemoldResources());
-    fs::current_path(scratch.path());
+  // Arms `fault` to strike from `point` of `detail` on, presses Start Upgrade, answers the
+  // message box that says `box` and disarms; returns remold's exit status.
+  int RunWithFaultAt(const char* point, const char* detail, const sysio::Fault& fault,
+                     ScriptedFrontEnd& ui, const char* box = "Unable to upgrade") {
+    sysio::ArmFaultAt(point, detail, fault);
+    ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+    ui.Add(WhenMessageBox(box), Answer(IDOK));
+    const int status = RunApp(ui);
+    sysio::DisarmFault();
     return status;
   }
-  std::string InData(const std::string& name) { return dataDir + "/" + name; }
 };
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // The last enabled state (1 or 0) of control `id` of the upgrade dialog; its buttons start enabled.
 int LastEnabled(const ScriptedFrontEnd& ui, int id) {
@@ -129,7 +74,7 @@ TEST_F(RemoldApp, MigratesFlatSettingsOnceWithDefaults) {
   store->WriteInt("Generic", "Build", 4);
   store->WriteString("Generic", "CompanyName", "Acme");
   ScriptedFrontEnd ui;
-  EXPECT_EQ(0, Run(ui));  // current already: the dialog closes at once
+  EXPECT_EQ(0, RunApp(ui));  // current already: the dialog closes at once
   EXPECT_EQ(Int("Profiles", "Created"), 1);
   EXPECT_EQ(Int("Profiles\\ID0", "Enabled"), 1);
   EXPECT_EQ(Int("Profiles\\ID9", "Enabled"), 0);
@@ -148,7 +93,7 @@ TEST_F(RemoldApp, MigratesFlatSettingsOnceWithDefaults) {
   store->WriteString("Generic", "CompanyName", "Changed");
   store->WriteInt("Profiles", "Current", 0);
   ScriptedFrontEnd again;
-  EXPECT_EQ(0, Run(again));
+  EXPECT_EQ(0, RunApp(again));
   EXPECT_EQ(String("Profiles\\ID0\\Generic", "CompanyName"), "Acme");
 }
 
@@ -157,7 +102,7 @@ TEST_F(RemoldApp, NoProfileEndsWithItsMessage) {
   ScriptedFrontEnd ui;
   ui.Add(Now(), Key(VK_ESCAPE));  // leave the (empty) chooser if it shows
   ui.Add(WhenMessageBox("Unable to find any active profiles"), Answer(IDOK));
-  EXPECT_EQ(2, Run(ui));
+  EXPECT_EQ(2, RunApp(ui));
   ASSERT_FALSE(ui.MessageBoxes().empty());
   EXPECT_EQ(ui.MessageBoxes().back().text, "Unable to find any active profiles to upgrade");
 }
@@ -167,7 +112,7 @@ TEST_F(RemoldApp, MissingProductEndsWithString106) {
   fs::remove(program + "/VENDRIX.EXE");
   ScriptedFrontEnd ui;
   ui.Add(WhenMessageBox("Not Correctly Installed"), Answer(IDOK));
-  EXPECT_EQ(2, Run(ui));
+  EXPECT_EQ(2, RunApp(ui));
   EXPECT_EQ(ui.MessageBoxes().at(0).text, "Current Vendrix Program Not Correctly Installed.\n\n");
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
 }
@@ -175,7 +120,7 @@ TEST_F(RemoldApp, MissingProductEndsWithString106) {
 TEST_F(RemoldApp, CurrentProfileClosesAtOnceAndIsStamped) {
   Profile(1030, 0);
   ScriptedFrontEnd ui;
-  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(0, RunApp(ui));
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "Build"), 4);
 }
@@ -185,7 +130,7 @@ TEST_F(RemoldApp, UpgradesTermsAndStampsTheProfile) {
   TermsFile(25);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(0, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_TRUE(Showed(ui, IDC_INTRO_TEXT, "contain 25 total records"));
   EXPECT_EQ(LastEnabled(ui, IDC_BACKOUTUPGRADE), 0);
   EXPECT_TRUE(Showed(ui, IDC_STATUS_TEXT, "Working on Terms database"));
@@ -210,7 +155,7 @@ TEST_F(RemoldApp, CancelRefusedLetsTheRunFinish) {
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDNO));
-  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(0, RunApp(ui));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 200u);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
 }
@@ -227,7 +172,7 @@ TEST_F(RemoldApp, CancelConfirmedThenBackoutRestoresAndThenLeave) {
   ui.Add(WhenText(IDC_INTRO_TEXT, "did not complete"), Press(IDC_BACKOUTUPGRADE));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(1, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
@@ -240,7 +185,7 @@ TEST_F(RemoldApp, UnfinishedUpgradeOffersOnlyTheBackout) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(Showed(ui, IDC_INTRO_TEXT, "records.\n\nA previous upgrade did not complete."));
   EXPECT_EQ(ui.LastText(IDC_STATUS_TEXT), "Waiting for user input.");
   EXPECT_FALSE(Showed(ui, IDC_STATUS_TEXT, "Working on"));
@@ -250,16 +195,15 @@ TEST_F(RemoldApp, UnfinishedUpgradeOffersOnlyTheBackout) {
 
 TEST_F(RemoldApp, FailedTableIsReportedAndNothingIsStamped) {
   Profile(516, 0);
-  const std::string previous = fs::current_path();
-  fs::current_path(dataDir);
-  MakeFile("TERMS.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("AB")}})});
-  fs::current_path(previous);
+  InDirectory(dataDir, [] {
+    MakeFile("TERMS.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("AB")}})});
+  });
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(3, Run(ui));
+  EXPECT_EQ(3, RunApp(ui));
   bool reported = false;
   for (const MessageBoxRecord& box : ui.MessageBoxes()) {
     reported =
@@ -280,7 +224,7 @@ TEST_F(RemoldApp, OldReleaseMovesTheDatabaseFromBesideTheProgram) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(fs::exists(InData("TERMS.DB")));
   EXPECT_TRUE(fs::is_directory(InData("CONFS")));
   EXPECT_FALSE(fs::exists(program + "/TERMS.DB"));
@@ -293,7 +237,7 @@ TEST_F(RemoldApp, Build5KeepsTheDatabaseWhereItIs) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(fs::exists(program + "/TERMS.DB"));
 }
 
@@ -305,7 +249,7 @@ TEST_F(RemoldApp, ChosenProfileIsUpgraded) {
   store->WriteString("Profiles\\ID3\\Directories", "DatabaseDir", dataDir);
   ScriptedFrontEnd ui;
   ui.Add(Now(), ChooseProfile(3));
-  EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(0, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(Int("Profiles\\ID3\\Generic", "DBVersion"), 1028);
   EXPECT_EQ(Int("Profiles\\ID3\\Generic", "Build"), 4);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), -99);
@@ -317,7 +261,7 @@ TEST_F(RemoldApp, SecondPressDuringARunDoesNothing) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDOK));
-  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(0, RunApp(ui));
   int termsShown = 0;
   for (const std::string& text : ui.TextsOf(IDC_STATUS_TEXT)) {
     termsShown += text == "Working on Terms database";
@@ -338,7 +282,7 @@ TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
   ui.Add(WhenMessageBox("could not be moved"), Answer(IDOK));
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(fs::exists(InData("TERMS.DB")));
   EXPECT_TRUE(fs::is_directory(InData("DBTEXT")));
   EXPECT_TRUE(fs::is_directory(program + "/CONFS"));
@@ -375,13 +319,10 @@ TEST_P(SameDirectory, ConvertsEveryFileInPlace) {
   for (int i = 0; i < 12; ++i) {
     records.push_back(Terms0204(i));
   }
-  const std::string previous = fs::current_path();
-  fs::current_path(program);
-  MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
-  fs::current_path(previous);
+  InDirectory(program, [&] { MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records); });
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(0, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(StatBlock(program + "/TERMS.DB"), Spec(40, false, {{1, 2, 0, 0}}));
   EXPECT_EQ(ReadAll(program + "/TERMS.DB").size(), 12u);
   EXPECT_EQ(ReadAll(program + "/SAVEDB/TERMS.DB"), records);
@@ -403,14 +344,10 @@ TEST_F(RemoldApp, EndOfRunThatCannotBeWrittenKeepsTheBackout) {
   TermsFile(30);
   const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
   // From the end of the steps on, no settings file can be written.
-  sysio::ArmFaultAt("run:steps-done", "", {sysio::kWrite | sysio::kRename, 1, ENOSPC, true});
   ScriptedFrontEnd ui;
-  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  ui.Add(WhenMessageBox("could not be written"), Answer(IDOK));
-  const int status = Run(ui);
-  sysio::DisarmFault();
-  sysio::DisarmKill();
-  EXPECT_EQ(3, status);
+  EXPECT_EQ(
+      3, RunWithFaultAt("run:steps-done", "", {sysio::kWrite | sysio::kRename, 1, ENOSPC, true}, ui,
+                        "could not be written"));
   ASSERT_FALSE(ui.MessageBoxes().empty());
   EXPECT_TRUE(Contains(ui.MessageBoxes().back().text, "No space left on device"));
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
@@ -422,7 +359,7 @@ TEST_F(RemoldApp, EndOfRunThatCannotBeWrittenKeepsTheBackout) {
   again.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDC_BACKOUTUPGRADE));
   again.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
   again.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(again));
+  EXPECT_EQ(1, RunApp(again));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(22, false, {{1, 2, 0, 0}}));
 }
@@ -432,14 +369,8 @@ TEST_F(RemoldApp, ConvertedFileThatCannotTakeItsPlaceIsPutBackAndUnlisted) {
   TermsFile(20);
   const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
   // The rename of "TMP.DB" into the place of the saved original fails.
-  sysio::ArmFaultAt("swap:old-saved", "TERMS.DB", {sysio::kRename, 1, EIO, false});
   ScriptedFrontEnd ui;
-  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(3, Run(ui));
-  sysio::DisarmFault();
+  EXPECT_EQ(3, RunWithFaultAt("swap:old-saved", "TERMS.DB", {sysio::kRename, 1, EIO, false}, ui));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_FALSE(fs::exists(InData("SAVEDB/TERMS.DB")));
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));
@@ -462,7 +393,7 @@ TEST_F(RemoldApp, LeftoversOfAKilledRunAreRemovedAndNotCounted) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(Showed(ui, IDC_INTRO_TEXT, "contain 7 total records"));
   for (const char* name :
        {".~TERMS.DB.a1B2c3", ".AR.DB.move-41-0", "SAVEDB/.~AR.DB.x9y8z7", ".CONFS.move-41-1"}) {
@@ -482,7 +413,7 @@ TEST_F(RemoldApp, CancelConfirmedAtTheLastRecordKeepsTheFile) {
   ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(1, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
@@ -491,10 +422,9 @@ TEST_F(RemoldApp, CancelConfirmedAtTheLastRecordKeepsTheFile) {
 TEST_F(RemoldApp, ExitStatusTellsWhatTheLastRunDid) {
   Profile(516, 0);
   TermsFile(300);
-  const std::string previous = fs::current_path();
-  fs::current_path(dataDir);
-  MakeFile("AR.DB", Spec(30, false, {{1, 6, 1, 0}}), {Record(30, {{0, Text("C1")}})});
-  fs::current_path(previous);
+  InDirectory(dataDir, [] {
+    MakeFile("AR.DB", Spec(30, false, {{1, 6, 1, 0}}), {Record(30, {{0, Text("C1")}})});
+  });
   ScriptedFrontEnd ui;
   // A run that fails on the accounts receivable, backed out; then a run cancelled; then leave.
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
@@ -505,14 +435,14 @@ TEST_F(RemoldApp, ExitStatusTellsWhatTheLastRunDid) {
   ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
   ui.Add(WhenText(IDC_INTRO_TEXT, "did not complete"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(1, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
 }
 
 TEST_F(RemoldApp, FileBarCountsFilesFoundMissing) {
   Profile(1025, 4);  // velocity, deviated costs and menu headers, none of them there
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(0, RunApp(ui));
   const std::vector<int> positions = ui.PositionsOf(IDC_PROGRESS_FILES);
   EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3}));  // from the range set on opening
 }
@@ -531,13 +461,8 @@ TEST_F(RemoldApp, DiskFullWhenTheWorkFileIsCreatedIsReported) {
   Profile(516, 0);
   TermsFile(20);
   const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
-  sysio::ArmFaultAt("step:opened", "TERMS.DB", {sysio::kWrite, 1, ENOSPC, true});
   ScriptedFrontEnd ui;
-  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  const int status = Run(ui);
-  sysio::DisarmFault();
-  EXPECT_EQ(3, status);
+  EXPECT_EQ(3, RunWithFaultAt("step:opened", "TERMS.DB", {sysio::kWrite, 1, ENOSPC, true}, ui));
   EXPECT_TRUE(Contains(MessagesOf(ui), "The work file TMP.DB cannot be created")) << MessagesOf(ui);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));
@@ -551,7 +476,7 @@ TEST_F(RemoldApp, SaveAreaThatIsAFileIsReportedAndLeftAlone) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  EXPECT_EQ(3, Run(ui));
+  EXPECT_EQ(3, RunApp(ui));
   EXPECT_TRUE(Contains(MessagesOf(ui), "TERMS.DB: SAVEDB is not a directory.")) << MessagesOf(ui);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   std::ifstream saved(InData("SAVEDB"));
@@ -589,7 +514,7 @@ TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
     ScriptedFrontEnd ui;
     ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
     ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-    const int status = Run(ui);
+    const int status = RunApp(ui);
     const std::string messages = MessagesOf(ui);
     ssize_t ignored = write(pipeFds[1], messages.data(), messages.size());
     (void)ignored;
@@ -618,13 +543,8 @@ TEST_F(RemoldApp, ConvertedFileThatCannotBeClosedIsNotSwappedIn) {
   const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
   // Every record was inserted, but the commit at Close fails: the inserts that answered 0 are
   // not on disk, so the converted file must not replace the original.
-  sysio::ArmFaultAt("step:read-all", "TERMS.DB", {sysio::kWrite, 1, EIO, true});
   ScriptedFrontEnd ui;
-  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  const int status = Run(ui);
-  sysio::DisarmFault();
-  EXPECT_EQ(3, status);
+  EXPECT_EQ(3, RunWithFaultAt("step:read-all", "TERMS.DB", {sysio::kWrite, 1, EIO, true}, ui));
   EXPECT_TRUE(Contains(MessagesOf(ui), "TERMS.DB: the files could not be closed"))
       << MessagesOf(ui);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);

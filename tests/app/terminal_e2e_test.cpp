@@ -13,55 +13,31 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <string>
 
-#include "platform/registry/registry.h"
-#include "upgrade_test_support.h"
+#include "program_home.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
 
-class TerminalProgram : public ::testing::Test {
+class TerminalProgram : public ProgramHome {
  protected:
-  ScratchDir scratch;
-  fs::path home = scratch.path();
-  fs::path program = home / "program";
-  fs::path data = home / "Documents" / "Vendrix 32" / "ID0";
-
   void SetUp() override {
-    fs::create_directories(program);
-    fs::create_directories(data);
-    fs::copy_file(REMOLD_PATH, program / "remold");
-    std::ofstream(program / "VENDRIX.EXE") << "placeholder";
-    registry::Store store((home / ".config" / "Corvane" / "Vendrix 32" / "registry.reg").string());
-    ASSERT_TRUE(store.Load());
-    store.WriteInt("Profiles", "Created", 1);
-    store.WriteInt("Profiles", "Current", 0);
-    store.WriteInt("Profiles\\ID0", "Enabled", 1);
-    store.WriteInt("Profiles\\ID0\\Generic", "DBVersion", 516);
-    store.WriteString("Profiles\\ID0\\Directories", "DatabaseDir", data.string());
-    fs::current_path(data);
+    ProgramHome::SetUp();
+    fs::copy_file(REMOLD_PATH, program + "/remold");
+    Profile(516, 0);
     std::vector<Bytes> terms;
     for (int i = 0; i < 400; ++i) {
       terms.push_back(
           Record(22, {{0, Text({static_cast<char>('A' + i % 26), static_cast<char>('A' + i / 26)})},
                       {2, Text("terms")}}));
     }
-    MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), terms);
-    MakeFile("AR.DB", Spec(64, false, {{1, 6, 1, 0}}), {Record(64, {{0, Text("C1")}})});
-    fs::current_path(home);
-  }
-
-  std::unique_ptr<registry::Store> Settings() {
-    auto store = std::make_unique<registry::Store>(
-        (home / ".config" / "Corvane" / "Vendrix 32" / "registry.reg").string());
-    EXPECT_TRUE(store->Load());
-    return store;
+    InDirectory(dataDir, [&] {
+      MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), terms);
+      MakeFile("AR.DB", Spec(64, false, {{1, 6, 1, 0}}), {Record(64, {{0, Text("C1")}})});
+    });
   }
 };
 
@@ -93,10 +69,8 @@ TEST_F(TerminalProgram, EnterStartsTheUpgradeAndTheProfileEndsCurrent) {
   const pid_t child = forkpty(&master, nullptr, nullptr, &size);
   ASSERT_GE(child, 0);
   if (child == 0) {
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
     setenv("TERM", "xterm", 1);
-    execl((program / "remold").c_str(), "remold", static_cast<char*>(nullptr));
+    execl((program + "/remold").c_str(), "remold", static_cast<char*>(nullptr));
     _exit(127);
   }
   std::string screen;
@@ -121,65 +95,38 @@ TEST_F(TerminalProgram, EnterStartsTheUpgradeAndTheProfileEndsCurrent) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
 
-  const std::unique_ptr<registry::Store> store = Settings();
-  const registry::Store& settings = *store;
-  EXPECT_EQ(settings.GetInt("Profiles\\ID0\\Generic", "DBVersion", 0), 1028);
-  EXPECT_EQ(settings.GetInt("Profiles\\ID0\\Generic", "Build", 0), 4);
-  EXPECT_EQ(settings.GetInt("Profiles\\ID0\\Upgrade", "UpgradeRunning", -1), 0);
-  EXPECT_EQ(settings.GetString("Profiles\\ID0\\Upgrade", "FileList", ""),
-            "SAVEDB\\TERMS.DB|SAVEDB\\AR.DB|");
-  const int32_t low = settings.GetInt("Profiles\\ID0\\Generic", "UpdateLow", 0);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "Build"), 4);
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
+  EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "SAVEDB\\TERMS.DB|SAVEDB\\AR.DB|");
+  const int32_t low = Int("Profiles\\ID0\\Generic", "UpdateLow", 0);
   EXPECT_TRUE(low & (1 << 14));  // terms
   EXPECT_TRUE(low & (1 << 5));   // a run from below 3.03
-  EXPECT_EQ(StatBlock((data / "TERMS.DB").string()), Spec(40, false, {{1, 2, 0, 0}}));
-  EXPECT_EQ(ReadAll((data / "TERMS.DB").string()).size(), 400u);
-  EXPECT_EQ(StatBlock((data / "AR.DB").string()), Spec(68, false, {{1, 6, 1, 0}}));
-  EXPECT_TRUE(fs::exists(data / "SAVEDB" / "TERMS.DB"));
-}
-
-struct Outcome {
-  int status = -1;  // the exit status
-  std::string out, err;
-};
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Runs remold with `args` (shell words), input from /dev/null, and collects what it printed.
-Outcome RunRemold(const fs::path& remold, const std::string& args, const fs::path& scratch) {
-  const fs::path out = scratch / "out.txt";
-  const fs::path err = scratch / "err.txt";
-  const std::string command =
-      remold.string() + " " + args + " </dev/null >" + out.string() + " 2>" + err.string();
-  Outcome outcome;
-  const int status = system(command.c_str());
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.out = Slurp(out);
-  outcome.err = Slurp(err);
-  return outcome;
+  EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(40, false, {{1, 2, 0, 0}}));
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 400u);
+  EXPECT_EQ(StatBlock(InData("AR.DB")), Spec(68, false, {{1, 6, 1, 0}}));
+  EXPECT_TRUE(fs::exists(InData("SAVEDB/TERMS.DB")));
 }
 
 TEST_F(TerminalProgram, HelpAndVersionPrintAndSucceedWithoutATerminal) {
-  const Outcome help = RunRemold(program / "remold", "--help", home);
+  const Outcome help = RunRemold(program + "/remold", "--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: remold", 0), 0u) << help.out;
   EXPECT_NE(help.out.find("--version"), std::string::npos);
   EXPECT_EQ(help.err, "");
 
-  const Outcome version = RunRemold(program / "remold", "--version", home);
+  const Outcome version = RunRemold(program + "/remold", "--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "Remold Version 1.0\nUpgrades databases to release 4.04 build 4\n");
   EXPECT_EQ(version.err, "");
   // Neither touched the settings.
-  EXPECT_EQ(Settings()->GetInt("Profiles\\ID0\\Generic", "DBVersion", 0), 516);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
 }
 
 TEST_F(TerminalProgram, AnythingElseIsAOneLineUsageError) {
   for (const std::string args : {"--now", "-h", "help", "--help --version", "--version x"}) {
     SCOPED_TRACE(args);
-    const Outcome refused = RunRemold(program / "remold", args, home);
+    const Outcome refused = RunRemold(program + "/remold", args);
     EXPECT_EQ(refused.status, 2);
     EXPECT_EQ(refused.out, "");
     ASSERT_FALSE(refused.err.empty());
@@ -187,7 +134,7 @@ TEST_F(TerminalProgram, AnythingElseIsAOneLineUsageError) {
     EXPECT_NE(refused.err.find("usage: remold"), std::string::npos) << refused.err;
   }
   // No arguments but no terminal either.
-  const Outcome noTerminal = RunRemold(program / "remold", "", home);
+  const Outcome noTerminal = RunRemold(program + "/remold", "");
   EXPECT_EQ(noTerminal.status, 2);
   EXPECT_NE(noTerminal.err.find("terminal"), std::string::npos);
 }

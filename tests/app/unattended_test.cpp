@@ -5,7 +5,6 @@
 // and exit with the status a script acts on; the run log tells each run, cancel, failure and
 // backout as it went.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <regex>
 #include <sstream>
 
@@ -23,14 +21,12 @@
 #include "app/run_log.h"
 #include "app/unattended.h"
 #include "platform/btrieve/btrcall.h"
-#include "platform/registry/registry.h"
 #include "platform/sysio/sysio.h"
+#include "program_home.h"
 #include "recfile/file_definition.h"
 #include "resources/resource.h"
 #include "tables/catalog/category.h"
 #include "tables/catalog/item.h"
-#include "tools/mkdemo/demo.h"
-#include "upgrade_test_support.h"
 
 using namespace testing_support;
 namespace fs = std::filesystem;
@@ -77,78 +73,20 @@ std::map<std::string, std::string> Tree(const std::string& root) {
   return tree;
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-class Unattended : public ::testing::Test {
+class Unattended : public ProgramHome {
  protected:
-  ScratchDir scratch;
-  std::string home = scratch.path();
-  std::string program = home + "/program";
-  std::string dataDir = home + "/Documents/Vendrix 32/ID0";
-  std::string oldHome, oldConfig;
-  std::unique_ptr<registry::Store> store;
-
   void SetUp() override {
-    oldHome = getenv("HOME") ? getenv("HOME") : "";
-    oldConfig = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-    fs::create_directories(program);
-    fs::create_directories(dataDir);
-    std::ofstream(program + "/VENDRIX.EXE") << "placeholder";
-    store = std::make_unique<registry::Store>("Corvane", "Vendrix 32");
-    ASSERT_TRUE(store->Load()) << store->error();
+    ProgramHome::SetUp();
     upgrade::UnattendedFrontEnd::ClearCancel();
   }
   void TearDown() override {
     upgrade::SetFreeSpaceSource(nullptr);
     upgrade::UnattendedFrontEnd::ClearCancel();
-    setenv("HOME", oldHome.c_str(), 1);
-    if (oldConfig.empty()) {
-      unsetenv("XDG_CONFIG_HOME");
-    } else {
-      setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-    }
   }
 
-  void Profile(int version, int build) {
-    store->WriteInt("Profiles", "Created", 1);
-    store->WriteInt("Profiles", "Current", 0);
-    store->WriteInt("Profiles\\ID0", "Enabled", 1);
-    store->WriteInt("Profiles\\ID0\\Generic", "DBVersion", version);
-    store->WriteInt("Profiles\\ID0\\Generic", "Build", build);
-    store->WriteString("Profiles\\ID0\\Directories", "DatabaseDir", dataDir);
-  }
-  int Int(const std::string& section, const std::string& name, int def = -99) {
-    registry::Store fresh("Corvane", "Vendrix 32");
-    EXPECT_TRUE(fresh.Load());
-    return fresh.GetInt(section, name, def);
-  }
   // The demo files of every step the release takes, written into the data directory.
   void Demo(int version, int build, int records) {
-    demo::Registry writers;
-    demo::RegisterCatalogDemos(writers);
-    demo::RegisterOrderDemos(writers);
-    demo::RegisterCustomerDemos(writers);
-    std::mt19937 rng(7);
-    InData([&] {
-      for (const upgrade::Step* step : upgrade::SelectSteps(version, build)) {
-        ASSERT_EQ(writers.count(step->id), 1u) << step->id;
-        demo::Context ctx{records, &rng, {}};
-        ASSERT_EQ(0, writers[step->id](ctx)) << step->id << ": " << ctx.error;
-      }
-    });
-  }
-  // Runs `body` with the data directory current.
-  template <class F>
-  void InData(F body) {
-    const fs::path previous = fs::current_path();
-    fs::current_path(dataDir);
-    body();
-    BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
-    fs::current_path(previous);
+    InDirectory(dataDir, [&] { MakeDemoDatabase(version, build, records, 7); });
   }
   int Check(std::string* out, std::string* err = nullptr) {
     Capture o, e;
@@ -212,10 +150,6 @@ std::map<std::string, FileLine> LoggedFiles(const std::string& log) {
 
 // ---- --check against --yes, release by release ----
 
-struct Release {
-  int version, build;
-};
-
 class EveryRelease : public Unattended, public ::testing::WithParamInterface<Release> {};
 
 TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
@@ -224,7 +158,9 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
   Demo(release.version, release.build, 30);
   const auto before = Tree(home);
   int64_t needed = 0;
-  InData([&] { needed = upgrade::CheckSteps(release.version, release.build, false).bytesNeeded; });
+  InDirectory(dataDir, [&] {
+    needed = upgrade::CheckSteps(release.version, release.build, false).bytesNeeded;
+  });
 
   std::string predicted;
   ASSERT_EQ(0, Check(&predicted)) << predicted;
@@ -255,18 +191,7 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
   EXPECT_LE(converted, needed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Releases, EveryRelease,
-    ::testing::Values(Release{256, 0}, Release{512, 0}, Release{513, 0}, Release{514, 0},
-                      Release{515, 1}, Release{515, 2}, Release{516, 0}, Release{517, 0},
-                      Release{520, 2}, Release{520, 3}, Release{521, 1}, Release{521, 2},
-                      Release{768, 0}, Release{769, 0}, Release{770, 0}, Release{771, 0},
-                      Release{772, 5}, Release{773, 0}, Release{775, 0}, Release{776, 0},
-                      Release{777, 3}, Release{777, 4}, Release{777, 5}, Release{1024, 0},
-                      Release{1025, 3}, Release{1025, 4}, Release{1026, 0}, Release{1027, 0}),
-    [](const ::testing::TestParamInfo<Release>& info) {
-      return "v" + std::to_string(info.param.version) + "b" + std::to_string(info.param.build);
-    });
+INSTANTIATE_TEST_SUITE_P(Releases, EveryRelease, ::testing::ValuesIn(kEveryRelease), ReleaseName);
 
 // ---- Predicted failures ----
 
@@ -301,7 +226,7 @@ class Failures : public Unattended {
   void SetUp() override {
     Unattended::SetUp();
     Profile(776, 0);
-    InData([] {
+    InDirectory(dataDir, [] {
       // Key 0 of the old file takes duplicates, that of the current layout does not.
       LegacyFile<CCategory0308DB>("CATEGORY.DB", true, {"AB", "CD", "AB"});
       // A file that a run already converted: another record length.
@@ -373,7 +298,7 @@ void ExpectStamped(const std::string& log) {
 
 TEST_F(Unattended, YesUpgradesAndLogsTheCompleteRun) {
   Profile(516, 0);
-  InData([] { TermsFile(25); });
+  InDirectory(dataDir, [] { TermsFile(25); });
   std::string said;
   EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said)) << said;
   EXPECT_TRUE(Contains(said, "remold: Working on Terms database\n")) << said;
@@ -426,7 +351,7 @@ TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
   Profile(516, 0);
   Demo(516, 0, 30);
   std::vector<Bytes> lines, terms;
-  InData([&] {
+  InDirectory(dataDir, [&] {
     TermsFile(300);
     lines = ReadAll("ORDRITEM.DB");
     terms = ReadAll("TERMS.DB");
@@ -499,7 +424,7 @@ TEST_F(Failures, FailedRunIsLoggedWithItsMessages) {
 
 TEST_F(Unattended, ProgressLinesComeDuringATable) {
   Profile(516, 0);
-  InData([] { TermsFile(60); });
+  InDirectory(dataDir, [] { TermsFile(60); });
   Capture out;
   upgrade::UnattendedFrontEnd frontEnd(upgrade::Task::Upgrade, -1, out.file(),
                                        std::chrono::milliseconds(0));
@@ -517,11 +442,7 @@ TEST_F(Unattended, ProfileNumberIsTakenInsteadOfTheCurrentOne) {
   store->WriteInt("Profiles\\ID3", "Enabled", 1);
   store->WriteInt("Profiles\\ID3\\Generic", "DBVersion", 516);
   store->WriteString("Profiles\\ID3\\Directories", "DatabaseDir", other);
-  const fs::path previous = fs::current_path();
-  fs::current_path(other);
-  TermsFile(5);
-  BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
-  fs::current_path(previous);
+  InDirectory(other, [] { TermsFile(5); });
 
   Capture out, err;
   EXPECT_EQ(0, upgrade::RunCheck(3, program, out.file(), err.file()));
@@ -554,52 +475,46 @@ TEST_F(Unattended, CheckReadsFlatSettingsWithoutMigratingThem) {
 
 // ---- The program itself ----
 
-// Runs `command` through the shell; its standard output and error in *out, the exit status
+// Runs the program with `args`; what it printed on either stream in *out, the exit status
 // returned.
-int Shell(const std::string& command, std::string* out) {
-  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  out->clear();
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-    out->append(buffer, n);
-  }
-  const int status = pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+int Shell(const std::string& remold, const std::string& args, std::string* out) {
+  const Outcome outcome = RunRemold(remold, args);
+  *out = outcome.out + outcome.err;
+  return outcome.status;
 }
 
 TEST_F(Unattended, ProgramTakesItsModesFromTheCommandLine) {
   const std::string remold = program + "/remold";
   fs::copy_file(REMOLD_PATH, remold);
   std::string out;
-  EXPECT_EQ(0, Shell("'" + remold + "' --help", &out));
+  EXPECT_EQ(0, Shell(remold, "--help", &out));
   for (const char* line : {"\n  --check       ", "\n  --yes         ", "\n  --backout     ",
                            "\n  --profile N   ", "\n  --help        ", "\n  --version     "}) {
     EXPECT_TRUE(Contains(out, line)) << line << " missing in\n" << out;
   }
-  EXPECT_EQ(2, Shell("'" + remold + "' --yes --check", &out));
+  EXPECT_EQ(2, Shell(remold, "--yes --check", &out));
   EXPECT_TRUE(Contains(out, "takes one mode")) << out;
-  EXPECT_EQ(2, Shell("'" + remold + "' --help --profile 1", &out));
-  EXPECT_EQ(2, Shell("'" + remold + "' --check --profile 12", &out));
+  EXPECT_EQ(2, Shell(remold, "--help --profile 1", &out));
+  EXPECT_EQ(2, Shell(remold, "--check --profile 12", &out));
   EXPECT_EQ(1, std::count(out.begin(), out.end(), '\n')) << out;
 
   Profile(516, 0);
-  InData([] { TermsFile(12); });
-  EXPECT_EQ(0, Shell("'" + remold + "' --check </dev/null", &out));
+  InDirectory(dataDir, [] { TermsFile(12); });
+  EXPECT_EQ(0, Shell(remold, "--check", &out));
   EXPECT_TRUE(Contains(out, "step 10 Terms TERMS.DB: 12 read, 12 written; converts\n")) << out;
-  EXPECT_EQ(0, Shell("'" + remold + "' --yes </dev/null", &out)) << out;
+  EXPECT_EQ(0, Shell(remold, "--yes", &out)) << out;
   EXPECT_TRUE(Contains(out, "remold: Working on Terms database\n")) << out;
   EXPECT_TRUE(Contains(LogText(), " exit status 0\n"));
-  EXPECT_EQ(0, Shell("'" + remold + "' --backout </dev/null", &out)) << out;
+  EXPECT_EQ(0, Shell(remold, "--backout", &out)) << out;
   EXPECT_EQ(out, "remold: the database is already current\n");
-  EXPECT_EQ(0, Shell("'" + remold + "' --check </dev/null", &out));
+  EXPECT_EQ(0, Shell(remold, "--check", &out));
   EXPECT_TRUE(Contains(out, "the database is current")) << out;
 }
 
 TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {
   Profile(516, 0);
   Demo(516, 0, 30);
-  InData([] { TermsFile(100); });
+  InDirectory(dataDir, [] { TermsFile(100); });
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -628,7 +543,7 @@ int64_t NearlyFull(const CString&) {
 
 TEST_F(Unattended, TooLittleSpaceStopsTheRunBeforeItChangesAnything) {
   Profile(516, 0);
-  InData([] { TermsFile(25); });
+  InDirectory(dataDir, [] { TermsFile(25); });
   upgrade::SetFreeSpaceSource(NearlyFull);
   std::string predicted;
   EXPECT_EQ(3, Check(&predicted));
