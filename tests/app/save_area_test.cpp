@@ -71,12 +71,6 @@ TEST_F(SaveArea, BackoutSkipsEntriesWithoutSavedFileAndUnsafeNames) {
   EXPECT_TRUE(files::IsDirectory("SAVEDB"));
 }
 
-TEST_F(SaveArea, BackoutRemovesALeftOverWorkFile) {
-  WriteText("TMP.DB", "partial");
-  upgrade::BackoutFiles(profile);
-  EXPECT_FALSE(FileExists("TMP.DB"));
-}
-
 TEST_F(SaveArea, StaleSavedCopyIsReplacedAndListedOnce) {
   ASSERT_EQ(0, files::CreateDirectory("SAVEDB"));
   WriteText("SAVEDB\\TERMS.DB", "stale");
@@ -85,27 +79,6 @@ TEST_F(SaveArea, StaleSavedCopyIsReplacedAndListedOnce) {
   ASSERT_TRUE(upgrade::RunSteps(host, 516, 0, &mask).failed.empty());
   EXPECT_EQ(profile.GetString("Upgrade", "FileList", ""), "SAVEDB\\TERMS.DB|");
   EXPECT_EQ(StatBlock("SAVEDB\\TERMS.DB"), Spec(22, false, {{1, 2, 0, 0}}));
-}
-
-TEST_F(SaveArea, WorkFileThatCannotBeCreatedFailsTheStep) {
-  MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), {Terms0204("A")});
-  ASSERT_EQ(0, files::CreateDirectory("TMP.DB"));  // "TMP.DB" cannot be made as a file
-  const upgrade::RunSummary summary = upgrade::RunSteps(host, 516, 0, &mask);
-  ASSERT_FALSE(summary.failed.empty());
-  EXPECT_EQ(summary.failed[0].displayName, "Terms");
-  EXPECT_EQ(ReadAll("TERMS.DB").size(), 1u);
-  EXPECT_EQ(StatBlock("TERMS.DB"), Spec(22, false, {{1, 2, 0, 0}}));
-  EXPECT_EQ(profile.GetString("Upgrade", "FileList", ""), "");
-  files::RemoveDirectory("TMP.DB");
-}
-
-TEST(SavedNames, OnlyPlainNamesAreSafe) {
-  EXPECT_TRUE(upgrade::IsSafeSavedName("PCONT.DB"));
-  EXPECT_FALSE(upgrade::IsSafeSavedName(""));
-  EXPECT_FALSE(upgrade::IsSafeSavedName("."));
-  EXPECT_FALSE(upgrade::IsSafeSavedName(".."));
-  EXPECT_FALSE(upgrade::IsSafeSavedName("..\\x"));
-  EXPECT_FALSE(upgrade::IsSafeSavedName("a/b"));
 }
 
 }  // namespace
