@@ -18,6 +18,7 @@
 #include "platform/sysio/sysio.h"
 #include "program_home.h"
 #include "resources/remold_resources.h"
+#include "tests/support/file_bytes.h"
 
 using namespace testing_support;
 using namespace framework;
@@ -26,11 +27,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Files = std::map<std::string, std::string>;  // name -> raw bytes
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The record files of a directory, byte for byte.
 Files RecordFiles(const std::string& dir) {
@@ -41,7 +37,7 @@ Files RecordFiles(const std::string& dir) {
   for (const auto& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
     if (entry.is_regular_file() && name.size() > 3 && name.substr(name.size() - 3) == ".DB") {
-      files[name] = Slurp(entry.path().string());
+      files[name] = rectest::ReadBytes(entry.path().string());
     }
   }
   return files;
@@ -237,7 +233,7 @@ class FaultMatrix : public WholeProgram, public ::testing::WithParamInterface<Fa
 TEST_P(FaultMatrix, EveryFailingCallLeavesARecoverableDatabase) {
   Make(kInPlace);
   const std::string settings = home + "/.config/Corvane/Vendrix 32/registry.reg";
-  const std::string pristineSettings = Slurp(settings);
+  const std::string pristineSettings = rectest::ReadBytes(settings);
   // Back to the database and the settings as they were made.
   auto restore = [&] {
     fs::remove_all(dataDir);

@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 
 #include "app/remold_app.h"
 #include "app/upgrade_steps.h"
 #include "platform/btrieve/btrcall.h"
 #include "resources/remold_resources.h"
+#include "tests/support/file_bytes.h"
 #include "tools/mkdemo/demo.h"
 
 namespace fs = std::filesystem;
@@ -76,19 +76,13 @@ int ProgramHome::RunApp(const std::function<void(framework::ScriptedFrontEnd&)>&
   return RunApp(ui);
 }
 
-namespace {
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-}  // namespace
-
 Outcome RunRemold(const std::string& remold, const std::string& args) {
   const rectest::ScratchPath printed;
   const std::string out = printed.path() + "/out", err = printed.path() + "/err";
   const int status =
       system(("'" + remold + "' " + args + " </dev/null >" + out + " 2>" + err).c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, rectest::ReadBytes(out),
+          rectest::ReadBytes(err)};
 }
 
 const std::vector<Release> kEveryRelease = {

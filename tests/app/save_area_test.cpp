@@ -1,11 +1,10 @@
 // The save area: replacement order, the file list, and a backout that loses nothing.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "app/save_area.h"
 #include "app/upgrade_run.h"
 #include "platform/files/files.h"
+#include "tests/support/file_bytes.h"
 #include "upgrade_test_support.h"
 
 using namespace testing_support;
@@ -24,7 +23,7 @@ class SaveArea : public ::testing::Test {
   uint64_t mask = 0;
 
   void WriteText(const std::string& name, const std::string& text) {
-    std::ofstream(files::Resolve(name)) << text;
+    rectest::WriteBytes(files::Resolve(name), text);
   }
 };
 
@@ -61,10 +60,7 @@ TEST_F(SaveArea, BackoutSkipsEntriesWithoutSavedFileAndUnsafeNames) {
                       "SAVEDB\\KEEP.DB|SAVEDB\\LISTED.DB|SAVEDB\\..\\outside.db|SAVEDB\\|"
                       "SAVEDB\\.|TMP.DB|SAVEDB\\sub/x|");
   EXPECT_TRUE(upgrade::BackoutFiles(profile).empty());
-  auto read = [](const std::string& name) {
-    std::ifstream in(files::Resolve(name));
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
+  auto read = [](const std::string& name) { return rectest::ReadBytes(files::Resolve(name)); };
   EXPECT_EQ(read("KEEP.DB"), "original");
   EXPECT_EQ(read("LISTED.DB"), "original");
   EXPECT_EQ(read("outside.db"), "untouched");

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "platform/framework/afxwin.h"
 #include "platform/framework/scripted_front_end.h"
 #include "resources/remold_resources.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scratch_dir.h"
 
@@ -56,14 +56,12 @@ TEST_F(AppTest, UnreadableStoreIsReportedAndNeverWritten) {
   fs::create_directories(dir_ / "Corvane" / "Vendrix 32");
   const fs::path file = dir_ / "Corvane" / "Vendrix 32" / "registry.reg";
   const std::string garbage = "this is not a registry file\n[broken\n";
-  std::ofstream(file) << garbage;
+  rectest::WriteBytes(file, garbage);
   framework::ScriptedFrontEnd ui({{framework::Now(), framework::Answer(IDOK)}});
   SettingsApp app;
   EXPECT_EQ(AfxWinMain(app, ui, RemoldResources()), 2);
   ASSERT_EQ(ui.MessageBoxes().size(), 1u);
   EXPECT_NE(ui.MessageBoxes()[0].text.find("registry.reg"), std::string::npos);
   EXPECT_FALSE(app.WriteProfileInt("Profiles", "Created", 1));
-  std::ifstream in(file);
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(content, garbage);
+  EXPECT_EQ(rectest::ReadBytes(file), garbage);
 }

@@ -6,11 +6,10 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 
+#include "tests/support/file_bytes.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scratch_dir.h"
 
@@ -21,15 +20,8 @@ using namespace std::string_literals;
 
 const std::string kApp = "HKEY_CURRENT_USER\\Software\\Corvane\\Vendrix 32";
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+using rectest::ReadBytes;
+using rectest::WriteBytes;
 
 // UTF-16LE with BOM of an ASCII/Latin-1 text.
 std::string Utf16(const std::string& latin1) {

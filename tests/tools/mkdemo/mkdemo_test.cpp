@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/btrieve/check.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/mkdemo/demo.h"
 
@@ -17,19 +18,14 @@ namespace {
 
 // Runs mkdemo with `args`; returns its exit status, with its standard error in *err.
 int RunMkdemo(const std::string& args, std::string* err = nullptr) {
-  const std::string errFile = "/tmp/remold-mkdemo-err-" + std::to_string(getpid());
+  const rectest::ScratchPath printed;
+  const std::string errFile = printed.path() + "/err";
   const std::string command =
       std::string(MKDEMO_PATH) + " --remold /bin/true " + args + " >/dev/null 2>" + errFile;
   const int status = std::system(command.c_str());
   if (err != nullptr) {
-    std::FILE* f = std::fopen(errFile.c_str(), "r");
-    char buf[512] = {};
-    if (f != nullptr) {
-      err->assign(buf, std::fread(buf, 1, sizeof buf - 1, f));
-      std::fclose(f);
-    }
+    *err = rectest::ReadBytes(errFile);
   }
-  fs::remove(errFile);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
