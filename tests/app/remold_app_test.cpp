@@ -11,6 +11,7 @@
 #include "platform/sysio/sysio.h"
 #include "program_home.h"
 #include "resources/remold_resources.h"
+#include "tests/support/file_bytes.h"
 
 using namespace testing_support;
 using namespace framework;
@@ -55,6 +56,15 @@ int LastEnabled(const ScriptedFrontEnd& ui, int id) {
     }
   }
   return state;
+}
+
+// The texts of every message box shown, one after the other.
+std::string MessagesOf(const ScriptedFrontEnd& ui) {
+  std::string all;
+  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
+    all += box.text + "\n";
+  }
+  return all;
 }
 
 // Whether any text shown in control `id` contained `part`.
@@ -204,14 +214,10 @@ TEST_F(RemoldApp, FailedTableIsReportedAndNothingIsStamped) {
   ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
   EXPECT_EQ(3, RunApp(ui));
-  bool reported = false;
-  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
-    reported =
-        reported || Contains(box.text,
-                             "Unable to upgrade the Terms database (status 22).\n  TERMS.DB is "
-                             "not in the layout this step reads: it holds 30-byte");
-  }
-  EXPECT_TRUE(reported);
+  EXPECT_TRUE(Contains(MessagesOf(ui),
+                       "Unable to upgrade the Terms database (status 22).\n  TERMS.DB is not in "
+                       "the layout this step reads: it holds 30-byte"))
+      << MessagesOf(ui);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdateLow", -5), -5);
   EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(30, false, {{1, 2, 0, 0}}));
@@ -375,11 +381,7 @@ TEST_F(RemoldApp, ConvertedFileThatCannotTakeItsPlaceIsPutBackAndUnlisted) {
   EXPECT_FALSE(fs::exists(InData("SAVEDB/TERMS.DB")));
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
-  bool named = false;
-  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
-    named = named || Contains(box.text, "cannot move TMP.DB to TERMS.DB");
-  }
-  EXPECT_TRUE(named);
+  EXPECT_TRUE(Contains(MessagesOf(ui), "cannot move TMP.DB to TERMS.DB")) << MessagesOf(ui);
 }
 
 TEST_F(RemoldApp, LeftoversOfAKilledRunAreRemovedAndNotCounted) {
@@ -449,24 +451,6 @@ TEST_F(RemoldApp, FileBarCountsFilesFoundMissing) {
 
 // The places where a whole run cannot be done: each ends with a message that says why, and the
 // original stays where it was.
-std::string MessagesOf(const ScriptedFrontEnd& ui) {
-  std::string all;
-  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
-    all += box.text + "\n";
-  }
-  return all;
-}
-
-TEST_F(RemoldApp, DiskFullWhenTheWorkFileIsCreatedIsReported) {
-  Profile(516, 0);
-  TermsFile(20);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
-  ScriptedFrontEnd ui;
-  EXPECT_EQ(3, RunWithFaultAt("step:opened", "TERMS.DB", {sysio::kWrite, 1, ENOSPC, true}, ui));
-  EXPECT_TRUE(Contains(MessagesOf(ui), "The work file TMP.DB cannot be created")) << MessagesOf(ui);
-  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
-  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
-}
 
 TEST_F(RemoldApp, SaveAreaThatIsAFileIsReportedAndLeftAlone) {
   Profile(516, 0);
@@ -479,8 +463,7 @@ TEST_F(RemoldApp, SaveAreaThatIsAFileIsReportedAndLeftAlone) {
   EXPECT_EQ(3, RunApp(ui));
   EXPECT_TRUE(Contains(MessagesOf(ui), "TERMS.DB: SAVEDB is not a directory.")) << MessagesOf(ui);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
-  std::ifstream saved(InData("SAVEDB"));
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "a file of the user's");
+  EXPECT_EQ(rectest::ReadBytes(InData("SAVEDB")), "a file of the user's");
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
 }

@@ -475,40 +475,67 @@ TEST_F(Unattended, CheckReadsFlatSettingsWithoutMigratingThem) {
 
 // ---- The program itself ----
 
-// Runs the program with `args`; what it printed on either stream in *out, the exit status
-// returned.
-int Shell(const std::string& remold, const std::string& args, std::string* out) {
-  const Outcome outcome = RunRemold(remold, args);
-  *out = outcome.out + outcome.err;
-  return outcome.status;
-}
-
-TEST_F(Unattended, ProgramTakesItsModesFromTheCommandLine) {
+class ProgramFile : public Unattended {
+ protected:
+  void SetUp() override {
+    Unattended::SetUp();
+    fs::copy_file(REMOLD_PATH, remold);
+    Profile(516, 0);
+  }
   const std::string remold = program + "/remold";
-  fs::copy_file(REMOLD_PATH, remold);
-  std::string out;
-  EXPECT_EQ(0, Shell(remold, "--help", &out));
+};
+
+TEST_F(ProgramFile, HelpAndVersionPrintAndAnythingElseIsAOneLineUsageError) {
+  const Outcome help = RunRemold(remold, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: remold", 0), 0u) << help.out;
   for (const char* line : {"\n  --check       ", "\n  --yes         ", "\n  --backout     ",
                            "\n  --profile N   ", "\n  --help        ", "\n  --version     "}) {
-    EXPECT_TRUE(Contains(out, line)) << line << " missing in\n" << out;
+    EXPECT_TRUE(Contains(help.out, line)) << line << " missing in\n" << help.out;
   }
-  EXPECT_EQ(2, Shell(remold, "--yes --check", &out));
-  EXPECT_TRUE(Contains(out, "takes one mode")) << out;
-  EXPECT_EQ(2, Shell(remold, "--help --profile 1", &out));
-  EXPECT_EQ(2, Shell(remold, "--check --profile 12", &out));
-  EXPECT_EQ(1, std::count(out.begin(), out.end(), '\n')) << out;
+  EXPECT_EQ(help.err, "");
+  const Outcome version = RunRemold(remold, "--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "Remold Version 1.0\nUpgrades databases to release 4.04 build 4\n");
+  EXPECT_EQ(version.err, "");
 
-  Profile(516, 0);
+  // Arguments, and what the one line says; no arguments but no terminal either is refused too.
+  const std::pair<const char*, const char*> refusals[] = {{"--now", "usage: remold"},
+                                                          {"-h", "usage: remold"},
+                                                          {"help", "usage: remold"},
+                                                          {"--help --version", "usage: remold"},
+                                                          {"--version x", "usage: remold"},
+                                                          {"--yes --check", "takes one mode"},
+                                                          {"--help --profile 1", "usage: remold"},
+                                                          {"--check --profile 12", "usage: remold"},
+                                                          {"", "terminal"}};
+  for (const auto& [args, says] : refusals) {
+    const Outcome refused = RunRemold(remold, args);
+    EXPECT_EQ(refused.status, 2) << args;
+    EXPECT_EQ(refused.out, "") << args;
+    EXPECT_EQ(refused.err.find('\n'), refused.err.size() - 1) << args << ": " << refused.err;
+    EXPECT_TRUE(Contains(refused.err, says)) << args << ": " << refused.err;
+  }
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);  // none of them touched it
+}
+
+TEST_F(ProgramFile, ModesRunWithoutATerminal) {
   InDirectory(dataDir, [] { TermsFile(12); });
-  EXPECT_EQ(0, Shell(remold, "--check", &out));
-  EXPECT_TRUE(Contains(out, "step 10 Terms TERMS.DB: 12 read, 12 written; converts\n")) << out;
-  EXPECT_EQ(0, Shell(remold, "--yes", &out)) << out;
-  EXPECT_TRUE(Contains(out, "remold: Working on Terms database\n")) << out;
+  Outcome run = RunRemold(remold, "--check");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(
+      Contains(run.out + run.err, "step 10 Terms TERMS.DB: 12 read, 12 written; converts\n"))
+      << run.out;
+  run = RunRemold(remold, "--yes");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out + run.err, "remold: Working on Terms database\n")) << run.out;
   EXPECT_TRUE(Contains(LogText(), " exit status 0\n"));
-  EXPECT_EQ(0, Shell(remold, "--backout", &out)) << out;
-  EXPECT_EQ(out, "remold: the database is already current\n");
-  EXPECT_EQ(0, Shell(remold, "--check", &out));
-  EXPECT_TRUE(Contains(out, "the database is current")) << out;
+  run = RunRemold(remold, "--backout");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out + run.err, "remold: the database is already current\n");
+  run = RunRemold(remold, "--check");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(Contains(run.out + run.err, "the database is current")) << run.out;
 }
 
 TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {

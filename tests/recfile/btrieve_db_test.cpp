@@ -139,16 +139,4 @@ TEST_F(BtrieveDb, TermsRecordOperations) {
   EXPECT_EQ(0u, table.GetRecordCount());
 }
 
-TEST_F(BtrieveDb, LegacyReadAnswers22ForARecordOfAnotherLength) {
-  CTermsDB current;
-  ASSERT_EQ(0, current.CreateFile("TERMS.DB"));
-  CTerms t = Terms("A", "x");
-  ASSERT_EQ(0, current.InsertRecord(t));
-  current.Close();
-  CTerms0204DB legacy;
-  ASSERT_EQ(0, legacy.Open(nullptr));
-  CTerms0204 r;
-  EXPECT_EQ(btr::kDataBufferLength, legacy.ReadFirst(r));
-}
-
 }  // namespace

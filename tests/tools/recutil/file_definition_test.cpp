@@ -62,6 +62,7 @@ TEST(FileSpecBlock, DateSegmentCarriesExtendedTypeThree) {
 
 TEST(FileSpecBlock, DecodesWhatItEncodesWithRecordCount) {
   FileSpec spec = OrderLineSpec();
+  spec.keys.push_back({{Seg(30, 4, KeyType::kDate, true, true)}});  // a date key too
   std::vector<uint8_t> block = EncodeSpecBlock(spec);
   block[6] = 0x39;  // record count 0x00012339
   block[7] = 0x23;
@@ -71,7 +72,8 @@ TEST(FileSpecBlock, DecodesWhatItEncodesWithRecordCount) {
   ASSERT_TRUE(DecodeSpecBlock(block.data(), block.size(), &decoded, &error)) << error;
   EXPECT_EQ(decoded.record_count, 0x12339u);
   EXPECT_EQ(EncodeSpecBlock(decoded), EncodeSpecBlock(spec));
-  ASSERT_EQ(decoded.keys.size(), 2u);
+  ASSERT_EQ(decoded.keys.size(), 3u);
+  EXPECT_EQ(decoded.keys[2].segments[0].type, KeyType::kDate);
   EXPECT_EQ(decoded.keys[1].segments[1].length, 15);
   EXPECT_TRUE(decoded.keys[1].segments[1].duplicates);
 }
