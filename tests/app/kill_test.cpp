@@ -95,14 +95,13 @@ TEST_P(KillAtPoint, BackoutRestoresEverything) {
   ExpectBackoutRestoresThenRunCompletes(before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ReplacementSteps, KillAtPoint,
-    ::testing::Values(
-        std::make_pair("swap:stale-deleted", "TERMS.DB"), std::make_pair("swap:listed", "TERMS.DB"),
-        std::make_pair("swap:old-saved", "TERMS.DB"),
-        std::make_pair("swap:new-in-place", "TERMS.DB"), std::make_pair("swap:listed", "AR.DB"),
-        // an empty file, between its move into the save area and the new one's
-        std::make_pair("swap:old-saved", "AR.DB"), std::make_pair("swap:new-in-place", "AR.DB")));
+INSTANTIATE_TEST_SUITE_P(ReplacementSteps, KillAtPoint,
+                         // An empty file at each point of its replacement; a full file's points are
+                         // in the kill matrix of fault_matrix_test.cpp.
+                         ::testing::Values(std::make_pair("swap:stale-deleted", "AR.DB"),
+                                           std::make_pair("swap:listed", "AR.DB"),
+                                           std::make_pair("swap:old-saved", "AR.DB"),
+                                           std::make_pair("swap:new-in-place", "AR.DB")));
 
 TEST_F(KillTest, AtRandomMomentsBackoutRestoresEverything) {
   const Snapshot before = Take();

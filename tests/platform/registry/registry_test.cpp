@@ -20,6 +20,11 @@ using namespace std::string_literals;
 
 const std::string kApp = "HKEY_CURRENT_USER\\Software\\Corvane\\Vendrix 32";
 
+// The line that opens the application's key `below` ("" or "\\Profiles", ...).
+std::string Key(const std::string& below) {
+  return "[" + kApp + below + "]\r\n";
+}
+
 using rectest::ReadBytes;
 using rectest::WriteBytes;
 
@@ -58,24 +63,11 @@ TEST_F(RegistryTest, WritesRegedit4AndReadsItBack) {
   ASSERT_TRUE(store.WriteString("Profiles\\ID0\\Directories", "DatabaseDir", "C:\\VENDRIX"));
 
   const std::string expected =
-      "REGEDIT4\r\n\r\n"
-      "[" +
-      kApp +
-      "]\r\n\r\n"
-      "[" +
-      kApp +
-      "\\Profiles]\r\n\"Created\"=dword:00000001\r\n\r\n"
-      "[" +
-      kApp +
-      "\\Profiles\\ID0]\r\n\r\n"
-      "[" +
-      kApp +
-      "\\Profiles\\ID0\\Generic]\r\n"
-      "\"DBVersion\"=dword:0000040c\r\n\"LastDatabase\"=dword:ffffffff\r\n\r\n"
-      "[" +
-      kApp +
-      "\\Profiles\\ID0\\Directories]\r\n"
-      "\"DatabaseDir\"=\"C:\\\\VENDRIX\"\r\n\r\n";
+      "REGEDIT4\r\n\r\n" + Key("") + "\r\n" + Key("\\Profiles") +
+      "\"Created\"=dword:00000001\r\n\r\n" + Key("\\Profiles\\ID0") + "\r\n" +
+      Key("\\Profiles\\ID0\\Generic") +
+      "\"DBVersion\"=dword:0000040c\r\n\"LastDatabase\"=dword:ffffffff\r\n\r\n" +
+      Key("\\Profiles\\ID0\\Directories") + "\"DatabaseDir\"=\"C:\\\\VENDRIX\"\r\n\r\n";
   EXPECT_EQ(ReadBytes(path_), expected);
 
   registry::Store again(path_);
@@ -126,10 +118,8 @@ TEST_F(RegistryTest, EscapesBackslashesAndQuotesAndKeepsLineBreaks) {
 TEST_F(RegistryTest, ReadsVersion5Utf16AndUtf8WithBom) {
   const std::string body =
       "Windows Registry Editor Version 5.00\r\n\r\n"
-      "; exported by hand\r\n"
-      "[" +
-      kApp +
-      "\\Generic]\r\n"
+      "; exported by hand\r\n" +
+      Key("\\Generic") +
       "\"Company\"=\"Caf\xE9\"\r\n"
       "\"Build\"=dword:00000004\r\n"
       "\"Hex4\"=hex(4):05,00,00,00\r\n"
@@ -195,7 +185,7 @@ struct Malformed {
 };
 
 TEST_F(RegistryTest, MalformedFileIsReportedAndNeverOverwritten) {
-  const std::string key = "[" + kApp + "\\Generic]\r\n";
+  const std::string key = Key("\\Generic");
   const Malformed cases[] = {
       {"REGEDIT5\r\n", 1, "not a registry file"},
       {"REGEDIT4\r\n\r\n" + key + "\"A\"=dword:1\r\n\"B\"=\"C:\\VENDRIX\"\r\n", 5,
