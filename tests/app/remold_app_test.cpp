@@ -26,13 +26,15 @@ Bytes Terms0204(int i) {
 
 class RemoldApp : public ProgramHome {
  protected:
-  // Terms records in the data directory, in layout 0204.
-  void TermsFile(int count) {
+  // A release 2.04 profile whose data directory holds `count` terms; returns them in key order.
+  std::vector<Bytes> TermsOf204(int count) {
+    Profile(516, 0);
     std::vector<Bytes> records;
     for (int i = 0; i < count; ++i) {
       records.push_back(Terms0204(i));
     }
     InDirectory(dataDir, [&] { MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records); });
+    return ReadAll(InData("TERMS.DB"));
   }
   // Arms `fault` to strike from `point` of `detail` on, presses Start Upgrade, answers the
   // message box that says `box` and disarms; returns remold's exit status.
@@ -46,6 +48,12 @@ class RemoldApp : public ProgramHome {
     return status;
   }
 };
+
+// Leaves the program once the dialog waits again.
+void LeaveWhenWaiting(ScriptedFrontEnd& ui) {
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+}
 
 // The last enabled state (1 or 0) of control `id` of the upgrade dialog; its buttons start enabled.
 int LastEnabled(const ScriptedFrontEnd& ui, int id) {
@@ -136,8 +144,7 @@ TEST_F(RemoldApp, CurrentProfileClosesAtOnceAndIsStamped) {
 }
 
 TEST_F(RemoldApp, UpgradesTermsAndStampsTheProfile) {
-  Profile(516, 0);
-  TermsFile(25);
+  TermsOf204(25);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   EXPECT_EQ(0, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
@@ -159,8 +166,7 @@ TEST_F(RemoldApp, UpgradesTermsAndStampsTheProfile) {
 }
 
 TEST_F(RemoldApp, CancelRefusedLetsTheRunFinish) {
-  Profile(516, 0);
-  TermsFile(200);
+  TermsOf204(200);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDCANCEL));
@@ -171,17 +177,14 @@ TEST_F(RemoldApp, CancelRefusedLetsTheRunFinish) {
 }
 
 TEST_F(RemoldApp, CancelConfirmedThenBackoutRestoresAndThenLeave) {
-  Profile(516, 0);
-  TermsFile(300);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(300);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
   // Back to waiting: the backout is offered.
   ui.Add(WhenText(IDC_INTRO_TEXT, "did not complete"), Press(IDC_BACKOUTUPGRADE));
-  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  LeaveWhenWaiting(ui);
   EXPECT_EQ(1, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
@@ -211,8 +214,7 @@ TEST_F(RemoldApp, FailedTableIsReportedAndNothingIsStamped) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  LeaveWhenWaiting(ui);
   EXPECT_EQ(3, RunApp(ui));
   EXPECT_TRUE(Contains(MessagesOf(ui),
                        "Unable to upgrade the Terms database (status 22).\n  TERMS.DB is not in "
@@ -262,8 +264,7 @@ TEST_F(RemoldApp, ChosenProfileIsUpgraded) {
 }
 
 TEST_F(RemoldApp, SecondPressDuringARunDoesNothing) {
-  Profile(516, 0);
-  TermsFile(300);
+  TermsOf204(300);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDOK));
@@ -346,9 +347,7 @@ INSTANTIATE_TEST_SUITE_P(Spellings, SameDirectory,
                          });
 
 TEST_F(RemoldApp, EndOfRunThatCannotBeWrittenKeepsTheBackout) {
-  Profile(516, 0);
-  TermsFile(30);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(30);
   // From the end of the steps on, no settings file can be written.
   ScriptedFrontEnd ui;
   EXPECT_EQ(
@@ -363,17 +362,14 @@ TEST_F(RemoldApp, EndOfRunThatCannotBeWrittenKeepsTheBackout) {
   // The next start offers the backout, which restores the original.
   ScriptedFrontEnd again;
   again.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDC_BACKOUTUPGRADE));
-  again.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  again.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  LeaveWhenWaiting(again);
   EXPECT_EQ(1, RunApp(again));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(22, false, {{1, 2, 0, 0}}));
 }
 
 TEST_F(RemoldApp, ConvertedFileThatCannotTakeItsPlaceIsPutBackAndUnlisted) {
-  Profile(516, 0);
-  TermsFile(20);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(20);
   // The rename of "TMP.DB" into the place of the saved original fails.
   ScriptedFrontEnd ui;
   EXPECT_EQ(3, RunWithFaultAt("swap:old-saved", "TERMS.DB", {sysio::kRename, 1, EIO, false}, ui));
@@ -385,8 +381,7 @@ TEST_F(RemoldApp, ConvertedFileThatCannotTakeItsPlaceIsPutBackAndUnlisted) {
 }
 
 TEST_F(RemoldApp, LeftoversOfAKilledRunAreRemovedAndNotCounted) {
-  Profile(516, 0);
-  TermsFile(7);
+  TermsOf204(7);
   fs::create_directories(InData("SAVEDB"));
   for (const char* name : {".~TERMS.DB.a1B2c3", ".AR.DB.move-41-0", "SAVEDB/.~AR.DB.x9y8z7"}) {
     std::ofstream(InData(name)) << "half done";
@@ -405,16 +400,13 @@ TEST_F(RemoldApp, LeftoversOfAKilledRunAreRemovedAndNotCounted) {
 }
 
 TEST_F(RemoldApp, CancelConfirmedAtTheLastRecordKeepsTheFile) {
-  Profile(516, 0);
-  TermsFile(5);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(5);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   // 5 of 5 records: the progress of the last record.
   ui.Add(WhenBar(IDC_PROGRESS_TOTAL, 100), Press(IDCANCEL));
   ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
-  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
+  LeaveWhenWaiting(ui);
   EXPECT_EQ(1, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
@@ -422,8 +414,7 @@ TEST_F(RemoldApp, CancelConfirmedAtTheLastRecordKeepsTheFile) {
 }
 
 TEST_F(RemoldApp, ExitStatusTellsWhatTheLastRunDid) {
-  Profile(516, 0);
-  TermsFile(300);
+  TermsOf204(300);
   InDirectory(dataDir, [] {
     MakeFile("AR.DB", Spec(30, false, {{1, 6, 1, 0}}), {Record(30, {{0, Text("C1")}})});
   });
@@ -453,9 +444,7 @@ TEST_F(RemoldApp, FileBarCountsFilesFoundMissing) {
 // original stays where it was.
 
 TEST_F(RemoldApp, SaveAreaThatIsAFileIsReportedAndLeftAlone) {
-  Profile(516, 0);
-  TermsFile(20);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(20);
   std::ofstream(InData("SAVEDB")) << "a file of the user's";
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
@@ -471,9 +460,7 @@ TEST_F(RemoldApp, SaveAreaThatIsAFileIsReportedAndLeftAlone) {
 // A data directory that its user cannot write. Root writes anywhere, so a test run as root runs
 // the program as "nobody", who owns the home but not the data directory.
 TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
-  Profile(516, 0);
-  TermsFile(20);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(20);
   fs::create_directories(InData("SAVEDB"));
   const bool root = geteuid() == 0;
   if (root) {
@@ -521,9 +508,7 @@ TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
 }
 
 TEST_F(RemoldApp, ConvertedFileThatCannotBeClosedIsNotSwappedIn) {
-  Profile(516, 0);
-  TermsFile(40);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(40);
   // Every record was inserted, but the commit at Close fails: the inserts that answered 0 are
   // not on disk, so the converted file must not replace the original.
   ScriptedFrontEnd ui;
