@@ -1,5 +1,6 @@
 // The whole program on the scripted front end: start-up, the dialog's states, a run with cancel
 // and backout, failures, and what ends up in the settings.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include "tests/support/file_bytes.h"
 
 using namespace testing_support;
+using ::testing::HasSubstr;
 using namespace framework;
 namespace fs = std::filesystem;
 
@@ -216,10 +218,9 @@ TEST_F(RemoldApp, FailedTableIsReportedAndNothingIsStamped) {
   ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
   LeaveWhenWaiting(ui);
   EXPECT_EQ(3, RunApp(ui));
-  EXPECT_TRUE(Contains(MessagesOf(ui),
-                       "Unable to upgrade the Terms database (status 22).\n  TERMS.DB is not in "
-                       "the layout this step reads: it holds 30-byte"))
-      << MessagesOf(ui);
+  EXPECT_THAT(MessagesOf(ui),
+              HasSubstr("Unable to upgrade the Terms database (status 22).\n  TERMS.DB is not in "
+                        "the layout this step reads: it holds 30-byte"));
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdateLow", -5), -5);
   EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(30, false, {{1, 2, 0, 0}}));
@@ -354,7 +355,7 @@ TEST_F(RemoldApp, EndOfRunThatCannotBeWrittenKeepsTheBackout) {
       3, RunWithFaultAt("run:steps-done", "", {sysio::kWrite | sysio::kRename, 1, ENOSPC, true}, ui,
                         "could not be written"));
   ASSERT_FALSE(ui.MessageBoxes().empty());
-  EXPECT_TRUE(Contains(ui.MessageBoxes().back().text, "No space left on device"));
+  EXPECT_THAT(ui.MessageBoxes().back().text, HasSubstr("No space left on device"));
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdateLow", -5), -5);
@@ -377,7 +378,7 @@ TEST_F(RemoldApp, ConvertedFileThatCannotTakeItsPlaceIsPutBackAndUnlisted) {
   EXPECT_FALSE(fs::exists(InData("SAVEDB/TERMS.DB")));
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
-  EXPECT_TRUE(Contains(MessagesOf(ui), "cannot move TMP.DB to TERMS.DB")) << MessagesOf(ui);
+  EXPECT_THAT(MessagesOf(ui), HasSubstr("cannot move TMP.DB to TERMS.DB"));
 }
 
 TEST_F(RemoldApp, LeftoversOfAKilledRunAreRemovedAndNotCounted) {
@@ -450,7 +451,7 @@ TEST_F(RemoldApp, SaveAreaThatIsAFileIsReportedAndLeftAlone) {
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
   EXPECT_EQ(3, RunApp(ui));
-  EXPECT_TRUE(Contains(MessagesOf(ui), "TERMS.DB: SAVEDB is not a directory.")) << MessagesOf(ui);
+  EXPECT_THAT(MessagesOf(ui), HasSubstr("TERMS.DB: SAVEDB is not a directory."));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(rectest::ReadBytes(InData("SAVEDB")), "a file of the user's");
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));
@@ -502,7 +503,7 @@ TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
   fs::permissions(dataDir, fs::perms::owner_all);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(3, WEXITSTATUS(status)) << messages;
-  EXPECT_TRUE(Contains(messages, "The work file TMP.DB cannot be created")) << messages;
+  EXPECT_THAT(messages, HasSubstr("The work file TMP.DB cannot be created"));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
 }
@@ -513,8 +514,7 @@ TEST_F(RemoldApp, ConvertedFileThatCannotBeClosedIsNotSwappedIn) {
   // not on disk, so the converted file must not replace the original.
   ScriptedFrontEnd ui;
   EXPECT_EQ(3, RunWithFaultAt("step:read-all", "TERMS.DB", {sysio::kWrite, 1, EIO, true}, ui));
-  EXPECT_TRUE(Contains(MessagesOf(ui), "TERMS.DB: the files could not be closed"))
-      << MessagesOf(ui);
+  EXPECT_THAT(MessagesOf(ui), HasSubstr("TERMS.DB: the files could not be closed"));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_FALSE(fs::exists(InData("SAVEDB/TERMS.DB")));
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));

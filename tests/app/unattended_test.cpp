@@ -4,6 +4,7 @@
 // --yes and --backout press the dialog's buttons, answer its questions safely, stop on a signal
 // and exit with the status a script acts on; the run log tells each run, cancel, failure and
 // backout as it went.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,6 +30,7 @@
 #include "tables/catalog/item.h"
 
 using namespace testing_support;
+using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 
 namespace {
@@ -148,6 +150,15 @@ std::map<std::string, FileLine> LoggedFiles(const std::string& log) {
   return files;
 }
 
+// Every log line begins with the local date and time.
+void ExpectStamped(const std::string& log) {
+  const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \S.*)");
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_TRUE(std::regex_match(line, stamped)) << line;
+  }
+}
+
 // ---- --check against --yes, release by release ----
 
 class EveryRelease : public Unattended, public ::testing::WithParamInterface<Release> {};
@@ -167,8 +178,8 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
   EXPECT_EQ(Tree(home), before) << "the check changed the tree";
   const std::map<std::string, FileLine> checked = CheckedFiles(predicted);
   EXPECT_FALSE(checked.empty()) << predicted;
-  EXPECT_TRUE(Contains(predicted, "; 0 files would fail")) << predicted;
-  EXPECT_TRUE(Contains(predicted, "space: the run needs about")) << predicted;
+  EXPECT_THAT(predicted, HasSubstr("; 0 files would fail"));
+  EXPECT_THAT(predicted, HasSubstr("space: the run needs about"));
 
   std::string said;
   ASSERT_EQ(0, Run(upgrade::Task::Upgrade, &said)) << said;
@@ -239,27 +250,20 @@ class Failures : public Unattended {
   }
 };
 
-TEST_F(Failures, CheckNamesEachFailureAndTheRunFailsTheSameTables) {
+TEST_F(Failures, CheckNamesEachFailureAndTheRunFailsAndLogsTheSameTables) {
   const auto before = Tree(home);
   std::string predicted;
   EXPECT_EQ(3, Check(&predicted)) << predicted;
   EXPECT_EQ(Tree(home), before);
-  EXPECT_TRUE(Contains(predicted,
-                       "step 19 Category CATEGORY.DB: 3 read; WOULD FAIL: records 1 "
-                       "and 2 would both have key 0 \"AB\""))
-      << predicted;
-  EXPECT_TRUE(Contains(predicted,
-                       "CUST.DB: 0 read; WOULD FAIL: CUST.DB is not in the layout this "
-                       "step reads: it holds 30-byte fixed-length records with 1 key"))
-      << predicted;
-  EXPECT_TRUE(Contains(predicted, "DevCost.DB: 0 read; WOULD FAIL: cannot be opened (status 30)"))
-      << predicted;
-  EXPECT_TRUE(Contains(predicted,
-                       "ITEM.DB: 0 read; WOULD FAIL: record 1 has a length this step "
-                       "cannot read (status 22)"))
-      << predicted;
-  EXPECT_TRUE(Contains(predicted, "ORDER.DB: not there, nothing to convert")) << predicted;
-  EXPECT_TRUE(Contains(predicted, "; 4 files would fail")) << predicted;
+  EXPECT_THAT(predicted, HasSubstr("step 19 Category CATEGORY.DB: 3 read; WOULD FAIL: records 1 "
+                                   "and 2 would both have key 0 \"AB\""));
+  EXPECT_THAT(predicted, HasSubstr("CUST.DB: 0 read; WOULD FAIL: CUST.DB is not in the layout this "
+                                   "step reads: it holds 30-byte fixed-length records with 1 key"));
+  EXPECT_THAT(predicted, HasSubstr("DevCost.DB: 0 read; WOULD FAIL: cannot be opened (status 30)"));
+  EXPECT_THAT(predicted, HasSubstr("ITEM.DB: 0 read; WOULD FAIL: record 1 has a length this step "
+                                   "cannot read (status 22)"));
+  EXPECT_THAT(predicted, HasSubstr("ORDER.DB: not there, nothing to convert"));
+  EXPECT_THAT(predicted, HasSubstr("; 4 files would fail"));
 
   std::string said;
   EXPECT_EQ(3, Run(upgrade::Task::Upgrade, &said)) << said;
@@ -269,10 +273,17 @@ TEST_F(Failures, CheckNamesEachFailureAndTheRunFailsTheSameTables) {
     EXPECT_EQ(checked.at(file).ending, "FAILED") << file;
     EXPECT_EQ(logged.at(file).ending, "FAILED") << file << "\n" << LogText();
   }
-  EXPECT_TRUE(Contains(said, "Unable to upgrade")) << said;
-  EXPECT_TRUE(Contains(said, "remold --backout restores the original files")) << said;
+  EXPECT_THAT(said, HasSubstr("Unable to upgrade"));
+  EXPECT_THAT(said, HasSubstr("remold --backout restores the original files"));
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 776);
+  const std::string log = LogText();
+  ExpectStamped(log);
+  EXPECT_THAT(log, HasSubstr(" file CATEGORY.DB (Category): read 2, written 1, skipped 0, FAILED, "
+                             "original kept (status 5) in "));
+  EXPECT_THAT(log, HasSubstr(" message: Unable to upgrade"));
+  EXPECT_THAT(log, HasSubstr(" run ended: 4 tables not converted, unfinished\n"));
+  EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 3\n") << log;
 }
 
 // ---- --yes and --backout: what they press, say and return; what the log keeps ----
@@ -287,45 +298,32 @@ void TermsFile(int count) {
   MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
 }
 
-// Every log line begins with the local date and time.
-void ExpectStamped(const std::string& log) {
-  const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \S.*)");
-  std::istringstream in(log);
-  for (std::string line; std::getline(in, line);) {
-    EXPECT_TRUE(std::regex_match(line, stamped)) << line;
-  }
-}
-
 TEST_F(Unattended, YesUpgradesAndLogsTheCompleteRun) {
   Profile(516, 0);
   InDirectory(dataDir, [] { TermsFile(25); });
   std::string said;
   EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said)) << said;
-  EXPECT_TRUE(Contains(said, "remold: Working on Terms database\n")) << said;
-  EXPECT_TRUE(Contains(said, "remold: the upgrade is complete\n")) << said;
+  EXPECT_THAT(said, HasSubstr("remold: Working on Terms database\n"));
+  EXPECT_THAT(said, HasSubstr("remold: the upgrade is complete\n"));
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
   EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB").size(), 25u);
 
   const std::string log = LogText();
   ExpectStamped(log);
-  EXPECT_TRUE(Contains(log,
-                       " run started from release 2.04 build 0 (version 516), profile "
-                       "Profiles\\ID0\\, data directory " +
-                           dataDir + "\n"))
-      << log;
+  EXPECT_THAT(log, HasSubstr(" run started from release 2.04 build 0 (version 516), profile "
+                             "Profiles\\ID0\\, data directory " +
+                             dataDir + "\n"));
   EXPECT_TRUE(
       Contains(log, " file TERMS.DB (Terms): read 25, written 25, skipped 0, converted in "))
       << log;
-  EXPECT_TRUE(Contains(log, " file CUST.DB (Customer): not there, nothing to convert\n")) << log;
-  EXPECT_TRUE(Contains(log,
-                       " run ended: every table converted, the profile is at release 4.04 "
-                       "build 4 (version 1028)\n"))
-      << log;
+  EXPECT_THAT(log, HasSubstr(" file CUST.DB (Customer): not there, nothing to convert\n"));
+  EXPECT_THAT(log, HasSubstr(" run ended: every table converted, the profile is at release 4.04 "
+                             "build 4 (version 1028)\n"));
   EXPECT_TRUE(log.size() > 20 && log.substr(log.size() - 14) == "exit status 0\n") << log;
 
   // A second run appends: the profile is current now and nothing more is logged but its exit.
   EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said));
-  EXPECT_TRUE(Contains(said, "already current")) << said;
+  EXPECT_THAT(said, HasSubstr("already current"));
   EXPECT_EQ(LogText().substr(0, log.size()), log);
 }
 
@@ -366,22 +364,18 @@ TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
   fs::current_path(scratch.path());
   const std::string said = out.Text();
   EXPECT_EQ(1, status) << said;
-  EXPECT_TRUE(Contains(said, "remold: stopping: the table being converted keeps its original"))
-      << said;
-  EXPECT_TRUE(Contains(said, "the upgrade did not complete")) << said;
+  EXPECT_THAT(said, HasSubstr("remold: stopping: the table being converted keeps its original"));
+  EXPECT_THAT(said, HasSubstr("the upgrade did not complete"));
   EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);     // abandoned: the original stays
   EXPECT_NE(ReadAll(dataDir + "/ORDRITEM.DB"), lines);  // converted before the signal
   EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB"));
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   std::string log = LogText();
-  EXPECT_TRUE(Contains(log,
-                       " file ORDRITEM.DB (Order Item): read 30, written 30, skipped 0, "
-                       "converted in "))
-      << log;
-  EXPECT_TRUE(Contains(log, " cancel confirmed: the table being converted keeps its original\n"))
-      << log;
-  EXPECT_TRUE(Contains(log, ", cancelled, original kept in ")) << log;
-  EXPECT_TRUE(Contains(log, " run ended: cancelled, unfinished\n")) << log;
+  EXPECT_THAT(log, HasSubstr(" file ORDRITEM.DB (Order Item): read 30, written 30, skipped 0, "
+                             "converted in "));
+  EXPECT_THAT(log, HasSubstr(" cancel confirmed: the table being converted keeps its original\n"));
+  EXPECT_THAT(log, HasSubstr(", cancelled, original kept in "));
+  EXPECT_THAT(log, HasSubstr(" run ended: cancelled, unfinished\n"));
   EXPECT_FALSE(Contains(log, "AR.DB")) << "no step after the cancel";
   EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 1\n") << log;
 
@@ -389,37 +383,23 @@ TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
   upgrade::UnattendedFrontEnd::ClearCancel();
   std::string refused;
   EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &refused));
-  EXPECT_TRUE(Contains(refused, "run remold --backout")) << refused;
+  EXPECT_THAT(refused, HasSubstr("run remold --backout"));
   EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);
 
   std::string backedOut;
   EXPECT_EQ(0, Run(upgrade::Task::Backout, &backedOut)) << backedOut;
-  EXPECT_TRUE(Contains(backedOut, "the upgrade was backed out")) << backedOut;
+  EXPECT_THAT(backedOut, HasSubstr("the upgrade was backed out"));
   EXPECT_EQ(ReadAll(dataDir + "/ORDRITEM.DB"), lines);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
   log = LogText();
-  EXPECT_TRUE(Contains(log, " backout started, profile Profiles\\ID0\\")) << log;
-  EXPECT_TRUE(Contains(log, " backout ended: every saved file restored\n")) << log;
+  EXPECT_THAT(log, HasSubstr(" backout started, profile Profiles\\ID0\\"));
+  EXPECT_THAT(log, HasSubstr(" backout ended: every saved file restored\n"));
   EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 0\n") << log;
 
   // Nothing is left to back out.
   std::string nothing;
   EXPECT_EQ(1, Run(upgrade::Task::Backout, &nothing));
-  EXPECT_TRUE(Contains(nothing, "no unfinished upgrade to back out")) << nothing;
-}
-
-TEST_F(Failures, FailedRunIsLoggedWithItsMessages) {
-  std::string said;
-  EXPECT_EQ(3, Run(upgrade::Task::Upgrade, &said)) << said;
-  const std::string log = LogText();
-  ExpectStamped(log);
-  EXPECT_TRUE(Contains(log,
-                       " file CATEGORY.DB (Category): read 2, written 1, skipped 0, FAILED, "
-                       "original kept (status 5) in "))
-      << log;
-  EXPECT_TRUE(Contains(log, " message: Unable to upgrade")) << log;
-  EXPECT_TRUE(Contains(log, " run ended: 4 tables not converted, unfinished\n")) << log;
-  EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 3\n") << log;
+  EXPECT_THAT(nothing, HasSubstr("no unfinished upgrade to back out"));
 }
 
 TEST_F(Unattended, ProgressLinesComeDuringATable) {
@@ -431,8 +411,8 @@ TEST_F(Unattended, ProgressLinesComeDuringATable) {
   EXPECT_EQ(0, upgrade::RunUnattended(frontEnd, -1, program));
   fs::current_path(scratch.path());
   const std::string said = out.Text();
-  EXPECT_TRUE(Contains(said, "remold: Working on Terms database, ")) << said;
-  EXPECT_TRUE(Contains(said, "% of all records\n")) << said;
+  EXPECT_THAT(said, HasSubstr("remold: Working on Terms database, "));
+  EXPECT_THAT(said, HasSubstr("% of all records\n"));
 }
 
 TEST_F(Unattended, ProfileNumberIsTakenInsteadOfTheCurrentOne) {
@@ -446,10 +426,9 @@ TEST_F(Unattended, ProfileNumberIsTakenInsteadOfTheCurrentOne) {
 
   Capture out, err;
   EXPECT_EQ(0, upgrade::RunCheck(3, program, out.file(), err.file()));
-  EXPECT_TRUE(Contains(out.Text(), "step 10 Terms TERMS.DB: 5 read, 5 written; converts"))
-      << out.Text();
+  EXPECT_THAT(out.Text(), HasSubstr("step 10 Terms TERMS.DB: 5 read, 5 written; converts"));
   EXPECT_EQ(2, upgrade::RunCheck(4, program, out.file(), err.file()));
-  EXPECT_TRUE(Contains(err.Text(), "profile 4 is not enabled")) << err.Text();
+  EXPECT_THAT(err.Text(), HasSubstr("profile 4 is not enabled"));
 
   Capture said;
   upgrade::UnattendedFrontEnd frontEnd(upgrade::Task::Upgrade, 3, said.file());
@@ -467,9 +446,8 @@ TEST_F(Unattended, CheckReadsFlatSettingsWithoutMigratingThem) {
   const auto before = Tree(home);
   std::string out;
   EXPECT_EQ(0, Check(&out)) << out;
-  EXPECT_TRUE(Contains(out, "(settings in the old layout; a run moves them into profile 0)"))
-      << out;
-  EXPECT_TRUE(Contains(out, "step 21 Recipie Master Header MenuHdr.DB: 10 read")) << out;
+  EXPECT_THAT(out, HasSubstr("(settings in the old layout; a run moves them into profile 0)"));
+  EXPECT_THAT(out, HasSubstr("step 21 Recipie Master Header MenuHdr.DB: 10 read"));
   EXPECT_EQ(Tree(home), before);
 }
 
@@ -491,7 +469,7 @@ TEST_F(ProgramFile, HelpAndVersionPrintAndAnythingElseIsAOneLineUsageError) {
   EXPECT_EQ(help.out.rfind("usage: remold", 0), 0u) << help.out;
   for (const char* line : {"\n  --check       ", "\n  --yes         ", "\n  --backout     ",
                            "\n  --profile N   ", "\n  --help        ", "\n  --version     "}) {
-    EXPECT_TRUE(Contains(help.out, line)) << line << " missing in\n" << help.out;
+    EXPECT_THAT(help.out, HasSubstr(line));
   }
   EXPECT_EQ(help.err, "");
   const Outcome version = RunRemold(remold, "--version");
@@ -528,14 +506,14 @@ TEST_F(ProgramFile, ModesRunWithoutATerminal) {
       << run.out;
   run = RunRemold(remold, "--yes");
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(Contains(run.out + run.err, "remold: Working on Terms database\n")) << run.out;
-  EXPECT_TRUE(Contains(LogText(), " exit status 0\n"));
+  EXPECT_THAT(run.out + run.err, HasSubstr("remold: Working on Terms database\n"));
+  EXPECT_THAT(LogText(), HasSubstr(" exit status 0\n"));
   run = RunRemold(remold, "--backout");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out + run.err, "remold: the database is already current\n");
   run = RunRemold(remold, "--check");
   EXPECT_EQ(run.status, 0);
-  EXPECT_TRUE(Contains(run.out + run.err, "the database is current")) << run.out;
+  EXPECT_THAT(run.out + run.err, HasSubstr("the database is current"));
 }
 
 TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {
@@ -574,18 +552,17 @@ TEST_F(Unattended, TooLittleSpaceStopsTheRunBeforeItChangesAnything) {
   upgrade::SetFreeSpaceSource(NearlyFull);
   std::string predicted;
   EXPECT_EQ(3, Check(&predicted));
-  EXPECT_TRUE(Contains(predicted,
-                       "1000 bytes free in " + dataDir + "; NOT ENOUGH, the run would not start"))
-      << predicted;
+  EXPECT_THAT(predicted,
+              HasSubstr("1000 bytes free in " + dataDir + "; NOT ENOUGH, the run would not start"));
 
   const std::vector<Bytes> terms = ReadAll(dataDir + "/TERMS.DB");
   std::string said;
   EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &said)) << said;
-  EXPECT_TRUE(Contains(said, "The upgrade cannot start: it needs about ")) << said;
-  EXPECT_TRUE(Contains(said, "the upgrade did not start; nothing was changed")) << said;
+  EXPECT_THAT(said, HasSubstr("The upgrade cannot start: it needs about "));
+  EXPECT_THAT(said, HasSubstr("the upgrade did not start; nothing was changed"));
   EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning", 0), 0);
-  EXPECT_TRUE(Contains(LogText(), " run ended: not started, not enough disk space\n"));
+  EXPECT_THAT(LogText(), HasSubstr(" run ended: not started, not enough disk space\n"));
 }
 
 TEST_F(Unattended, CheckEndsWithStatus2WhenTheSettingsOrInstallationAreWrong) {
@@ -600,7 +577,7 @@ TEST_F(Unattended, CheckEndsWithStatus2WhenTheSettingsOrInstallationAreWrong) {
   std::ofstream(home + "/.config/Corvane/Vendrix 32/registry.reg", std::ios::app) << "[broken\n";
   const auto broken = Tree(home);
   EXPECT_EQ(2, Check(&out, &err));
-  EXPECT_TRUE(Contains(err, "remold: the settings cannot be read: ")) << err;
+  EXPECT_THAT(err, HasSubstr("remold: the settings cannot be read: "));
   EXPECT_EQ(Tree(home), broken);
 }
 
