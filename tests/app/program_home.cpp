@@ -85,12 +85,6 @@ Outcome RunRemold(const std::string& remold, const std::string& args) {
           rectest::ReadBytes(err)};
 }
 
-const std::vector<Release> kEveryRelease = {
-    {256, 0}, {512, 0}, {513, 0},  {514, 0},  {515, 1},  {515, 2},  {516, 0},
-    {517, 0}, {520, 2}, {520, 3},  {521, 1},  {521, 2},  {768, 0},  {769, 0},
-    {770, 0}, {771, 0}, {772, 5},  {773, 0},  {775, 0},  {776, 0},  {777, 3},
-    {777, 4}, {777, 5}, {1024, 0}, {1025, 3}, {1025, 4}, {1026, 0}, {1027, 0}};
-
 std::string ReleaseName(const ::testing::TestParamInfo<Release>& info) {
   return "v" + std::to_string(info.param.version) + "b" + std::to_string(info.param.build);
 }

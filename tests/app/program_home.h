@@ -11,6 +11,7 @@
 
 #include "platform/framework/scripted_front_end.h"
 #include "platform/registry/registry.h"
+#include "tests/support/releases.h"
 #include "tests/support/scoped_env.h"
 #include "upgrade_test_support.h"
 
@@ -58,13 +59,8 @@ struct Outcome {
 // Runs the program file `remold` with `args` (shell words) and input from /dev/null.
 Outcome RunRemold(const std::string& remold, const std::string& args);
 
-// A release as the settings name it.
-struct Release {
-  int version, build;
-};
-// Every release a demo database is made of, from 1.00 to 4.03 and the builds between which the
-// selected steps change.
-extern const std::vector<Release> kEveryRelease;
+using rectest::kEveryRelease;
+using rectest::Release;
 // "v516b0": the name of a test of one release.
 std::string ReleaseName(const ::testing::TestParamInfo<Release>& info);
 

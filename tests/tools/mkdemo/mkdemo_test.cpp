@@ -9,6 +9,7 @@
 
 #include "platform/btrieve/check.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/releases.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/mkdemo/demo.h"
 
@@ -42,12 +43,12 @@ TEST(Mkdemo, MalformedReleasesAreUsageErrors) {
 }
 
 // Every file of every release passes the record manager's own check.
-class MkdemoRelease : public ::testing::TestWithParam<const char*> {};
+class MkdemoRelease : public ::testing::TestWithParam<rectest::Release> {};
 
 TEST_P(MkdemoRelease, MakesFilesThatPassTheCheck) {
   rectest::ScratchPath home;
-  ASSERT_EQ(
-      0, RunMkdemo("--home " + home.path() + " --release " + GetParam() + " --records-per-file 4"));
+  ASSERT_EQ(0, RunMkdemo("--home " + home.path() + " --release " +
+                         rectest::ReleaseText(GetParam()) + " --records-per-file 4"));
   int files = 0;
   for (const auto& entry : fs::recursive_directory_iterator(home.path())) {
     const std::string name = entry.path().filename().string();
@@ -61,14 +62,9 @@ TEST_P(MkdemoRelease, MakesFilesThatPassTheCheck) {
   EXPECT_GT(files, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Releases, MkdemoRelease,
-                         ::testing::Values("1.00", "2.00", "2.01", "2.02", "2.03.1", "2.03.2",
-                                           "2.04", "2.05", "2.08.2", "2.08.3", "2.09.1", "2.09.2",
-                                           "3.00", "3.01", "3.02", "3.03", "3.04.5", "3.05", "3.07",
-                                           "3.08", "3.09.3", "3.09.4", "3.09.5", "4.00", "4.01.3",
-                                           "4.01.4", "4.02", "4.03"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
+INSTANTIATE_TEST_SUITE_P(Releases, MkdemoRelease, ::testing::ValuesIn(rectest::kEveryRelease),
+                         [](const ::testing::TestParamInfo<rectest::Release>& info) {
+                           std::string name = rectest::ReleaseText(info.param);
                            for (char& c : name) {
                              c = c == '.' ? '_' : c;
                            }
