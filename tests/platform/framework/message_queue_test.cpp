@@ -8,10 +8,7 @@ using namespace framework;
 
 namespace {
 
-class QueueTest : public ::testing::Test {
- protected:
-  void SetUp() override { SetResources(&RemoldResources()); }
-};
+using QueueTest = WithResources;
 
 // Counts the commands it receives.
 class Counter : public CDialog {

@@ -6,14 +6,7 @@
 
 using namespace framework;
 
-namespace {
-
-class ScriptTest : public ::testing::Test {
- protected:
-  void SetUp() override { SetResources(&RemoldResources()); }
-};
-
-}  // namespace
+using ScriptTest = WithResources;
 
 TEST_F(ScriptTest, UsedUpScriptEndsTheWaitingDialogsAndSaysSo) {
   // The script presses Cancel but never answers the question: the box gets No, the dialog is
