@@ -104,17 +104,11 @@ class WholeProgram : public ProgramHome {
   // Runs the program in a child prepared by `arm`; returns the child's wait status.
   int RunChild(const std::function<void()>& arm,
                const std::function<void(ScriptedFrontEnd&)>& script) {
-    fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-      arm();
-      const int status = RunApp(script);
-      sysio::DisarmFault();
-      _exit(status);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return status;
+    return InChild([&](std::string*) {
+             arm();
+             return RunApp(script);
+           })
+        .status;
   }
 
   // Every original stands unchanged in the data directory or in "SAVEDB".
@@ -194,23 +188,13 @@ class WholeProgram : public ProgramHome {
 
   // The calls of one kind that a complete run makes, counted in a child.
   int64_t CallsOfRun(unsigned ops) {
-    int pipeFds[2];
-    EXPECT_EQ(0, pipe(pipeFds));
-    const pid_t child = fork();
-    if (child == 0) {
+    const ChildResult child = InChild([&](std::string* calls) {
       sysio::ArmFault({sysio::kAllOps, 0, 0, false});
       RunApp([](ScriptedFrontEnd& ui) { PressStart(ui); });
-      const int64_t calls = sysio::Calls(ops);
-      ssize_t ignored = write(pipeFds[1], &calls, sizeof calls);
-      (void)ignored;
-      _exit(0);
-    }
-    close(pipeFds[1]);
-    int64_t calls = 0;
-    EXPECT_EQ(static_cast<ssize_t>(sizeof calls), read(pipeFds[0], &calls, sizeof calls));
-    close(pipeFds[0]);
-    waitpid(child, nullptr, 0);
-    return calls;
+      *calls = std::to_string(sysio::Calls(ops));
+      return 0;
+    });
+    return child.text.empty() ? 0 : std::stoll(child.text);
   }
 };
 

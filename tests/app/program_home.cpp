@@ -2,6 +2,7 @@
 #include "program_home.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -74,6 +75,38 @@ int ProgramHome::RunApp(const std::function<void(framework::ScriptedFrontEnd&)>&
   framework::ScriptedFrontEnd ui;
   script(ui);
   return RunApp(ui);
+}
+
+ChildResult InChild(const std::function<int(std::string* text)>& body) {
+  ChildResult result;
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) {
+    ADD_FAILURE() << "no pipe";
+    return result;
+  }
+  fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipeFds[0]);
+    std::string text;
+    const int status = body(&text);
+    for (size_t done = 0; done < text.size();) {
+      const ssize_t n = write(pipeFds[1], text.data() + done, text.size() - done);
+      if (n <= 0) {
+        break;
+      }
+      done += static_cast<size_t>(n);
+    }
+    _exit(status);
+  }
+  close(pipeFds[1]);
+  char buffer[4096];
+  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
+    result.text.append(buffer, static_cast<size_t>(n));
+  }
+  close(pipeFds[0]);
+  EXPECT_EQ(child, waitpid(child, &result.status, 0)) << "the child did not start";
+  return result;
 }
 
 Outcome RunRemold(const std::string& remold, const std::string& args) {

@@ -51,6 +51,15 @@ class ProgramHome : public ::testing::Test {
   rectest::ScopedEnv config_{"XDG_CONFIG_HOME", home + "/.config"};
 };
 
+// How a child process ended (its wait status) and the text it sent back.
+struct ChildResult {
+  int status = 0;
+  std::string text;
+};
+// Runs `body` in a child process, which exits with what `body` returns (or dies on the way);
+// the text `body` leaves in its argument comes back through a pipe.
+ChildResult InChild(const std::function<int(std::string* text)>& body);
+
 // What a run of the real program printed, and its exit status (-1: it did not exit).
 struct Outcome {
   int status = -1;

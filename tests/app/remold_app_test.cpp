@@ -474,36 +474,21 @@ TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
   fs::permissions(dataDir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                fs::perms::group_exec | fs::perms::others_read |
                                fs::perms::others_exec);
-  fflush(nullptr);
-  int pipeFds[2];
-  ASSERT_EQ(0, pipe(pipeFds));
-  const pid_t child = fork();
-  if (child == 0) {
+  const ChildResult child = InChild([&](std::string* messages) {
     if (root && (setgid(65534) != 0 || setuid(65534) != 0)) {
-      _exit(99);
+      return 99;
     }
     ScriptedFrontEnd ui;
     ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
     ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
     const int status = RunApp(ui);
-    const std::string messages = MessagesOf(ui);
-    ssize_t ignored = write(pipeFds[1], messages.data(), messages.size());
-    (void)ignored;
-    _exit(status);
-  }
-  close(pipeFds[1]);
-  std::string messages;
-  char buf[4096];
-  for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) > 0;) {
-    messages.append(buf, static_cast<size_t>(n));
-  }
-  close(pipeFds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
+    *messages = MessagesOf(ui);
+    return status;
+  });
   fs::permissions(dataDir, fs::perms::owner_all);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(3, WEXITSTATUS(status)) << messages;
-  EXPECT_THAT(messages, HasSubstr("The work file TMP.DB cannot be created"));
+  ASSERT_TRUE(WIFEXITED(child.status));
+  EXPECT_EQ(3, WEXITSTATUS(child.status)) << child.text;
+  EXPECT_THAT(child.text, HasSubstr("The work file TMP.DB cannot be created"));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
 }

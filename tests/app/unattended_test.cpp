@@ -520,16 +520,12 @@ TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {
   Profile(516, 0);
   Demo(516, 0, 30);
   InDirectory(dataDir, [] { TermsFile(100); });
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    sysio::ArmKill("step:inserted", "TERMS.DB", 50);
-    Capture out;
-    upgrade::RunUnattended(upgrade::Task::Upgrade, -1, program, out.file());
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(child, waitpid(child, &status, 0));
+  const int status =
+      InChild([&](std::string*) {
+        sysio::ArmKill("step:inserted", "TERMS.DB", 50);
+        Capture out;
+        return upgrade::RunUnattended(upgrade::Task::Upgrade, -1, program, out.file());
+      }).status;
   ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child was not killed";
   const std::string log = LogText();
   ASSERT_FALSE(log.empty());
