@@ -7,42 +7,20 @@
 //              insert (quadratic), on a small n only, beside `profiles` on the same n
 // Prints the ratio of `profiles` to `bare` at 100,000 profiles.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <string>
 
 #include "recfile/table_ops.h"
 #include "tables/orders/key_probe.h"
 #include "tables/orders/modem_profile.h"
-
-namespace fs = std::filesystem;
+#include "tests/support/scratch_path.h"
 
 namespace {
 
 constexpr int kProfiles = 100'000;
 constexpr int kSmall = 2'000;
-
-// A fresh directory per benchmark, the working directory while it runs.
-class Scratch {
- public:
-  Scratch() {
-    char tmpl[] = "/tmp/remold-modem-bench-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    previous_ = fs::current_path();
-    fs::current_path(dir_);
-  }
-  ~Scratch() {
-    fs::current_path(previous_);
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
- private:
-  fs::path dir_, previous_;
-};
 
 CModemProfile Profile(int i) {
   CModemProfile p;
@@ -58,18 +36,22 @@ std::string Code(int n) {
   return code;
 }
 
-void BM_Profiles(benchmark::State& state) {
+// How one file of n profiles is filled: `insert` puts profile i into the open table, nonzero on
+// a failure.
+using Fill = int (*)(CModemProfileDB& table, int i);
+
+// The timing loop of every case: a new file in a fresh directory per iteration, n inserts.
+void FillNewFiles(benchmark::State& state, Fill insert) {
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
-    Scratch scratch;
+    rectest::ScratchDir scratch;
     CModemProfileDB table;
     if (table.CreateFile("MODEM.DB") != 0) {
       state.SkipWithError("create failed");
       return;
     }
     for (int i = 0; i < n; ++i) {
-      CModemProfile p = Profile(i);
-      if (table.InsertRecord(p) != 0 || p.ProfileCode != Code(i + 1)) {
+      if (insert(table, i) != 0) {
         state.SkipWithError("insert failed or took an unexpected code");
         return;
       }
@@ -78,58 +60,40 @@ void BM_Profiles(benchmark::State& state) {
   }
 }
 
+// The record as InsertRecord stores it, with the code the caller chose.
+int InsertWithCode(CModemProfileDB& table, int i, int code) {
+  CModemProfile p = Profile(i);
+  p.SecretText = ScrambleSecret(p.SecretText);  // the work InsertRecord does besides lookups
+  p.ProfileCode = Code(code);
+  uint8_t key[6] = {};
+  return recfile::InsertRecord(table, kModemProfileLayout, p, key, 0);
+}
+
+void BM_Profiles(benchmark::State& state) {
+  FillNewFiles(state, [](CModemProfileDB& table, int i) {
+    CModemProfile p = Profile(i);
+    return table.InsertRecord(p) != 0 || p.ProfileCode != Code(i + 1) ? 1 : 0;
+  });
+}
+
 void BM_Bare(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  for (auto _ : state) {
-    Scratch scratch;
-    CModemProfileDB table;
-    if (table.CreateFile("MODEM.DB") != 0) {
-      state.SkipWithError("create failed");
-      return;
-    }
-    uint8_t key[6] = {};
-    for (int i = 0; i < n; ++i) {
-      CModemProfile p = Profile(i);
-      p.SecretText = ScrambleSecret(p.SecretText);  // the work InsertRecord does besides lookups
-      p.ProfileCode = Code(i + 1);
-      if (recfile::InsertRecord(table, kModemProfileLayout, p, key, 0) != 0) {
-        state.SkipWithError("insert failed");
-        return;
-      }
-    }
-    table.Close();
-  }
+  FillNewFiles(state,
+               [](CModemProfileDB& table, int i) { return InsertWithCode(table, i, i + 1); });
 }
 
 // The search every insert made before the object remembered the codes it had seen taken.
 void BM_FromStart(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  for (auto _ : state) {
-    Scratch scratch;
-    CModemProfileDB table;
-    if (table.CreateFile("MODEM.DB") != 0) {
-      state.SkipWithError("create failed");
-      return;
-    }
+  FillNewFiles(state, [](CModemProfileDB& table, int i) {
     uint8_t key[6] = {};
-    for (int i = 0; i < n; ++i) {
-      int candidate = 1;
-      for (;; ++candidate) {
-        recfile::WriteText(key, sizeof key, Code(candidate));
-        if (orders::ProbeKey(table, key, 0) != 0) {
-          break;
-        }
-      }
-      CModemProfile p = Profile(i);
-      p.SecretText = ScrambleSecret(p.SecretText);
-      p.ProfileCode = Code(candidate);
-      if (recfile::InsertRecord(table, kModemProfileLayout, p, key, 0) != 0) {
-        state.SkipWithError("insert failed");
-        return;
+    int candidate = 1;
+    for (;; ++candidate) {
+      recfile::WriteText(key, sizeof key, Code(candidate));
+      if (orders::ProbeKey(table, key, 0) != 0) {
+        break;
       }
     }
-    table.Close();
-  }
+    return InsertWithCode(table, i, candidate);
+  });
 }
 
 BENCHMARK(BM_Profiles)

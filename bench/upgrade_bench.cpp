@@ -23,6 +23,7 @@
 #include "resources/remold_resources.h"
 #include "tables/customers/ar.h"
 #include "tables/orders/terms.h"
+#include "tests/support/scratch_path.h"
 #include "tools/mkdemo/demo.h"
 
 namespace fs = std::filesystem;
@@ -30,23 +31,18 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Home {
-  fs::path root, program, data, templates;
+  rectest::ScratchPath scratch;
+  fs::path root = scratch.path();
+  fs::path program = root / "program";
+  fs::path data = root / "Documents" / "Vendrix 32" / "ID0";
+  fs::path templates = root / "templates";
   Home() {
-    char tmpl[] = "/tmp/remold-bench-XXXXXX";
-    root = mkdtemp(tmpl);
-    program = root / "program";
-    data = root / "Documents" / "Vendrix 32" / "ID0";
-    templates = root / "templates";
     fs::create_directories(program);
     fs::create_directories(data);
     fs::create_directories(templates);
     std::ofstream(program / "VENDRIX.EXE") << "placeholder";
     setenv("HOME", root.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (root / ".config").c_str(), 1);
-  }
-  ~Home() {
-    std::error_code ec;
-    fs::remove_all(root, ec);
   }
   void Profile(int version, int build) {
     registry::Store store("Corvane", "Vendrix 32");

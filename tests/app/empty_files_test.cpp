@@ -46,10 +46,7 @@ class EmptyFiles : public ::testing::Test {
   void ExpectRestoredAfterBackout(const std::string& name, const Bytes& spec,
                                   const std::vector<Bytes>& records) {
     EXPECT_TRUE(upgrade::BackoutFiles(profile).empty());
-    EXPECT_EQ(StatBlock(name), [&] {
-      Bytes s = spec;
-      return s;
-    }());
+    EXPECT_EQ(StatBlock(name), spec);
     EXPECT_EQ(ReadAll(name), records);
   }
 };

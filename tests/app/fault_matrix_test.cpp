@@ -6,7 +6,6 @@
 // completes.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,17 +14,11 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <random>
 
-#include "app/remold_app.h"
-#include "app/upgrade_steps.h"
-#include "platform/btrieve/btrcall.h"
-#include "platform/framework/scripted_front_end.h"
-#include "platform/registry/registry.h"
 #include "platform/sysio/sysio.h"
+#include "program_home.h"
 #include "resources/remold_resources.h"
-#include "tools/mkdemo/demo.h"
-#include "upgrade_test_support.h"
+#include "tests/support/file_bytes.h"
 
 using namespace testing_support;
 using namespace framework;
@@ -34,11 +27,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Files = std::map<std::string, std::string>;  // name -> raw bytes
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The record files of a directory, byte for byte.
 Files RecordFiles(const std::string& dir) {
@@ -49,7 +37,7 @@ Files RecordFiles(const std::string& dir) {
   for (const auto& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
     if (entry.is_regular_file() && name.size() > 3 && name.substr(name.size() - 3) == ".DB") {
-      files[name] = Slurp(entry.path().string());
+      files[name] = rectest::ReadBytes(entry.path().string());
     }
   }
   return files;
@@ -58,7 +46,7 @@ Files RecordFiles(const std::string& dir) {
 // One release's database: where it lives, which steps write its files.
 struct Database {
   int version, build;
-  std::vector<const char*> steps;  // the demo writers that make its files
+  std::vector<std::string> steps;  // the demo writers that make its files
   bool besideProgram;              // releases before 3.04 build 5 keep it beside the program
 };
 
@@ -67,64 +55,24 @@ struct Database {
 const Database kInPlace{1025, 4, {"8d", "20", "21"}, false};
 const Database kMoved{516, 0, {"10", "11", "12"}, true};
 
-class WholeProgram : public ::testing::Test {
+class WholeProgram : public ProgramHome {
  protected:
-  ScratchDir scratch;
-  std::string home = scratch.path();
-  std::string program = home + "/program";
-  std::string dataDir = home + "/Documents/Vendrix 32/ID0";
-  std::string oldHome, oldConfig;
   Database setup = kInPlace;
   Files originals;
   std::vector<std::string> names;
 
   void SetUp() override {
     sysio::SkipSyncsForTesting(true);
-    oldHome = getenv("HOME") ? getenv("HOME") : "";
-    oldConfig = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+    ProgramHome::SetUp();
   }
-  void TearDown() override {
-    sysio::SkipSyncsForTesting(false);
-    setenv("HOME", oldHome.c_str(), 1);
-    if (oldConfig.empty()) {
-      unsetenv("XDG_CONFIG_HOME");
-    } else {
-      setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-    }
-  }
+  void TearDown() override { sysio::SkipSyncsForTesting(false); }
 
   std::string DatabaseHome() const { return setup.besideProgram ? program : dataDir; }
 
   void Make(const Database& s) {
     setup = s;
-    fs::create_directories(program);
-    fs::create_directories(dataDir);
-    std::ofstream(program + "/VENDRIX.EXE") << "placeholder";
-    registry::Store store("Corvane", "Vendrix 32");
-    ASSERT_TRUE(store.Load()) << store.error();
-    ASSERT_TRUE(store.WriteValues({
-        registry::Setting::Int("Profiles", "Created", 1),
-        registry::Setting::Int("Profiles", "Current", 0),
-        registry::Setting::Int("Profiles\\ID0", "Enabled", 1),
-        registry::Setting::Int("Profiles\\ID0\\Generic", "DBVersion", s.version),
-        registry::Setting::Int("Profiles\\ID0\\Generic", "Build", s.build),
-        registry::Setting::Text("Profiles\\ID0\\Directories", "DatabaseDir", dataDir),
-    }));
-    demo::Registry writers;
-    demo::RegisterCatalogDemos(writers);
-    demo::RegisterOrderDemos(writers);
-    demo::RegisterCustomerDemos(writers);
-    const fs::path previous = fs::current_path();
-    fs::current_path(DatabaseHome());
-    std::mt19937 rng(5);
-    for (const char* step : s.steps) {
-      demo::Context ctx{6, &rng, {}};
-      ASSERT_EQ(0, writers.at(step)(ctx)) << ctx.error;
-    }
-    BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
-    fs::current_path(previous);
+    Profile(s.version, s.build);
+    InDirectory(DatabaseHome(), [&] { MakeDemoFiles(s.steps, 6, 5); });
     originals = RecordFiles(DatabaseHome());
     ASSERT_EQ(originals.size(), s.steps.size());
     for (const auto& [name, bytes] : originals) {
@@ -141,23 +89,11 @@ class WholeProgram : public ::testing::Test {
   }
 
   int Int(const std::string& name, int def = -99) {
-    registry::Store store("Corvane", "Vendrix 32");
-    EXPECT_TRUE(store.Load()) << store.error();
     const std::string section = name == "UpgradeRunning" ? "Upgrade" : "Generic";
-    return store.GetInt("Profiles\\ID0\\" + section, name, def);
+    return ProgramHome::Int("Profiles\\ID0\\" + section, name, def);
   }
   bool Stamped() { return Int("DBVersion") == 1028 && Int("Build") == 4; }
 
-  // Runs remold with a script; answers every message box with OK.
-  int RunApp(const std::function<void(ScriptedFrontEnd&)>& script) {
-    ScriptedFrontEnd ui;
-    script(ui);
-    CRemoldApp app(program);
-    const int status = AfxWinMain(app, ui, RemoldResources());
-    BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
-    fs::current_path(scratch.path());
-    return status;
-  }
   static void PressStart(ScriptedFrontEnd& ui) {
     ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   }
@@ -168,17 +104,11 @@ class WholeProgram : public ::testing::Test {
   // Runs the program in a child prepared by `arm`; returns the child's wait status.
   int RunChild(const std::function<void()>& arm,
                const std::function<void(ScriptedFrontEnd&)>& script) {
-    fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-      arm();
-      const int status = RunApp(script);
-      sysio::DisarmFault();
-      _exit(status);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return status;
+    return InChild([&](std::string*) {
+             arm();
+             return RunApp(script);
+           })
+        .status;
   }
 
   // Every original stands unchanged in the data directory or in "SAVEDB".
@@ -258,23 +188,13 @@ class WholeProgram : public ::testing::Test {
 
   // The calls of one kind that a complete run makes, counted in a child.
   int64_t CallsOfRun(unsigned ops) {
-    int pipeFds[2];
-    EXPECT_EQ(0, pipe(pipeFds));
-    const pid_t child = fork();
-    if (child == 0) {
+    const ChildResult child = InChild([&](std::string* calls) {
       sysio::ArmFault({sysio::kAllOps, 0, 0, false});
       RunApp([](ScriptedFrontEnd& ui) { PressStart(ui); });
-      const int64_t calls = sysio::Calls(ops);
-      ssize_t ignored = write(pipeFds[1], &calls, sizeof calls);
-      (void)ignored;
-      _exit(0);
-    }
-    close(pipeFds[1]);
-    int64_t calls = 0;
-    EXPECT_EQ(static_cast<ssize_t>(sizeof calls), read(pipeFds[0], &calls, sizeof calls));
-    close(pipeFds[0]);
-    waitpid(child, nullptr, 0);
-    return calls;
+      *calls = std::to_string(sysio::Calls(ops));
+      return 0;
+    });
+    return child.text.empty() ? 0 : std::stoll(child.text);
   }
 };
 
@@ -297,7 +217,7 @@ class FaultMatrix : public WholeProgram, public ::testing::WithParamInterface<Fa
 TEST_P(FaultMatrix, EveryFailingCallLeavesARecoverableDatabase) {
   Make(kInPlace);
   const std::string settings = home + "/.config/Corvane/Vendrix 32/registry.reg";
-  const std::string pristineSettings = Slurp(settings);
+  const std::string pristineSettings = rectest::ReadBytes(settings);
   // Back to the database and the settings as they were made.
   auto restore = [&] {
     fs::remove_all(dataDir);

@@ -1,7 +1,7 @@
 // The whole program on the scripted front end: start-up, the dialog's states, a run with cancel
 // and backout, failures, and what ends up in the settings.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,15 +9,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/remold_app.h"
-#include "platform/files/files.h"
-#include "platform/framework/scripted_front_end.h"
-#include "platform/registry/registry.h"
 #include "platform/sysio/sysio.h"
+#include "program_home.h"
 #include "resources/remold_resources.h"
-#include "upgrade_test_support.h"
+#include "tests/support/file_bytes.h"
 
 using namespace testing_support;
+using ::testing::HasSubstr;
 using namespace framework;
 namespace fs = std::filesystem;
 
@@ -28,77 +26,35 @@ Bytes Terms0204(int i) {
   return Record(22, {{0, Text(code)}, {2, Text("Terms " + std::to_string(i))}});
 }
 
-// A home of its own: settings under HOME/.config, documents under HOME/Documents, a program
-// directory with the product's program file, and the profile's database directory.
-class RemoldApp : public ::testing::Test {
+class RemoldApp : public ProgramHome {
  protected:
-  ScratchDir scratch;
-  std::string home = scratch.path();
-  std::string program = home + "/program";
-  std::string dataDir = home + "/Documents/Vendrix 32/ID0";
-  std::string oldHome, oldConfig;
-  std::unique_ptr<registry::Store> store;
-
-  void SetUp() override {
-    oldHome = getenv("HOME") ? getenv("HOME") : "";
-    oldConfig = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-    fs::create_directories(program);
-    fs::create_directories(dataDir);
-    std::ofstream(program + "/VENDRIX.EXE") << "placeholder";
-    store = std::make_unique<registry::Store>("Corvane", "Vendrix 32");
-    ASSERT_TRUE(store->Load()) << store->error();
-  }
-  void TearDown() override {
-    setenv("HOME", oldHome.c_str(), 1);
-    if (oldConfig.empty()) {
-      unsetenv("XDG_CONFIG_HOME");
-    } else {
-      setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-    }
-  }
-
-  void Profile(int version, int build) {
-    store->WriteInt("Profiles", "Created", 1);
-    store->WriteInt("Profiles", "Current", 0);
-    store->WriteInt("Profiles\\ID0", "Enabled", 1);
-    store->WriteInt("Profiles\\ID0\\Generic", "DBVersion", version);
-    store->WriteInt("Profiles\\ID0\\Generic", "Build", build);
-    store->WriteString("Profiles\\ID0\\Directories", "DatabaseDir", dataDir);
-  }
-  int Int(const std::string& section, const std::string& name, int def = -99) {
-    registry::Store fresh("Corvane", "Vendrix 32");
-    EXPECT_TRUE(fresh.Load());
-    return fresh.GetInt(section, name, def);
-  }
-  std::string String(const std::string& section, const std::string& name) {
-    registry::Store fresh("Corvane", "Vendrix 32");
-    EXPECT_TRUE(fresh.Load());
-    return fresh.GetString(section, name, "<missing>");
-  }
-  // Terms records in the data directory, in layout 0204.
-  void TermsFile(int count) {
+  // A release 2.04 profile whose data directory holds `count` terms; returns them in key order.
+  std::vector<Bytes> TermsOf204(int count) {
+    Profile(516, 0);
     std::vector<Bytes> records;
     for (int i = 0; i < count; ++i) {
       records.push_back(Terms0204(i));
     }
-    const std::string previous = fs::current_path();
-    fs::current_path(dataDir);
-    MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
-    fs::current_path(previous);
+    InDirectory(dataDir, [&] { MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records); });
+    return ReadAll(InData("TERMS.DB"));
   }
-  int Run(ScriptedFrontEnd& ui) {
-    CRemoldApp app(program);
-    const int status = AfxWinMain(app, ui, RemoldResources());
-    fs::current_path(scratch.path());
+  // Arms `fault` to strike from `point` of `detail` on, presses Start Upgrade, answers the
+  // message box that says `box` and disarms; returns remold's exit status.
+  int RunWithFaultAt(const char* point, const char* detail, const sysio::Fault& fault,
+                     ScriptedFrontEnd& ui, const char* box = "Unable to upgrade") {
+    sysio::ArmFaultAt(point, detail, fault);
+    ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
+    ui.Add(WhenMessageBox(box), Answer(IDOK));
+    const int status = RunApp(ui);
+    sysio::DisarmFault();
     return status;
   }
-  std::string InData(const std::string& name) { return dataDir + "/" + name; }
 };
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
+// Leaves the program once the dialog waits again.
+void LeaveWhenWaiting(ScriptedFrontEnd& ui) {
+  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
+  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
 }
 
 // The last enabled state (1 or 0) of control `id` of the upgrade dialog; its buttons start enabled.
@@ -110,6 +66,15 @@ int LastEnabled(const ScriptedFrontEnd& ui, int id) {
     }
   }
   return state;
+}
+
+// The texts of every message box shown, one after the other.
+std::string MessagesOf(const ScriptedFrontEnd& ui) {
+  std::string all;
+  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
+    all += box.text + "\n";
+  }
+  return all;
 }
 
 // Whether any text shown in control `id` contained `part`.
@@ -129,7 +94,7 @@ TEST_F(RemoldApp, MigratesFlatSettingsOnceWithDefaults) {
   store->WriteInt("Generic", "Build", 4);
   store->WriteString("Generic", "CompanyName", "Acme");
   ScriptedFrontEnd ui;
-  EXPECT_EQ(0, Run(ui));  // current already: the dialog closes at once
+  EXPECT_EQ(0, RunApp(ui));  // current already: the dialog closes at once
   EXPECT_EQ(Int("Profiles", "Created"), 1);
   EXPECT_EQ(Int("Profiles\\ID0", "Enabled"), 1);
   EXPECT_EQ(Int("Profiles\\ID9", "Enabled"), 0);
@@ -148,7 +113,7 @@ TEST_F(RemoldApp, MigratesFlatSettingsOnceWithDefaults) {
   store->WriteString("Generic", "CompanyName", "Changed");
   store->WriteInt("Profiles", "Current", 0);
   ScriptedFrontEnd again;
-  EXPECT_EQ(0, Run(again));
+  EXPECT_EQ(0, RunApp(again));
   EXPECT_EQ(String("Profiles\\ID0\\Generic", "CompanyName"), "Acme");
 }
 
@@ -157,7 +122,7 @@ TEST_F(RemoldApp, NoProfileEndsWithItsMessage) {
   ScriptedFrontEnd ui;
   ui.Add(Now(), Key(VK_ESCAPE));  // leave the (empty) chooser if it shows
   ui.Add(WhenMessageBox("Unable to find any active profiles"), Answer(IDOK));
-  EXPECT_EQ(2, Run(ui));
+  EXPECT_EQ(2, RunApp(ui));
   ASSERT_FALSE(ui.MessageBoxes().empty());
   EXPECT_EQ(ui.MessageBoxes().back().text, "Unable to find any active profiles to upgrade");
 }
@@ -167,7 +132,7 @@ TEST_F(RemoldApp, MissingProductEndsWithString106) {
   fs::remove(program + "/VENDRIX.EXE");
   ScriptedFrontEnd ui;
   ui.Add(WhenMessageBox("Not Correctly Installed"), Answer(IDOK));
-  EXPECT_EQ(2, Run(ui));
+  EXPECT_EQ(2, RunApp(ui));
   EXPECT_EQ(ui.MessageBoxes().at(0).text, "Current Vendrix Program Not Correctly Installed.\n\n");
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
 }
@@ -175,17 +140,16 @@ TEST_F(RemoldApp, MissingProductEndsWithString106) {
 TEST_F(RemoldApp, CurrentProfileClosesAtOnceAndIsStamped) {
   Profile(1030, 0);
   ScriptedFrontEnd ui;
-  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(0, RunApp(ui));
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "Build"), 4);
 }
 
 TEST_F(RemoldApp, UpgradesTermsAndStampsTheProfile) {
-  Profile(516, 0);
-  TermsFile(25);
+  TermsOf204(25);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(0, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_TRUE(Showed(ui, IDC_INTRO_TEXT, "contain 25 total records"));
   EXPECT_EQ(LastEnabled(ui, IDC_BACKOUTUPGRADE), 0);
   EXPECT_TRUE(Showed(ui, IDC_STATUS_TEXT, "Working on Terms database"));
@@ -204,30 +168,26 @@ TEST_F(RemoldApp, UpgradesTermsAndStampsTheProfile) {
 }
 
 TEST_F(RemoldApp, CancelRefusedLetsTheRunFinish) {
-  Profile(516, 0);
-  TermsFile(200);
+  TermsOf204(200);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDNO));
-  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(0, RunApp(ui));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 200u);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
 }
 
 TEST_F(RemoldApp, CancelConfirmedThenBackoutRestoresAndThenLeave) {
-  Profile(516, 0);
-  TermsFile(300);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(300);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
   // Back to waiting: the backout is offered.
   ui.Add(WhenText(IDC_INTRO_TEXT, "did not complete"), Press(IDC_BACKOUTUPGRADE));
-  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  LeaveWhenWaiting(ui);
+  EXPECT_EQ(1, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
@@ -240,7 +200,7 @@ TEST_F(RemoldApp, UnfinishedUpgradeOffersOnlyTheBackout) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(Showed(ui, IDC_INTRO_TEXT, "records.\n\nA previous upgrade did not complete."));
   EXPECT_EQ(ui.LastText(IDC_STATUS_TEXT), "Waiting for user input.");
   EXPECT_FALSE(Showed(ui, IDC_STATUS_TEXT, "Working on"));
@@ -250,24 +210,17 @@ TEST_F(RemoldApp, UnfinishedUpgradeOffersOnlyTheBackout) {
 
 TEST_F(RemoldApp, FailedTableIsReportedAndNothingIsStamped) {
   Profile(516, 0);
-  const std::string previous = fs::current_path();
-  fs::current_path(dataDir);
-  MakeFile("TERMS.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("AB")}})});
-  fs::current_path(previous);
+  InDirectory(dataDir, [] {
+    MakeFile("TERMS.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("AB")}})});
+  });
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(3, Run(ui));
-  bool reported = false;
-  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
-    reported =
-        reported || Contains(box.text,
-                             "Unable to upgrade the Terms database (status 22).\n  TERMS.DB is "
-                             "not in the layout this step reads: it holds 30-byte");
-  }
-  EXPECT_TRUE(reported);
+  LeaveWhenWaiting(ui);
+  EXPECT_EQ(3, RunApp(ui));
+  EXPECT_THAT(MessagesOf(ui),
+              HasSubstr("Unable to upgrade the Terms database (status 22).\n  TERMS.DB is not in "
+                        "the layout this step reads: it holds 30-byte"));
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdateLow", -5), -5);
   EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(30, false, {{1, 2, 0, 0}}));
@@ -280,7 +233,7 @@ TEST_F(RemoldApp, OldReleaseMovesTheDatabaseFromBesideTheProgram) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(fs::exists(InData("TERMS.DB")));
   EXPECT_TRUE(fs::is_directory(InData("CONFS")));
   EXPECT_FALSE(fs::exists(program + "/TERMS.DB"));
@@ -293,7 +246,7 @@ TEST_F(RemoldApp, Build5KeepsTheDatabaseWhereItIs) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(fs::exists(program + "/TERMS.DB"));
 }
 
@@ -305,19 +258,18 @@ TEST_F(RemoldApp, ChosenProfileIsUpgraded) {
   store->WriteString("Profiles\\ID3\\Directories", "DatabaseDir", dataDir);
   ScriptedFrontEnd ui;
   ui.Add(Now(), ChooseProfile(3));
-  EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(0, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(Int("Profiles\\ID3\\Generic", "DBVersion"), 1028);
   EXPECT_EQ(Int("Profiles\\ID3\\Generic", "Build"), 4);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), -99);
 }
 
 TEST_F(RemoldApp, SecondPressDuringARunDoesNothing) {
-  Profile(516, 0);
-  TermsFile(300);
+  TermsOf204(300);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenText(IDC_STATUS_TEXT, "Terms"), Press(IDOK));
-  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(0, RunApp(ui));
   int termsShown = 0;
   for (const std::string& text : ui.TextsOf(IDC_STATUS_TEXT)) {
     termsShown += text == "Working on Terms database";
@@ -338,7 +290,7 @@ TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
   ui.Add(WhenMessageBox("could not be moved"), Answer(IDOK));
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(fs::exists(InData("TERMS.DB")));
   EXPECT_TRUE(fs::is_directory(InData("DBTEXT")));
   EXPECT_TRUE(fs::is_directory(program + "/CONFS"));
@@ -375,13 +327,10 @@ TEST_P(SameDirectory, ConvertsEveryFileInPlace) {
   for (int i = 0; i < 12; ++i) {
     records.push_back(Terms0204(i));
   }
-  const std::string previous = fs::current_path();
-  fs::current_path(program);
-  MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
-  fs::current_path(previous);
+  InDirectory(program, [&] { MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records); });
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  EXPECT_EQ(0, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(0, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(StatBlock(program + "/TERMS.DB"), Spec(40, false, {{1, 2, 0, 0}}));
   EXPECT_EQ(ReadAll(program + "/TERMS.DB").size(), 12u);
   EXPECT_EQ(ReadAll(program + "/SAVEDB/TERMS.DB"), records);
@@ -399,20 +348,14 @@ INSTANTIATE_TEST_SUITE_P(Spellings, SameDirectory,
                          });
 
 TEST_F(RemoldApp, EndOfRunThatCannotBeWrittenKeepsTheBackout) {
-  Profile(516, 0);
-  TermsFile(30);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(30);
   // From the end of the steps on, no settings file can be written.
-  sysio::ArmFaultAt("run:steps-done", "", {sysio::kWrite | sysio::kRename, 1, ENOSPC, true});
   ScriptedFrontEnd ui;
-  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  ui.Add(WhenMessageBox("could not be written"), Answer(IDOK));
-  const int status = Run(ui);
-  sysio::DisarmFault();
-  sysio::DisarmKill();
-  EXPECT_EQ(3, status);
+  EXPECT_EQ(
+      3, RunWithFaultAt("run:steps-done", "", {sysio::kWrite | sysio::kRename, 1, ENOSPC, true}, ui,
+                        "could not be written"));
   ASSERT_FALSE(ui.MessageBoxes().empty());
-  EXPECT_TRUE(Contains(ui.MessageBoxes().back().text, "No space left on device"));
+  EXPECT_THAT(ui.MessageBoxes().back().text, HasSubstr("No space left on device"));
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdateLow", -5), -5);
@@ -420,40 +363,26 @@ TEST_F(RemoldApp, EndOfRunThatCannotBeWrittenKeepsTheBackout) {
   // The next start offers the backout, which restores the original.
   ScriptedFrontEnd again;
   again.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDC_BACKOUTUPGRADE));
-  again.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  again.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(again));
+  LeaveWhenWaiting(again);
+  EXPECT_EQ(1, RunApp(again));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(StatBlock(InData("TERMS.DB")), Spec(22, false, {{1, 2, 0, 0}}));
 }
 
 TEST_F(RemoldApp, ConvertedFileThatCannotTakeItsPlaceIsPutBackAndUnlisted) {
-  Profile(516, 0);
-  TermsFile(20);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(20);
   // The rename of "TMP.DB" into the place of the saved original fails.
-  sysio::ArmFaultAt("swap:old-saved", "TERMS.DB", {sysio::kRename, 1, EIO, false});
   ScriptedFrontEnd ui;
-  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(3, Run(ui));
-  sysio::DisarmFault();
+  EXPECT_EQ(3, RunWithFaultAt("swap:old-saved", "TERMS.DB", {sysio::kRename, 1, EIO, false}, ui));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_FALSE(fs::exists(InData("SAVEDB/TERMS.DB")));
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
-  bool named = false;
-  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
-    named = named || Contains(box.text, "cannot move TMP.DB to TERMS.DB");
-  }
-  EXPECT_TRUE(named);
+  EXPECT_THAT(MessagesOf(ui), HasSubstr("cannot move TMP.DB to TERMS.DB"));
 }
 
 TEST_F(RemoldApp, LeftoversOfAKilledRunAreRemovedAndNotCounted) {
-  Profile(516, 0);
-  TermsFile(7);
+  TermsOf204(7);
   fs::create_directories(InData("SAVEDB"));
   for (const char* name : {".~TERMS.DB.a1B2c3", ".AR.DB.move-41-0", "SAVEDB/.~AR.DB.x9y8z7"}) {
     std::ofstream(InData(name)) << "half done";
@@ -462,7 +391,7 @@ TEST_F(RemoldApp, LeftoversOfAKilledRunAreRemovedAndNotCounted) {
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui));
+  EXPECT_EQ(1, RunApp(ui));
   EXPECT_TRUE(Showed(ui, IDC_INTRO_TEXT, "contain 7 total records"));
   for (const char* name :
        {".~TERMS.DB.a1B2c3", ".AR.DB.move-41-0", "SAVEDB/.~AR.DB.x9y8z7", ".CONFS.move-41-1"}) {
@@ -472,29 +401,24 @@ TEST_F(RemoldApp, LeftoversOfAKilledRunAreRemovedAndNotCounted) {
 }
 
 TEST_F(RemoldApp, CancelConfirmedAtTheLastRecordKeepsTheFile) {
-  Profile(516, 0);
-  TermsFile(5);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(5);
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   // 5 of 5 records: the progress of the last record.
   ui.Add(WhenBar(IDC_PROGRESS_TOTAL, 100), Press(IDCANCEL));
   ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
-  ui.Add(WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL));
-  ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  LeaveWhenWaiting(ui);
+  EXPECT_EQ(1, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
 }
 
 TEST_F(RemoldApp, ExitStatusTellsWhatTheLastRunDid) {
-  Profile(516, 0);
-  TermsFile(300);
-  const std::string previous = fs::current_path();
-  fs::current_path(dataDir);
-  MakeFile("AR.DB", Spec(30, false, {{1, 6, 1, 0}}), {Record(30, {{0, Text("C1")}})});
-  fs::current_path(previous);
+  TermsOf204(300);
+  InDirectory(dataDir, [] {
+    MakeFile("AR.DB", Spec(30, false, {{1, 6, 1, 0}}), {Record(30, {{0, Text("C1")}})});
+  });
   ScriptedFrontEnd ui;
   // A run that fails on the accounts receivable, backed out; then a run cancelled; then leave.
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
@@ -505,57 +429,31 @@ TEST_F(RemoldApp, ExitStatusTellsWhatTheLastRunDid) {
   ui.Add(WhenMessageBox("cancel the upgrade"), Answer(IDYES));
   ui.Add(WhenText(IDC_INTRO_TEXT, "did not complete"), Press(IDCANCEL));
   ui.Add(WhenMessageBox("leave the upgrade program"), Answer(IDYES));
-  EXPECT_EQ(1, Run(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
+  EXPECT_EQ(1, RunApp(ui)) << (ui.failures().empty() ? "" : ui.failures()[0]);
 }
 
 TEST_F(RemoldApp, FileBarCountsFilesFoundMissing) {
   Profile(1025, 4);  // velocity, deviated costs and menu headers, none of them there
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  EXPECT_EQ(0, Run(ui));
+  EXPECT_EQ(0, RunApp(ui));
   const std::vector<int> positions = ui.PositionsOf(IDC_PROGRESS_FILES);
   EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3}));  // from the range set on opening
 }
 
 // The places where a whole run cannot be done: each ends with a message that says why, and the
 // original stays where it was.
-std::string MessagesOf(const ScriptedFrontEnd& ui) {
-  std::string all;
-  for (const MessageBoxRecord& box : ui.MessageBoxes()) {
-    all += box.text + "\n";
-  }
-  return all;
-}
-
-TEST_F(RemoldApp, DiskFullWhenTheWorkFileIsCreatedIsReported) {
-  Profile(516, 0);
-  TermsFile(20);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
-  sysio::ArmFaultAt("step:opened", "TERMS.DB", {sysio::kWrite, 1, ENOSPC, true});
-  ScriptedFrontEnd ui;
-  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  const int status = Run(ui);
-  sysio::DisarmFault();
-  EXPECT_EQ(3, status);
-  EXPECT_TRUE(Contains(MessagesOf(ui), "The work file TMP.DB cannot be created")) << MessagesOf(ui);
-  EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
-  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
-}
 
 TEST_F(RemoldApp, SaveAreaThatIsAFileIsReportedAndLeftAlone) {
-  Profile(516, 0);
-  TermsFile(20);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(20);
   std::ofstream(InData("SAVEDB")) << "a file of the user's";
   ScriptedFrontEnd ui;
   ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
   ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  EXPECT_EQ(3, Run(ui));
-  EXPECT_TRUE(Contains(MessagesOf(ui), "TERMS.DB: SAVEDB is not a directory.")) << MessagesOf(ui);
+  EXPECT_EQ(3, RunApp(ui));
+  EXPECT_THAT(MessagesOf(ui), HasSubstr("TERMS.DB: SAVEDB is not a directory."));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
-  std::ifstream saved(InData("SAVEDB"));
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "a file of the user's");
+  EXPECT_EQ(rectest::ReadBytes(InData("SAVEDB")), "a file of the user's");
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "");
 }
@@ -563,9 +461,7 @@ TEST_F(RemoldApp, SaveAreaThatIsAFileIsReportedAndLeftAlone) {
 // A data directory that its user cannot write. Root writes anywhere, so a test run as root runs
 // the program as "nobody", who owns the home but not the data directory.
 TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
-  Profile(516, 0);
-  TermsFile(20);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(20);
   fs::create_directories(InData("SAVEDB"));
   const bool root = geteuid() == 0;
   if (root) {
@@ -578,55 +474,32 @@ TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
   fs::permissions(dataDir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                fs::perms::group_exec | fs::perms::others_read |
                                fs::perms::others_exec);
-  fflush(nullptr);
-  int pipeFds[2];
-  ASSERT_EQ(0, pipe(pipeFds));
-  const pid_t child = fork();
-  if (child == 0) {
+  const ChildResult child = InChild([&](std::string* messages) {
     if (root && (setgid(65534) != 0 || setuid(65534) != 0)) {
-      _exit(99);
+      return 99;
     }
     ScriptedFrontEnd ui;
     ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
     ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-    const int status = Run(ui);
-    const std::string messages = MessagesOf(ui);
-    ssize_t ignored = write(pipeFds[1], messages.data(), messages.size());
-    (void)ignored;
-    _exit(status);
-  }
-  close(pipeFds[1]);
-  std::string messages;
-  char buf[4096];
-  for (ssize_t n; (n = read(pipeFds[0], buf, sizeof buf)) > 0;) {
-    messages.append(buf, static_cast<size_t>(n));
-  }
-  close(pipeFds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
+    const int status = RunApp(ui);
+    *messages = MessagesOf(ui);
+    return status;
+  });
   fs::permissions(dataDir, fs::perms::owner_all);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(3, WEXITSTATUS(status)) << messages;
-  EXPECT_TRUE(Contains(messages, "The work file TMP.DB cannot be created")) << messages;
+  ASSERT_TRUE(WIFEXITED(child.status));
+  EXPECT_EQ(3, WEXITSTATUS(child.status)) << child.text;
+  EXPECT_THAT(child.text, HasSubstr("The work file TMP.DB cannot be created"));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
 }
 
 TEST_F(RemoldApp, ConvertedFileThatCannotBeClosedIsNotSwappedIn) {
-  Profile(516, 0);
-  TermsFile(40);
-  const std::vector<Bytes> before = ReadAll(InData("TERMS.DB"));
+  const std::vector<Bytes> before = TermsOf204(40);
   // Every record was inserted, but the commit at Close fails: the inserts that answered 0 are
   // not on disk, so the converted file must not replace the original.
-  sysio::ArmFaultAt("step:read-all", "TERMS.DB", {sysio::kWrite, 1, EIO, true});
   ScriptedFrontEnd ui;
-  ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  ui.Add(WhenMessageBox("Unable to upgrade"), Answer(IDOK));
-  const int status = Run(ui);
-  sysio::DisarmFault();
-  EXPECT_EQ(3, status);
-  EXPECT_TRUE(Contains(MessagesOf(ui), "TERMS.DB: the files could not be closed"))
-      << MessagesOf(ui);
+  EXPECT_EQ(3, RunWithFaultAt("step:read-all", "TERMS.DB", {sysio::kWrite, 1, EIO, true}, ui));
+  EXPECT_THAT(MessagesOf(ui), HasSubstr("TERMS.DB: the files could not be closed"));
   EXPECT_EQ(ReadAll(InData("TERMS.DB")), before);
   EXPECT_FALSE(fs::exists(InData("SAVEDB/TERMS.DB")));
   EXPECT_FALSE(fs::exists(InData("TMP.DB")));

@@ -1,12 +1,12 @@
-// Which steps a profile's version and build select, and what the run counts.
+// Which steps a profile's version and build select, and the mask words a run writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/upgrade_run.h"
 #include "app/upgrade_steps.h"
-#include "upgrade_test_support.h"
 
 namespace {
 
@@ -72,27 +72,6 @@ TEST(UpgradeMask, SplitsIntoTheFourSettingsWords) {
   EXPECT_EQ(w.updateHigh, (1 << (29 - 16)) | (1 << (22 - 16)) | (1 << (19 - 16)));
   EXPECT_EQ(w.updateLow2, (1 << (46 - 32)) | (1 << (39 - 32)) | (1 << (36 - 32)));
   EXPECT_EQ(w.updateHigh2, 0);
-}
-
-// What a run actually did, recorded through its host: the tables it started, in order.
-std::vector<std::string> TablesRun(int version, int build) {
-  testing_support::ScratchDir dir;
-  testing_support::MemoryProfile profile;
-  testing_support::RecordingHost host(profile);
-  uint64_t mask = 0;
-  upgrade::RunSteps(host, version, build, &mask);
-  return host.tables;
-}
-
-TEST(StepSelection, RecordedRunsTakeTheSelectedSteps) {
-  EXPECT_EQ(TablesRun(1025, 3), (V{"Item History", "Order", "Historical Order", "Deviated Cost",
-                                   "Recipie Master Header"}));
-  EXPECT_EQ(TablesRun(1025, 4), (V{"Item History", "Deviated Cost", "Recipie Master Header"}));
-  EXPECT_EQ(TablesRun(1027, 0), (V{"Recipie Master Header"}));
-  EXPECT_EQ(TablesRun(777, 3), (V{"Item History", "Item", "Order", "Historical Order", "Item Unit",
-                                  "Category", "Deviated Cost", "Recipie Master Header"}));
-  EXPECT_EQ(TablesRun(777, 4).size(), 7u);
-  EXPECT_EQ(TablesRun(256, 0).size(), 21u);
 }
 
 }  // namespace

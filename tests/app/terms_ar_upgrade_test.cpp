@@ -1,5 +1,5 @@
 // The terms and accounts receivable steps through the run, byte for byte, with the save area,
-// the file list, empty and missing files, failures and cancel.
+// the file list and cancel.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -99,41 +99,6 @@ TEST_F(TermsArUpgrade, ConvertsAccountsReceivableFrom0204ByteForByte) {
           expected("C00002", -1, "second", "INV", "REF", "AB", 1.5f, -2.0f, 'Y')}));
   EXPECT_EQ(StatBlock("AR.DB"), Spec(68, false, {{1, 6, 1, 0}}));
   EXPECT_EQ(profile.GetString("Upgrade", "FileList", ""), "SAVEDB\\AR.DB|");
-}
-
-TEST_F(TermsArUpgrade, EmptyLegacyFileIsConvertedSavedAndListed) {
-  MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), {});
-  ASSERT_TRUE(Run().failed.empty());
-  EXPECT_TRUE(ReadAll("TERMS.DB").empty());
-  EXPECT_EQ(StatBlock("TERMS.DB"), Spec(40, false, {{1, 2, 0, 0}}));
-  EXPECT_EQ(StatBlock("SAVEDB\\TERMS.DB"), Spec(22, false, {{1, 2, 0, 0}}));
-  EXPECT_EQ(profile.GetString("Upgrade", "FileList", ""), "SAVEDB\\TERMS.DB|");
-  EXPECT_FALSE(FileExists("TMP.DB"));
-  EXPECT_TRUE(mask & kTermsBit);
-}
-
-TEST_F(TermsArUpgrade, MissingLegacyFileIsLeftAloneButCountsAsDone) {
-  const upgrade::RunSummary summary = Run();
-  EXPECT_TRUE(summary.failed.empty());
-  EXPECT_FALSE(FileExists("TERMS.DB"));
-  EXPECT_FALSE(FileExists("TMP.DB"));
-  EXPECT_EQ(profile.GetString("Upgrade", "FileList", ""), "");
-  EXPECT_TRUE(mask & kTermsBit);  // the step ended normally
-  EXPECT_EQ(host.filesDone, static_cast<int>(upgrade::SelectSteps(516, 0).size()));
-}
-
-TEST_F(TermsArUpgrade, FileOfAnotherLayoutFailsTheStepAndLosesNothing) {
-  // A terms file whose records are not 22 bytes long cannot be read as layout 0204.
-  MakeFile("TERMS.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("AB")}})});
-  const upgrade::RunSummary summary = Run();
-  ASSERT_EQ(summary.failed.size(), 1u);
-  EXPECT_EQ(summary.failed[0].displayName, "Terms");
-  EXPECT_EQ(summary.failed[0].status, 22);
-  EXPECT_EQ(StatBlock("TERMS.DB"), Spec(30, false, {{1, 2, 0, 0}}));
-  EXPECT_FALSE(FileExists("SAVEDB\\TERMS.DB"));
-  EXPECT_FALSE(FileExists("TMP.DB"));
-  EXPECT_EQ(profile.GetString("Upgrade", "FileList", ""), "");
-  EXPECT_FALSE(mask & kTermsBit);
 }
 
 TEST_F(TermsArUpgrade, CancelDuringAFileLeavesItAndStopsTheRun) {

@@ -4,8 +4,8 @@
 // --yes and --backout press the dialog's buttons, answer its questions safely, stop on a signal
 // and exit with the status a script acts on; the run log tells each run, cancel, failure and
 // backout as it went.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <regex>
 #include <sstream>
 
@@ -23,16 +22,15 @@
 #include "app/run_log.h"
 #include "app/unattended.h"
 #include "platform/btrieve/btrcall.h"
-#include "platform/registry/registry.h"
 #include "platform/sysio/sysio.h"
+#include "program_home.h"
 #include "recfile/file_definition.h"
 #include "resources/resource.h"
 #include "tables/catalog/category.h"
 #include "tables/catalog/item.h"
-#include "tools/mkdemo/demo.h"
-#include "upgrade_test_support.h"
 
 using namespace testing_support;
+using ::testing::HasSubstr;
 namespace fs = std::filesystem;
 
 namespace {
@@ -77,78 +75,20 @@ std::map<std::string, std::string> Tree(const std::string& root) {
   return tree;
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-class Unattended : public ::testing::Test {
+class Unattended : public ProgramHome {
  protected:
-  ScratchDir scratch;
-  std::string home = scratch.path();
-  std::string program = home + "/program";
-  std::string dataDir = home + "/Documents/Vendrix 32/ID0";
-  std::string oldHome, oldConfig;
-  std::unique_ptr<registry::Store> store;
-
   void SetUp() override {
-    oldHome = getenv("HOME") ? getenv("HOME") : "";
-    oldConfig = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
-    fs::create_directories(program);
-    fs::create_directories(dataDir);
-    std::ofstream(program + "/VENDRIX.EXE") << "placeholder";
-    store = std::make_unique<registry::Store>("Corvane", "Vendrix 32");
-    ASSERT_TRUE(store->Load()) << store->error();
+    ProgramHome::SetUp();
     upgrade::UnattendedFrontEnd::ClearCancel();
   }
   void TearDown() override {
     upgrade::SetFreeSpaceSource(nullptr);
     upgrade::UnattendedFrontEnd::ClearCancel();
-    setenv("HOME", oldHome.c_str(), 1);
-    if (oldConfig.empty()) {
-      unsetenv("XDG_CONFIG_HOME");
-    } else {
-      setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-    }
   }
 
-  void Profile(int version, int build) {
-    store->WriteInt("Profiles", "Created", 1);
-    store->WriteInt("Profiles", "Current", 0);
-    store->WriteInt("Profiles\\ID0", "Enabled", 1);
-    store->WriteInt("Profiles\\ID0\\Generic", "DBVersion", version);
-    store->WriteInt("Profiles\\ID0\\Generic", "Build", build);
-    store->WriteString("Profiles\\ID0\\Directories", "DatabaseDir", dataDir);
-  }
-  int Int(const std::string& section, const std::string& name, int def = -99) {
-    registry::Store fresh("Corvane", "Vendrix 32");
-    EXPECT_TRUE(fresh.Load());
-    return fresh.GetInt(section, name, def);
-  }
   // The demo files of every step the release takes, written into the data directory.
   void Demo(int version, int build, int records) {
-    demo::Registry writers;
-    demo::RegisterCatalogDemos(writers);
-    demo::RegisterOrderDemos(writers);
-    demo::RegisterCustomerDemos(writers);
-    std::mt19937 rng(7);
-    InData([&] {
-      for (const upgrade::Step* step : upgrade::SelectSteps(version, build)) {
-        ASSERT_EQ(writers.count(step->id), 1u) << step->id;
-        demo::Context ctx{records, &rng, {}};
-        ASSERT_EQ(0, writers[step->id](ctx)) << step->id << ": " << ctx.error;
-      }
-    });
-  }
-  // Runs `body` with the data directory current.
-  template <class F>
-  void InData(F body) {
-    const fs::path previous = fs::current_path();
-    fs::current_path(dataDir);
-    body();
-    BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
-    fs::current_path(previous);
+    InDirectory(dataDir, [&] { MakeDemoDatabase(version, build, records, 7); });
   }
   int Check(std::string* out, std::string* err = nullptr) {
     Capture o, e;
@@ -210,11 +150,16 @@ std::map<std::string, FileLine> LoggedFiles(const std::string& log) {
   return files;
 }
 
-// ---- --check against --yes, release by release ----
+// Every log line begins with the local date and time.
+void ExpectStamped(const std::string& log) {
+  const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \S.*)");
+  std::istringstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    EXPECT_TRUE(std::regex_match(line, stamped)) << line;
+  }
+}
 
-struct Release {
-  int version, build;
-};
+// ---- --check against --yes, release by release ----
 
 class EveryRelease : public Unattended, public ::testing::WithParamInterface<Release> {};
 
@@ -224,15 +169,17 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
   Demo(release.version, release.build, 30);
   const auto before = Tree(home);
   int64_t needed = 0;
-  InData([&] { needed = upgrade::CheckSteps(release.version, release.build, false).bytesNeeded; });
+  InDirectory(dataDir, [&] {
+    needed = upgrade::CheckSteps(release.version, release.build, false).bytesNeeded;
+  });
 
   std::string predicted;
   ASSERT_EQ(0, Check(&predicted)) << predicted;
   EXPECT_EQ(Tree(home), before) << "the check changed the tree";
   const std::map<std::string, FileLine> checked = CheckedFiles(predicted);
   EXPECT_FALSE(checked.empty()) << predicted;
-  EXPECT_TRUE(Contains(predicted, "; 0 files would fail")) << predicted;
-  EXPECT_TRUE(Contains(predicted, "space: the run needs about")) << predicted;
+  EXPECT_THAT(predicted, HasSubstr("; 0 files would fail"));
+  EXPECT_THAT(predicted, HasSubstr("space: the run needs about"));
 
   std::string said;
   ASSERT_EQ(0, Run(upgrade::Task::Upgrade, &said)) << said;
@@ -255,18 +202,7 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
   EXPECT_LE(converted, needed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Releases, EveryRelease,
-    ::testing::Values(Release{256, 0}, Release{512, 0}, Release{513, 0}, Release{514, 0},
-                      Release{515, 1}, Release{515, 2}, Release{516, 0}, Release{517, 0},
-                      Release{520, 2}, Release{520, 3}, Release{521, 1}, Release{521, 2},
-                      Release{768, 0}, Release{769, 0}, Release{770, 0}, Release{771, 0},
-                      Release{772, 5}, Release{773, 0}, Release{775, 0}, Release{776, 0},
-                      Release{777, 3}, Release{777, 4}, Release{777, 5}, Release{1024, 0},
-                      Release{1025, 3}, Release{1025, 4}, Release{1026, 0}, Release{1027, 0}),
-    [](const ::testing::TestParamInfo<Release>& info) {
-      return "v" + std::to_string(info.param.version) + "b" + std::to_string(info.param.build);
-    });
+INSTANTIATE_TEST_SUITE_P(Releases, EveryRelease, ::testing::ValuesIn(kEveryRelease), ReleaseName);
 
 // ---- Predicted failures ----
 
@@ -301,7 +237,7 @@ class Failures : public Unattended {
   void SetUp() override {
     Unattended::SetUp();
     Profile(776, 0);
-    InData([] {
+    InDirectory(dataDir, [] {
       // Key 0 of the old file takes duplicates, that of the current layout does not.
       LegacyFile<CCategory0308DB>("CATEGORY.DB", true, {"AB", "CD", "AB"});
       // A file that a run already converted: another record length.
@@ -314,27 +250,20 @@ class Failures : public Unattended {
   }
 };
 
-TEST_F(Failures, CheckNamesEachFailureAndTheRunFailsTheSameTables) {
+TEST_F(Failures, CheckNamesEachFailureAndTheRunFailsAndLogsTheSameTables) {
   const auto before = Tree(home);
   std::string predicted;
   EXPECT_EQ(3, Check(&predicted)) << predicted;
   EXPECT_EQ(Tree(home), before);
-  EXPECT_TRUE(Contains(predicted,
-                       "step 19 Category CATEGORY.DB: 3 read; WOULD FAIL: records 1 "
-                       "and 2 would both have key 0 \"AB\""))
-      << predicted;
-  EXPECT_TRUE(Contains(predicted,
-                       "CUST.DB: 0 read; WOULD FAIL: CUST.DB is not in the layout this "
-                       "step reads: it holds 30-byte fixed-length records with 1 key"))
-      << predicted;
-  EXPECT_TRUE(Contains(predicted, "DevCost.DB: 0 read; WOULD FAIL: cannot be opened (status 30)"))
-      << predicted;
-  EXPECT_TRUE(Contains(predicted,
-                       "ITEM.DB: 0 read; WOULD FAIL: record 1 has a length this step "
-                       "cannot read (status 22)"))
-      << predicted;
-  EXPECT_TRUE(Contains(predicted, "ORDER.DB: not there, nothing to convert")) << predicted;
-  EXPECT_TRUE(Contains(predicted, "; 4 files would fail")) << predicted;
+  EXPECT_THAT(predicted, HasSubstr("step 19 Category CATEGORY.DB: 3 read; WOULD FAIL: records 1 "
+                                   "and 2 would both have key 0 \"AB\""));
+  EXPECT_THAT(predicted, HasSubstr("CUST.DB: 0 read; WOULD FAIL: CUST.DB is not in the layout this "
+                                   "step reads: it holds 30-byte fixed-length records with 1 key"));
+  EXPECT_THAT(predicted, HasSubstr("DevCost.DB: 0 read; WOULD FAIL: cannot be opened (status 30)"));
+  EXPECT_THAT(predicted, HasSubstr("ITEM.DB: 0 read; WOULD FAIL: record 1 has a length this step "
+                                   "cannot read (status 22)"));
+  EXPECT_THAT(predicted, HasSubstr("ORDER.DB: not there, nothing to convert"));
+  EXPECT_THAT(predicted, HasSubstr("; 4 files would fail"));
 
   std::string said;
   EXPECT_EQ(3, Run(upgrade::Task::Upgrade, &said)) << said;
@@ -344,10 +273,17 @@ TEST_F(Failures, CheckNamesEachFailureAndTheRunFailsTheSameTables) {
     EXPECT_EQ(checked.at(file).ending, "FAILED") << file;
     EXPECT_EQ(logged.at(file).ending, "FAILED") << file << "\n" << LogText();
   }
-  EXPECT_TRUE(Contains(said, "Unable to upgrade")) << said;
-  EXPECT_TRUE(Contains(said, "remold --backout restores the original files")) << said;
+  EXPECT_THAT(said, HasSubstr("Unable to upgrade"));
+  EXPECT_THAT(said, HasSubstr("remold --backout restores the original files"));
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 776);
+  const std::string log = LogText();
+  ExpectStamped(log);
+  EXPECT_THAT(log, HasSubstr(" file CATEGORY.DB (Category): read 2, written 1, skipped 0, FAILED, "
+                             "original kept (status 5) in "));
+  EXPECT_THAT(log, HasSubstr(" message: Unable to upgrade"));
+  EXPECT_THAT(log, HasSubstr(" run ended: 4 tables not converted, unfinished\n"));
+  EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 3\n") << log;
 }
 
 // ---- --yes and --backout: what they press, say and return; what the log keeps ----
@@ -362,45 +298,32 @@ void TermsFile(int count) {
   MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
 }
 
-// Every log line begins with the local date and time.
-void ExpectStamped(const std::string& log) {
-  const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \S.*)");
-  std::istringstream in(log);
-  for (std::string line; std::getline(in, line);) {
-    EXPECT_TRUE(std::regex_match(line, stamped)) << line;
-  }
-}
-
 TEST_F(Unattended, YesUpgradesAndLogsTheCompleteRun) {
   Profile(516, 0);
-  InData([] { TermsFile(25); });
+  InDirectory(dataDir, [] { TermsFile(25); });
   std::string said;
   EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said)) << said;
-  EXPECT_TRUE(Contains(said, "remold: Working on Terms database\n")) << said;
-  EXPECT_TRUE(Contains(said, "remold: the upgrade is complete\n")) << said;
+  EXPECT_THAT(said, HasSubstr("remold: Working on Terms database\n"));
+  EXPECT_THAT(said, HasSubstr("remold: the upgrade is complete\n"));
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
   EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB").size(), 25u);
 
   const std::string log = LogText();
   ExpectStamped(log);
-  EXPECT_TRUE(Contains(log,
-                       " run started from release 2.04 build 0 (version 516), profile "
-                       "Profiles\\ID0\\, data directory " +
-                           dataDir + "\n"))
-      << log;
+  EXPECT_THAT(log, HasSubstr(" run started from release 2.04 build 0 (version 516), profile "
+                             "Profiles\\ID0\\, data directory " +
+                             dataDir + "\n"));
   EXPECT_TRUE(
       Contains(log, " file TERMS.DB (Terms): read 25, written 25, skipped 0, converted in "))
       << log;
-  EXPECT_TRUE(Contains(log, " file CUST.DB (Customer): not there, nothing to convert\n")) << log;
-  EXPECT_TRUE(Contains(log,
-                       " run ended: every table converted, the profile is at release 4.04 "
-                       "build 4 (version 1028)\n"))
-      << log;
+  EXPECT_THAT(log, HasSubstr(" file CUST.DB (Customer): not there, nothing to convert\n"));
+  EXPECT_THAT(log, HasSubstr(" run ended: every table converted, the profile is at release 4.04 "
+                             "build 4 (version 1028)\n"));
   EXPECT_TRUE(log.size() > 20 && log.substr(log.size() - 14) == "exit status 0\n") << log;
 
   // A second run appends: the profile is current now and nothing more is logged but its exit.
   EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said));
-  EXPECT_TRUE(Contains(said, "already current")) << said;
+  EXPECT_THAT(said, HasSubstr("already current"));
   EXPECT_EQ(LogText().substr(0, log.size()), log);
 }
 
@@ -426,7 +349,7 @@ TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
   Profile(516, 0);
   Demo(516, 0, 30);
   std::vector<Bytes> lines, terms;
-  InData([&] {
+  InDirectory(dataDir, [&] {
     TermsFile(300);
     lines = ReadAll("ORDRITEM.DB");
     terms = ReadAll("TERMS.DB");
@@ -441,22 +364,18 @@ TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
   fs::current_path(scratch.path());
   const std::string said = out.Text();
   EXPECT_EQ(1, status) << said;
-  EXPECT_TRUE(Contains(said, "remold: stopping: the table being converted keeps its original"))
-      << said;
-  EXPECT_TRUE(Contains(said, "the upgrade did not complete")) << said;
+  EXPECT_THAT(said, HasSubstr("remold: stopping: the table being converted keeps its original"));
+  EXPECT_THAT(said, HasSubstr("the upgrade did not complete"));
   EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);     // abandoned: the original stays
   EXPECT_NE(ReadAll(dataDir + "/ORDRITEM.DB"), lines);  // converted before the signal
   EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB"));
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   std::string log = LogText();
-  EXPECT_TRUE(Contains(log,
-                       " file ORDRITEM.DB (Order Item): read 30, written 30, skipped 0, "
-                       "converted in "))
-      << log;
-  EXPECT_TRUE(Contains(log, " cancel confirmed: the table being converted keeps its original\n"))
-      << log;
-  EXPECT_TRUE(Contains(log, ", cancelled, original kept in ")) << log;
-  EXPECT_TRUE(Contains(log, " run ended: cancelled, unfinished\n")) << log;
+  EXPECT_THAT(log, HasSubstr(" file ORDRITEM.DB (Order Item): read 30, written 30, skipped 0, "
+                             "converted in "));
+  EXPECT_THAT(log, HasSubstr(" cancel confirmed: the table being converted keeps its original\n"));
+  EXPECT_THAT(log, HasSubstr(", cancelled, original kept in "));
+  EXPECT_THAT(log, HasSubstr(" run ended: cancelled, unfinished\n"));
   EXPECT_FALSE(Contains(log, "AR.DB")) << "no step after the cancel";
   EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 1\n") << log;
 
@@ -464,50 +383,36 @@ TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
   upgrade::UnattendedFrontEnd::ClearCancel();
   std::string refused;
   EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &refused));
-  EXPECT_TRUE(Contains(refused, "run remold --backout")) << refused;
+  EXPECT_THAT(refused, HasSubstr("run remold --backout"));
   EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);
 
   std::string backedOut;
   EXPECT_EQ(0, Run(upgrade::Task::Backout, &backedOut)) << backedOut;
-  EXPECT_TRUE(Contains(backedOut, "the upgrade was backed out")) << backedOut;
+  EXPECT_THAT(backedOut, HasSubstr("the upgrade was backed out"));
   EXPECT_EQ(ReadAll(dataDir + "/ORDRITEM.DB"), lines);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
   log = LogText();
-  EXPECT_TRUE(Contains(log, " backout started, profile Profiles\\ID0\\")) << log;
-  EXPECT_TRUE(Contains(log, " backout ended: every saved file restored\n")) << log;
+  EXPECT_THAT(log, HasSubstr(" backout started, profile Profiles\\ID0\\"));
+  EXPECT_THAT(log, HasSubstr(" backout ended: every saved file restored\n"));
   EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 0\n") << log;
 
   // Nothing is left to back out.
   std::string nothing;
   EXPECT_EQ(1, Run(upgrade::Task::Backout, &nothing));
-  EXPECT_TRUE(Contains(nothing, "no unfinished upgrade to back out")) << nothing;
-}
-
-TEST_F(Failures, FailedRunIsLoggedWithItsMessages) {
-  std::string said;
-  EXPECT_EQ(3, Run(upgrade::Task::Upgrade, &said)) << said;
-  const std::string log = LogText();
-  ExpectStamped(log);
-  EXPECT_TRUE(Contains(log,
-                       " file CATEGORY.DB (Category): read 2, written 1, skipped 0, FAILED, "
-                       "original kept (status 5) in "))
-      << log;
-  EXPECT_TRUE(Contains(log, " message: Unable to upgrade")) << log;
-  EXPECT_TRUE(Contains(log, " run ended: 4 tables not converted, unfinished\n")) << log;
-  EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 3\n") << log;
+  EXPECT_THAT(nothing, HasSubstr("no unfinished upgrade to back out"));
 }
 
 TEST_F(Unattended, ProgressLinesComeDuringATable) {
   Profile(516, 0);
-  InData([] { TermsFile(60); });
+  InDirectory(dataDir, [] { TermsFile(60); });
   Capture out;
   upgrade::UnattendedFrontEnd frontEnd(upgrade::Task::Upgrade, -1, out.file(),
                                        std::chrono::milliseconds(0));
   EXPECT_EQ(0, upgrade::RunUnattended(frontEnd, -1, program));
   fs::current_path(scratch.path());
   const std::string said = out.Text();
-  EXPECT_TRUE(Contains(said, "remold: Working on Terms database, ")) << said;
-  EXPECT_TRUE(Contains(said, "% of all records\n")) << said;
+  EXPECT_THAT(said, HasSubstr("remold: Working on Terms database, "));
+  EXPECT_THAT(said, HasSubstr("% of all records\n"));
 }
 
 TEST_F(Unattended, ProfileNumberIsTakenInsteadOfTheCurrentOne) {
@@ -517,18 +422,13 @@ TEST_F(Unattended, ProfileNumberIsTakenInsteadOfTheCurrentOne) {
   store->WriteInt("Profiles\\ID3", "Enabled", 1);
   store->WriteInt("Profiles\\ID3\\Generic", "DBVersion", 516);
   store->WriteString("Profiles\\ID3\\Directories", "DatabaseDir", other);
-  const fs::path previous = fs::current_path();
-  fs::current_path(other);
-  TermsFile(5);
-  BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
-  fs::current_path(previous);
+  InDirectory(other, [] { TermsFile(5); });
 
   Capture out, err;
   EXPECT_EQ(0, upgrade::RunCheck(3, program, out.file(), err.file()));
-  EXPECT_TRUE(Contains(out.Text(), "step 10 Terms TERMS.DB: 5 read, 5 written; converts"))
-      << out.Text();
+  EXPECT_THAT(out.Text(), HasSubstr("step 10 Terms TERMS.DB: 5 read, 5 written; converts"));
   EXPECT_EQ(2, upgrade::RunCheck(4, program, out.file(), err.file()));
-  EXPECT_TRUE(Contains(err.Text(), "profile 4 is not enabled")) << err.Text();
+  EXPECT_THAT(err.Text(), HasSubstr("profile 4 is not enabled"));
 
   Capture said;
   upgrade::UnattendedFrontEnd frontEnd(upgrade::Task::Upgrade, 3, said.file());
@@ -546,70 +446,86 @@ TEST_F(Unattended, CheckReadsFlatSettingsWithoutMigratingThem) {
   const auto before = Tree(home);
   std::string out;
   EXPECT_EQ(0, Check(&out)) << out;
-  EXPECT_TRUE(Contains(out, "(settings in the old layout; a run moves them into profile 0)"))
-      << out;
-  EXPECT_TRUE(Contains(out, "step 21 Recipie Master Header MenuHdr.DB: 10 read")) << out;
+  EXPECT_THAT(out, HasSubstr("(settings in the old layout; a run moves them into profile 0)"));
+  EXPECT_THAT(out, HasSubstr("step 21 Recipie Master Header MenuHdr.DB: 10 read"));
   EXPECT_EQ(Tree(home), before);
 }
 
 // ---- The program itself ----
 
-// Runs `command` through the shell; its standard output and error in *out, the exit status
-// returned.
-int Shell(const std::string& command, std::string* out) {
-  std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  out->clear();
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-    out->append(buffer, n);
+class ProgramFile : public Unattended {
+ protected:
+  void SetUp() override {
+    Unattended::SetUp();
+    fs::copy_file(REMOLD_PATH, remold);
+    Profile(516, 0);
   }
-  const int status = pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TEST_F(Unattended, ProgramTakesItsModesFromTheCommandLine) {
   const std::string remold = program + "/remold";
-  fs::copy_file(REMOLD_PATH, remold);
-  std::string out;
-  EXPECT_EQ(0, Shell("'" + remold + "' --help", &out));
+};
+
+TEST_F(ProgramFile, HelpAndVersionPrintAndAnythingElseIsAOneLineUsageError) {
+  const Outcome help = RunRemold(remold, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("usage: remold", 0), 0u) << help.out;
   for (const char* line : {"\n  --check       ", "\n  --yes         ", "\n  --backout     ",
                            "\n  --profile N   ", "\n  --help        ", "\n  --version     "}) {
-    EXPECT_TRUE(Contains(out, line)) << line << " missing in\n" << out;
+    EXPECT_THAT(help.out, HasSubstr(line));
   }
-  EXPECT_EQ(2, Shell("'" + remold + "' --yes --check", &out));
-  EXPECT_TRUE(Contains(out, "takes one mode")) << out;
-  EXPECT_EQ(2, Shell("'" + remold + "' --help --profile 1", &out));
-  EXPECT_EQ(2, Shell("'" + remold + "' --check --profile 12", &out));
-  EXPECT_EQ(1, std::count(out.begin(), out.end(), '\n')) << out;
+  EXPECT_EQ(help.err, "");
+  const Outcome version = RunRemold(remold, "--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "Remold Version 1.0\nUpgrades databases to release 4.04 build 4\n");
+  EXPECT_EQ(version.err, "");
 
-  Profile(516, 0);
-  InData([] { TermsFile(12); });
-  EXPECT_EQ(0, Shell("'" + remold + "' --check </dev/null", &out));
-  EXPECT_TRUE(Contains(out, "step 10 Terms TERMS.DB: 12 read, 12 written; converts\n")) << out;
-  EXPECT_EQ(0, Shell("'" + remold + "' --yes </dev/null", &out)) << out;
-  EXPECT_TRUE(Contains(out, "remold: Working on Terms database\n")) << out;
-  EXPECT_TRUE(Contains(LogText(), " exit status 0\n"));
-  EXPECT_EQ(0, Shell("'" + remold + "' --backout </dev/null", &out)) << out;
-  EXPECT_EQ(out, "remold: the database is already current\n");
-  EXPECT_EQ(0, Shell("'" + remold + "' --check </dev/null", &out));
-  EXPECT_TRUE(Contains(out, "the database is current")) << out;
+  // Arguments, and what the one line says; no arguments but no terminal either is refused too.
+  const std::pair<const char*, const char*> refusals[] = {{"--now", "usage: remold"},
+                                                          {"-h", "usage: remold"},
+                                                          {"help", "usage: remold"},
+                                                          {"--help --version", "usage: remold"},
+                                                          {"--version x", "usage: remold"},
+                                                          {"--yes --check", "takes one mode"},
+                                                          {"--help --profile 1", "usage: remold"},
+                                                          {"--check --profile 12", "usage: remold"},
+                                                          {"", "terminal"}};
+  for (const auto& [args, says] : refusals) {
+    const Outcome refused = RunRemold(remold, args);
+    EXPECT_EQ(refused.status, 2) << args;
+    EXPECT_EQ(refused.out, "") << args;
+    EXPECT_EQ(refused.err.find('\n'), refused.err.size() - 1) << args << ": " << refused.err;
+    EXPECT_TRUE(Contains(refused.err, says)) << args << ": " << refused.err;
+  }
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);  // none of them touched it
+}
+
+TEST_F(ProgramFile, ModesRunWithoutATerminal) {
+  InDirectory(dataDir, [] { TermsFile(12); });
+  Outcome run = RunRemold(remold, "--check");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(
+      Contains(run.out + run.err, "step 10 Terms TERMS.DB: 12 read, 12 written; converts\n"))
+      << run.out;
+  run = RunRemold(remold, "--yes");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out + run.err, HasSubstr("remold: Working on Terms database\n"));
+  EXPECT_THAT(LogText(), HasSubstr(" exit status 0\n"));
+  run = RunRemold(remold, "--backout");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out + run.err, "remold: the database is already current\n");
+  run = RunRemold(remold, "--check");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_THAT(run.out + run.err, HasSubstr("the database is current"));
 }
 
 TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {
   Profile(516, 0);
   Demo(516, 0, 30);
-  InData([] { TermsFile(100); });
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    sysio::ArmKill("step:inserted", "TERMS.DB", 50);
-    Capture out;
-    upgrade::RunUnattended(upgrade::Task::Upgrade, -1, program, out.file());
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(child, waitpid(child, &status, 0));
+  InDirectory(dataDir, [] { TermsFile(100); });
+  const int status =
+      InChild([&](std::string*) {
+        sysio::ArmKill("step:inserted", "TERMS.DB", 50);
+        Capture out;
+        return upgrade::RunUnattended(upgrade::Task::Upgrade, -1, program, out.file());
+      }).status;
   ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child was not killed";
   const std::string log = LogText();
   ASSERT_FALSE(log.empty());
@@ -628,22 +544,21 @@ int64_t NearlyFull(const CString&) {
 
 TEST_F(Unattended, TooLittleSpaceStopsTheRunBeforeItChangesAnything) {
   Profile(516, 0);
-  InData([] { TermsFile(25); });
+  InDirectory(dataDir, [] { TermsFile(25); });
   upgrade::SetFreeSpaceSource(NearlyFull);
   std::string predicted;
   EXPECT_EQ(3, Check(&predicted));
-  EXPECT_TRUE(Contains(predicted,
-                       "1000 bytes free in " + dataDir + "; NOT ENOUGH, the run would not start"))
-      << predicted;
+  EXPECT_THAT(predicted,
+              HasSubstr("1000 bytes free in " + dataDir + "; NOT ENOUGH, the run would not start"));
 
   const std::vector<Bytes> terms = ReadAll(dataDir + "/TERMS.DB");
   std::string said;
   EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &said)) << said;
-  EXPECT_TRUE(Contains(said, "The upgrade cannot start: it needs about ")) << said;
-  EXPECT_TRUE(Contains(said, "the upgrade did not start; nothing was changed")) << said;
+  EXPECT_THAT(said, HasSubstr("The upgrade cannot start: it needs about "));
+  EXPECT_THAT(said, HasSubstr("the upgrade did not start; nothing was changed"));
   EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning", 0), 0);
-  EXPECT_TRUE(Contains(LogText(), " run ended: not started, not enough disk space\n"));
+  EXPECT_THAT(LogText(), HasSubstr(" run ended: not started, not enough disk space\n"));
 }
 
 TEST_F(Unattended, CheckEndsWithStatus2WhenTheSettingsOrInstallationAreWrong) {
@@ -658,7 +573,7 @@ TEST_F(Unattended, CheckEndsWithStatus2WhenTheSettingsOrInstallationAreWrong) {
   std::ofstream(home + "/.config/Corvane/Vendrix 32/registry.reg", std::ios::app) << "[broken\n";
   const auto broken = Tree(home);
   EXPECT_EQ(2, Check(&out, &err));
-  EXPECT_TRUE(Contains(err, "remold: the settings cannot be read: ")) << err;
+  EXPECT_THAT(err, HasSubstr("remold: the settings cannot be read: "));
   EXPECT_EQ(Tree(home), broken);
 }
 

@@ -3,33 +3,22 @@
 #include "recfile/btrieve_db.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/btrieve/btrcall.h"
 #include "tables/orders/terms.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir : public ::testing::Test {
+// Closes every record file before the scratch directory goes.
+class BtrieveDb : public rectest::InScratchDir {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    char tmpl[] = "/tmp/remold-recfile-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
-    fs::current_path(previous_);
-    fs::remove_all(dir_);
-  }
-  fs::path previous_, dir_;
+  void TearDown() override { BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0); }
 };
 
 CTerms Terms(const std::string& code, const std::string& description) {
@@ -42,8 +31,6 @@ CTerms Terms(const std::string& code, const std::string& description) {
   t.Value4 = 4;
   return t;
 }
-
-using BtrieveDb = TempDir;
 
 TEST_F(BtrieveDb, OperationsNeedingAnOpenFileAnswer3WithoutCallingTheRecordManager) {
   CTermsDB table;
@@ -150,18 +137,6 @@ TEST_F(BtrieveDb, TermsRecordOperations) {
   EXPECT_EQ(0, table.DeleteRecord("Z"));  // nothing to delete counts as deleted
   EXPECT_EQ(0, table.DeleteRecord("A"));
   EXPECT_EQ(0u, table.GetRecordCount());
-}
-
-TEST_F(BtrieveDb, LegacyReadAnswers22ForARecordOfAnotherLength) {
-  CTermsDB current;
-  ASSERT_EQ(0, current.CreateFile("TERMS.DB"));
-  CTerms t = Terms("A", "x");
-  ASSERT_EQ(0, current.InsertRecord(t));
-  current.Close();
-  CTerms0204DB legacy;
-  ASSERT_EQ(0, legacy.Open(nullptr));
-  CTerms0204 r;
-  EXPECT_EQ(btr::kDataBufferLength, legacy.ReadFirst(r));
 }
 
 }  // namespace

@@ -5,24 +5,22 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
+
+#include "tests/support/file_bytes.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-void Touch(const fs::path& path, const std::string& content = "x") {
-  std::ofstream(path, std::ios::binary) << content;
-}
+using rectest::ReadBytes;
 
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+void Touch(const fs::path& path, const std::string& content = "x") {
+  rectest::WriteBytes(path, content);
 }
 
 // Every entry name of a directory, sorted.
@@ -35,48 +33,13 @@ Names Listing(const fs::path& dir) {
   return names;
 }
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-      old_ = old;
-    }
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using rectest::ScopedEnv;
 
 // Each test runs in a fresh directory that is also the current directory, as the data
 // directory is for the application.
-class FilesTest : public testing::Test {
+class FilesTest : public rectest::InScratchDir {
  protected:
-  void SetUp() override {
-    old_cwd_ = fs::current_path();
-    std::string tmpl = (fs::temp_directory_path() / "files_test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    root_ = tmpl;
-    fs::current_path(root_);
-  }
-  void TearDown() override {
-    fs::current_path(old_cwd_);
-    fs::remove_all(root_);
-  }
-
-  fs::path old_cwd_, root_;
+  const fs::path root_{scratch_path()};
 };
 
 TEST_F(FilesTest, NamesResolveWithoutRegardToCaseAndExactMatchWins) {
@@ -151,8 +114,8 @@ TEST_F(FilesTest, RenameRefusesAnExistingTarget) {
   EXPECT_EQ(files::RenameFile("Tmp.db", "TERMS.DB"), EEXIST);
   EXPECT_EQ(files::RenameFile("TMP.DB", "terms.db"), EEXIST);  // same file on Windows
   EXPECT_EQ(files::RenameFile("b.db", "tmp.db"), EEXIST);
-  EXPECT_EQ(Slurp("TERMS.DB"), "old");
-  EXPECT_EQ(Slurp("TMP.DB"), "new");
+  EXPECT_EQ(ReadBytes("TERMS.DB"), "old");
+  EXPECT_EQ(ReadBytes("TMP.DB"), "new");
   EXPECT_EQ(files::RenameFile("NONE.DB", "OTHER.DB"), ENOENT);
   EXPECT_EQ(files::RenameFile("TMP.DB", "NODIR\\TMP.DB"), ENOENT);
   EXPECT_EQ(Listing("."), (Names{"TERMS.DB", "TMP.DB", "b.db"}));
@@ -164,8 +127,8 @@ TEST_F(FilesTest, RenameMovesFilesAndDirectories) {
   fs::create_directory("savedb");
   ASSERT_EQ(files::RenameFile("Terms.DB", "SAVEDB\\TERMS.DB"), 0);
   ASSERT_EQ(files::RenameFile("TMP.DB", "TERMS.DB"), 0);
-  EXPECT_EQ(Slurp("savedb/TERMS.DB"), "old");
-  EXPECT_EQ(Slurp("TERMS.DB"), "new");
+  EXPECT_EQ(ReadBytes("savedb/TERMS.DB"), "old");
+  EXPECT_EQ(ReadBytes("TERMS.DB"), "new");
   EXPECT_EQ(files::RenameFile("SAVEDB\\terms.db", "Terms.Db"), EEXIST);
 
   // Another letter case of the same name renames the file itself; the same name is no change.
@@ -178,7 +141,7 @@ TEST_F(FilesTest, RenameMovesFilesAndDirectories) {
   Touch("old/CONFS/sub/a.cfg", "cfg");
   fs::create_directory("new");
   ASSERT_EQ(files::RenameFile("OLD\\confs", "NEW\\CONFS"), 0);
-  EXPECT_EQ(Slurp("new/CONFS/sub/a.cfg"), "cfg");
+  EXPECT_EQ(ReadBytes("new/CONFS/sub/a.cfg"), "cfg");
   EXPECT_FALSE(fs::exists("old/CONFS"));
   fs::create_directory("old/CONFS");
   EXPECT_EQ(files::RenameFile("old\\CONFS", "new\\confs"), EEXIST);
@@ -198,9 +161,9 @@ TEST_F(FilesTest, MoveByCopyCopiesTheWholeTreeThenDeletesTheSource) {
 
   ASSERT_EQ(files::MoveByCopy("OLD\\DBText", "NEW\\DBTEXT"), 0);
   EXPECT_FALSE(fs::exists("old/DBTEXT"));
-  EXPECT_EQ(Slurp("new/DBTEXT/a.txt"), std::string(200000, 'a'));
-  EXPECT_EQ(Slurp("new/DBTEXT/deep/b.txt"), "b");
-  EXPECT_EQ(Slurp("new/DBTEXT/empty.txt"), "");
+  EXPECT_EQ(ReadBytes("new/DBTEXT/a.txt"), std::string(200000, 'a'));
+  EXPECT_EQ(ReadBytes("new/DBTEXT/deep/b.txt"), "b");
+  EXPECT_EQ(ReadBytes("new/DBTEXT/empty.txt"), "");
   EXPECT_EQ(fs::read_symlink("new/DBTEXT/link"), "a.txt");
   struct stat st;
   ASSERT_EQ(stat("new/DBTEXT/deep/b.txt", &st), 0);
@@ -212,7 +175,7 @@ TEST_F(FilesTest, MoveByCopyCopiesTheWholeTreeThenDeletesTheSource) {
   Touch("two.db", "2");
   EXPECT_EQ(files::MoveByCopy("ONE.DB", "Two.Db"), EEXIST);
   ASSERT_EQ(files::MoveByCopy("ONE.DB", "NEW\\ONE.DB"), 0);
-  EXPECT_EQ(Slurp("new/ONE.DB"), "1");
+  EXPECT_EQ(ReadBytes("new/ONE.DB"), "1");
   EXPECT_FALSE(fs::exists("one.db"));
   EXPECT_EQ(files::MoveByCopy("one.db", "NEW\\X.DB"), ENOENT);
 }
@@ -230,8 +193,8 @@ TEST_F(FilesTest, RenameAcrossFileSystemsCopies) {
   Touch("ITEM.DB", "item");
   EXPECT_EQ(files::RenameFile("backup", tmpl + "/BACKUP"), 0);
   EXPECT_EQ(files::RenameFile("item.db", tmpl + "/ITEM.DB"), 0);
-  EXPECT_EQ(Slurp(tmpl + "/BACKUP/x/f"), "f");
-  EXPECT_EQ(Slurp(tmpl + "/ITEM.DB"), "item");
+  EXPECT_EQ(ReadBytes(tmpl + "/BACKUP/x/f"), "f");
+  EXPECT_EQ(ReadBytes(tmpl + "/ITEM.DB"), "item");
   EXPECT_TRUE(Listing(".").empty());
   fs::remove_all(tmpl);
 }

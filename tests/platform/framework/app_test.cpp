@@ -1,13 +1,14 @@
 // The application object: its settings store, an unreadable store, the entry.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "platform/framework/afxwin.h"
 #include "platform/framework/scripted_front_end.h"
 #include "resources/remold_resources.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -15,16 +16,9 @@ namespace {
 
 class AppTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("remold-app-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  rectest::ScratchPath scratch_;
+  const fs::path dir_ = scratch_.path();
+  rectest::ScopedEnv config_{"XDG_CONFIG_HOME", dir_.string()};
 };
 
 class SettingsApp : public CWinApp {
@@ -62,14 +56,12 @@ TEST_F(AppTest, UnreadableStoreIsReportedAndNeverWritten) {
   fs::create_directories(dir_ / "Corvane" / "Vendrix 32");
   const fs::path file = dir_ / "Corvane" / "Vendrix 32" / "registry.reg";
   const std::string garbage = "this is not a registry file\n[broken\n";
-  std::ofstream(file) << garbage;
+  rectest::WriteBytes(file, garbage);
   framework::ScriptedFrontEnd ui({{framework::Now(), framework::Answer(IDOK)}});
   SettingsApp app;
   EXPECT_EQ(AfxWinMain(app, ui, RemoldResources()), 2);
   ASSERT_EQ(ui.MessageBoxes().size(), 1u);
   EXPECT_NE(ui.MessageBoxes()[0].text.find("registry.reg"), std::string::npos);
   EXPECT_FALSE(app.WriteProfileInt("Profiles", "Created", 1));
-  std::ifstream in(file);
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(content, garbage);
+  EXPECT_EQ(rectest::ReadBytes(file), garbage);
 }

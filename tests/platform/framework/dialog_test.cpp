@@ -6,14 +6,7 @@
 
 using namespace framework;
 
-namespace {
-
-class DialogTest : public ::testing::Test {
- protected:
-  void SetUp() override { SetResources(&RemoldResources()); }
-};
-
-}  // namespace
+using DialogTest = WithResources;
 
 TEST_F(DialogTest, FirstEnabledButtonInTemplateOrderTakesTheFocus) {
   // Start Upgrade when the backout is not offered.

@@ -8,10 +8,7 @@ using namespace framework;
 
 namespace {
 
-class QueueTest : public ::testing::Test {
- protected:
-  void SetUp() override { SetResources(&RemoldResources()); }
-};
+using QueueTest = WithResources;
 
 // Counts the commands it receives.
 class Counter : public CDialog {
@@ -83,51 +80,6 @@ TEST_F(QueueTest, MessagesForADestroyedWindowAreDropped) {
   w.reset();  // destroying the object destroys its window
   EXPECT_FALSE(IsWindow(hwnd));
   EXPECT_FALSE(PumpOneMessage());
-}
-
-TEST_F(QueueTest, RunPumpsOneMessagePerRecordExceptEveryTenth) {
-  // Nothing happens during the run but repaints; the run still dispatches at most one message
-  // per record and none on records 10, 20, ...
-  ScriptedFrontEnd ui({{Now(), Press(IDOK)}});
-  UpgradeDialogDouble dlg(100);
-  ASSERT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_LE(dlg.dispatched_, 90);
-  EXPECT_EQ(ui.pumps(), 90);
-}
-
-TEST_F(QueueTest, CancelInsideTheRunAsksAndNoLetsTheRunGoOn) {
-  ScriptedFrontEnd ui({{Now(), Press(IDOK)},
-                       {WhenBar(IDC_PROGRESS_TOTAL, 30), Press(IDCANCEL)},
-                       {WhenMessageBox("cancel the upgrade"), Answer(IDNO)}});
-  UpgradeDialogDouble dlg(100);
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(dlg.recordsDone_, 101);  // ran to the end
-  const auto boxes = ui.MessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, LoadString(IDS_CONFIRM_CANCEL_RUN));
-  EXPECT_EQ(boxes[0].answer, IDNO);
-  EXPECT_TRUE(ui.failures().empty());
-}
-
-TEST_F(QueueTest, CancelConfirmedStopsTheRunAndTheDialogWaitsAgain) {
-  ScriptedFrontEnd ui({{Now(), Press(IDOK)},
-                       {WhenBar(IDC_PROGRESS_TOTAL, 40), Key(VK_ESCAPE)},
-                       {WhenMessageBox("cancel the upgrade"), Answer(IDYES)},
-                       {WhenText(IDC_STATUS_TEXT, "Waiting"), Press(IDCANCEL)},
-                       {WhenMessageBox("leave"), Answer(IDYES)}});
-  UpgradeDialogDouble dlg(100);
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  EXPECT_GE(dlg.recordsDone_, 40);
-  EXPECT_LT(dlg.recordsDone_, 50);
-  EXPECT_EQ(ui.MessageBoxes().size(), 2u);
-  EXPECT_TRUE(ui.failures().empty());
-}
-
-TEST_F(QueueTest, SecondPressOfStartDuringTheRunDoesNotNest) {
-  ScriptedFrontEnd ui({{Now(), Press(IDOK)}, {AfterPumps(5), Press(IDOK)}});
-  UpgradeDialogDouble dlg(50);
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(dlg.runs_, 1);
 }
 
 TEST_F(QueueTest, AboutBoxOpensAndClosesInsideTheRun) {

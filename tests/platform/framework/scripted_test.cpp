@@ -6,29 +6,7 @@
 
 using namespace framework;
 
-namespace {
-
-class ScriptTest : public ::testing::Test {
- protected:
-  void SetUp() override { SetResources(&RemoldResources()); }
-};
-
-}  // namespace
-
-TEST_F(ScriptTest, TextTriggerFiresWhenTheTextAppears) {
-  ScriptedFrontEnd ui({{Now(), Press(IDOK)},
-                       {WhenText(IDC_STATUS_TEXT, "Record 25 "), Press(IDCANCEL)},
-                       {WhenMessageBox("cancel"), Answer(IDYES)},
-                       {WhenDialog(IDD_REMOLD_DIALOG), Press(IDCANCEL)},
-                       {WhenMessageBox("leave"), Answer(IDYES)}});
-  UpgradeDialogDouble dlg(100);
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  // Record 25 was set; the click was taken by the pump of record 26 at the latest.
-  EXPECT_GE(dlg.recordsDone_, 26);
-  EXPECT_LE(dlg.recordsDone_, 28);
-  EXPECT_TRUE(ui.Finished());
-  EXPECT_TRUE(ui.failures().empty());
-}
+using ScriptTest = WithResources;
 
 TEST_F(ScriptTest, UsedUpScriptEndsTheWaitingDialogsAndSaysSo) {
   // The script presses Cancel but never answers the question: the box gets No, the dialog is

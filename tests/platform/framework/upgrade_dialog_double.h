@@ -3,6 +3,8 @@
 // a cancel that asks first. The tests of the framework drive it through the scripted front end.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "platform/framework/afxwin.h"
@@ -17,8 +19,7 @@ class UpgradeDialogDouble : public CDialog {
   CButton backout_, start_;
   CString intro_ = "intro", status_;
   bool running_ = false, cancel_ = false;
-  int runs_ = 0, backouts_ = 0, abouts_ = 0, recordsDone_ = 0, dispatched_ = 0;
-  bool focusAtInit_ = true;
+  int runs_ = 0, backouts_ = 0, abouts_ = 0, recordsDone_ = 0;
 
   bool OnInitDialog() override {
     CDialog::OnInitDialog();
@@ -33,7 +34,7 @@ class UpgradeDialogDouble : public CDialog {
     backout_.EnableWindow(backoutOffered_);
     status_ = LoadString(IDS_WAITING);
     UpdateData(false);
-    return focusAtInit_;
+    return true;
   }
 
   void OnOK() override {
@@ -48,8 +49,8 @@ class UpgradeDialogDouble : public CDialog {
       overall_.SetPos(recordsDone_ * 100 / records_);
       files_.SetPos(recordsDone_ * 5 / records_);
       UpdateData(false);
-      if (recordsDone_ % 10 != 0 && PumpOneMessage()) {
-        ++dispatched_;
+      if (recordsDone_ % 10 != 0) {
+        PumpOneMessage();
       }
     }
     running_ = false;
@@ -102,4 +103,11 @@ class UpgradeDialogDouble : public CDialog {
  private:
   int records_;
   bool backoutOffered_;
+};
+
+// A test whose dialogs and message boxes take their templates and texts from the program's
+// resources.
+class WithResources : public ::testing::Test {
+ protected:
+  void SetUp() override { framework::SetResources(&RemoldResources()); }
 };

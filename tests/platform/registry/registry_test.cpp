@@ -5,12 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
+
+#include "tests/support/file_bytes.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -19,15 +20,13 @@ using namespace std::string_literals;
 
 const std::string kApp = "HKEY_CURRENT_USER\\Software\\Corvane\\Vendrix 32";
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+// The line that opens the application's key `below` ("" or "\\Profiles", ...).
+std::string Key(const std::string& below) {
+  return "[" + kApp + below + "]\r\n";
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
+using rectest::ReadBytes;
+using rectest::WriteBytes;
 
 // UTF-16LE with BOM of an ASCII/Latin-1 text.
 std::string Utf16(const std::string& latin1) {
@@ -39,49 +38,19 @@ std::string Utf16(const std::string& latin1) {
   return out;
 }
 
-// Sets an environment variable for the life of the object and restores it after.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-      old_ = old;
-    }
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using rectest::ScopedEnv;
 
 class RegistryTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "registry_test.XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    root_ = tmpl;
-    dir_ = root_ + "/Corvane/Vendrix 32";
-    path_ = dir_ + "/registry.reg";
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
   void WriteFile(const std::string& bytes) {
     fs::create_directories(dir_);
     WriteBytes(path_, bytes);
   }
 
-  std::string root_, dir_, path_;
+  rectest::ScratchPath scratch_;
+  const std::string root_ = scratch_.path();
+  const std::string dir_ = root_ + "/Corvane/Vendrix 32";
+  const std::string path_ = dir_ + "/registry.reg";
 };
 
 TEST_F(RegistryTest, WritesRegedit4AndReadsItBack) {
@@ -94,24 +63,11 @@ TEST_F(RegistryTest, WritesRegedit4AndReadsItBack) {
   ASSERT_TRUE(store.WriteString("Profiles\\ID0\\Directories", "DatabaseDir", "C:\\VENDRIX"));
 
   const std::string expected =
-      "REGEDIT4\r\n\r\n"
-      "[" +
-      kApp +
-      "]\r\n\r\n"
-      "[" +
-      kApp +
-      "\\Profiles]\r\n\"Created\"=dword:00000001\r\n\r\n"
-      "[" +
-      kApp +
-      "\\Profiles\\ID0]\r\n\r\n"
-      "[" +
-      kApp +
-      "\\Profiles\\ID0\\Generic]\r\n"
-      "\"DBVersion\"=dword:0000040c\r\n\"LastDatabase\"=dword:ffffffff\r\n\r\n"
-      "[" +
-      kApp +
-      "\\Profiles\\ID0\\Directories]\r\n"
-      "\"DatabaseDir\"=\"C:\\\\VENDRIX\"\r\n\r\n";
+      "REGEDIT4\r\n\r\n" + Key("") + "\r\n" + Key("\\Profiles") +
+      "\"Created\"=dword:00000001\r\n\r\n" + Key("\\Profiles\\ID0") + "\r\n" +
+      Key("\\Profiles\\ID0\\Generic") +
+      "\"DBVersion\"=dword:0000040c\r\n\"LastDatabase\"=dword:ffffffff\r\n\r\n" +
+      Key("\\Profiles\\ID0\\Directories") + "\"DatabaseDir\"=\"C:\\\\VENDRIX\"\r\n\r\n";
   EXPECT_EQ(ReadBytes(path_), expected);
 
   registry::Store again(path_);
@@ -162,10 +118,8 @@ TEST_F(RegistryTest, EscapesBackslashesAndQuotesAndKeepsLineBreaks) {
 TEST_F(RegistryTest, ReadsVersion5Utf16AndUtf8WithBom) {
   const std::string body =
       "Windows Registry Editor Version 5.00\r\n\r\n"
-      "; exported by hand\r\n"
-      "[" +
-      kApp +
-      "\\Generic]\r\n"
+      "; exported by hand\r\n" +
+      Key("\\Generic") +
       "\"Company\"=\"Caf\xE9\"\r\n"
       "\"Build\"=dword:00000004\r\n"
       "\"Hex4\"=hex(4):05,00,00,00\r\n"
@@ -231,7 +185,7 @@ struct Malformed {
 };
 
 TEST_F(RegistryTest, MalformedFileIsReportedAndNeverOverwritten) {
-  const std::string key = "[" + kApp + "\\Generic]\r\n";
+  const std::string key = Key("\\Generic");
   const Malformed cases[] = {
       {"REGEDIT5\r\n", 1, "not a registry file"},
       {"REGEDIT4\r\n\r\n" + key + "\"A\"=dword:1\r\n\"B\"=\"C:\\VENDRIX\"\r\n", 5,

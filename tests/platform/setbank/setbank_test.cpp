@@ -2,17 +2,15 @@
 #include "platform/setbank/setbank.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
 
 #include "platform/framework/message.h"
 #include "platform/framework/scripted_front_end.h"
 #include "platform/registry/registry.h"
+#include "tests/support/scoped_env.h"
+#include "tests/support/scratch_dir.h"
 
-namespace fs = std::filesystem;
 using namespace framework;
 
 namespace {
@@ -20,16 +18,9 @@ namespace {
 class SetbankTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("remold-setbank-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
     store_ = std::make_unique<registry::Store>("Corvane", "Vendrix 32");
     ASSERT_TRUE(store_->Load());
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   void Profile(int n, int enabled, const std::string& company, const std::string& dir) {
     const std::string key = "Profiles\\ID" + std::to_string(n);
@@ -38,7 +29,8 @@ class SetbankTest : public ::testing::Test {
     ASSERT_TRUE(store_->WriteString(key + "\\Directories", "DatabaseDir", dir));
   }
 
-  fs::path dir_;
+  rectest::ScratchPath scratch_;
+  rectest::ScopedEnv config_{"XDG_CONFIG_HOME", scratch_.path()};
   std::unique_ptr<registry::Store> store_;
 };
 

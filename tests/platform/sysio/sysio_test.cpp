@@ -10,20 +10,17 @@
 #include <cerrno>
 #include <string>
 
+#include "tests/support/scratch_dir.h"
+
 namespace {
 
 class Sysio : public ::testing::Test {
  protected:
-  std::string dir;
-  void SetUp() override {
-    char tmpl[] = "/tmp/remold-sysio-XXXXXX";
-    dir = mkdtemp(tmpl);
-  }
+  rectest::ScratchPath scratch;
+  const std::string dir = scratch.path();
   void TearDown() override {
     sysio::DisarmFault();
     sysio::DisarmKill();
-    std::string command = "rm -rf " + dir;
-    ASSERT_EQ(0, std::system(command.c_str()));
   }
   int Open(const std::string& name) {
     return open((dir + "/" + name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);

@@ -8,63 +8,49 @@
 #include <string>
 
 #include "platform/btrieve/check.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/releases.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/mkdemo/demo.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Home {
-  fs::path dir;
-  Home() {
-    char tmpl[] = "/tmp/remold-mkdemo-XXXXXX";
-    dir = mkdtemp(tmpl);
-  }
-  ~Home() {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }
-};
-
 // Runs mkdemo with `args`; returns its exit status, with its standard error in *err.
 int RunMkdemo(const std::string& args, std::string* err = nullptr) {
-  const std::string errFile = "/tmp/remold-mkdemo-err-" + std::to_string(getpid());
+  const rectest::ScratchPath printed;
+  const std::string errFile = printed.path() + "/err";
   const std::string command =
       std::string(MKDEMO_PATH) + " --remold /bin/true " + args + " >/dev/null 2>" + errFile;
   const int status = std::system(command.c_str());
   if (err != nullptr) {
-    std::FILE* f = std::fopen(errFile.c_str(), "r");
-    char buf[512] = {};
-    if (f != nullptr) {
-      err->assign(buf, std::fread(buf, 1, sizeof buf - 1, f));
-      std::fclose(f);
-    }
+    *err = rectest::ReadBytes(errFile);
   }
-  fs::remove(errFile);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 TEST(Mkdemo, MalformedReleasesAreUsageErrors) {
-  Home home;
+  rectest::ScratchPath home;
   for (const char* release : {"2.04x", "2.4", "2.04.", "-2.04", "2", "2.04.4.1", "x.04", ""}) {
     std::string err;
-    EXPECT_EQ(2, RunMkdemo("--home " + home.dir.string() + " --release '" + release + "'", &err))
+    EXPECT_EQ(2, RunMkdemo("--home " + home.path() + " --release '" + release + "'", &err))
         << release;
     EXPECT_NE(err.find("is not of the form"), std::string::npos) << release << ": " << err;
   }
-  EXPECT_EQ(2, RunMkdemo("--home " + home.dir.string() + " --records -1"));
+  EXPECT_EQ(2, RunMkdemo("--home " + home.path() + " --records -1"));
   EXPECT_EQ(2, RunMkdemo("--records 5"));  // no home
 }
 
 // Every file of every release passes the record manager's own check.
-class MkdemoRelease : public ::testing::TestWithParam<const char*> {};
+class MkdemoRelease : public ::testing::TestWithParam<rectest::Release> {};
 
 TEST_P(MkdemoRelease, MakesFilesThatPassTheCheck) {
-  Home home;
-  ASSERT_EQ(0, RunMkdemo("--home " + home.dir.string() + " --release " + GetParam() +
-                         " --records-per-file 4"));
+  rectest::ScratchPath home;
+  ASSERT_EQ(0, RunMkdemo("--home " + home.path() + " --release " +
+                         rectest::ReleaseText(GetParam()) + " --records-per-file 4"));
   int files = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(home.dir)) {
+  for (const auto& entry : fs::recursive_directory_iterator(home.path())) {
     const std::string name = entry.path().filename().string();
     if (name.size() > 3 && name.substr(name.size() - 3) == ".DB") {
       std::string report;
@@ -76,14 +62,9 @@ TEST_P(MkdemoRelease, MakesFilesThatPassTheCheck) {
   EXPECT_GT(files, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Releases, MkdemoRelease,
-                         ::testing::Values("1.00", "2.00", "2.01", "2.02", "2.03.1", "2.03.2",
-                                           "2.04", "2.05", "2.08.2", "2.08.3", "2.09.1", "2.09.2",
-                                           "3.00", "3.01", "3.02", "3.03", "3.04.5", "3.05", "3.07",
-                                           "3.08", "3.09.3", "3.09.4", "3.09.5", "4.00", "4.01.3",
-                                           "4.01.4", "4.02", "4.03"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
+INSTANTIATE_TEST_SUITE_P(Releases, MkdemoRelease, ::testing::ValuesIn(rectest::kEveryRelease),
+                         [](const ::testing::TestParamInfo<rectest::Release>& info) {
+                           std::string name = rectest::ReleaseText(info.param);
                            for (char& c : name) {
                              c = c == '.' ? '_' : c;
                            }

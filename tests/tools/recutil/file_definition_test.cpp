@@ -41,36 +41,14 @@ TEST(FileSpecBlock, EncodesHeaderAndSegmentsByteForByte) {
   FileSpec spec = OrderLineSpec();
   spec.variable = true;
   spec.allocation = 7;
-  std::vector<uint8_t> block = EncodeSpecBlock(spec);
-  ASSERT_EQ(block.size(), 16u + 4 * 16u);
-  EXPECT_EQ(At16(block, 0), 176);
-  EXPECT_EQ(At16(block, 2), 1024);
-  EXPECT_EQ(At16(block, 4), 2);  // keys, not segments
-  EXPECT_EQ(At16(block, 10), 1);
-  EXPECT_EQ(At16(block, 14), 7);
-  // Flags 0x112, 0x102, 0x111, 0x001; types 1, 1, 1 and 0.
-  const uint16_t flags[] = {0x112, 0x102, 0x111, 0x001};
-  const uint8_t types[] = {1, 1, 1, 0};
-  const uint16_t positions[] = {1, 5, 1, 9};
-  const uint16_t lengths[] = {4, 4, 4, 15};
-  for (int i = 0; i < 4; ++i) {
-    size_t at = 16 + 16 * i;
-    EXPECT_EQ(At16(block, at), positions[i]) << i;
-    EXPECT_EQ(At16(block, at + 2), lengths[i]) << i;
-    EXPECT_EQ(At16(block, at + 4), flags[i]) << i;
-    EXPECT_EQ(block[at + 10], types[i]) << i;
-  }
-  // Every byte not listed is zero.
-  std::vector<uint8_t> listed = block;
-  for (size_t at : {0, 2, 4, 10, 14})
-    listed[at] = listed[at + 1] = 0;
-  for (int i = 0; i < 4; ++i) {
-    size_t at = 16 + 16 * i;
-    for (size_t off : {0, 2, 4})
-      listed[at + off] = listed[at + off + 1] = 0;
-    listed[at + 10] = 0;
-  }
-  EXPECT_EQ(listed, std::vector<uint8_t>(block.size(), 0));
+  // Header: record length, page size, keys (not segments), count, variable, preallocation. Then
+  // per segment: position, length, flags (0x10 on all but a key's last), type at byte 10.
+  const std::vector<uint8_t> expected = {176, 0, 0,  4, 2,    0, 0, 0, 0, 0, 1, 0, 0, 0, 7, 0,  //
+                                         1,   0, 4,  0, 0x12, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0,  //
+                                         5,   0, 4,  0, 0x02, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0,  //
+                                         1,   0, 4,  0, 0x11, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0,  //
+                                         9,   0, 15, 0, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(EncodeSpecBlock(spec), expected);
 }
 
 TEST(FileSpecBlock, DateSegmentCarriesExtendedTypeThree) {
@@ -84,6 +62,7 @@ TEST(FileSpecBlock, DateSegmentCarriesExtendedTypeThree) {
 
 TEST(FileSpecBlock, DecodesWhatItEncodesWithRecordCount) {
   FileSpec spec = OrderLineSpec();
+  spec.keys.push_back({{Seg(30, 4, KeyType::kDate, true, true)}});  // a date key too
   std::vector<uint8_t> block = EncodeSpecBlock(spec);
   block[6] = 0x39;  // record count 0x00012339
   block[7] = 0x23;
@@ -93,7 +72,8 @@ TEST(FileSpecBlock, DecodesWhatItEncodesWithRecordCount) {
   ASSERT_TRUE(DecodeSpecBlock(block.data(), block.size(), &decoded, &error)) << error;
   EXPECT_EQ(decoded.record_count, 0x12339u);
   EXPECT_EQ(EncodeSpecBlock(decoded), EncodeSpecBlock(spec));
-  ASSERT_EQ(decoded.keys.size(), 2u);
+  ASSERT_EQ(decoded.keys.size(), 3u);
+  EXPECT_EQ(decoded.keys[2].segments[0].type, KeyType::kDate);
   EXPECT_EQ(decoded.keys[1].segments[1].length, 15);
   EXPECT_TRUE(decoded.keys[1].segments[1].duplicates);
 }

