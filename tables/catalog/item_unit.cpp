@@ -173,7 +173,9 @@ template class CItemUnitTable<CItemUnit0308, kItemUnit0308Layout, 463>;
 template class CItemUnitTable<CItemUnit0301, kItemUnit0301Layout, 452>;
 
 int CItemUnitDB::UpdateRecord(CItemUnit& record) {
-  recfile::KeyFromSegments(kItemUnitLayout, record, ItemUnitFileSpec(356).keys[2], m_Keys.m_Key2);
+  // The item number and unit code go into the key as given: a lower-case one finds no record.
+  recfile::KeyFromValues(ItemUnitFileSpec(kItemUnitLayout.length).keys[2],
+                         {record.ItemNumber, record.UnitCode}, m_Keys.m_Key2);
   return recfile::UpdateFound(*this, kItemUnitLayout, record, m_Keys.m_Key2, 2,
                               kItemUnitLayout.length);
 }
