@@ -306,18 +306,12 @@ void COrder::WriteText(std::FILE* file) const {
 // ---- Shared body of the header tables ----
 
 template <class TOrder, class TLineDB>
-COrderTableCore<TOrder, TLineDB>::COrderTableCore(const COrderFileForm<TOrder>& file)
-    : m_File(file), m_Layout(file.layout), m_KeyWidths(file.keyWidths) {}
+COrderTableCore<TOrder, TLineDB>::COrderTableCore(const recfile::Layout<TOrder>& layout,
+                                                  std::vector<uint16_t> keyWidths)
+    : m_Layout(layout), m_KeyWidths(std::move(keyWidths)) {}
 
 template <class TOrder, class TLineDB>
-COrderTableCore<TOrder, TLineDB>::~COrderTableCore() {
-  Close();
-}
-
-template <class TOrder, class TLineDB>
-int COrderTableCore<TOrder, TLineDB>::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, m_File.spec, fileName);
-}
+COrderTableCore<TOrder, TLineDB>::~COrderTableCore() = default;
 
 namespace {
 
@@ -339,9 +333,9 @@ COrderTableCore<TOrder, TLineDB>::MakeLineTable() {
   return LineTablePtr(new (std::nothrow) TLineDB, &DeleteAs<TLineDB, TLineDB>);
 }
 
-template <class Base, class THistLineDB, int kReferenceKey>
-typename CHistOrderOps<Base, THistLineDB, kReferenceKey>::LineTablePtr
-CHistOrderOps<Base, THistLineDB, kReferenceKey>::MakeHistLineTable() {
+template <class Base, class THistLineDB>
+typename CHistOrderTable<Base, THistLineDB>::LineTablePtr
+CHistOrderTable<Base, THistLineDB>::MakeHistLineTable() {
   using TLineDB = typename LineTablePtr::element_type;
   return LineTablePtr(new (std::nothrow) THistLineDB, &DeleteAs<THistLineDB, TLineDB>);
 }
@@ -705,15 +699,12 @@ template class COrderTableCore<COrder0308, COrderItem0308DB>;
 template class COrderTableCore<COrder0306, COrderItem0306DB>;
 template class COrderTableCore<COrder0304, COrderItem0304DB>;
 template class COrderTableCore<COrder0301, COrderItem0301DB>;
-template class CHistOrderOps<COrderTable<COrder, COrderItemDB>, CHistOrderItemDB, 3>;
-template class CHistOrderOps<COrderTable<COrder0401, COrderItem0401DB>, CHistOrderItem0401DB, 3>;
-template class CHistOrderOps<COrderTable<COrder0308, COrderItem0308DB>, CHistOrderItem0308DB, 3>;
-template class CHistOrderOps<COrderTable<COrder0306, COrderItem0306DB>, CHistOrderItem0306DB, 3>;
-template class CHistOrderOps<COrderTable<COrder0304, COrderItem0304DB>, CHistOrderItem0304DB, 3>;
-template class CHistOrderOps<COrderOpsLast<COrderOpsFirst<COrder0301, COrderItem0301DB>>,
-                             CHistOrderItem0301DB, 1>;
+template class CHistOrderTable<COrderDB, CHistOrderItemDB>;
+template class CHistOrderTable<COrder0401DB, CHistOrderItem0401DB>;
+template class CHistOrderTable<COrder0308DB, CHistOrderItem0308DB>;
+template class CHistOrderTable<COrder0306DB, CHistOrderItem0306DB>;
 
-// ---- Header files ----
+// ---- Table classes ----
 
 namespace {
 // Characters of each text key, by key number (0: the order number).
@@ -722,44 +713,158 @@ const std::vector<uint16_t> kHistKeys = {4, 14, 14, 14, 6, 1};
 const std::vector<uint16_t> kHist0304Keys = {4, 14, 14, 9, 6};
 const std::vector<uint16_t> kOpen0301Keys = {4, 12};
 const std::vector<uint16_t> kHist0301Keys = {4, 9, 6};
-
-constexpr const char* kOpen = "ORDER.DB";
-constexpr const char* kOpenName = "Order";
-constexpr const char* kHist = "HORDER.DB";
-constexpr const char* kHistName = "Historical Order";
 }  // namespace
 
-const COrderFileForm<COrder> kOrderFile{kOrderLayout,       kOpen,    kOpenName, 0, 0,
-                                        OpenOrderSpec(408), kOpenKeys};
-const COrderFileForm<COrder0401> kOrder0401File{kOrder0401Layout,   kOpen,    kOpenName, 0, 0,
-                                                OpenOrderSpec(392), kOpenKeys};
-const COrderFileForm<COrder0308> kOrder0308File{kOrder0308Layout,   kOpen,    kOpenName, 0, 0,
-                                                OpenOrderSpec(392), kOpenKeys};
-const COrderFileForm<COrder0306> kOrder0306File{kOrder0306Layout,   kOpen,    kOpenName, 0, 0,
-                                                OpenOrderSpec(392), kOpenKeys};
-const COrderFileForm<COrder0304> kOrder0304File{kOrder0304Layout,   kOpen,    kOpenName, 0, 0,
-                                                OpenOrderSpec(384), kOpenKeys};
-const COrderFileForm<COrder0301> kOrder0301File{
-    kOrder0301Layout, kOpen, kOpenName, 0, 0, {368, false, {{kNumberKey}, {{5, 12, 0}}}},
-    kOpen0301Keys};
-const COrderFileForm<COrder> kHistOrderFile{
-    kOrderLayout, kHist, kHistName, 304, 318, HistOrderSpec(408, 14, true), kHistKeys};
-const COrderFileForm<COrder0401> kHistOrder0401File{
-    kOrder0401Layout, kHist, kHistName, 304, 318, HistOrderSpec(392, 14, true), kHistKeys};
-const COrderFileForm<COrder0308> kHistOrder0308File{
-    kOrder0308Layout, kHist, kHistName, 304, 318, HistOrderSpec(392, 14, true), kHistKeys};
-const COrderFileForm<COrder0306> kHistOrder0306File{
-    kOrder0306Layout, kHist, kHistName, 304, 318, HistOrderSpec(392, 14, true), kHistKeys};
-const COrderFileForm<COrder0304> kHistOrder0304File{
-    kOrder0304Layout, kHist, kHistName, 304, 318, HistOrderSpec(384, 9, false), kHist0304Keys};
-const COrderFileForm<COrder0301> kHistOrder0301File{
-    kOrder0301Layout,
-    kHist,
-    kHistName,
-    304,
-    304,
-    {368, false, {{kNumberKey}, {{23, 9, 0x3}}, {{17, 6, 0x3}}}},
-    kHist0301Keys};
+COrderDB::COrderDB() : COrderTable(kOrderLayout, kOpenKeys) {}
+COrderDB::COrderDB(std::vector<uint16_t> keyWidths)
+    : COrderTable(kOrderLayout, std::move(keyWidths)) {}
+int COrderDB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, OpenOrderSpec(408), fileName);
+}
+
+COrder0401DB::COrder0401DB() : COrderTable(kOrder0401Layout, kOpenKeys) {}
+COrder0401DB::COrder0401DB(std::vector<uint16_t> keyWidths)
+    : COrderTable(kOrder0401Layout, std::move(keyWidths)) {}
+int COrder0401DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, OpenOrderSpec(392), fileName);
+}
+
+COrder0308DB::COrder0308DB() : COrderTable(kOrder0308Layout, kOpenKeys) {}
+COrder0308DB::COrder0308DB(std::vector<uint16_t> keyWidths)
+    : COrderTable(kOrder0308Layout, std::move(keyWidths)) {}
+int COrder0308DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, OpenOrderSpec(392), fileName);
+}
+
+COrder0306DB::COrder0306DB() : COrderTable(kOrder0306Layout, kOpenKeys) {}
+COrder0306DB::COrder0306DB(std::vector<uint16_t> keyWidths)
+    : COrderTable(kOrder0306Layout, std::move(keyWidths)) {}
+int COrder0306DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, OpenOrderSpec(392), fileName);
+}
+
+COrder0304DB::COrder0304DB() : COrderTable(kOrder0304Layout, kOpenKeys) {}
+COrder0304DB::COrder0304DB(std::vector<uint16_t> keyWidths)
+    : COrderTable(kOrder0304Layout, std::move(keyWidths)) {}
+int COrder0304DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, OpenOrderSpec(384), fileName);
+}
+
+COrder0301DB::COrder0301DB() : COrderTableCore(kOrder0301Layout, kOpen0301Keys) {}
+COrder0301DB::COrder0301DB(std::vector<uint16_t> keyWidths)
+    : COrderTableCore(kOrder0301Layout, std::move(keyWidths)) {}
+int COrder0301DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, {368, false, {{kNumberKey}, {{5, 12, 0}}}}, fileName);
+}
+
+int COrder0301DB::AddOrder(COrder0301& order, int32_t count, double amount1, double amount2,
+                           double amount3, double amount4, double amount5, bool newOrder) {
+  return DoAddOrder(order, count, {amount1, amount2, amount3, amount4, amount5}, newOrder);
+}
+int COrder0301DB::UpdateOrder(COrder0301& order, int32_t count, double amount1, double amount2,
+                              double amount3, double amount4, double amount5, bool allLines) {
+  return DoUpdateOrder(order, count, {amount1, amount2, amount3, amount4, amount5}, allLines,
+                       CreateLineTable());
+}
+int COrder0301DB::UpdateLine(COrderItem0301& line) {
+  return DoUpdateLine(line, CreateLineTable());
+}
+int COrder0301DB::AddLine(COrder0301& order, COrderItem0301& line) {
+  return DoAddLine(order, line, CreateLineTable());
+}
+int COrder0301DB::GetFirstOrder(COrder0301& order, bool loadLines) {
+  const int status = DoGetFirstOrder(order);
+  return status == 0 && loadLines ? LoadLines(order) : status;
+}
+int COrder0301DB::GetNextOrder(COrder0301& order, bool loadLines) {
+  const int status = DoGetNextOrder(order);
+  return status == 0 && loadLines ? LoadLines(order) : status;
+}
+int COrder0301DB::GetOrderByStamp(COrder0301& order, const CString& stamp, bool loadLines) {
+  const int status = DoGetOrderByStamp(order, stamp);
+  return status == 0 && loadLines ? LoadLines(order) : status;
+}
+int COrder0301DB::GetOrder(COrder0301& order, int32_t number, bool loadLines) {
+  const int status = DoGetOrder(order, number);
+  return status == 0 && loadLines ? LoadLines(order) : status;
+}
+int COrder0301DB::DeleteOrder(int32_t number) {
+  return DoDeleteOrder(number, CreateLineTable());
+}
+int COrder0301DB::LoadLines(COrder0301& order) {
+  return DoLoadLines(order, CreateLineTable());
+}
+
+CHistOrderDB::CHistOrderDB() : CHistOrderTable(kHistKeys) {}
+int CHistOrderDB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, HistOrderSpec(408, 14, true), fileName);
+}
+
+CHistOrder0401DB::CHistOrder0401DB() : CHistOrderTable(kHistKeys) {}
+int CHistOrder0401DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, HistOrderSpec(392, 14, true), fileName);
+}
+
+CHistOrder0308DB::CHistOrder0308DB() : CHistOrderTable(kHistKeys) {}
+int CHistOrder0308DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, HistOrderSpec(392, 14, true), fileName);
+}
+
+CHistOrder0306DB::CHistOrder0306DB() : CHistOrderTable(kHistKeys) {}
+int CHistOrder0306DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, HistOrderSpec(392, 14, true), fileName);
+}
+
+CHistOrder0304DB::CHistOrder0304DB() : COrder0304DB(kHist0304Keys) {}
+int CHistOrder0304DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, HistOrderSpec(384, 9, false), fileName);
+}
+CHistOrder0304DB::LineTablePtr CHistOrder0304DB::CreateLineTable() {
+  return LineTablePtr(new (std::nothrow) CHistOrderItem0304DB,
+                      &DeleteAs<CHistOrderItem0304DB, COrderItem0304DB>);
+}
+int CHistOrder0304DB::InsertOrder(COrder0304& order) {
+  if (order.OrderNumber == 0) {
+    order.OrderNumber = FirstFreeOrderNumber(1);
+  }
+  return InsertOn(order, 3);
+}
+int CHistOrder0304DB::ReplaceHistOrder(COrder0304& order) {
+  return DoReplaceHistOrder(order, 3, CreateLineTable());
+}
+int CHistOrder0304DB::GetHistOrderByKey(COrder0304& order, const CString& keyValue, int keyNum,
+                                        bool loadLines) {
+  return Loaded(DoGetHistOrderByKey(order, keyValue, keyNum), order, loadLines);
+}
+int CHistOrder0304DB::GetNextHistOrder(COrder0304& order, int keyNum, bool loadLines) {
+  return Loaded(DoGetNextHistOrder(order, keyNum), order, loadLines);
+}
+
+CHistOrder0301DB::CHistOrder0301DB() : COrder0301DB(kHist0301Keys) {}
+int CHistOrder0301DB::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(
+      *this, {368, false, {{kNumberKey}, {{23, 9, 0x3}}, {{17, 6, 0x3}}}}, fileName);
+}
+CHistOrder0301DB::LineTablePtr CHistOrder0301DB::CreateLineTable() {
+  return LineTablePtr(new (std::nothrow) CHistOrderItem0301DB,
+                      &DeleteAs<CHistOrderItem0301DB, COrderItem0301DB>);
+}
+int CHistOrder0301DB::InsertOrder(COrder0301& order) {
+  order.OrderNumber = FirstFreeOrderNumber(0);
+  return InsertOn(order, 1);
+}
+int CHistOrder0301DB::ReplaceHistOrder(COrder0301& order) {
+  return DoReplaceHistOrder(order, 1, CreateLineTable());
+}
+int CHistOrder0301DB::GetHistOrderByKey(COrder0301& order, const CString& keyValue, int keyNum,
+                                        bool loadLines) {
+  const int status = DoGetHistOrderByKey(order, keyValue, keyNum);
+  return status == 0 && loadLines ? LoadLines(order) : status;
+}
+int CHistOrder0301DB::GetNextHistOrder(COrder0301& order, int keyNum, bool loadLines) {
+  const int status = DoGetNextHistOrder(order, keyNum);
+  return status == 0 && loadLines ? LoadLines(order) : status;
+}
 
 // ---- Conversions ----
 

@@ -9,8 +9,16 @@
 //
 // Every header table carries the order operations after ImportLine (add, update, delete an
 // order with its lines, load the lines, find orders by number, stamp, day or other keys). Their
-// bodies are written once, in COrderTableCore; the layers of virtual operations over it give
-// each class its operations in its own order (see the classes below).
+// bodies are written once, in COrderTableCore; each class declares its own virtual operations
+// in its own order and forwards to them:
+//   COrderDB and 0304 / 0306 / 0308 / 0401      49 CreateLineTable ... 62 LoadLines
+//   CHistOrderDB, CHistOrder0306/0308/0401DB     as COrderDB, then 63 ReplaceHistOrder,
+//                                                64 GetHistOrderByKey,
+//                                                65 GetFirstHistOrderWithFlag, 66 GetNextHistOrder
+//   CHistOrder0304DB                             as COrderDB, then 63, 64, 65 GetNextHistOrder
+//   COrder0301DB                                 49 CreateLineTable ... 59 LoadLines
+//   CHistOrder0301DB                             as COrder0301DB, then 60 InsertOrder ...
+//                                                63 GetNextHistOrder
 // A line table made by CreateLineTable belongs to the caller and lives for one operation.
 #pragma once
 
@@ -22,7 +30,6 @@
 #include "platform/framework/object.h"
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
-#include "recfile/file_definition.h"
 #include "tables/orders/order_item.h"
 
 // The status of an operation that needs the order-line table when no line table could be made:
@@ -121,38 +128,10 @@ CString CurrentOrderStamp0301();
 // year (digits above 50 in the 1900s, others in the 2000s), month and day, hour to second.
 CString DateStampFrom0301(const CString& stamp);
 
-// ---- Header files ----
-
-// One header file beyond its layout: its names, its import line length before and from import
-// version 770, its file specification and the characters of each text key by key number (0 for
-// a key the file does not have; key 0 is the order number).
-template <class TOrder>
-struct COrderFileForm {
-  const recfile::Layout<TOrder>& layout;
-  const char* fileName;
-  const char* displayName;
-  int importLineLength;
-  int importLineLengthFrom770;
-  recfile::FileSpec spec;
-  std::vector<uint16_t> keyWidths;
-};
-
-extern const COrderFileForm<COrder> kOrderFile;
-extern const COrderFileForm<COrder0401> kOrder0401File;
-extern const COrderFileForm<COrder0308> kOrder0308File;
-extern const COrderFileForm<COrder0306> kOrder0306File;
-extern const COrderFileForm<COrder0304> kOrder0304File;
-extern const COrderFileForm<COrder0301> kOrder0301File;
-extern const COrderFileForm<COrder> kHistOrderFile;
-extern const COrderFileForm<COrder0401> kHistOrder0401File;
-extern const COrderFileForm<COrder0308> kHistOrder0308File;
-extern const COrderFileForm<COrder0306> kHistOrder0306File;
-extern const COrderFileForm<COrder0304> kHistOrder0304File;
-extern const COrderFileForm<COrder0301> kHistOrder0301File;
-
 // ---- Shared body of the header tables ----
 
-// `TLineDB` is the line table class of the layout.
+// `TLineDB` is the line table class of the layout. The key widths give, per key number, the
+// characters of a text key (0 for a key the file does not have); key 0 is the order number.
 template <class TOrder, class TLineDB>
 class COrderTableCore : public CBtrieveDB {
  public:
@@ -160,13 +139,6 @@ class COrderTableCore : public CBtrieveDB {
   using Line = typename TOrder::Line;
   using LineTablePtr = std::unique_ptr<TLineDB, void (*)(TLineDB*)>;
   ~COrderTableCore();
-  CString GetFileName() override { return m_File.fileName; }
-  CString GetDisplayName() override { return m_File.displayName; }
-  int GetImportLineLength() override {
-    return m_ImportVersion >= 770 ? m_File.importLineLengthFrom770 : m_File.importLineLength;
-  }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
 
   // Get First on key 0: the first header of the file whatever its number (a header numbered
   // below 0 included, which GetFirstOrder, starting from 0, passes by).
@@ -183,7 +155,7 @@ class COrderTableCore : public CBtrieveDB {
 
  protected:
   using GetOp = int (CBtrieveDB::*)(void*, uint16_t*, void*, int8_t);
-  explicit COrderTableCore(const COrderFileForm<TOrder>& file);
+  COrderTableCore(const recfile::Layout<TOrder>& layout, std::vector<uint16_t> keyWidths);
 
   static LineTablePtr MakeLineTable();  // TLineDB itself
   int ReadOrder(GetOp get, TOrder& order, void* key, int8_t keyNum);
@@ -213,9 +185,8 @@ class COrderTableCore : public CBtrieveDB {
   int DoGetFirstHistOrderWithFlag(TOrder& order, char flag);
   int DoGetNextHistOrder(TOrder& order, int keyNum);
 
-  const COrderFileForm<TOrder>& m_File;
   const recfile::Layout<TOrder>& m_Layout;
-  const std::vector<uint16_t>& m_KeyWidths;
+  std::vector<uint16_t> m_KeyWidths;
   uint8_t m_Key0[4] = {};   // order number
   uint8_t m_Key1[14] = {};  // OrderStamp (0301 historical: Reference)
   uint8_t m_Key2[14] = {};  // DateStamp (0301 historical: CustomerNumber)
@@ -225,12 +196,9 @@ class COrderTableCore : public CBtrieveDB {
   std::unique_ptr<orders::CKeyProbeDB> m_Avoid;
 };
 
-// The virtual order operations come in layers, so that each class declares them in its own
-// order: every layer appends its operations to those of the layer below.
-
-// 49 CreateLineTable to 54 GetFirstOrder.
+// The order operations of the open-order classes, in their order from 49.
 template <class TOrder, class TLineDB>
-class COrderOpsFirst : public COrderTableCore<TOrder, TLineDB> {
+class COrderTable : public COrderTableCore<TOrder, TLineDB> {
  public:
   using Core = COrderTableCore<TOrder, TLineDB>;
   using Line = typename Core::Line;
@@ -251,85 +219,65 @@ class COrderOpsFirst : public COrderTableCore<TOrder, TLineDB> {
     return this->DoAddLine(order, line, CreateLineTable());
   }
   virtual int GetFirstOrder(TOrder& order, bool loadLines) {
-    return Loaded(this->DoGetFirstOrder(order), order, loadLines);
+    return this->Loaded(this->DoGetFirstOrder(order), order, loadLines);
   }
+  virtual int GetFirstOrderOfDay(TOrder& order, int64_t day, bool loadLines) {
+    return this->Loaded(this->DoGetFirstOrderOfDay(order, day), order, loadLines);
+  }
+  virtual int GetNextOrderOfDay(TOrder& order, int64_t day, bool loadLines) {
+    return this->Loaded(this->DoGetNextOrderOfDay(order, day), order, loadLines);
+  }
+  virtual int InsertOrder(TOrder& order) { return this->InsertOn(order, 0); }
+  virtual int GetNextOrder(TOrder& order, bool loadLines) {
+    return this->Loaded(this->DoGetNextOrder(order), order, loadLines);
+  }
+  virtual int GetOrderByStamp(TOrder& order, const CString& stamp, bool loadLines) {
+    return this->Loaded(this->DoGetOrderByStamp(order, stamp), order, loadLines);
+  }
+  virtual int GetOrder(TOrder& order, int32_t number, bool loadLines) {
+    return this->Loaded(this->DoGetOrder(order, number), order, loadLines);
+  }
+  virtual int DeleteOrder(int32_t number) { return this->DoDeleteOrder(number, CreateLineTable()); }
+  virtual int LoadLines(TOrder& order) { return this->DoLoadLines(order, CreateLineTable()); }
+
+  // The upgrade's insert: InsertOrder of the table's own class.
+  int InsertRecord(TOrder& order) { return InsertOrder(order); }
 
  protected:
   using Core::Core;
-  // A read with the load-lines flag set ends with loading the lines of the order read.
+  // A read with the load-lines flag set ends with LoadLines on the order read.
   int Loaded(int status, TOrder& order, bool loadLines) {
-    return status == 0 && loadLines ? this->DoLoadLines(order, CreateLineTable()) : status;
+    return status == 0 && loadLines ? LoadLines(order) : status;
   }
 };
 
-// GetFirstOrderOfDay, GetNextOrderOfDay and InsertOrder (55 to 57), which layout 0301 lacks.
-template <class Base>
-class COrderOpsOfDay : public Base {
- public:
-  using Order = typename Base::Order;
-
-  virtual int GetFirstOrderOfDay(Order& order, int64_t day, bool loadLines) {
-    return this->Loaded(this->DoGetFirstOrderOfDay(order, day), order, loadLines);
-  }
-  virtual int GetNextOrderOfDay(Order& order, int64_t day, bool loadLines) {
-    return this->Loaded(this->DoGetNextOrderOfDay(order, day), order, loadLines);
-  }
-  virtual int InsertOrder(Order& order) { return this->InsertOn(order, 0); }
-
-  // The upgrade's insert: InsertOrder of the table's own class.
-  int InsertRecord(Order& order) { return InsertOrder(order); }
-
- protected:
-  using Base::Base;
-};
-
-// GetNextOrder to LoadLines.
-template <class Base>
-class COrderOpsLast : public Base {
- public:
-  using Order = typename Base::Order;
-
-  virtual int GetNextOrder(Order& order, bool loadLines) {
-    return this->Loaded(this->DoGetNextOrder(order), order, loadLines);
-  }
-  virtual int GetOrderByStamp(Order& order, const CString& stamp, bool loadLines) {
-    return this->Loaded(this->DoGetOrderByStamp(order, stamp), order, loadLines);
-  }
-  virtual int GetOrder(Order& order, int32_t number, bool loadLines) {
-    return this->Loaded(this->DoGetOrder(order, number), order, loadLines);
-  }
-  virtual int DeleteOrder(int32_t number) {
-    return this->DoDeleteOrder(number, this->CreateLineTable());
-  }
-  virtual int LoadLines(Order& order) { return this->DoLoadLines(order, this->CreateLineTable()); }
-
- protected:
-  using Base::Base;
-};
-
-// The historical operations over an open-order layer stack `Base`: CreateLineTable gives the
-// historical line table; InsertOrder (57, or 60 for layout 0301, whose open classes lack it)
-// inserts on the reference key `kReferenceKey`, ReplaceHistOrder looks the order up on it. An
-// order numbered 0 gets the first free number from 1; the 0301 file (reference on key 1) gives
-// every order a new number, the first free one from 0.
-template <class Base, class THistLineDB, int kReferenceKey>
-class CHistOrderOps : public Base {
+// The four operations of the historical classes, 63 to 66, over an open-order class `Base`;
+// CreateLineTable gives the historical line table and InsertOrder numbers an order numbered 0
+// and inserts on key 3.
+template <class Base, class THistLineDB>
+class CHistOrderTable : public Base {
  public:
   using Order = typename Base::Order;
   using LineTablePtr = typename Base::LineTablePtr;
 
   LineTablePtr CreateLineTable() override { return MakeHistLineTable(); }
-  virtual int InsertOrder(Order& order) {
-    if (kReferenceKey == 1 || order.OrderNumber == 0) {
-      order.OrderNumber = this->FirstFreeOrderNumber(kReferenceKey == 1 ? 0 : 1);
+  int InsertOrder(Order& order) override {
+    if (order.OrderNumber == 0) {
+      order.OrderNumber = this->FirstFreeOrderNumber(1);
     }
-    return this->InsertOn(order, kReferenceKey);
+    return this->InsertOn(order, 3);
   }
   virtual int ReplaceHistOrder(Order& order) {
-    return this->DoReplaceHistOrder(order, kReferenceKey, CreateLineTable());
+    return this->DoReplaceHistOrder(order, 3, CreateLineTable());
   }
   virtual int GetHistOrderByKey(Order& order, const CString& keyValue, int keyNum, bool loadLines) {
     return this->Loaded(this->DoGetHistOrderByKey(order, keyValue, keyNum), order, loadLines);
+  }
+  virtual int GetFirstHistOrderWithFlag(Order& order, char flag, bool loadLines) {
+    return this->Loaded(this->DoGetFirstHistOrderWithFlag(order, flag), order, loadLines);
+  }
+  virtual int GetNextHistOrder(Order& order, int keyNum, bool loadLines) {
+    return this->Loaded(this->DoGetNextHistOrder(order, keyNum), order, loadLines);
   }
 
   static LineTablePtr MakeHistLineTable();
@@ -338,81 +286,190 @@ class CHistOrderOps : public Base {
   using Base::Base;
 };
 
-// GetFirstHistOrderWithFlag, of the files with key 5 (not 0304 or 0301).
-template <class Base>
-class CHistOrderOpsFlag : public Base {
- public:
-  using Order = typename Base::Order;
+// ---- Open-order classes ----
 
-  virtual int GetFirstHistOrderWithFlag(Order& order, char flag, bool loadLines) {
-    return this->Loaded(this->DoGetFirstHistOrderWithFlag(order, flag), order, loadLines);
-  }
+class COrderDB : public COrderTable<COrder, COrderItemDB> {
+ public:
+  COrderDB();
+  ~COrderDB() { Close(); }
+  CString GetFileName() override { return "ORDER.DB"; }
+  CString GetDisplayName() override { return "Order"; }
+  int GetImportLineLength() override { return 0; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
 
  protected:
-  using Base::Base;
+  explicit COrderDB(std::vector<uint16_t> keyWidths);
 };
 
-// GetNextHistOrder, the last historical operation.
-template <class Base>
-class CHistOrderOpsNext : public Base {
+class COrder0401DB : public COrderTable<COrder0401, COrderItem0401DB> {
  public:
-  using Order = typename Base::Order;
-
-  virtual int GetNextHistOrder(Order& order, int keyNum, bool loadLines) {
-    return this->Loaded(this->DoGetNextHistOrder(order, keyNum), order, loadLines);
-  }
+  COrder0401DB();
+  ~COrder0401DB() { Close(); }
+  CString GetFileName() override { return "ORDER.DB"; }
+  CString GetDisplayName() override { return "Order"; }
+  int GetImportLineLength() override { return 0; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
 
  protected:
-  using Base::Base;
+  explicit COrder0401DB(std::vector<uint16_t> keyWidths);
 };
 
-// One header file class: the operation layers `Ops` over the file `kFile`.
-template <class Ops, const COrderFileForm<typename Ops::Order>& kFile>
-class COrderFile : public Ops {
+class COrder0308DB : public COrderTable<COrder0308, COrderItem0308DB> {
  public:
-  COrderFile() : Ops(kFile) {}
+  COrder0308DB();
+  ~COrder0308DB() { Close(); }
+  CString GetFileName() override { return "ORDER.DB"; }
+  CString GetDisplayName() override { return "Order"; }
+  int GetImportLineLength() override { return 0; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
+
+ protected:
+  explicit COrder0308DB(std::vector<uint16_t> keyWidths);
 };
 
-template <class TOrder, class TLineDB>
-using COrderTable = COrderOpsLast<COrderOpsOfDay<COrderOpsFirst<TOrder, TLineDB>>>;
-template <class TOrder, class TLineDB, class THistLineDB>
-using CHistOrderTable = CHistOrderOpsNext<
-    CHistOrderOpsFlag<CHistOrderOps<COrderTable<TOrder, TLineDB>, THistLineDB, 3>>>;
+class COrder0306DB : public COrderTable<COrder0306, COrderItem0306DB> {
+ public:
+  COrder0306DB();
+  ~COrder0306DB() { Close(); }
+  CString GetFileName() override { return "ORDER.DB"; }
+  CString GetDisplayName() override { return "Order"; }
+  int GetImportLineLength() override { return 0; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
 
-// ---- Open-order classes: operations 49 to 62; layout 0301 49 to 59, without 55 to 57 ----
+ protected:
+  explicit COrder0306DB(std::vector<uint16_t> keyWidths);
+};
 
-using COrderDB = COrderFile<COrderTable<COrder, COrderItemDB>, kOrderFile>;
-using COrder0401DB = COrderFile<COrderTable<COrder0401, COrderItem0401DB>, kOrder0401File>;
-using COrder0308DB = COrderFile<COrderTable<COrder0308, COrderItem0308DB>, kOrder0308File>;
-using COrder0306DB = COrderFile<COrderTable<COrder0306, COrderItem0306DB>, kOrder0306File>;
-using COrder0304DB = COrderFile<COrderTable<COrder0304, COrderItem0304DB>, kOrder0304File>;
-using COrder0301DB =
-    COrderFile<COrderOpsLast<COrderOpsFirst<COrder0301, COrderItem0301DB>>, kOrder0301File>;
+class COrder0304DB : public COrderTable<COrder0304, COrderItem0304DB> {
+ public:
+  COrder0304DB();
+  ~COrder0304DB() { Close(); }
+  CString GetFileName() override { return "ORDER.DB"; }
+  CString GetDisplayName() override { return "Order"; }
+  int GetImportLineLength() override { return 0; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
 
-// ---- Historical classes: as the open ones, then 63 ReplaceHistOrder, 64 GetHistOrderByKey,
-// 65 GetFirstHistOrderWithFlag, 66 GetNextHistOrder; 0304 without 65 (no key 5, so
-// GetNextHistOrder is 65); 0301 60 InsertOrder, 61 ReplaceHistOrder, 62 GetHistOrderByKey,
-// 63 GetNextHistOrder ----
+ protected:
+  explicit COrder0304DB(std::vector<uint16_t> keyWidths);
+};
 
-using CHistOrderDB =
-    COrderFile<CHistOrderTable<COrder, COrderItemDB, CHistOrderItemDB>, kHistOrderFile>;
-using CHistOrder0401DB =
-    COrderFile<CHistOrderTable<COrder0401, COrderItem0401DB, CHistOrderItem0401DB>,
-               kHistOrder0401File>;
-using CHistOrder0308DB =
-    COrderFile<CHistOrderTable<COrder0308, COrderItem0308DB, CHistOrderItem0308DB>,
-               kHistOrder0308File>;
-using CHistOrder0306DB =
-    COrderFile<CHistOrderTable<COrder0306, COrderItem0306DB, CHistOrderItem0306DB>,
-               kHistOrder0306File>;
-using CHistOrder0304DB =
-    COrderFile<CHistOrderOpsNext<CHistOrderOps<COrderTable<COrder0304, COrderItem0304DB>,
-                                               CHistOrderItem0304DB, 3>>,
-               kHistOrder0304File>;
-using CHistOrder0301DB = COrderFile<
-    CHistOrderOpsNext<CHistOrderOps<COrderOpsLast<COrderOpsFirst<COrder0301, COrderItem0301DB>>,
-                                    CHistOrderItem0301DB, 1>>,
-    kHistOrder0301File>;
+// Layout 0301 has its own order of operations (49 to 59) and a 12-character stamp on key 1.
+class COrder0301DB : public COrderTableCore<COrder0301, COrderItem0301DB> {
+ public:
+  COrder0301DB();
+  ~COrder0301DB() { Close(); }
+  CString GetFileName() override { return "ORDER.DB"; }
+  CString GetDisplayName() override { return "Order"; }
+  int GetImportLineLength() override { return 0; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
+
+  virtual LineTablePtr CreateLineTable() { return MakeLineTable(); }
+  virtual int AddOrder(COrder0301& order, int32_t count, double amount1, double amount2,
+                       double amount3, double amount4, double amount5, bool newOrder);
+  virtual int UpdateOrder(COrder0301& order, int32_t count, double amount1, double amount2,
+                          double amount3, double amount4, double amount5, bool allLines);
+  virtual int UpdateLine(COrderItem0301& line);
+  virtual int AddLine(COrder0301& order, COrderItem0301& line);
+  virtual int GetFirstOrder(COrder0301& order, bool loadLines);
+  virtual int GetNextOrder(COrder0301& order, bool loadLines);
+  virtual int GetOrderByStamp(COrder0301& order, const CString& stamp, bool loadLines);
+  virtual int GetOrder(COrder0301& order, int32_t number, bool loadLines);
+  virtual int DeleteOrder(int32_t number);
+  virtual int LoadLines(COrder0301& order);
+
+ protected:
+  explicit COrder0301DB(std::vector<uint16_t> keyWidths);
+};
+
+// ---- Historical classes ----
+
+class CHistOrderDB : public CHistOrderTable<COrderDB, CHistOrderItemDB> {
+ public:
+  CHistOrderDB();
+  ~CHistOrderDB() { Close(); }
+  CString GetFileName() override { return "HORDER.DB"; }
+  CString GetDisplayName() override { return "Historical Order"; }
+  int GetImportLineLength() override { return m_ImportVersion >= 770 ? 318 : 304; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
+};
+
+class CHistOrder0401DB : public CHistOrderTable<COrder0401DB, CHistOrderItem0401DB> {
+ public:
+  CHistOrder0401DB();
+  ~CHistOrder0401DB() { Close(); }
+  CString GetFileName() override { return "HORDER.DB"; }
+  CString GetDisplayName() override { return "Historical Order"; }
+  int GetImportLineLength() override { return m_ImportVersion >= 770 ? 318 : 304; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
+};
+
+class CHistOrder0308DB : public CHistOrderTable<COrder0308DB, CHistOrderItem0308DB> {
+ public:
+  CHistOrder0308DB();
+  ~CHistOrder0308DB() { Close(); }
+  CString GetFileName() override { return "HORDER.DB"; }
+  CString GetDisplayName() override { return "Historical Order"; }
+  int GetImportLineLength() override { return m_ImportVersion >= 770 ? 318 : 304; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
+};
+
+class CHistOrder0306DB : public CHistOrderTable<COrder0306DB, CHistOrderItem0306DB> {
+ public:
+  CHistOrder0306DB();
+  ~CHistOrder0306DB() { Close(); }
+  CString GetFileName() override { return "HORDER.DB"; }
+  CString GetDisplayName() override { return "Historical Order"; }
+  int GetImportLineLength() override { return m_ImportVersion >= 770 ? 318 : 304; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
+};
+
+// Layout 0304 has no key 5, so no GetFirstHistOrderWithFlag: GetNextHistOrder is 65.
+class CHistOrder0304DB : public COrder0304DB {
+ public:
+  CHistOrder0304DB();
+  ~CHistOrder0304DB() { Close(); }
+  CString GetFileName() override { return "HORDER.DB"; }
+  CString GetDisplayName() override { return "Historical Order"; }
+  int GetImportLineLength() override { return m_ImportVersion >= 770 ? 318 : 304; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
+  LineTablePtr CreateLineTable() override;
+  int InsertOrder(COrder0304& order) override;
+
+  virtual int ReplaceHistOrder(COrder0304& order);
+  virtual int GetHistOrderByKey(COrder0304& order, const CString& keyValue, int keyNum,
+                                bool loadLines);
+  virtual int GetNextHistOrder(COrder0304& order, int keyNum, bool loadLines);
+};
+
+class CHistOrder0301DB : public COrder0301DB {
+ public:
+  CHistOrder0301DB();
+  ~CHistOrder0301DB() { Close(); }
+  CString GetFileName() override { return "HORDER.DB"; }
+  CString GetDisplayName() override { return "Historical Order"; }
+  int GetImportLineLength() override { return 304; }
+  int CreateFile(const char* fileName) override;
+  int ImportLine(const CString&, int32_t) override { return 0; }
+  LineTablePtr CreateLineTable() override;
+
+  // Gives every order a new number, the first free one counting from 0; inserts on key 1.
+  virtual int InsertOrder(COrder0301& order);
+  virtual int ReplaceHistOrder(COrder0301& order);
+  virtual int GetHistOrderByKey(COrder0301& order, const CString& keyValue, int keyNum,
+                                bool loadLines);
+  virtual int GetNextHistOrder(COrder0301& order, int keyNum, bool loadLines);
+};
 
 // ---- Conversions into the current layout (the same for both files) ----
 
