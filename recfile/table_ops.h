@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <string>
 
 #include "platform/btrieve/btrcall.h"  // the status names (btr::kEndOfFile, ...) tables compare against
 #include "recfile/btrieve_db.h"
@@ -98,6 +100,19 @@ void KeyFromSegments(const Layout<R>& layout, R& record, const std::vector<KeySe
   Format(layout, record, buffer);
   for (const KeySegment& segment : segments) {
     std::memcpy(key, buffer + segment.position - 1, segment.length);
+    key += segment.length;
+  }
+}
+
+// Packs `values` into `key`, one text value a segment of `segments` (from the file
+// specification), each at its segment's width as WriteText stores it: cut at the width or filled
+// with NULs, and otherwise as given (not upper-cased). Values beyond the segments are ignored;
+// segments beyond the values are filled with NULs.
+inline void KeyFromValues(const std::vector<KeySegment>& segments,
+                          std::initializer_list<std::string> values, uint8_t* key) {
+  auto value = values.begin();
+  for (const KeySegment& segment : segments) {
+    WriteText(key, segment.length, value != values.end() ? *value++ : std::string());
     key += segment.length;
   }
 }

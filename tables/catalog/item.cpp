@@ -471,7 +471,73 @@ void CItem::Copy(const CItem& other) {
   *this = other;
 }
 
-// ---- CItemDB ----
+// ---- Table classes ----
+
+namespace {
+
+const ItemForm<CItem>& FormOf(const CItem*) {
+  return kCurrentForm;
+}
+const ItemForm<CItem0400>& FormOf(const CItem0400*) {
+  return k0400Form;
+}
+const ItemForm<CItem03094>& FormOf(const CItem03094*) {
+  return k03094Form;
+}
+const ItemForm<CItem0308>& FormOf(const CItem0308*) {
+  return k0308Form;
+}
+const ItemForm<CItem0208>& FormOf(const CItem0208*) {
+  return k0208Form;
+}
+
+template <class R>
+const ItemForm<R>& Form() {
+  return FormOf(static_cast<const R*>(nullptr));
+}
+
+}  // namespace
+
+template <class R, const recfile::Layout<R>& kLayout, int kLater>
+int CItemTable<R, kLayout, kLater>::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, ItemFileSpec(kLayout.length, !Form<R>().fixed), fileName);
+}
+
+template <class R, const recfile::Layout<R>& kLayout, int kLater>
+int CItemTable<R, kLayout, kLater>::ReadFirst(R& record, int keyNum) {
+  return ReadItem(*this, &CBtrieveDB::GetFirst, Form<R>(), record, m_Keys, keyNum);
+}
+
+template <class R, const recfile::Layout<R>& kLayout, int kLater>
+int CItemTable<R, kLayout, kLater>::ReadNext(R& record, int keyNum) {
+  return ReadItem(*this, &CBtrieveDB::GetNext, Form<R>(), record, m_Keys, keyNum);
+}
+
+template <class R, const recfile::Layout<R>& kLayout, int kLater>
+int CItemTable<R, kLayout, kLater>::InsertRecord(R& record) {
+  return WriteItem(*this, Form<R>(), record, m_Keys, false);
+}
+
+template <class R, const recfile::Layout<R>& kLayout, int kLater>
+int CItemTable<R, kLayout, kLater>::FindRecord(R& record, const CString& itemNumber) {
+  return FindItem(*this, Form<R>(), record, m_Keys, itemNumber);
+}
+
+template <class R, const recfile::Layout<R>& kLayout, int kLater>
+int CItemTable<R, kLayout, kLater>::UpdateRecord(R& record, R* stored) {
+  return UpdateItem(*this, Form<R>(), record, stored, m_Keys);
+}
+
+template <class R, const recfile::Layout<R>& kLayout, int kLater>
+int CItemTable<R, kLayout, kLater>::DeleteRecord(const CString& itemNumber) {
+  return DeleteItem(*this, m_Keys, itemNumber);
+}
+
+template class CItemTable<CItem, kItemLayout, 484>;
+template class CItemTable<CItem0400, kItem0400Layout, 484>;
+template class CItemTable<CItem03094, kItem03094Layout, 484>;
+template class CItemTable<CItem0308, kItem0308Layout, 369>;
+template class CItemTable<CItem0208, kItem0208Layout, 369>;
 
 int CItemDB::GetImportLineLength() {
   if (m_ImportVersion < 777) {
@@ -479,55 +545,6 @@ int CItemDB::GetImportLineLength() {
   }
   return m_ImportVersion < 1025 ? 484 : 538;
 }
-
-int CItemDB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, ItemFileSpec(387, true), fileName);
-}
-
-int CItemDB::InsertRecord(CItem& record) {
-  return WriteItem(*this, kCurrentForm, record, m_Keys, false);
-}
-
-int CItemDB::FindRecord(CItem& record, const CString& itemNumber) {
-  return FindItem(*this, kCurrentForm, record, m_Keys, itemNumber);
-}
-
-int CItemDB::UpdateRecord(CItem& record, CItem* stored) {
-  return UpdateItem(*this, kCurrentForm, record, stored, m_Keys);
-}
-
-int CItemDB::DeleteRecord(const CString& itemNumber) {
-  return DeleteItem(*this, m_Keys, itemNumber);
-}
-
-// ---- Legacy classes: the same operations over their own layouts ----
-
-#define ITEM_LEGACY_OPERATIONS(Class, Record, form, length, variable)                 \
-  int Class::CreateFile(const char* fileName) {                                       \
-    return recfile::CreateTableFile(*this, ItemFileSpec(length, variable), fileName); \
-  }                                                                                   \
-  int Class::ReadFirst(Record& record, int keyNum) {                                  \
-    return ReadItem(*this, &CBtrieveDB::GetFirst, form, record, m_Keys, keyNum);      \
-  }                                                                                   \
-  int Class::ReadNext(Record& record, int keyNum) {                                   \
-    return ReadItem(*this, &CBtrieveDB::GetNext, form, record, m_Keys, keyNum);       \
-  }                                                                                   \
-  int Class::InsertRecord(Record& record) {                                           \
-    return WriteItem(*this, form, record, m_Keys, false);                             \
-  }                                                                                   \
-  int Class::UpdateRecord(Record& record, Record* stored) {                           \
-    return UpdateItem(*this, form, record, stored, m_Keys);                           \
-  }                                                                                   \
-  int Class::DeleteRecord(const CString& itemNumber) {                                \
-    return DeleteItem(*this, m_Keys, itemNumber);                                     \
-  }
-
-ITEM_LEGACY_OPERATIONS(CItem0400DB, CItem0400, k0400Form, 343, true)
-ITEM_LEGACY_OPERATIONS(CItem03094DB, CItem03094, k03094Form, 347, true)
-ITEM_LEGACY_OPERATIONS(CItem0308DB, CItem0308, k0308Form, 263, true)
-ITEM_LEGACY_OPERATIONS(CItem0208DB, CItem0208, k0208Form, 272, false)
-
-#undef ITEM_LEGACY_OPERATIONS
 
 // ---- Conversions ----
 

@@ -18,99 +18,60 @@
 #include "recfile/field_codec.h"
 #include "recfile/file_definition.h"
 
-class CItem : public CObject {
+// The members every layout has.
+class CItemFields : public CObject {
  public:
-  virtual void Copy(const CItem& other);
-
-  CString Text41, Text58, Text56, Text15, Text20, Text96, ItemNumber, Text152, Text12, Note,
-      Text168, Text180, Text199, Text211;
+  CString Text58, Text56, Text15, Text20, Text96, ItemNumber, Text152, Text12, Note, Text168,
+      Text180, Text199, Text211;
   std::vector<CString> CodeList = std::vector<CString>(3);
-  CString Text234, Text240, Text255, Text276, Text278, Text328, Text348;
-  bool Flag40 = false, Flag146 = false, Flag171 = false, Flag172 = false, Flag196 = false,
-       Flag197 = false, Flag223 = false, Flag224 = false, Flag80 = false;
-  int32_t Number88 = 0, Number48 = 0, Number52 = 0, Number76 = 0, Number184 = 0, Number188 = 0,
-          Number376 = 0;
-  char Code155 = 0, Code198 = 0, Code81 = 0;
-  float Amount32 = 0, Amount36 = 0, Amount84 = 0, Amount92 = 0, Amount148 = 0, Amount164 = 0,
-        Amount156 = 0, Amount160 = 0, Amount176 = 0, Amount192 = 0;
-  std::vector<float> AmountList = std::vector<float>(3);  // entry k belongs to CodeList[k]
-  float Amount344 = 0, Amount380 = 0;
-  int64_t Date272 = 0;
-};
-
-// The 0400 record: the current one up to offset 343 (no Code81, Amount344, Text348, Number376,
-// Amount380); its character at 81 is not carried forward.
-class CItem0400 : public CObject {
- public:
-  CString Text41, Text58, Text56, Text15, Text20, Text96, ItemNumber, Text152, Text12, Note,
-      Text168, Text180, Text199, Text211;
-  std::vector<CString> CodeList = std::vector<CString>(3);
-  CString Text234, Text240, Text255, Text276, Text278, Text328;
+  CString Text234, Text240, Text255, Text276;
   bool Flag40 = false, Flag146 = false, Flag171 = false, Flag172 = false, Flag196 = false,
        Flag197 = false, Flag223 = false, Flag224 = false, Flag80 = false;
   int32_t Number88 = 0, Number48 = 0, Number52 = 0, Number76 = 0, Number184 = 0, Number188 = 0;
   char Code155 = 0, Code198 = 0;
   float Amount32 = 0, Amount36 = 0, Amount84 = 0, Amount92 = 0, Amount148 = 0, Amount164 = 0,
         Amount156 = 0, Amount160 = 0, Amount176 = 0, Amount192 = 0;
-  std::vector<float> AmountList = std::vector<float>(3);
+  std::vector<float> AmountList = std::vector<float>(3);  // entry k belongs to CodeList[k]
   int64_t Date272 = 0;
+};
+
+class CItem : public CItemFields {
+ public:
+  virtual void Copy(const CItem& other);
+
+  CString Text41, Text278, Text328, Text348;
+  int32_t Number376 = 0;
+  char Code81 = 0;
+  float Amount344 = 0, Amount380 = 0;
+};
+
+// The 0400 record: the current one up to offset 343 (no Code81, Amount344, Text348, Number376,
+// Amount380); its character at 81 is not carried forward.
+class CItem0400 : public CItemFields {
+ public:
+  CString Text41, Text278, Text328;
   char LegacyCode81 = 0;  // read, never carried
 };
 
 // The 03094 record: the 0400 one without Text41; a 9-character text at 41 pushes every field
 // from Number48 on four bytes further.
-class CItem03094 : public CObject {
+class CItem03094 : public CItemFields {
  public:
-  CString Text58, Text56, Text15, Text20, Text96, ItemNumber, Text152, Text12, Note, Text168,
-      Text180, Text199, Text211;
-  std::vector<CString> CodeList = std::vector<CString>(3);
-  CString Text234, Text240, Text255, Text276, Text278, Text328;
-  bool Flag40 = false, Flag146 = false, Flag171 = false, Flag172 = false, Flag196 = false,
-       Flag197 = false, Flag223 = false, Flag224 = false, Flag80 = false;
-  int32_t Number88 = 0, Number48 = 0, Number52 = 0, Number76 = 0, Number184 = 0, Number188 = 0;
-  char Code155 = 0, Code198 = 0;
-  float Amount32 = 0, Amount36 = 0, Amount84 = 0, Amount92 = 0, Amount148 = 0, Amount164 = 0,
-        Amount156 = 0, Amount160 = 0, Amount176 = 0, Amount192 = 0;
-  std::vector<float> AmountList = std::vector<float>(3);
-  int64_t Date272 = 0;
+  CString Text278, Text328;
   CString LegacyText41;   // read, never carried
   char LegacyCode85 = 0;  // read, never carried
 };
 
 // The 0308 record: the 03094 one with a 30-character Text96 and without Text278 and Text328.
-class CItem0308 : public CObject {
+class CItem0308 : public CItemFields {
  public:
-  CString Text58, Text56, Text15, Text20, Text96, ItemNumber, Text152, Text12, Note, Text168,
-      Text180, Text199, Text211;
-  std::vector<CString> CodeList = std::vector<CString>(3);
-  CString Text234, Text240, Text255, Text276;
-  bool Flag40 = false, Flag146 = false, Flag171 = false, Flag172 = false, Flag196 = false,
-       Flag197 = false, Flag223 = false, Flag224 = false, Flag80 = false;
-  int32_t Number88 = 0, Number48 = 0, Number52 = 0, Number76 = 0, Number184 = 0, Number188 = 0;
-  char Code155 = 0, Code198 = 0;
-  float Amount32 = 0, Amount36 = 0, Amount84 = 0, Amount92 = 0, Amount148 = 0, Amount164 = 0,
-        Amount156 = 0, Amount160 = 0, Amount176 = 0, Amount192 = 0;
-  std::vector<float> AmountList = std::vector<float>(3);
-  int64_t Date272 = 0;
   CString LegacyText41;
   char LegacyCode85 = 0;
 };
 
 // The 0208 record: the fields of 0308, with an 8-character note at 140 inside the fixed record.
-class CItem0208 : public CObject {
+class CItem0208 : public CItemFields {
  public:
-  CString Text58, Text56, Text15, Text20, Text96, ItemNumber, Text152, Text12, Note, Text168,
-      Text180, Text199, Text211;
-  std::vector<CString> CodeList = std::vector<CString>(3);
-  CString Text234, Text240, Text255, Text276;
-  bool Flag40 = false, Flag146 = false, Flag171 = false, Flag172 = false, Flag196 = false,
-       Flag197 = false, Flag223 = false, Flag224 = false, Flag80 = false;
-  int32_t Number88 = 0, Number48 = 0, Number52 = 0, Number76 = 0, Number184 = 0, Number188 = 0;
-  char Code155 = 0, Code198 = 0;
-  float Amount32 = 0, Amount36 = 0, Amount84 = 0, Amount92 = 0, Amount148 = 0, Amount164 = 0,
-        Amount156 = 0, Amount160 = 0, Amount176 = 0, Amount192 = 0;
-  std::vector<float> AmountList = std::vector<float>(3);
-  int64_t Date272 = 0;
   CString LegacyText41;
   char LegacyCode85 = 0;
 };
@@ -136,20 +97,26 @@ class CItemKeys {
   uint8_t m_Key2[10] = {};
 };
 
-class CItemDB : public CBtrieveDB {
+// The table class of one layout `kLayout` of records R. Import lines of version 777 on are
+// `kLaterImportLength` characters, earlier ones 369. The one fixed-length layout, 0208: a record
+// of another length than 272 reads and writes as 22.
+template <class R, const recfile::Layout<R>& kLayout, int kLaterImportLength>
+class CItemTable : public CBtrieveDB {
  public:
-  ~CItemDB() { Close(); }
+  ~CItemTable() { Close(); }
   CString GetFileName() override { return "ITEM.DB"; }
   CString GetDisplayName() override { return "Item"; }
-  int GetImportLineLength() override;
+  int GetImportLineLength() override { return m_ImportVersion < 777 ? 369 : kLaterImportLength; }
   int CreateFile(const char* fileName) override;
   int ImportLine(const CString&, int32_t) override { return 0; }
 
-  int InsertRecord(CItem& record);
+  int ReadFirst(R& record, int keyNum = 0);
+  int ReadNext(R& record, int keyNum = 0);
+  int InsertRecord(R& record);
   // Reads the item with this number (upper-cased) on key 0.
-  int FindRecord(CItem& record, const CString& itemNumber);
+  int FindRecord(R& record, const CString& itemNumber);
   // Rewrites the stored item of record.ItemNumber; the stored version goes into *stored.
-  int UpdateRecord(CItem& record, CItem* stored = nullptr);
+  int UpdateRecord(R& record, R* stored = nullptr);
   // Deletes the item with this number; a missing item counts as deleted.
   int DeleteRecord(const CString& itemNumber);
 
@@ -157,82 +124,21 @@ class CItemDB : public CBtrieveDB {
   CItemKeys m_Keys;
 };
 
-class CItem0400DB : public CBtrieveDB {
+class CItemDB : public CItemTable<CItem, kItemLayout, 484> {
  public:
-  ~CItem0400DB() { Close(); }
-  CString GetFileName() override { return "ITEM.DB"; }
-  CString GetDisplayName() override { return "Item"; }
-  int GetImportLineLength() override { return m_ImportVersion < 777 ? 369 : 484; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  int ReadFirst(CItem0400& record, int keyNum = 0);
-  int ReadNext(CItem0400& record, int keyNum = 0);
-  int InsertRecord(CItem0400& record);
-  int UpdateRecord(CItem0400& record, CItem0400* stored = nullptr);
-  int DeleteRecord(const CString& itemNumber);
-
- private:
-  CItemKeys m_Keys;
+  int GetImportLineLength() override;
 };
 
-class CItem03094DB : public CBtrieveDB {
- public:
-  ~CItem03094DB() { Close(); }
-  CString GetFileName() override { return "ITEM.DB"; }
-  CString GetDisplayName() override { return "Item"; }
-  int GetImportLineLength() override { return m_ImportVersion < 777 ? 369 : 484; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
+using CItem0400DB = CItemTable<CItem0400, kItem0400Layout, 484>;
+using CItem03094DB = CItemTable<CItem03094, kItem03094Layout, 484>;
+using CItem0308DB = CItemTable<CItem0308, kItem0308Layout, 369>;
+using CItem0208DB = CItemTable<CItem0208, kItem0208Layout, 369>;
 
-  int ReadFirst(CItem03094& record, int keyNum = 0);
-  int ReadNext(CItem03094& record, int keyNum = 0);
-  int InsertRecord(CItem03094& record);
-  int UpdateRecord(CItem03094& record, CItem03094* stored = nullptr);
-  int DeleteRecord(const CString& itemNumber);
-
- private:
-  CItemKeys m_Keys;
-};
-
-class CItem0308DB : public CBtrieveDB {
- public:
-  ~CItem0308DB() { Close(); }
-  CString GetFileName() override { return "ITEM.DB"; }
-  CString GetDisplayName() override { return "Item"; }
-  int GetImportLineLength() override { return 369; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  int ReadFirst(CItem0308& record, int keyNum = 0);
-  int ReadNext(CItem0308& record, int keyNum = 0);
-  int InsertRecord(CItem0308& record);
-  int UpdateRecord(CItem0308& record, CItem0308* stored = nullptr);
-  int DeleteRecord(const CString& itemNumber);
-
- private:
-  CItemKeys m_Keys;
-};
-
-// The one fixed-length item layout: a record of another length than 272 reads and writes as 22.
-class CItem0208DB : public CBtrieveDB {
- public:
-  ~CItem0208DB() { Close(); }
-  CString GetFileName() override { return "ITEM.DB"; }
-  CString GetDisplayName() override { return "Item"; }
-  int GetImportLineLength() override { return 369; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  int ReadFirst(CItem0208& record, int keyNum = 0);
-  int ReadNext(CItem0208& record, int keyNum = 0);
-  int InsertRecord(CItem0208& record);
-  int UpdateRecord(CItem0208& record, CItem0208* stored = nullptr);
-  int DeleteRecord(const CString& itemNumber);
-
- private:
-  CItemKeys m_Keys;
-};
+extern template class CItemTable<CItem, kItemLayout, 484>;
+extern template class CItemTable<CItem0400, kItem0400Layout, 484>;
+extern template class CItemTable<CItem03094, kItem03094Layout, 484>;
+extern template class CItemTable<CItem0308, kItem0308Layout, 369>;
+extern template class CItemTable<CItem0208, kItem0208Layout, 369>;
 
 void ConvertRecord(const CItem0208& from, CItem& to);
 void ConvertRecord(const CItem0308& from, CItem& to);

@@ -142,18 +142,40 @@ uint8_t* CItemUnitKeys::Buffer(int keyNum) {
   }
 }
 
-// ---- CItemUnitDB ----
+// ---- Table classes ----
 
-int CItemUnitDB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, ItemUnitFileSpec(356), fileName);
+template <class R, const recfile::Layout<R>& kLayout, int kImportCap>
+int CItemUnitTable<R, kLayout, kImportCap>::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, ItemUnitFileSpec(kLayout.length), fileName);
 }
 
-int CItemUnitDB::InsertRecord(CItemUnit& record) {
-  return recfile::InsertRecord(*this, kItemUnitLayout, record, m_Keys.m_Key2, 2);
+template <class R, const recfile::Layout<R>& kLayout, int kImportCap>
+int CItemUnitTable<R, kLayout, kImportCap>::ReadFirst(R& record) {
+  return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kLayout, record, m_Keys.m_Key2, 2,
+                             Length::Exact);
 }
+
+template <class R, const recfile::Layout<R>& kLayout, int kImportCap>
+int CItemUnitTable<R, kLayout, kImportCap>::ReadNext(R& record) {
+  return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kLayout, record, m_Keys.m_Key2, 2,
+                             Length::Exact);
+}
+
+template <class R, const recfile::Layout<R>& kLayout, int kImportCap>
+int CItemUnitTable<R, kLayout, kImportCap>::InsertRecord(R& record) {
+  return recfile::InsertRecord(*this, kLayout, record, m_Keys.m_Key2, 2);
+}
+
+template class CItemUnitTable<CItemUnit, kItemUnitLayout, 544>;
+template class CItemUnitTable<CItemUnit0400, kItemUnit0400Layout, 524>;
+template class CItemUnitTable<CItemUnit03094, kItemUnit03094Layout, 504>;
+template class CItemUnitTable<CItemUnit0308, kItemUnit0308Layout, 463>;
+template class CItemUnitTable<CItemUnit0301, kItemUnit0301Layout, 452>;
 
 int CItemUnitDB::UpdateRecord(CItemUnit& record) {
-  recfile::KeyFromSegments(kItemUnitLayout, record, ItemUnitFileSpec(356).keys[2], m_Keys.m_Key2);
+  // The item number and unit code go into the key as given: a lower-case one finds no record.
+  recfile::KeyFromValues(ItemUnitFileSpec(kItemUnitLayout.length).keys[2],
+                         {record.ItemNumber, record.UnitCode}, m_Keys.m_Key2);
   return recfile::UpdateFound(*this, kItemUnitLayout, record, m_Keys.m_Key2, 2,
                               kItemUnitLayout.length);
 }
@@ -167,31 +189,6 @@ int CItemUnitDB::DeleteRecord(int keyNum, const CString& keyValue) {
   recfile::WriteText(key, kKeyLengths[keyNum], keyValue);
   return recfile::DeleteByKey(*this, key, static_cast<int8_t>(keyNum));
 }
-
-// ---- Legacy classes ----
-
-#define ITEM_UNIT_LEGACY_OPERATIONS(Class, Record, layout)                                     \
-  int Class::CreateFile(const char* fileName) {                                                \
-    return recfile::CreateTableFile(*this, ItemUnitFileSpec(layout.length), fileName);         \
-  }                                                                                            \
-  int Class::ReadFirst(Record& record) {                                                       \
-    return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, layout, record, m_Keys.m_Key2, 2, \
-                               Length::Exact);                                                 \
-  }                                                                                            \
-  int Class::ReadNext(Record& record) {                                                        \
-    return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, layout, record, m_Keys.m_Key2, 2,  \
-                               Length::Exact);                                                 \
-  }                                                                                            \
-  int Class::InsertRecord(Record& record) {                                                    \
-    return recfile::InsertRecord(*this, layout, record, m_Keys.m_Key2, 2);                     \
-  }
-
-ITEM_UNIT_LEGACY_OPERATIONS(CItemUnit0400DB, CItemUnit0400, kItemUnit0400Layout)
-ITEM_UNIT_LEGACY_OPERATIONS(CItemUnit03094DB, CItemUnit03094, kItemUnit03094Layout)
-ITEM_UNIT_LEGACY_OPERATIONS(CItemUnit0308DB, CItemUnit0308, kItemUnit0308Layout)
-ITEM_UNIT_LEGACY_OPERATIONS(CItemUnit0301DB, CItemUnit0301, kItemUnit0301Layout)
-
-#undef ITEM_UNIT_LEGACY_OPERATIONS
 
 // ---- Conversions ----
 

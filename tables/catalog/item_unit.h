@@ -16,68 +16,8 @@
 #include "recfile/field_codec.h"
 #include "recfile/file_definition.h"
 
-class CItemUnit : public CObject {
- public:
-  CString Text16, ItemNumber, Text68, Text98, UnitCode;
-  std::vector<CString> textList = std::vector<CString>(10);
-  CString Text216, Text36, Text48, Text308, Text316, Text336;
-  bool Flag111 = false, Flag120 = false, Flag131 = false;
-  char Code12 = ' ', Code284 = ' ';
-  int32_t Number56 = 0;
-  float Amount28 = 0, Amount32 = 0, Amount44 = 0, Amount276 = 0, Amount268 = 0, Amount272 = 0,
-        Amount60 = 0, Amount64 = 0, Amount112 = 0, Amount116 = 0, Amount124 = 0, Amount288 = 0,
-        Amount292 = 0, Amount280 = 0, Amount296 = 0, Amount300 = 0, Amount304 = 0;
-  std::vector<float> AmountList = std::vector<float>(11);
-};
-
-// 0400: the current record without Text336.
-class CItemUnit0400 : public CObject {
- public:
-  CString Text16, ItemNumber, Text68, Text98, UnitCode;
-  std::vector<CString> textList = std::vector<CString>(10);
-  CString Text216, Text36, Text48, Text308, Text316;
-  bool Flag111 = false, Flag120 = false, Flag131 = false;
-  char Code12 = ' ', Code284 = ' ';
-  int32_t Number56 = 0;
-  float Amount28 = 0, Amount32 = 0, Amount44 = 0, Amount276 = 0, Amount268 = 0, Amount272 = 0,
-        Amount60 = 0, Amount64 = 0, Amount112 = 0, Amount116 = 0, Amount124 = 0, Amount288 = 0,
-        Amount292 = 0, Amount280 = 0, Amount296 = 0, Amount300 = 0, Amount304 = 0;
-  std::vector<float> AmountList = std::vector<float>(11);
-};
-
-// 03094: without Text316 and Text336.
-class CItemUnit03094 : public CObject {
- public:
-  CString Text16, ItemNumber, Text68, Text98, UnitCode;
-  std::vector<CString> textList = std::vector<CString>(10);
-  CString Text216, Text36, Text48, Text308;
-  bool Flag111 = false, Flag120 = false, Flag131 = false;
-  char Code12 = ' ', Code284 = ' ';
-  int32_t Number56 = 0;
-  float Amount28 = 0, Amount32 = 0, Amount44 = 0, Amount276 = 0, Amount268 = 0, Amount272 = 0,
-        Amount60 = 0, Amount64 = 0, Amount112 = 0, Amount116 = 0, Amount124 = 0, Amount288 = 0,
-        Amount292 = 0, Amount280 = 0, Amount296 = 0, Amount300 = 0, Amount304 = 0;
-  std::vector<float> AmountList = std::vector<float>(11);
-};
-
-// 0308: ends with Amount292.
-class CItemUnit0308 : public CObject {
- public:
-  CString Text16, ItemNumber, Text68, Text98, UnitCode;
-  std::vector<CString> textList = std::vector<CString>(10);
-  CString Text216, Text36, Text48;
-  bool Flag111 = false, Flag120 = false, Flag131 = false;
-  char Code12 = ' ', Code284 = ' ';
-  int32_t Number56 = 0;
-  float Amount28 = 0, Amount32 = 0, Amount44 = 0, Amount276 = 0, Amount268 = 0, Amount272 = 0,
-        Amount60 = 0, Amount64 = 0, Amount112 = 0, Amount116 = 0, Amount124 = 0, Amount288 = 0,
-        Amount292 = 0, Amount280 = 0;
-  std::vector<float> AmountList = std::vector<float>(11);
-};
-
-// 0301: no Amount280; Code284 at 280 and Amount288 / Amount292 at 284 / 288. The flags at 128
-// to 130 and the single at 132 are read but not carried.
-class CItemUnit0301 : public CObject {
+// The members every layout has.
+class CItemUnitFields : public CObject {
  public:
   CString Text16, ItemNumber, Text68, Text98, UnitCode;
   std::vector<CString> textList = std::vector<CString>(10);
@@ -89,6 +29,38 @@ class CItemUnit0301 : public CObject {
         Amount60 = 0, Amount64 = 0, Amount112 = 0, Amount116 = 0, Amount124 = 0, Amount288 = 0,
         Amount292 = 0;
   std::vector<float> AmountList = std::vector<float>(11);
+};
+
+class CItemUnit : public CItemUnitFields {
+ public:
+  float Amount280 = 0, Amount296 = 0, Amount300 = 0, Amount304 = 0;
+  CString Text308, Text316, Text336;
+};
+
+// 0400: the current record without Text336.
+class CItemUnit0400 : public CItemUnitFields {
+ public:
+  float Amount280 = 0, Amount296 = 0, Amount300 = 0, Amount304 = 0;
+  CString Text308, Text316;
+};
+
+// 03094: without Text316 and Text336.
+class CItemUnit03094 : public CItemUnitFields {
+ public:
+  float Amount280 = 0, Amount296 = 0, Amount300 = 0, Amount304 = 0;
+  CString Text308;
+};
+
+// 0308: ends with Amount292.
+class CItemUnit0308 : public CItemUnitFields {
+ public:
+  float Amount280 = 0;
+};
+
+// 0301: no Amount280; Code284 at 280 and Amount288 / Amount292 at 284 / 288. The flags at 128
+// to 130 and the single at 132 are read but not carried.
+class CItemUnit0301 : public CItemUnitFields {
+ public:
   bool LegacyFlag128 = false, LegacyFlag129 = false, LegacyFlag130 = false;
   float LegacyAmount132 = 0;
 };
@@ -113,97 +85,53 @@ struct CItemUnitKeys {
   uint8_t m_Key2[15] = {};
 };
 
-class CItemUnitDB : public CBtrieveDB {
+// The table class of one layout `kLayout` of records R, whose import lines end at
+// `kImportCap` characters.
+template <class R, const recfile::Layout<R>& kLayout, int kImportCap>
+class CItemUnitTable : public CBtrieveDB {
  public:
-  ~CItemUnitDB() { Close(); }
+  ~CItemUnitTable() { Close(); }
   CString GetFileName() override { return "ITEMUNIT.DB"; }
   CString GetDisplayName() override { return "Item Unit"; }
-  int GetImportLineLength() override { return ItemUnitImportLineLength(m_ImportVersion, 544); }
+  int GetImportLineLength() override {
+    return ItemUnitImportLineLength(m_ImportVersion, kImportCap);
+  }
   int CreateFile(const char* fileName) override;
   int ImportLine(const CString&, int32_t) override { return 0; }
 
-  int InsertRecord(CItemUnit& record);
+  // Read in the order of key 2 (item number and unit code).
+  int ReadFirst(R& record);
+  int ReadNext(R& record);
+  int InsertRecord(R& record);
+
+ protected:
+  CItemUnitKeys m_Keys;
+};
+
+class CItemUnitDB : public CItemUnitTable<CItemUnit, kItemUnitLayout, 544> {
+ public:
   // Rewrites the record of record.ItemNumber and record.UnitCode (key 2).
   int UpdateRecord(CItemUnit& record);
   // Deletes the first record whose key `keyNum` (0, 1 or 2) equals `keyValue`; a missing one
   // counts as deleted; another key number answers 6.
   int DeleteRecord(int keyNum, const CString& keyValue);
-
- private:
-  CItemUnitKeys m_Keys;
 };
 
-class CItemUnit0400DB : public CBtrieveDB {
+using CItemUnit0400DB = CItemUnitTable<CItemUnit0400, kItemUnit0400Layout, 524>;
+using CItemUnit03094DB = CItemUnitTable<CItemUnit03094, kItemUnit03094Layout, 504>;
+using CItemUnit0308DB = CItemUnitTable<CItemUnit0308, kItemUnit0308Layout, 463>;
+
+// Layout 0301 names the same file in other letters.
+class CItemUnit0301DB : public CItemUnitTable<CItemUnit0301, kItemUnit0301Layout, 452> {
  public:
-  ~CItemUnit0400DB() { Close(); }
-  CString GetFileName() override { return "ITEMUNIT.DB"; }
-  CString GetDisplayName() override { return "Item Unit"; }
-  int GetImportLineLength() override { return ItemUnitImportLineLength(m_ImportVersion, 524); }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  // Read in the order of key 2 (item number and unit code).
-  int ReadFirst(CItemUnit0400& record);
-  int ReadNext(CItemUnit0400& record);
-  int InsertRecord(CItemUnit0400& record);
-
- private:
-  CItemUnitKeys m_Keys;
-};
-
-class CItemUnit03094DB : public CBtrieveDB {
- public:
-  ~CItemUnit03094DB() { Close(); }
-  CString GetFileName() override { return "ITEMUNIT.DB"; }
-  CString GetDisplayName() override { return "Item Unit"; }
-  int GetImportLineLength() override { return ItemUnitImportLineLength(m_ImportVersion, 504); }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  // Read in the order of key 2 (item number and unit code).
-  int ReadFirst(CItemUnit03094& record);
-  int ReadNext(CItemUnit03094& record);
-  int InsertRecord(CItemUnit03094& record);
-
- private:
-  CItemUnitKeys m_Keys;
-};
-
-class CItemUnit0308DB : public CBtrieveDB {
- public:
-  ~CItemUnit0308DB() { Close(); }
-  CString GetFileName() override { return "ITEMUNIT.DB"; }
-  CString GetDisplayName() override { return "Item Unit"; }
-  int GetImportLineLength() override { return ItemUnitImportLineLength(m_ImportVersion, 463); }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  // Read in the order of key 2 (item number and unit code).
-  int ReadFirst(CItemUnit0308& record);
-  int ReadNext(CItemUnit0308& record);
-  int InsertRecord(CItemUnit0308& record);
-
- private:
-  CItemUnitKeys m_Keys;
-};
-
-class CItemUnit0301DB : public CBtrieveDB {
- public:
-  ~CItemUnit0301DB() { Close(); }
   CString GetFileName() override { return "ItemUnit.DB"; }
-  CString GetDisplayName() override { return "Item Unit"; }
-  int GetImportLineLength() override { return ItemUnitImportLineLength(m_ImportVersion, 452); }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  // Read in the order of key 2 (item number and unit code).
-  int ReadFirst(CItemUnit0301& record);
-  int ReadNext(CItemUnit0301& record);
-  int InsertRecord(CItemUnit0301& record);
-
- private:
-  CItemUnitKeys m_Keys;
 };
+
+extern template class CItemUnitTable<CItemUnit, kItemUnitLayout, 544>;
+extern template class CItemUnitTable<CItemUnit0400, kItemUnit0400Layout, 524>;
+extern template class CItemUnitTable<CItemUnit03094, kItemUnit03094Layout, 504>;
+extern template class CItemUnitTable<CItemUnit0308, kItemUnit0308Layout, 463>;
+extern template class CItemUnitTable<CItemUnit0301, kItemUnit0301Layout, 452>;
 
 void ConvertRecord(const CItemUnit0400& from, CItemUnit& to);
 void ConvertRecord(const CItemUnit03094& from, CItemUnit& to);

@@ -77,68 +77,58 @@ recfile::FileSpec WhsMarkupSpec() {
 
 }  // namespace
 
-// ---- CWhsMarkupDB ----
+// ---- Table classes ----
 
-int CWhsMarkupDB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, WhsMarkupSpec(), fileName);
-}
-
-int CWhsMarkupDB::InsertRecord(CWhsMarkup& record) {
-  return recfile::InsertRecord(*this, kWhsMarkupLayout, record, m_Key3, 3);
-}
-
-int CWhsMarkupDB::UpdateRecord(CWhsMarkup& record) {
-  recfile::KeyFromRecord(kWhsMarkupLayout, record, m_Key3, 1, sizeof m_Key3);
-  return recfile::UpdateFound(*this, kWhsMarkupLayout, record, m_Key3, 3);
-}
-
-int CWhsMarkupDB::DeleteRecord(CWhsMarkup& record) {
-  recfile::KeyFromRecord(kWhsMarkupLayout, record, m_Key3, 1, sizeof m_Key3);
-  return recfile::DeleteByKey(*this, m_Key3, 3);
-}
-
-// ---- CWhsMarkup0200DB ----
-
-uint8_t* CWhsMarkup0200DB::KeyBuffer(int keyNum) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+uint8_t* CWhsMarkupTable<R, kLayout, kImportLineLength>::KeyBuffer(int keyNum) {
   uint8_t* const keys[] = {m_Key0, m_Key1, m_Key2, m_Key3, m_Key4, m_Key5};
   return keyNum >= 0 && keyNum < 6 ? keys[keyNum] : nullptr;
 }
 
-int CWhsMarkup0200DB::CreateFile(const char* fileName) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CWhsMarkupTable<R, kLayout, kImportLineLength>::CreateFile(const char* fileName) {
   return recfile::CreateTableFile(*this, WhsMarkupSpec(), fileName);
 }
 
-int CWhsMarkup0200DB::ReadFirst(CWhsMarkup0200& record, int keyNum) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CWhsMarkupTable<R, kLayout, kImportLineLength>::ReadFirst(R& record, int keyNum) {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
     return btr::kInvalidKeyNumber;
   }
-  return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kWhsMarkup0200Layout, record, key,
-                             static_cast<int8_t>(keyNum), Length::Exact, 144);
+  return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kLayout, record, key,
+                             static_cast<int8_t>(keyNum), Length::Exact, kLayout.length);
 }
 
-int CWhsMarkup0200DB::ReadNext(CWhsMarkup0200& record, int keyNum) {
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CWhsMarkupTable<R, kLayout, kImportLineLength>::ReadNext(R& record, int keyNum) {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
     return btr::kInvalidKeyNumber;
   }
-  return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kWhsMarkup0200Layout, record, key,
-                             static_cast<int8_t>(keyNum), Length::Exact, 144);
+  return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kLayout, record, key,
+                             static_cast<int8_t>(keyNum), Length::Exact, kLayout.length);
 }
 
-int CWhsMarkup0200DB::InsertRecord(CWhsMarkup0200& record) {
-  return recfile::InsertRecord(*this, kWhsMarkup0200Layout, record, m_Key3, 3);
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CWhsMarkupTable<R, kLayout, kImportLineLength>::InsertRecord(R& record) {
+  return recfile::InsertRecord(*this, kLayout, record, m_Key3, 3);
 }
 
-int CWhsMarkup0200DB::UpdateRecord(CWhsMarkup0200& record) {
-  recfile::KeyFromRecord(kWhsMarkup0200Layout, record, m_Key3, 1, sizeof m_Key3);
-  return recfile::UpdateFound(*this, kWhsMarkup0200Layout, record, m_Key3, 3);
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CWhsMarkupTable<R, kLayout, kImportLineLength>::UpdateRecord(R& record) {
+  recfile::KeyFromRecord(kLayout, record, m_Key3, 1, sizeof m_Key3);
+  return recfile::UpdateFound(*this, kLayout, record, m_Key3, 3);
 }
 
-int CWhsMarkup0200DB::DeleteRecord(CWhsMarkup0200& record) {
-  recfile::KeyFromRecord(kWhsMarkup0200Layout, record, m_Key3, 1, sizeof m_Key3);
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+int CWhsMarkupTable<R, kLayout, kImportLineLength>::DeleteRecord(R& record) {
+  recfile::KeyFromRecord(kLayout, record, m_Key3, 1, sizeof m_Key3);
   return recfile::DeleteByKey(*this, m_Key3, 3);
 }
+
+template class CWhsMarkupTable<CWhsMarkup, kWhsMarkupLayout, 315>;
+template class CWhsMarkupTable<CWhsMarkup0200, kWhsMarkup0200Layout, 314>;
 
 // ---- Conversion ----
 

@@ -18,7 +18,8 @@
 #include "recfile/btrieve_db.h"
 #include "recfile/field_codec.h"
 
-class CWhsMarkup : public CObject {
+// The members both layouts have.
+class CWhsMarkupFields : public CObject {
  public:
   CString Text23;
   CString Text20;
@@ -31,9 +32,6 @@ class CWhsMarkup : public CObject {
   bool Flag30 = false;
   CString Text47;
   bool Flag51 = false;
-  bool Flag44 = false;
-  uint8_t Byte45 = ' ';
-  uint8_t Byte46 = ' ';
   std::vector<char> Codes52 = std::vector<char>(10);
   std::vector<float> Values64 = std::vector<float>(10);
   std::vector<float> Values104 = std::vector<float>(10);
@@ -42,75 +40,43 @@ class CWhsMarkup : public CObject {
   int64_t Date40 = 0;
 };
 
-// In 0200 the two bytes behind the date are characters, upper-cased on reading.
-class CWhsMarkup0200 : public CObject {
+class CWhsMarkup : public CWhsMarkupFields {
  public:
-  CString Text23;
-  CString Text20;
-  CString Text18;
-  CString Text12;
-  CString Text0;
-  CString Text4;
-  bool Flag28 = false;
-  bool Flag29 = false;
-  bool Flag30 = false;
-  CString Text47;
-  bool Flag51 = false;
+  bool Flag44 = false;
+  uint8_t Byte45 = ' ';
+  uint8_t Byte46 = ' ';
+};
+
+// In 0200 the two bytes behind the date are characters, upper-cased on reading.
+class CWhsMarkup0200 : public CWhsMarkupFields {
+ public:
   char Byte45 = ' ';
   char Byte46 = ' ';
-  std::vector<char> Codes52 = std::vector<char>(10);
-  std::vector<float> Values64 = std::vector<float>(10);
-  std::vector<float> Values104 = std::vector<float>(10);
-  float Float32 = 0;
-  float Float36 = 0;
-  int64_t Date40 = 0;
 };
 
 extern const recfile::Layout<CWhsMarkup> kWhsMarkupLayout;
 extern const recfile::Layout<CWhsMarkup0200> kWhsMarkup0200Layout;
 
-class CWhsMarkupDB : public CBtrieveDB {
+// The table class of one layout `kLayout` of records R.
+template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
+class CWhsMarkupTable : public CBtrieveDB {
  public:
-  ~CWhsMarkupDB() { Close(); }
+  ~CWhsMarkupTable() { Close(); }
   CString GetFileName() override { return "WHSMRKUP.DB"; }
   CString GetDisplayName() override { return "Product Line Markup"; }
   uint16_t GetRecordLength() override { return 0; }
-  int GetImportLineLength() override { return 315; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
-  // Inserts on key 3.
-  int InsertRecord(CWhsMarkup& record);
-  // Serve the text import alone: look the record up by its key-3 bytes.
-  int UpdateRecord(CWhsMarkup& record);
-  int DeleteRecord(CWhsMarkup& record);
-
- private:
-  uint8_t m_Key0[4] = {};
-  uint8_t m_Key1[8] = {};
-  uint8_t m_Key2[6] = {};
-  uint8_t m_Key3[31] = {};
-  uint8_t m_Key4[30] = {};
-  uint8_t m_Key5[30] = {};
-};
-
-class CWhsMarkup0200DB : public CBtrieveDB {
- public:
-  ~CWhsMarkup0200DB() { Close(); }
-  CString GetFileName() override { return "WHSMRKUP.DB"; }
-  CString GetDisplayName() override { return "Product Line Markup"; }
-  uint16_t GetRecordLength() override { return 0; }
-  int GetImportLineLength() override { return 314; }
+  int GetImportLineLength() override { return kImportLineLength; }
   int CreateFile(const char* fileName) override;
   int ImportLine(const CString&, int32_t) override { return 0; }
 
   // Key numbers 0 to 5 (6 otherwise).
-  int ReadFirst(CWhsMarkup0200& record, int keyNum);
-  int ReadNext(CWhsMarkup0200& record, int keyNum);
-  // Serve the text import alone (and test fixtures).
-  int InsertRecord(CWhsMarkup0200& record);
-  int UpdateRecord(CWhsMarkup0200& record);
-  int DeleteRecord(CWhsMarkup0200& record);
+  int ReadFirst(R& record, int keyNum);
+  int ReadNext(R& record, int keyNum);
+  // Inserts on key 3.
+  int InsertRecord(R& record);
+  // Serve the text import alone (and test fixtures): look the record up by its key-3 bytes.
+  int UpdateRecord(R& record);
+  int DeleteRecord(R& record);
 
  private:
   uint8_t* KeyBuffer(int keyNum);
@@ -122,5 +88,11 @@ class CWhsMarkup0200DB : public CBtrieveDB {
   uint8_t m_Key4[30] = {};
   uint8_t m_Key5[30] = {};
 };
+
+using CWhsMarkupDB = CWhsMarkupTable<CWhsMarkup, kWhsMarkupLayout, 315>;
+using CWhsMarkup0200DB = CWhsMarkupTable<CWhsMarkup0200, kWhsMarkup0200Layout, 314>;
+
+extern template class CWhsMarkupTable<CWhsMarkup, kWhsMarkupLayout, 315>;
+extern template class CWhsMarkupTable<CWhsMarkup0200, kWhsMarkup0200Layout, 314>;
 
 void ConvertRecord(const CWhsMarkup0200& from, CWhsMarkup& to);

@@ -38,9 +38,11 @@ constexpr int kNoLineTable = 1002;
 
 // ---- Record classes ----
 
-class COrder : public CObject {
+// The members every header layout has; `TLine` is the line class of the layout.
+template <class TLine>
+class COrderFields : public CObject {
  public:
-  using Line = COrderItem;
+  using Line = TLine;
   int32_t OrderNumber = -1;
   int32_t SummaryCount = -1;
   double SummaryAmount1 = -1.0;
@@ -49,7 +51,6 @@ class COrder : public CObject {
   double SummaryAmount4 = 0.0;
   double SummaryAmount5 = 0.0;
   CString OrderStamp;
-  CString DateStamp;  // YYYYMMDDhhmmss
   CString CustomerNumber;
   CString Text3;
   CString Reference;
@@ -57,8 +58,6 @@ class COrder : public CObject {
   CString Text2;
   int64_t OrderDate = 0;
   char Flag1 = 'Y';
-  char Flag3 = 'T';
-  char Flag4 = ' ';
   bool Flag2 = true;
   bool LinesChanged = false;  // memory only
   CString AddressName;
@@ -74,207 +73,45 @@ class COrder : public CObject {
   CString Phone2;
   CString Code2;
   CString Text20;
+  std::vector<std::unique_ptr<TLine>> Lines;         // in line-number order
+  std::vector<std::unique_ptr<TLine>> RemovedLines;  // to delete from the line file
+};
+
+// Layouts 0304 on: a second stamp, YYYYMMDDhhmmss.
+template <class TLine>
+class CStampedOrderFields : public COrderFields<TLine> {
+ public:
+  CString DateStamp;
+};
+
+class COrder : public CStampedOrderFields<COrderItem> {
+ public:
+  char Flag3 = 'T';
+  char Flag4 = ' ';
   CString Text4;
-  std::vector<std::unique_ptr<COrderItem>> Lines;         // in line-number order
-  std::vector<std::unique_ptr<COrderItem>> RemovedLines;  // to delete from the line file
 
   // The order as one line of text: "ORDER" and its fields, each after a tab; OrderDate as
   // MM/DD/YYYY.
   virtual void WriteText(std::FILE* file) const;
 };
 
-class COrder0401 : public CObject {
+class COrder0401 : public CStampedOrderFields<COrderItem0401> {
  public:
-  using Line = COrderItem0401;
-  int32_t OrderNumber = -1;
-  int32_t SummaryCount = -1;
-  double SummaryAmount1 = -1.0;
-  double SummaryAmount2 = 0.0;
-  double SummaryAmount3 = 0.0;
-  double SummaryAmount4 = 0.0;
-  double SummaryAmount5 = 0.0;
-  CString OrderStamp;
-  CString DateStamp;
-  CString CustomerNumber;
-  CString Text3;
-  CString Reference;
-  CString Text1;
-  CString Text2;
-  int64_t OrderDate = 0;
-  char Flag1 = 'Y';
   char Flag3 = 'T';
   char Flag4 = ' ';
-  bool Flag2 = true;
-  bool LinesChanged = false;
-  CString AddressName;
-  CString AddressLine1;
-  CString AddressLine2;
-  CString AddressLine3;
-  CString City;
-  CString State;
-  CString PostalCode;
-  CString AddressText;
-  CString AddressCode;
-  CString Phone1;
-  CString Phone2;
-  CString Code2;
-  CString Text20;
-  std::vector<std::unique_ptr<Line>> Lines;
-  std::vector<std::unique_ptr<Line>> RemovedLines;
 };
 
-class COrder0308 : public CObject {
+class COrder0308 : public CStampedOrderFields<COrderItem0308> {
  public:
-  using Line = COrderItem0308;
-  int32_t OrderNumber = -1;
-  int32_t SummaryCount = -1;
-  double SummaryAmount1 = -1.0;
-  double SummaryAmount2 = 0.0;
-  double SummaryAmount3 = 0.0;
-  double SummaryAmount4 = 0.0;
-  double SummaryAmount5 = 0.0;
-  CString OrderStamp;
-  CString DateStamp;
-  CString CustomerNumber;
-  CString Text3;
-  CString Reference;
-  CString Text1;
-  CString Text2;
-  int64_t OrderDate = 0;
-  char Flag1 = 'Y';
   char Flag3 = 'T';
-  bool Flag2 = true;
-  bool LinesChanged = false;
-  CString AddressName;
-  CString AddressLine1;
-  CString AddressLine2;
-  CString AddressLine3;
-  CString City;
-  CString State;
-  CString PostalCode;
-  CString AddressText;
-  CString AddressCode;
-  CString Phone1;
-  CString Phone2;
-  CString Code2;
-  CString Text20;
-  std::vector<std::unique_ptr<Line>> Lines;
-  std::vector<std::unique_ptr<Line>> RemovedLines;
 };
 
 // 0306 and 0304 hold the same fields; 0304 stores Reference in 9 characters.
-class COrder0306 : public CObject {
- public:
-  using Line = COrderItem0306;
-  int32_t OrderNumber = -1;
-  int32_t SummaryCount = -1;
-  double SummaryAmount1 = -1.0;
-  double SummaryAmount2 = 0.0;
-  double SummaryAmount3 = 0.0;
-  double SummaryAmount4 = 0.0;
-  double SummaryAmount5 = 0.0;
-  CString OrderStamp;
-  CString DateStamp;
-  CString CustomerNumber;
-  CString Text3;
-  CString Reference;
-  CString Text1;
-  CString Text2;
-  int64_t OrderDate = 0;
-  char Flag1 = 'Y';
-  bool Flag2 = true;
-  bool LinesChanged = false;
-  CString AddressName;
-  CString AddressLine1;
-  CString AddressLine2;
-  CString AddressLine3;
-  CString City;
-  CString State;
-  CString PostalCode;
-  CString AddressText;
-  CString AddressCode;
-  CString Phone1;
-  CString Phone2;
-  CString Code2;
-  CString Text20;
-  std::vector<std::unique_ptr<Line>> Lines;
-  std::vector<std::unique_ptr<Line>> RemovedLines;
-};
+class COrder0306 : public CStampedOrderFields<COrderItem0306> {};
+class COrder0304 : public CStampedOrderFields<COrderItem0304> {};
 
-class COrder0304 : public CObject {
- public:
-  using Line = COrderItem0304;
-  int32_t OrderNumber = -1;
-  int32_t SummaryCount = -1;
-  double SummaryAmount1 = -1.0;
-  double SummaryAmount2 = 0.0;
-  double SummaryAmount3 = 0.0;
-  double SummaryAmount4 = 0.0;
-  double SummaryAmount5 = 0.0;
-  CString OrderStamp;
-  CString DateStamp;
-  CString CustomerNumber;
-  CString Text3;
-  CString Reference;  // 9 characters
-  CString Text1;
-  CString Text2;
-  int64_t OrderDate = 0;
-  char Flag1 = 'Y';
-  bool Flag2 = true;
-  bool LinesChanged = false;
-  CString AddressName;
-  CString AddressLine1;
-  CString AddressLine2;
-  CString AddressLine3;
-  CString City;
-  CString State;
-  CString PostalCode;
-  CString AddressText;
-  CString AddressCode;
-  CString Phone1;
-  CString Phone2;
-  CString Code2;
-  CString Text20;
-  std::vector<std::unique_ptr<Line>> Lines;
-  std::vector<std::unique_ptr<Line>> RemovedLines;
-};
-
-class COrder0301 : public CObject {
- public:
-  using Line = COrderItem0301;
-  int32_t OrderNumber = -1;
-  int32_t SummaryCount = -1;
-  double SummaryAmount1 = -1.0;
-  double SummaryAmount2 = 0.0;
-  double SummaryAmount3 = 0.0;
-  double SummaryAmount4 = 0.0;
-  double SummaryAmount5 = 0.0;
-  CString OrderStamp;  // MMDDYYhhmmss, 12 characters
-  CString CustomerNumber;
-  CString Text3;
-  CString Reference;  // 9 characters
-  CString Text1;
-  CString Text2;
-  int64_t OrderDate = 0;
-  char Flag1 = 'Y';
-  bool Flag2 = true;
-  bool LinesChanged = false;
-  CString AddressName;
-  CString AddressLine1;
-  CString AddressLine2;
-  CString AddressLine3;
-  CString City;
-  CString State;
-  CString PostalCode;
-  CString AddressText;
-  CString AddressCode;
-  CString Phone1;
-  CString Phone2;
-  CString Code2;
-  CString Text20;
-  std::vector<std::unique_ptr<Line>> Lines;
-  std::vector<std::unique_ptr<Line>> RemovedLines;
-};
+// OrderStamp is MMDDYYhhmmss, 12 characters; Reference 9 characters.
+class COrder0301 : public COrderFields<COrderItem0301> {};
 
 extern const recfile::Layout<COrder> kOrderLayout;
 extern const recfile::Layout<COrder0401> kOrder0401Layout;

@@ -197,42 +197,65 @@ const recfile::Layout<CVelocity0201> kVelocity0201Layout = Layout0201();
 
 // ---- Reads along the current key ----
 
+namespace {
+
+// Whether a layout stores Date1 as a record-manager date too (for key 5).
 template <class R>
-void* CVelocityTable<R>::KeyBuffer(int keyNum) {
+bool HasDateKey(const recfile::Layout<R>& layout) {
+  for (const auto& field : layout.fields) {
+    if (field.enc == Enc::BtrDate) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+template <class R, const recfile::Layout<R>& kLayout>
+CVelocityTable<R, kLayout>::CVelocityTable() : m_Keys(HasDateKey(kLayout) ? 6 : 5) {}
+
+template <class R, const recfile::Layout<R>& kLayout>
+int CVelocityTable<R, kLayout>::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, VelocitySpec(kLayout.length, m_Keys == 6), fileName);
+}
+
+template <class R, const recfile::Layout<R>& kLayout>
+void* CVelocityTable<R, kLayout>::KeyBuffer(int keyNum) {
   void* buffers[] = {m_Key0, m_Key1, m_Key2, m_Key3, m_Key4, m_Key5};
   return keyNum >= 0 && keyNum < m_Keys ? buffers[keyNum] : nullptr;
 }
 
-template <class R>
-int CVelocityTable<R>::ReadFirst(R& record) {
+template <class R, const recfile::Layout<R>& kLayout>
+int CVelocityTable<R, kLayout>::ReadFirst(R& record) {
   m_CurrentKey = 0;
-  const int status = recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, m_Layout, record, m_Key0, 0,
-                                         recfile::Length::Exact, m_Layout.length);
+  const int status = recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kLayout, record, m_Key0, 0,
+                                         recfile::Length::Exact, kLayout.length);
   return status == btr::kEndOfFile ? btr::kKeyNotFound : status;
 }
 
-template <class R>
-int CVelocityTable<R>::ReadNext(R& record) {
+template <class R, const recfile::Layout<R>& kLayout>
+int CVelocityTable<R, kLayout>::ReadNext(R& record) {
   void* key = KeyBuffer(m_CurrentKey);
   if (key == nullptr) {
     return btr::kInvalidKeyNumber;
   }
-  return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, m_Layout, record, key,
+  return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kLayout, record, key,
                              static_cast<int8_t>(m_CurrentKey), recfile::Length::Exact,
-                             m_Layout.length);
+                             kLayout.length);
 }
 
-template <class R>
-int CVelocityTable<R>::DoClearOrDelete(const CString& customer, const CString& item,
-                                       const CString& suffix, bool remove) {
+template <class R, const recfile::Layout<R>& kLayout>
+int CVelocityTable<R, kLayout>::ClearOrDelete(const CString& customer, const CString& item,
+                                              const CString& suffix, bool remove) {
   R wanted;
   wanted.CustomerNumber = customer;
   wanted.ItemNumber = item;
   wanted.ItemSuffix = suffix;
-  recfile::KeyFromRecord(m_Layout, wanted, m_Key1, 1, sizeof m_Key1);
+  recfile::KeyFromRecord(kLayout, wanted, m_Key1, 1, sizeof m_Key1);
   m_CurrentKey = 1;
   uint8_t raw[recfile::kMaxRecord];
-  uint16_t length = m_Layout.length;
+  uint16_t length = kLayout.length;
   int status = GetEqual(raw, &length, m_Key1, 1);
   if (status != 0) {
     return status;
@@ -240,17 +263,17 @@ int CVelocityTable<R>::DoClearOrDelete(const CString& customer, const CString& i
   if (remove) {
     return Delete();
   }
-  ClearYesNo2(m_Layout, raw);
+  ClearYesNo2(kLayout, raw);
   const uint16_t read = length;
   status = Update(raw, &length, m_Key1, 1);
   return status == 0 && length != read ? btr::kDataBufferLength : status;
 }
 
-template class CVelocityTable<CVelocity>;
-template class CVelocityTable<CVelocity0401>;
-template class CVelocityTable<CVelocity0304>;
-template class CVelocityTable<CVelocity0208>;
-template class CVelocityTable<CVelocity0201>;
+template class CVelocityTable<CVelocity, kVelocityLayout>;
+template class CVelocityTable<CVelocity0401, kVelocity0401Layout>;
+template class CVelocityTable<CVelocity0304, kVelocity0304Layout>;
+template class CVelocityTable<CVelocity0208, kVelocity0208Layout>;
+template class CVelocityTable<CVelocity0201, kVelocity0201Layout>;
 
 // ---- Current layout ----
 
@@ -262,10 +285,6 @@ int CVelocityDB::GetImportLineLength() {
     return 136;
   }
   return m_ImportVersion < 1026 ? 158 : 164;
-}
-
-int CVelocityDB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, VelocitySpec(160, true), fileName);
 }
 
 int CVelocityDB::InsertRecord(CVelocity& record) {
@@ -289,11 +308,6 @@ int CVelocityDB::SwitchKey(int keyNum) {
     m_CurrentKey = keyNum;
   }
   return status;
-}
-
-int CVelocityDB::ClearOrDelete(const CString& customer, const CString& item, const CString& suffix,
-                               bool remove) {
-  return DoClearOrDelete(customer, item, suffix, remove);
 }
 
 int CVelocityDB::ClearItem(const CString& item, const CString& suffix) {
@@ -336,27 +350,6 @@ int CVelocity0401DB::GetImportLineLength() {
     return 126;
   }
   return m_ImportVersion < 773 ? 136 : 158;
-}
-
-int CVelocity0401DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, VelocitySpec(156, true), fileName);
-}
-
-int CVelocity0304DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, VelocitySpec(148, true), fileName);
-}
-
-int CVelocity0208DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, VelocitySpec(144, true), fileName);
-}
-
-int CVelocity0201DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, VelocitySpec(140, false), fileName);
-}
-
-int CVelocity0201DB::ClearOrDelete(const CString& customer, const CString& item,
-                                   const CString& suffix, bool remove) {
-  return DoClearOrDelete(customer, item, suffix, remove);
 }
 
 // ---- Conversions ----

@@ -11,6 +11,7 @@
 #include "platform/btrieve/btrcall.h"
 #include "platform/files/files.h"
 #include "recfile/field_codec.h"
+#include "tests/support/record_bytes.h"
 
 namespace testing_support {
 
@@ -120,19 +121,11 @@ Bytes StatBlock(const std::string& name) {
 
 Bytes Spec(uint16_t recordLength, bool variable,
            const std::vector<std::vector<uint16_t>>& segments) {
-  Bytes b(16 + 16 * segments.size(), 0);
-  recfile::WriteInt16(&b[0], static_cast<int16_t>(recordLength));
-  recfile::WriteInt16(&b[2], 1024);
-  recfile::WriteInt16(&b[4], static_cast<int16_t>(segments.size()));
-  recfile::WriteInt16(&b[10], variable ? 1 : 0);
-  for (size_t i = 0; i < segments.size(); ++i) {
-    uint8_t* e = &b[16 + 16 * i];
-    recfile::WriteInt16(e, static_cast<int16_t>(segments[i][0]));
-    recfile::WriteInt16(e + 2, static_cast<int16_t>(segments[i][1]));
-    recfile::WriteInt16(e + 4, static_cast<int16_t>(segments[i][2]));
-    e[10] = static_cast<uint8_t>(segments[i][3]);
+  std::vector<rectest::Seg> segs;
+  for (const auto& s : segments) {
+    segs.push_back({s[0], s[1], s[2], static_cast<uint8_t>(s[3])});
   }
-  return b;
+  return rectest::SpecBlock(recordLength, variable, static_cast<uint16_t>(segments.size()), segs);
 }
 
 bool FileExists(const std::string& name) {

@@ -89,13 +89,17 @@ class SpecCapture : public Table {
   int createMode = -1;
 };
 
+// One key segment of a specification block: position, length, flags exactly as given (0x10
+// included) and extended type.
 struct Seg {
   uint16_t position, length, flags;
+  uint8_t type = 0;
 };
 
-// The specification block written by hand: header, then one 16-byte entry per segment (flags
-// exactly as given, 0x10 included).
-inline Bytes ExpectedBlock(uint16_t recordLength, uint16_t keys, const std::vector<Seg>& segs) {
+// The specification block written by hand, the one builder of every suite: header (record
+// length, page size 1024, `keys`, the variable-length flag), then one 16-byte entry per segment.
+inline Bytes SpecBlock(uint16_t recordLength, bool variable, uint16_t keys,
+                       const std::vector<Seg>& segs) {
   Bytes b(16 + 16 * segs.size(), 0);
   auto put16 = [&](size_t at, uint16_t v) {
     b[at] = static_cast<uint8_t>(v);
@@ -104,12 +108,19 @@ inline Bytes ExpectedBlock(uint16_t recordLength, uint16_t keys, const std::vect
   put16(0, recordLength);
   put16(2, 1024);
   put16(4, keys);
+  put16(10, variable ? 1 : 0);
   for (size_t i = 0; i < segs.size(); ++i) {
     put16(16 + 16 * i, segs[i].position);
     put16(18 + 16 * i, segs[i].length);
     put16(20 + 16 * i, segs[i].flags);
+    b[26 + 16 * i] = segs[i].type;
   }
   return b;
+}
+
+// A fixed-length file's block.
+inline Bytes ExpectedBlock(uint16_t recordLength, uint16_t keys, const std::vector<Seg>& segs) {
+  return SpecBlock(recordLength, false, keys, segs);
 }
 
 template <class Table>

@@ -96,27 +96,8 @@ inline std::string Str(const Bytes& b, size_t at, size_t n) {
   return std::string(reinterpret_cast<const char*>(&b[at]), n);
 }
 
-// A file specification block written out from a key table: the header, then one entry per
-// segment {position, length, flags as stored, extended type}.
-struct SegmentRow {
-  uint16_t position, length, flags;
-  uint8_t type = 0;
-};
-inline Bytes SpecBlock(uint16_t recordLength, bool variable, int keys,
-                       const std::vector<SegmentRow>& segments) {
-  Bytes b(16 + 16 * segments.size(), 0);
-  PutI32(b, 0, recordLength | 1024 << 16);  // page size 1024
-  b[4] = static_cast<uint8_t>(keys);
-  b[10] = variable ? 1 : 0;
-  for (size_t i = 0; i < segments.size(); ++i) {
-    const size_t at = 16 + 16 * i;
-    PutI32(b, at, segments[i].position | segments[i].length << 16);
-    b[at + 4] = static_cast<uint8_t>(segments[i].flags);
-    b[at + 5] = static_cast<uint8_t>(segments[i].flags >> 8);
-    b[at + 10] = segments[i].type;
-  }
-  return b;
-}
+using SegmentRow = rectest::Seg;
+using rectest::SpecBlock;
 
 // Hand-built sample records: each field of a layout table has a kind, which decides what the
 // current layout holds for a stored legacy value.

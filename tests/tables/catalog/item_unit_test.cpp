@@ -211,6 +211,14 @@ TEST_F(ItemUnitFile, Key2RefusesTheSameItemAndUnitTwice) {
   EXPECT_EQ(db.InsertRecord(r), 5);
   r.Text68 = "updated";
   EXPECT_EQ(db.UpdateRecord(r), 0);
+  // The key takes the item number and unit code as given, not upper-cased as the record stores
+  // them: a lower-case pair finds no record.
+  CItemUnit lower = r;
+  lower.ItemNumber = "item1";
+  EXPECT_EQ(db.UpdateRecord(lower), 4);
+  lower.ItemNumber = "ITEM1";
+  lower.UnitCode = "ea";
+  EXPECT_EQ(db.UpdateRecord(lower), 4);
   EXPECT_EQ(db.DeleteRecord(3, "ITEM1"), 6);
   EXPECT_EQ(db.DeleteRecord(1, "ITEM1"), 0);
   EXPECT_EQ(db.DeleteRecord(2, "NOSUCHITEM"), 0);
