@@ -58,6 +58,9 @@ struct OpenFile {
   dev_t device = 0;
   ino_t inode = 0;
   bool exclusive = false;
+  // Created by this process and not closed for the last time since: commits are not synced, and
+  // the last close syncs the file before it answers (store.cpp, connection settings).
+  bool fresh = false;
   std::vector<Cursor*> cursors;
   std::vector<std::string> keys;  // scratch: stored key values of the record being written
 };
@@ -106,6 +109,9 @@ struct Engine {
   std::vector<std::shared_ptr<OpenFile>> files;
   // Files closed during a transaction: their writes wait for End or Abort Transaction.
   std::vector<std::shared_ptr<OpenFile>> closing;
+  // Files that Create made in this process and that have not been closed for the last time
+  // since (by device and inode, so that a file put there by someone else is not taken for one).
+  std::vector<std::pair<dev_t, ino_t>> created;
   bool transaction = false;
   bool flusher_running = false;
   std::condition_variable wake;
@@ -193,6 +199,17 @@ int CommitAll(Engine& e) {
   return status;
 }
 
+// A fresh file's last close: its writes go to the disk before the close answers, and the file is
+// an ordinary one from now on.
+int CloseFresh(Engine& e, OpenFile& f) {
+  if (!f.fresh) {
+    return kOk;
+  }
+  f.fresh = false;
+  std::erase(e.created, std::make_pair(f.device, f.inode));
+  return f.store->SyncToDisk();
+}
+
 // Ends the process-wide transaction on every file, committing or rolling back.
 int FinishTransaction(Engine& e, bool commit) {
   int status = kOk;
@@ -210,6 +227,9 @@ int FinishTransaction(Engine& e, bool commit) {
   }
   for (auto& f : e.closing) {
     finish(*f);
+    if (int s = CloseFresh(e, *f); s != kOk && status == kOk) {
+      status = s;
+    }
   }
   e.closing.clear();
   e.transaction = false;
@@ -269,6 +289,7 @@ void AfterForkChild() {
   }
   e.files.clear();
   e.closing.clear();
+  e.created.clear();  // the child created none of them
   e.transaction = false;
   e.mutex.unlock();
 }
@@ -462,7 +483,9 @@ int OpOpen(Engine& e, const Call& call, void* pos_block) {
   }
   if (file == nullptr) {
     file = std::make_shared<OpenFile>();
-    if (int status = RecordFile::Open(path, &file->store); status != kOk) {
+    file->fresh =
+        std::ranges::find(e.created, std::make_pair(st.st_dev, st.st_ino)) != e.created.end();
+    if (int status = RecordFile::Open(path, file->fresh, &file->store); status != kOk) {
       return status;
     }
     file->device = st.st_dev;
@@ -478,8 +501,8 @@ int OpOpen(Engine& e, const Call& call, void* pos_block) {
   return kOk;
 }
 
-// Releases a cursor; the file closes with its last cursor (building its deferred indexes and
-// committing first, unless a transaction still holds its writes).
+// Releases a cursor; the file closes with its last cursor (building its deferred indexes,
+// committing and, for a fresh file, syncing first, unless a transaction still holds its writes).
 int CloseCursor(Engine& e, Cursor* c, void* pos_block) {
   std::shared_ptr<OpenFile> file = c->file;
   int status = file->cursors.size() == 1 ? BuildIndexes(*file) : kOk;
@@ -502,6 +525,8 @@ int CloseCursor(Engine& e, Cursor* c, void* pos_block) {
     std::erase(e.files, file);
     if (e.transaction && file->store->in_transaction()) {
       e.closing.push_back(file);
+    } else if (int synced = CloseFresh(e, *file); status == kOk) {
+      status = synced;
     }
   }
   return status;
@@ -551,7 +576,14 @@ int OpCreate(Engine& e, const Call& call) {
       return kCreateIo;
     }
   }
-  return RecordFile::Create(path, spec, call.key_number != -1);
+  int status = RecordFile::Create(path, spec, call.key_number != -1);
+  if (status == kOk && stat(path.c_str(), &st) == 0) {
+    auto id = std::make_pair(st.st_dev, st.st_ino);
+    if (std::ranges::find(e.created, id) == e.created.end()) {
+      e.created.push_back(id);
+    }
+  }
+  return status;
 }
 
 int OpStat(const Call& call, Cursor& c) {

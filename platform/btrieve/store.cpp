@@ -16,8 +16,24 @@ namespace btr {
 namespace {
 
 // Every connection keeps a bounded page cache; a few files are open at a time.
+//
+// Every commit goes through a rollback journal (journal_mode=DELETE), so that a process that dies
+// in the middle of a commit leaves a hot journal which the next reader plays back: the file then
+// holds exactly what the last commit before the death wrote. The journal is deleted by every
+// commit, so no side file outlives Close.
+//
+// A file that this process created and has not yet closed for the last time (a work file being
+// filled) commits without fsync (synchronous=OFF). That keeps every guarantee against the death
+// of the process: each write() that returned is in the kernel's page cache, journal before the
+// pages it protects, and the next reader sees it. It gives up only the guarantee against a power
+// loss before the last Close, and that file is not in use yet: whoever fills it throws it away
+// when the run that made it did not end. The last Close makes the file durable with one fsync
+// (SyncToDisk) before it answers, and answers its failure, so a file that a Close answered 0 for
+// is on disk whole, as with synchronous=FULL. Every other file commits with synchronous=FULL.
 constexpr const char* kConnectionPragmas =
     "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384;";
+constexpr const char* kFreshConnectionPragmas =
+    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=OFF; PRAGMA cache_size=-16384;";
 constexpr int kBusyTimeoutMs = 5000;
 
 std::string Column(int key) {
@@ -225,7 +241,7 @@ int RecordFile::Probe(sqlite3* db) {
   return status;
 }
 
-int RecordFile::Open(const std::string& path, std::unique_ptr<RecordFile>* out) {
+int RecordFile::Open(const std::string& path, bool fresh, std::unique_ptr<RecordFile>* out) {
   sqlite3* db = nullptr;
   int rc = OpenConnection(path, SQLITE_OPEN_READWRITE, &db);
   if (rc != SQLITE_OK) {
@@ -237,7 +253,8 @@ int RecordFile::Open(const std::string& path, std::unique_ptr<RecordFile>* out) 
   if (int status = Probe(db); status != kOk) {
     return status;
   }
-  if (sqlite3_exec(db, kConnectionPragmas, nullptr, nullptr, nullptr) != SQLITE_OK) {
+  const char* pragmas = fresh ? kFreshConnectionPragmas : kConnectionPragmas;
+  if (sqlite3_exec(db, pragmas, nullptr, nullptr, nullptr) != SQLITE_OK) {
     return kIoError;
   }
   RemoveStaleJournal(db, path);
@@ -643,6 +660,18 @@ void RecordFile::NoteLostTransaction(int status) {
     ++generation_;
     ReloadCount();
   }
+}
+
+int RecordFile::SyncToDisk() {
+  if (int status = Commit(); status != kOk) {
+    return status;
+  }
+  sqlite3_file* file = nullptr;
+  if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+      file == nullptr || file->pMethods == nullptr) {
+    return kIoError;
+  }
+  return file->pMethods->xSync(file, SQLITE_SYNC_FULL) == SQLITE_OK ? kOk : kIoError;
 }
 
 int RecordFile::TakeLoss() {

@@ -64,8 +64,11 @@ class RecordFile {
 
   // Opens an existing file: 0, 30 when it is not a record file of ours, 2 on an I/O failure.
   // Builds indexes that a writer left deferred first, answering the build's failure (18 full,
-  // 46 read-only, 2) instead of opening a file with a missing index.
-  static int Open(const std::string& path, std::unique_ptr<RecordFile>* out);
+  // 46 read-only, 2) instead of opening a file with a missing index. `fresh` tells that this
+  // process created the file and has not closed it for the last time yet: its commits are then
+  // not synced, and the caller must call SyncToDisk before it reports the file closed (see the
+  // connection settings in store.cpp).
+  static int Open(const std::string& path, bool fresh, std::unique_ptr<RecordFile>* out);
 
   // Tells whether `path` holds a record file of ours, without the engine (0, 30 or 2).
   static int Probe(sqlite3* db);
@@ -107,6 +110,9 @@ class RecordFile {
   // Makes the open transaction durable; on failure rolls it back (see above).
   int Commit();
   int Rollback();
+  // Commits, then forces everything the file holds onto the disk: 0, the commit's status, or 2
+  // when the sync fails.
+  int SyncToDisk();
   // The status of the last failure that lost writes which had answered 0 (a failed commit, or a
   // failed write that made SQLite roll back the transaction), or 0; cleared by the call.
   int TakeLoss();
