@@ -83,6 +83,10 @@ struct Cursor {
   // The kept ordered reads of the key path scan_path: [0] forward, [1] backward.
   std::unique_ptr<KeyScan> scan[2];
   int scan_path = -1;
+  // Key-only reads of the key path probe_path ([0] forward, [1] backward): they read the index
+  // alone, and are parked as soon as they have answered.
+  std::unique_ptr<KeyScan> probe[2];
+  int probe_path = -1;
   int live = 0;  // 1 or -1 when scan[] of that direction stands on the current record
   uint64_t live_generation = 0;
   // Lost writes (see above): the status, and whether it has been answered since.
@@ -414,6 +418,19 @@ KeyScan* ScanFor(Cursor& c, int path, int direction) {
   return scan->ok() ? scan.get() : nullptr;
 }
 
+KeyScan* ProbeFor(Cursor& c, int path, int direction) {
+  if (c.probe_path != path) {
+    c.probe[0].reset();
+    c.probe[1].reset();
+    c.probe_path = path;
+  }
+  std::unique_ptr<KeyScan>& probe = c.probe[direction > 0 ? 0 : 1];
+  if (probe == nullptr) {
+    probe = std::make_unique<KeyScan>(*c.file->store, path, direction, true);
+  }
+  return probe->ok() ? probe.get() : nullptr;
+}
+
 // Steps the scan of `direction` once; the row found becomes current. *found, when given, gets
 // the row.
 int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan,
@@ -425,7 +442,7 @@ int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan
     return status;
   }
   if (row.key_length != c.file->store->spec().keys[path].length ||
-      row.length < c.file->store->spec().record_length) {
+      (row.data != nullptr && row.length < c.file->store->spec().record_length)) {
     scan.Park();  // a damaged file; the check tool says more
     c.live = 0;
     return kIoError;
@@ -439,21 +456,28 @@ int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan
 }
 
 // Starts a scan just after (direction 1) or before (-1) the point (key, pos) and takes the
-// first row it meets.
+// first row it meets. A `key_only` scan finds the position and the key without the record's
+// data (a number probe of a large file then never reads a record page); it does not stay live,
+// so a Get Next after it seeks again from the currency.
 int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::string& key,
-             int64_t pos, Row* found = nullptr) {
+             int64_t pos, Row* found = nullptr, bool key_only = false) {
   c.Park();
   if ((c.file->store->deferred() >> path) & 1) {
     if (int status = BuildIndexes(*c.file); status != kOk) {
       return status;
     }
   }
-  KeyScan* scan = ScanFor(c, path, direction);
+  KeyScan* scan = key_only ? ProbeFor(c, path, direction) : ScanFor(c, path, direction);
   if (scan == nullptr) {
     return kIoError;
   }
   scan->Start(key, pos);
-  return StepScan(call, c, path, direction, *scan, found);
+  int status = StepScan(call, c, path, direction, *scan, found);
+  if (key_only) {
+    scan->Park();
+    c.live = 0;
+  }
+  return status;
 }
 
 // ---- operations -------------------------------------------------------------------------------
@@ -755,7 +779,7 @@ int OpGetByKey(const Call& call, Cursor& c) {
       Call probe = call;
       probe.key_only = true;
       Row row;
-      int status = ScanFrom(probe, c, path, 1, wanted, -1, &row);
+      int status = ScanFrom(probe, c, path, 1, wanted, -1, &row, call.key_only);
       if (status == kOk && c.key == wanted) {
         return Deliver(call, row.data, row.length);
       }
@@ -768,17 +792,18 @@ int OpGetByKey(const Call& call, Cursor& c) {
       return status == kOk || status == kEndOfFile ? kKeyNotFound : status;
     }
     case kGetGreater:
-      return ScanFrom(call, c, path, 1, value, INT64_MAX);
+      return ScanFrom(call, c, path, 1, value, INT64_MAX, nullptr, call.key_only);
     case kGetGreaterOrEqual:
-      return ScanFrom(call, c, path, 1, value, -1);
+      return ScanFrom(call, c, path, 1, value, -1, nullptr, call.key_only);
     case kGetLess:
-      return ScanFrom(call, c, path, -1, value, -1);
+      return ScanFrom(call, c, path, -1, value, -1, nullptr, call.key_only);
     case kGetLessOrEqual:
-      return ScanFrom(call, c, path, -1, value, INT64_MAX);
+      return ScanFrom(call, c, path, -1, value, INT64_MAX, nullptr, call.key_only);
     case kGetFirst:
-      return ScanFrom(call, c, path, 1, std::string(), -1);
+      return ScanFrom(call, c, path, 1, std::string(), -1, nullptr, call.key_only);
     default:  // kGetLast
-      return ScanFrom(call, c, path, -1, std::string(key.length + 1, '\xff'), INT64_MAX);
+      return ScanFrom(call, c, path, -1, std::string(key.length + 1, '\xff'), INT64_MAX, nullptr,
+                      call.key_only);
   }
 }
 

@@ -453,10 +453,13 @@ sqlite3_stmt* RecordFile::UpdateStatement(uint32_t changed) {
   return stmt;
 }
 
-bool RecordFile::PrepareScan(int key, int direction, sqlite3_stmt** same, sqlite3_stmt** beyond) {
-  // INDEXED BY: the plan must be the index seek, whatever SQLite estimates.
+bool RecordFile::PrepareScan(int key, int direction, bool key_only, sqlite3_stmt** same,
+                             sqlite3_stmt** beyond) {
+  // INDEXED BY: the plan must be the index seek, whatever SQLite estimates. The index holds the
+  // key and the position, so a key-only read never leaves it.
   std::string col = Column(key);
-  std::string from = "SELECT pos, data, " + col + " FROM rec INDEXED BY rec_" + col + " WHERE ";
+  std::string from = "SELECT pos, " + std::string(key_only ? "NULL" : "data") + ", " + col +
+                     " FROM rec INDEXED BY rec_" + col + " WHERE ";
   std::string same_sql = from + col + " = ?1 AND pos " +
                          (direction > 0 ? "> ?2 ORDER BY pos" : "< ?2 ORDER BY pos DESC");
   std::string beyond_sql = from + col +
@@ -475,8 +478,8 @@ bool RecordFile::PrepareScan(int key, int direction, sqlite3_stmt** same, sqlite
   return false;
 }
 
-KeyScan::KeyScan(RecordFile& file, int key, int direction) : key_(key) {
-  file.PrepareScan(key, direction, &same_, &beyond_);
+KeyScan::KeyScan(RecordFile& file, int key, int direction, bool key_only) : key_(key) {
+  file.PrepareScan(key, direction, key_only, &same_, &beyond_);
 }
 
 KeyScan::~KeyScan() {

@@ -118,8 +118,11 @@ class RecordFile {
   int TakeLoss();
 
   // The two statements of an ordered read on key `key` in `direction` (see KeyScan), prepared
-  // for the caller, who owns them. False when SQLite cannot prepare them.
-  bool PrepareScan(int key, int direction, sqlite3_stmt** same, sqlite3_stmt** beyond);
+  // for the caller, who owns them. A `key_only` read answers no record data (Row::data null),
+  // so it reads the key's index alone and never the record's page. False when SQLite cannot
+  // prepare them.
+  bool PrepareScan(int key, int direction, bool key_only, sqlite3_stmt** same,
+                   sqlite3_stmt** beyond);
 
  private:
   explicit RecordFile(sqlite3* db) : db_(db) {}
@@ -157,10 +160,10 @@ class RecordFile {
 // value, position), in (key, position) order. It runs as two statements, so that SQLite seeks
 // both in logarithmic time however many duplicates the key value has: first the records of the
 // point's own value beyond its position, then those of the values beyond it. A row stays valid
-// until the next call.
+// until the next call. A key-only scan delivers the position and the key, without the data.
 class KeyScan {
  public:
-  KeyScan(RecordFile& file, int key, int direction);
+  KeyScan(RecordFile& file, int key, int direction, bool key_only = false);
   ~KeyScan();
   KeyScan(const KeyScan&) = delete;
   KeyScan& operator=(const KeyScan&) = delete;
