@@ -467,6 +467,9 @@ int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::st
       return status;
     }
   }
+  if (int status = c.file->store->BeginRead(); status != kOk) {
+    return status;
+  }
   KeyScan* scan = key_only ? ProbeFor(c, path, direction) : ScanFor(c, path, direction);
   if (scan == nullptr) {
     return kIoError;
@@ -832,6 +835,9 @@ int OpGetDirect(const Call& call, Cursor& c) {
   }
   int64_t pos = Get32(static_cast<const uint8_t*>(call.data));
   Row row;
+  if (int status = c.file->store->BeginRead(); status != kOk) {
+    return status;
+  }
   if (int status = c.file->store->Read(pos, &row); status != kOk) {
     return status;
   }
@@ -859,6 +865,9 @@ int OpStep(const Call& call, Cursor& c) {
       direction = call.op == kStepNext ? 1 : -1;
   }
   Row row;
+  if (int status = store.BeginRead(); status != kOk) {
+    return status;
+  }
   if (int status = store.Step(from, direction, &row); status != kOk) {
     return status;
   }

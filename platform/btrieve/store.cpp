@@ -249,6 +249,7 @@ int RecordFile::Open(const std::string& path, bool fresh, std::unique_ptr<Record
     return kIoError;
   }
   std::unique_ptr<RecordFile> file(new RecordFile(db));
+  file->fresh_ = fresh;
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   if (int status = Probe(db); status != kOk) {
     return status;
@@ -540,6 +541,19 @@ std::chrono::steady_clock::duration RecordFile::transaction_age() const {
 int RecordFile::BeginWrite() {
   ++generation_;
   if (in_transaction_) {
+    return kOk;
+  }
+  int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    return WriteStatus(rc);
+  }
+  in_transaction_ = true;
+  transaction_start_ = std::chrono::steady_clock::now();
+  return kOk;
+}
+
+int RecordFile::BeginRead() {
+  if (!fresh_ || in_transaction_) {
     return kOk;
   }
   int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
