@@ -298,13 +298,19 @@ void AfterForkChild() {
   e.mutex.unlock();
 }
 
-void StartFlusher(Engine& e) {
+// Registered before the first write and before the first file created (which a child must not
+// take for one of its own).
+void RegisterHandlers() {
   static bool registered = [] {
     pthread_atfork(BeforeFork, AfterForkParent, AfterForkChild);
     std::atexit(CommitAtExit);
     return true;
   }();
   (void)registered;
+}
+
+void StartFlusher(Engine& e) {
+  RegisterHandlers();
   if (!e.flusher_running) {
     e.flusher_running = true;
     std::thread(FlushLoop).detach();
@@ -312,14 +318,14 @@ void StartFlusher(Engine& e) {
 }
 
 // Builds the file's deferred indexes (store.h) before anything reads one of them.
-int BuildIndexes(OpenFile& f) {
-  if (f.store->deferred() == 0) {
+int BuildIndexes(OpenFile& f, uint32_t which = ~0u) {
+  if ((f.store->deferred() & which) == 0) {
     return kOk;
   }
   for (Cursor* c : f.cursors) {
     c->Park();
   }
-  return f.store->BuildIndexes();
+  return f.store->BuildIndexes(which);
 }
 
 // Called before every write: the kept statements of the file's cursors must not run across it.
@@ -463,7 +469,7 @@ int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::st
              int64_t pos, Row* found = nullptr, bool key_only = false) {
   c.Park();
   if ((c.file->store->deferred() >> path) & 1) {
-    if (int status = BuildIndexes(*c.file); status != kOk) {
+    if (int status = BuildIndexes(*c.file, 1u << path); status != kOk) {
       return status;
     }
   }
@@ -607,6 +613,7 @@ int OpCreate(Engine& e, const Call& call) {
   if (status == kOk && stat(path.c_str(), &st) == 0) {
     auto id = std::make_pair(st.st_dev, st.st_ino);
     if (std::ranges::find(e.created, id) == e.created.end()) {
+      RegisterHandlers();
       e.created.push_back(id);
     }
   }

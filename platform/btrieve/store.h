@@ -6,14 +6,16 @@
 // keeps duplicates in insertion order).
 //
 // Deferred indexes. A file filled from empty (a converted file written record by record) would
-// put every index entry of a key with duplicates on a random page of an index that outgrows the
-// page cache. So the first insert into an empty file drops the indexes of the keys that allow
-// duplicates, in the same transaction, and BuildIndexes makes them again in one sorted pass: the
-// engine calls it before the first ordered read on such a key and when the file closes. Unique
-// keys keep their indexes and are enforced on every insert. The schema itself is the marker: an
-// index missing from sqlite_master is a deferred one, so a file whose writer died before the
-// build is recognised by Open, which builds the indexes before anything reads the file (or
-// refuses it with the status of the failure).
+// put every index entry on a random page of an index that outgrows the page cache. So the first
+// insert into an empty file drops the indexes of the keys that allow duplicates, in the same
+// transaction, and BuildIndexes makes them again in one sorted pass: the engine calls it before
+// the first ordered read on such a key and when the file closes. A fresh file (see Open) defers
+// its unique keys' indexes too, and enforces them on every insert and update with a set of the
+// key values' hashes kept in memory (UniqueSet in store.cpp): a hash met again is compared with
+// the stored key of the record it names. The schema itself is the marker: an index missing from
+// sqlite_master is a deferred one, so a file whose writer died before the build is recognised by
+// Open, which builds the indexes before anything reads the file (or refuses it with the status
+// of the failure).
 //
 // Writes are grouped: the first write opens a SQLite transaction and Commit ends it; the caller
 // commits at least every quarter second and at every point where the data must be durable. The
@@ -39,6 +41,8 @@
 #include "platform/btrieve/keydef.h"
 
 namespace btr {
+
+class UniqueSet;
 
 // The application_id that marks our record files ("RMBT").
 constexpr int32_t kApplicationId = 0x524D4254;
@@ -100,9 +104,10 @@ class RecordFile {
 
   // Keys (bit k for key k) whose index is deferred, that is, not in the file yet.
   uint32_t deferred() const { return deferred_; }
-  // Builds every deferred index inside the open transaction (or a new one). The caller parks
-  // every statement that reads the file first. 0, or the write status of the failure.
-  int BuildIndexes();
+  // Builds the deferred indexes of the keys in `which` (bit k for key k; all by default) inside
+  // the open transaction (or a new one). The caller parks every statement that reads the file
+  // first. 0, or the write status of the failure.
+  int BuildIndexes(uint32_t which = ~0u);
 
   bool in_transaction() const { return in_transaction_; }
   // Before a read of a fresh file (see Open): opens the grouped transaction, so that a run of
@@ -129,11 +134,15 @@ class RecordFile {
                    sqlite3_stmt** beyond);
 
  private:
-  explicit RecordFile(sqlite3* db) : db_(db) {}
+  explicit RecordFile(sqlite3* db);
   int Load();
   int ReloadCount();
   int LoadIndexes();
   int DeferIndexes();
+  int LoadUniqueSets();
+  int StoredKey(int key, int64_t pos, std::string* value);
+  int CheckUnique(const std::vector<std::string>& keys, uint32_t which, int64_t self);
+  void NoteUnique(const std::vector<std::string>& keys, uint32_t which, int64_t pos);
   void ResetStatements();
   int Prepare();
   int BeginWrite();
@@ -159,6 +168,10 @@ class RecordFile {
   sqlite3_stmt* step_next_ = nullptr;
   sqlite3_stmt* step_prev_ = nullptr;
   sqlite3_stmt* save_count_ = nullptr;
+  // While a unique key's index is deferred: the set enforcing it, and the statement reading the
+  // key's stored value at a position; by key.
+  std::map<int, std::unique_ptr<UniqueSet>> unique_;
+  std::map<int, sqlite3_stmt*> read_key_;
 };
 
 // An ordered read on one key: the records after (direction 1) or before (-1) a point (stored key

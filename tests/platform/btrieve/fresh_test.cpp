@@ -130,7 +130,9 @@ TEST_F(BtrieveFresh, AWriterKilledInTheMiddleOfACommitLeavesASoundFileWithTheCom
     ASSERT_EQ(WTERMSIG(wstatus), SIGKILL);
 
     // The first reader plays the journal back: the file holds the two committed batches.
-    EXPECT_EQ(Checked("KILL.DB"), "1000 records, 3 keys");
+    // The read on key 2 built that index alone.
+    EXPECT_EQ(Checked("KILL.DB"),
+              "1000 records, 3 keys (the index of keys 0, 1 is built at the next open)");
     Handle h;
     ASSERT_EQ(h.Open("KILL.DB"), kOk);
     std::vector<int32_t> ids = Ids(h, 0);
@@ -166,7 +168,7 @@ TEST_F(BtrieveFresh, AWriterKilledWhileFillingLeavesAFileThatOpensAndChecks) {
   ASSERT_TRUE(WIFSIGNALED(wstatus)) << "the writer exited with " << WEXITSTATUS(wstatus);
   ASSERT_EQ(WTERMSIG(wstatus), SIGKILL);
   EXPECT_EQ(Checked("KILL.DB"),
-            "700 records, 3 keys (the index of keys 1, 2 is built at the next open)");
+            "700 records, 3 keys (the index of keys 0, 1, 2 is built at the next open)");
   Handle h;
   ASSERT_EQ(h.Open("KILL.DB"), kOk);
   EXPECT_EQ(Checked("KILL.DB"), "700 records, 3 keys");
