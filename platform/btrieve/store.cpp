@@ -15,7 +15,10 @@
 namespace btr {
 namespace {
 
-// Every connection keeps a bounded page cache; a few files are open at a time.
+// Every connection keeps a bounded page cache; a few files are open at a time. A fresh file keeps
+// a small one: filled from empty, its indexes wait (store.h), so its writes append to the record
+// table and touch only its last pages; the one-pass index builds read the table in order, and
+// SQLite sizes their sort's memory by the page cache, which keeps the builds within it too.
 //
 // Every commit goes through a rollback journal (journal_mode=DELETE), so that a process that dies
 // in the middle of a commit leaves a hot journal which the next reader plays back: the file then
@@ -33,7 +36,7 @@ namespace {
 constexpr const char* kConnectionPragmas =
     "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384;";
 constexpr const char* kFreshConnectionPragmas =
-    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=OFF; PRAGMA cache_size=-16384;";
+    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=OFF; PRAGMA cache_size=-4096;";
 constexpr int kBusyTimeoutMs = 5000;
 
 std::string Column(int key) {
