@@ -37,29 +37,6 @@ std::vector<Bytes> Shuffled(int n) {
   return records;
 }
 
-// Every id on `key`, forward with Get First and Get Next, and backward with Get Last and Get
-// Previous (reversed, so that both must equal).
-std::vector<int32_t> Walk(Handle& h, int key, bool backward = false) {
-  std::vector<int32_t> ids;
-  int first = backward ? kGetLast : kGetFirst;
-  int next = backward ? kGetPrevious : kGetNext;
-  int s = h.Get(first, key);
-  for (; s == kOk; s = h.Get(next, key)) {
-    ids.push_back(h.id());
-  }
-  EXPECT_EQ(s, kEndOfFile);
-  if (backward) {
-    std::reverse(ids.begin(), ids.end());
-  }
-  return ids;
-}
-
-std::string Summary(const std::string& name) {
-  std::string report;
-  EXPECT_EQ(CheckRecordFile(name, &report), kOk) << report;
-  return report;
-}
-
 class BtrieveDeferred : public BtrieveTest {};
 
 TEST_F(BtrieveDeferred, KeyedReadsMatchIndexesKeptRecordByRecord) {

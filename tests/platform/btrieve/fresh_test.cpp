@@ -35,22 +35,6 @@ int InsertBatch(Handle& h, int32_t from, int32_t to) {
   return status != kOk ? status : ended;
 }
 
-std::vector<int32_t> Ids(Handle& h, int key) {
-  std::vector<int32_t> ids;
-  int s = h.Get(kGetFirst, key);
-  for (; s == kOk; s = h.Get(kGetNext, key)) {
-    ids.push_back(h.id());
-  }
-  EXPECT_EQ(s, kEndOfFile);
-  return ids;
-}
-
-std::string Checked(const std::string& name) {
-  std::string report;
-  EXPECT_EQ(CheckRecordFile(name, &report), kOk) << report;
-  return report;
-}
-
 TEST_F(BtrieveFresh, OnlyTheLastCloseOfAFreshFileSyncsIt) {
   ASSERT_EQ(Create("F.DB", StandardSpec()), kOk);
   sysio::ArmFault({sysio::kAllOps, 0, 0, false});  // counts only
@@ -74,7 +58,7 @@ TEST_F(BtrieveFresh, OnlyTheLastCloseOfAFreshFileSyncsIt) {
   ASSERT_EQ(InsertBatch(c, 300, 310), kOk);
   EXPECT_GT(sysio::Calls(sysio::kSync), 0);
   EXPECT_EQ(c.Close(), kOk);
-  EXPECT_EQ(Checked("F.DB"), "310 records, 3 keys");
+  EXPECT_EQ(Summary("F.DB"), "310 records, 3 keys");
 }
 
 TEST_F(BtrieveFresh, TheLastCloseAnswersAFailedSyncAndTheFileIsOrdinaryAfter) {
@@ -92,7 +76,7 @@ TEST_F(BtrieveFresh, TheLastCloseAnswersAFailedSyncAndTheFileIsOrdinaryAfter) {
     sysio::DisarmFault();
     // The process lives on, so what it wrote is there; the caller only knows that it is not
     // safely on the disk, and must not put the file in use.
-    EXPECT_EQ(Checked("F.DB"), "50 records, 3 keys");
+    EXPECT_EQ(Summary("F.DB"), "50 records, 3 keys");
     sysio::ArmFault({sysio::kAllOps, 0, 0, false});
     ASSERT_EQ(h.Open("F.DB"), kOk);
     ASSERT_EQ(h.Insert(Record(50, "n")), kOk);
@@ -131,17 +115,17 @@ TEST_F(BtrieveFresh, AWriterKilledInTheMiddleOfACommitLeavesASoundFileWithTheCom
 
     // The first reader plays the journal back: the file holds the two committed batches.
     // The read on key 2 built that index alone.
-    EXPECT_EQ(Checked("KILL.DB"),
+    EXPECT_EQ(Summary("KILL.DB"),
               "1000 records, 3 keys (the index of keys 0, 1 is built at the next open)");
     Handle h;
     ASSERT_EQ(h.Open("KILL.DB"), kOk);
-    std::vector<int32_t> ids = Ids(h, 0);
+    std::vector<int32_t> ids = Walk(h, 0);
     ASSERT_EQ(ids.size(), 1000u);
     for (int32_t id = 0; id < 1000; ++id) {
       ASSERT_EQ(ids[static_cast<size_t>(id)], id);
     }
-    EXPECT_EQ(Ids(h, 1).size(), 1000u);
-    EXPECT_EQ(Ids(h, 2).size(), 1000u);
+    EXPECT_EQ(Walk(h, 1).size(), 1000u);
+    EXPECT_EQ(Walk(h, 2).size(), 1000u);
     EXPECT_EQ(h.Close(), kOk);
     EXPECT_EQ(dir_.Names(), (std::set<std::string>{"KILL.DB"}));
     ASSERT_EQ(unlink("KILL.DB"), 0);
@@ -167,12 +151,12 @@ TEST_F(BtrieveFresh, AWriterKilledWhileFillingLeavesAFileThatOpensAndChecks) {
   ASSERT_EQ(waitpid(child, &wstatus, 0), child);
   ASSERT_TRUE(WIFSIGNALED(wstatus)) << "the writer exited with " << WEXITSTATUS(wstatus);
   ASSERT_EQ(WTERMSIG(wstatus), SIGKILL);
-  EXPECT_EQ(Checked("KILL.DB"),
+  EXPECT_EQ(Summary("KILL.DB"),
             "700 records, 3 keys (the index of keys 0, 1, 2 is built at the next open)");
   Handle h;
   ASSERT_EQ(h.Open("KILL.DB"), kOk);
-  EXPECT_EQ(Checked("KILL.DB"), "700 records, 3 keys");
-  EXPECT_EQ(Ids(h, 1).size(), 700u);
+  EXPECT_EQ(Summary("KILL.DB"), "700 records, 3 keys");
+  EXPECT_EQ(Walk(h, 1).size(), 700u);
   EXPECT_EQ(h.Close(), kOk);
 }
 
