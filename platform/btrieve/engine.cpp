@@ -16,9 +16,12 @@
 // is a quarter second old. A transaction opened by Begin Transaction spans every file of the
 // process and is only committed by End Transaction. One mutex serialises everything.
 //
-// A file filled from empty defers the indexes of its keys with duplicates (store.h); the engine
-// builds them before the first ordered read on such a key and when the file's last cursor
-// closes, so no read ever runs on a missing index.
+// A file filled from empty defers the indexes of its keys with duplicates, and a fresh file (one
+// this process created and has not closed for the last time) those of its unique keys too
+// (store.h); the engine builds a key's index before the first ordered read on it and every
+// waiting one when the file's last cursor closes, so no read ever runs on a missing index. A
+// fresh file commits without syncing and is synced by that last close, which answers the sync's
+// failure (store.cpp, connection settings).
 //
 // A failure that loses writes which had already answered 0 (a commit that fails in the
 // background on a full disk, say) is kept on every cursor of the file: each answers it at its
