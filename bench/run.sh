@@ -2,7 +2,12 @@
 # Builds the benchmarks in Release (build-bench/) and runs every one of them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DREMOLD_TESTS=OFF -DREMOLD_BENCH=ON >/dev/null
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DREMOLD_TESTS=OFF -DREMOLD_BENCH=ON \
+  "${launcher[@]}" >/dev/null
 targets=$(sed -n 's/^remold_bench(\([A-Za-z0-9_]*\).*/\1/p' bench/CMakeLists.txt)
 for t in $targets; do
   cmake --build build-bench --target "$t" -j "$(nproc)"

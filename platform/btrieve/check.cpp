@@ -109,9 +109,10 @@ struct Checker {
     }
   }
 
-  // The indexes of the keys: a unique key's must be there; a key with duplicates may lack its
-  // index while a writer fills the file from empty (store.h, deferred indexes), and then the
-  // engine builds it at the next open. Returns the keys whose index is deferred.
+  // The indexes of the keys: any may be missing while a writer fills the file from empty
+  // (store.h, deferred indexes), and then the engine builds it at the next open; a unique key
+  // without its index must still hold every value once. Returns the keys whose index is
+  // deferred.
   std::vector<int> Indexes(const FileSpec& spec) {
     std::vector<int> deferred;
     sqlite3_stmt* stmt = nullptr;
@@ -127,14 +128,29 @@ struct Checker {
       if (sqlite3_step(stmt) == SQLITE_ROW) {
         continue;
       }
-      if (spec.keys[k].duplicates) {
-        deferred.push_back(static_cast<int>(k));
-      } else {
-        Problem("key " + std::to_string(k) + " has no index");
+      if (!spec.keys[k].duplicates) {
+        UniqueWithoutIndex(static_cast<int>(k));
       }
+      deferred.push_back(static_cast<int>(k));
     }
     sqlite3_finalize(stmt);
     return deferred;
+  }
+
+  void UniqueWithoutIndex(int key) {
+    std::string col = "k" + std::to_string(key);
+    std::string sql = "SELECT 1 FROM rec GROUP BY " + col + " HAVING count(*) > 1 LIMIT 1";
+    sqlite3_stmt* stmt = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+      rc = sqlite3_step(stmt);
+    }
+    if (rc == SQLITE_ROW) {
+      Problem("key " + std::to_string(key) + " is unique but holds a value twice");
+    } else if (rc != SQLITE_DONE) {
+      Problem("key " + std::to_string(key) + " cannot be checked: " + sqlite3_errmsg(db));
+    }
+    sqlite3_finalize(stmt);
   }
 
   // Returns the number of records read.

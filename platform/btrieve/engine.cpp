@@ -16,9 +16,12 @@
 // is a quarter second old. A transaction opened by Begin Transaction spans every file of the
 // process and is only committed by End Transaction. One mutex serialises everything.
 //
-// A file filled from empty defers the indexes of its keys with duplicates (store.h); the engine
-// builds them before the first ordered read on such a key and when the file's last cursor
-// closes, so no read ever runs on a missing index.
+// A file filled from empty defers the indexes of its keys with duplicates, and a fresh file (one
+// this process created and has not closed for the last time) those of its unique keys too
+// (store.h); the engine builds a key's index before the first ordered read on it and every
+// waiting one when the file's last cursor closes, so no read ever runs on a missing index. A
+// fresh file commits without syncing and is synced by that last close, which answers the sync's
+// failure (store.cpp, connection settings).
 //
 // A failure that loses writes which had already answered 0 (a commit that fails in the
 // background on a full disk, say) is kept on every cursor of the file: each answers it at its
@@ -58,6 +61,9 @@ struct OpenFile {
   dev_t device = 0;
   ino_t inode = 0;
   bool exclusive = false;
+  // Created by this process and not closed for the last time since: commits are not synced, and
+  // the last close syncs the file before it answers (store.cpp, connection settings).
+  bool fresh = false;
   std::vector<Cursor*> cursors;
   std::vector<std::string> keys;  // scratch: stored key values of the record being written
 };
@@ -80,6 +86,10 @@ struct Cursor {
   // The kept ordered reads of the key path scan_path: [0] forward, [1] backward.
   std::unique_ptr<KeyScan> scan[2];
   int scan_path = -1;
+  // Key-only reads of the key path probe_path ([0] forward, [1] backward): they read the index
+  // alone, and are parked as soon as they have answered.
+  std::unique_ptr<KeyScan> probe[2];
+  int probe_path = -1;
   int live = 0;  // 1 or -1 when scan[] of that direction stands on the current record
   uint64_t live_generation = 0;
   // Lost writes (see above): the status, and whether it has been answered since.
@@ -106,6 +116,9 @@ struct Engine {
   std::vector<std::shared_ptr<OpenFile>> files;
   // Files closed during a transaction: their writes wait for End or Abort Transaction.
   std::vector<std::shared_ptr<OpenFile>> closing;
+  // Files that Create made in this process and that have not been closed for the last time
+  // since (by device and inode, so that a file put there by someone else is not taken for one).
+  std::vector<std::pair<dev_t, ino_t>> created;
   bool transaction = false;
   bool flusher_running = false;
   std::condition_variable wake;
@@ -193,6 +206,17 @@ int CommitAll(Engine& e) {
   return status;
 }
 
+// A fresh file's last close: its writes go to the disk before the close answers, and the file is
+// an ordinary one from now on.
+int CloseFresh(Engine& e, OpenFile& f) {
+  if (!f.fresh) {
+    return kOk;
+  }
+  f.fresh = false;
+  std::erase(e.created, std::make_pair(f.device, f.inode));
+  return f.store->SyncToDisk();
+}
+
 // Ends the process-wide transaction on every file, committing or rolling back.
 int FinishTransaction(Engine& e, bool commit) {
   int status = kOk;
@@ -210,6 +234,9 @@ int FinishTransaction(Engine& e, bool commit) {
   }
   for (auto& f : e.closing) {
     finish(*f);
+    if (int s = CloseFresh(e, *f); s != kOk && status == kOk) {
+      status = s;
+    }
   }
   e.closing.clear();
   e.transaction = false;
@@ -269,17 +296,24 @@ void AfterForkChild() {
   }
   e.files.clear();
   e.closing.clear();
+  e.created.clear();  // the child created none of them
   e.transaction = false;
   e.mutex.unlock();
 }
 
-void StartFlusher(Engine& e) {
+// Registered before the first write and before the first file created (which a child must not
+// take for one of its own).
+void RegisterHandlers() {
   static bool registered = [] {
     pthread_atfork(BeforeFork, AfterForkParent, AfterForkChild);
     std::atexit(CommitAtExit);
     return true;
   }();
   (void)registered;
+}
+
+void StartFlusher(Engine& e) {
+  RegisterHandlers();
   if (!e.flusher_running) {
     e.flusher_running = true;
     std::thread(FlushLoop).detach();
@@ -287,14 +321,14 @@ void StartFlusher(Engine& e) {
 }
 
 // Builds the file's deferred indexes (store.h) before anything reads one of them.
-int BuildIndexes(OpenFile& f) {
-  if (f.store->deferred() == 0) {
+int BuildIndexes(OpenFile& f, uint32_t which = ~0u) {
+  if ((f.store->deferred() & which) == 0) {
     return kOk;
   }
   for (Cursor* c : f.cursors) {
     c->Park();
   }
-  return f.store->BuildIndexes();
+  return f.store->BuildIndexes(which);
 }
 
 // Called before every write: the kept statements of the file's cursors must not run across it.
@@ -393,6 +427,19 @@ KeyScan* ScanFor(Cursor& c, int path, int direction) {
   return scan->ok() ? scan.get() : nullptr;
 }
 
+KeyScan* ProbeFor(Cursor& c, int path, int direction) {
+  if (c.probe_path != path) {
+    c.probe[0].reset();
+    c.probe[1].reset();
+    c.probe_path = path;
+  }
+  std::unique_ptr<KeyScan>& probe = c.probe[direction > 0 ? 0 : 1];
+  if (probe == nullptr) {
+    probe = std::make_unique<KeyScan>(*c.file->store, path, direction, true);
+  }
+  return probe->ok() ? probe.get() : nullptr;
+}
+
 // Steps the scan of `direction` once; the row found becomes current. *found, when given, gets
 // the row.
 int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan,
@@ -404,7 +451,7 @@ int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan
     return status;
   }
   if (row.key_length != c.file->store->spec().keys[path].length ||
-      row.length < c.file->store->spec().record_length) {
+      (row.data != nullptr && row.length < c.file->store->spec().record_length)) {
     scan.Park();  // a damaged file; the check tool says more
     c.live = 0;
     return kIoError;
@@ -418,21 +465,31 @@ int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan
 }
 
 // Starts a scan just after (direction 1) or before (-1) the point (key, pos) and takes the
-// first row it meets.
+// first row it meets. A `key_only` scan finds the position and the key without the record's
+// data (a number probe of a large file then never reads a record page); it does not stay live,
+// so a Get Next after it seeks again from the currency.
 int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::string& key,
-             int64_t pos, Row* found = nullptr) {
+             int64_t pos, Row* found = nullptr, bool key_only = false) {
   c.Park();
   if ((c.file->store->deferred() >> path) & 1) {
-    if (int status = BuildIndexes(*c.file); status != kOk) {
+    if (int status = BuildIndexes(*c.file, 1u << path); status != kOk) {
       return status;
     }
   }
-  KeyScan* scan = ScanFor(c, path, direction);
+  if (int status = c.file->store->BeginRead(); status != kOk) {
+    return status;
+  }
+  KeyScan* scan = key_only ? ProbeFor(c, path, direction) : ScanFor(c, path, direction);
   if (scan == nullptr) {
     return kIoError;
   }
   scan->Start(key, pos);
-  return StepScan(call, c, path, direction, *scan, found);
+  int status = StepScan(call, c, path, direction, *scan, found);
+  if (key_only) {
+    scan->Park();
+    c.live = 0;
+  }
+  return status;
 }
 
 // ---- operations -------------------------------------------------------------------------------
@@ -462,7 +519,9 @@ int OpOpen(Engine& e, const Call& call, void* pos_block) {
   }
   if (file == nullptr) {
     file = std::make_shared<OpenFile>();
-    if (int status = RecordFile::Open(path, &file->store); status != kOk) {
+    file->fresh =
+        std::ranges::find(e.created, std::make_pair(st.st_dev, st.st_ino)) != e.created.end();
+    if (int status = RecordFile::Open(path, file->fresh, &file->store); status != kOk) {
       return status;
     }
     file->device = st.st_dev;
@@ -478,8 +537,8 @@ int OpOpen(Engine& e, const Call& call, void* pos_block) {
   return kOk;
 }
 
-// Releases a cursor; the file closes with its last cursor (building its deferred indexes and
-// committing first, unless a transaction still holds its writes).
+// Releases a cursor; the file closes with its last cursor (building its deferred indexes,
+// committing and, for a fresh file, syncing first, unless a transaction still holds its writes).
 int CloseCursor(Engine& e, Cursor* c, void* pos_block) {
   std::shared_ptr<OpenFile> file = c->file;
   int status = file->cursors.size() == 1 ? BuildIndexes(*file) : kOk;
@@ -502,6 +561,8 @@ int CloseCursor(Engine& e, Cursor* c, void* pos_block) {
     std::erase(e.files, file);
     if (e.transaction && file->store->in_transaction()) {
       e.closing.push_back(file);
+    } else if (int synced = CloseFresh(e, *file); status == kOk) {
+      status = synced;
     }
   }
   return status;
@@ -551,7 +612,15 @@ int OpCreate(Engine& e, const Call& call) {
       return kCreateIo;
     }
   }
-  return RecordFile::Create(path, spec, call.key_number != -1);
+  int status = RecordFile::Create(path, spec, call.key_number != -1);
+  if (status == kOk && stat(path.c_str(), &st) == 0) {
+    auto id = std::make_pair(st.st_dev, st.st_ino);
+    if (std::ranges::find(e.created, id) == e.created.end()) {
+      RegisterHandlers();
+      e.created.push_back(id);
+    }
+  }
+  return status;
 }
 
 int OpStat(const Call& call, Cursor& c) {
@@ -723,7 +792,7 @@ int OpGetByKey(const Call& call, Cursor& c) {
       Call probe = call;
       probe.key_only = true;
       Row row;
-      int status = ScanFrom(probe, c, path, 1, wanted, -1, &row);
+      int status = ScanFrom(probe, c, path, 1, wanted, -1, &row, call.key_only);
       if (status == kOk && c.key == wanted) {
         return Deliver(call, row.data, row.length);
       }
@@ -736,17 +805,18 @@ int OpGetByKey(const Call& call, Cursor& c) {
       return status == kOk || status == kEndOfFile ? kKeyNotFound : status;
     }
     case kGetGreater:
-      return ScanFrom(call, c, path, 1, value, INT64_MAX);
+      return ScanFrom(call, c, path, 1, value, INT64_MAX, nullptr, call.key_only);
     case kGetGreaterOrEqual:
-      return ScanFrom(call, c, path, 1, value, -1);
+      return ScanFrom(call, c, path, 1, value, -1, nullptr, call.key_only);
     case kGetLess:
-      return ScanFrom(call, c, path, -1, value, -1);
+      return ScanFrom(call, c, path, -1, value, -1, nullptr, call.key_only);
     case kGetLessOrEqual:
-      return ScanFrom(call, c, path, -1, value, INT64_MAX);
+      return ScanFrom(call, c, path, -1, value, INT64_MAX, nullptr, call.key_only);
     case kGetFirst:
-      return ScanFrom(call, c, path, 1, std::string(), -1);
+      return ScanFrom(call, c, path, 1, std::string(), -1, nullptr, call.key_only);
     default:  // kGetLast
-      return ScanFrom(call, c, path, -1, std::string(key.length + 1, '\xff'), INT64_MAX);
+      return ScanFrom(call, c, path, -1, std::string(key.length + 1, '\xff'), INT64_MAX, nullptr,
+                      call.key_only);
   }
 }
 
@@ -775,6 +845,9 @@ int OpGetDirect(const Call& call, Cursor& c) {
   }
   int64_t pos = Get32(static_cast<const uint8_t*>(call.data));
   Row row;
+  if (int status = c.file->store->BeginRead(); status != kOk) {
+    return status;
+  }
   if (int status = c.file->store->Read(pos, &row); status != kOk) {
     return status;
   }
@@ -802,6 +875,9 @@ int OpStep(const Call& call, Cursor& c) {
       direction = call.op == kStepNext ? 1 : -1;
   }
   Row row;
+  if (int status = store.BeginRead(); status != kOk) {
+    return status;
+  }
   if (int status = store.Step(from, direction, &row); status != kOk) {
     return status;
   }

@@ -15,9 +15,28 @@
 namespace btr {
 namespace {
 
-// Every connection keeps a bounded page cache; a few files are open at a time.
+// Every connection keeps a bounded page cache; a few files are open at a time. A fresh file keeps
+// a small one: filled from empty, its indexes wait (store.h), so its writes append to the record
+// table and touch only its last pages; the one-pass index builds read the table in order, and
+// SQLite sizes their sort's memory by the page cache, which keeps the builds within it too.
+//
+// Every commit goes through a rollback journal (journal_mode=DELETE), so that a process that dies
+// in the middle of a commit leaves a hot journal which the next reader plays back: the file then
+// holds exactly what the last commit before the death wrote. The journal is deleted by every
+// commit, so no side file outlives Close.
+//
+// A file that this process created and has not yet closed for the last time (a work file being
+// filled) commits without fsync (synchronous=OFF). That keeps every guarantee against the death
+// of the process: each write() that returned is in the kernel's page cache, journal before the
+// pages it protects, and the next reader sees it. It gives up only the guarantee against a power
+// loss before the last Close, and that file is not in use yet: whoever fills it throws it away
+// when the run that made it did not end. The last Close makes the file durable with one fsync
+// (SyncToDisk) before it answers, and answers its failure, so a file that a Close answered 0 for
+// is on disk whole, as with synchronous=FULL. Every other file commits with synchronous=FULL.
 constexpr const char* kConnectionPragmas =
     "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384;";
+constexpr const char* kFreshConnectionPragmas =
+    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=OFF; PRAGMA cache_size=-4096;";
 constexpr int kBusyTimeoutMs = 5000;
 
 std::string Column(int key) {
@@ -158,6 +177,107 @@ int ClearJournalFor(const std::string& path, const std::string& dir) {
 
 }  // namespace
 
+// The values of one unique key while its index is deferred: an open-addressing table (linear
+// probing) of 64-bit entries, a 32-bit fingerprint of the value above the record's position,
+// placed by the fingerprint's top bits so that the table grows without the values. A fingerprint
+// met again only names a candidate; the caller compares the stored key of the record at that
+// position. 8 bytes a slot, at most 80 % full: 400,000 values take 4 MB.
+class UniqueSet {
+ public:
+  static uint32_t Fingerprint(const std::string& value) {
+    uint64_t h = 0xcbf29ce484222325ull;  // FNV-1a, then a final mix for the top bits
+    for (unsigned char c : value) {
+      h = (h ^ c) * 0x100000001b3ull;
+    }
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    return static_cast<uint32_t>(h >> 32);
+  }
+
+  // Calls visit(pos) for every position whose value has fingerprint `fp`, until one answers
+  // other than 0; returns that answer, or 0.
+  template <class Visit>
+  int Find(uint32_t fp, Visit&& visit) const {
+    if (slots_.empty()) {
+      return kOk;
+    }
+    for (size_t i = Home(fp); slots_[i] != 0; i = (i + 1) & Mask()) {
+      if (static_cast<uint32_t>(slots_[i] >> 32) == fp) {
+        if (int answer = visit(static_cast<int64_t>(slots_[i] & 0xffffffffu)); answer != kOk) {
+          return answer;
+        }
+      }
+    }
+    return kOk;
+  }
+
+  // False when the position does not fit the table's 32 bits.
+  bool Insert(uint32_t fp, int64_t pos) {
+    if (pos <= 0 || pos > 0xffffffffll) {
+      return false;
+    }
+    if ((size_ + 1) * 5 > slots_.size() * 4) {
+      Grow();
+    }
+    Place((static_cast<uint64_t>(fp) << 32) | static_cast<uint64_t>(pos));
+    ++size_;
+    return true;
+  }
+
+  void Erase(uint32_t fp, int64_t pos) {
+    if (slots_.empty()) {
+      return;
+    }
+    const uint64_t entry = (static_cast<uint64_t>(fp) << 32) | static_cast<uint64_t>(pos);
+    size_t i = Home(fp);
+    while (slots_[i] != entry) {
+      if (slots_[i] == 0) {
+        return;
+      }
+      i = (i + 1) & Mask();
+    }
+    // Backward shift: every later entry of the run that may move into the hole moves.
+    for (size_t j = (i + 1) & Mask(); slots_[j] != 0; j = (j + 1) & Mask()) {
+      size_t home = Home(static_cast<uint32_t>(slots_[j] >> 32));
+      bool moves = i <= j ? (home <= i || home > j) : (home <= i && home > j);
+      if (moves) {
+        slots_[i] = slots_[j];
+        i = j;
+      }
+    }
+    slots_[i] = 0;
+    --size_;
+  }
+
+ private:
+  size_t Mask() const { return slots_.size() - 1; }
+  size_t Home(uint32_t fp) const { return static_cast<size_t>(fp) >> (32 - bits_); }
+  void Place(uint64_t entry) {
+    size_t i = Home(static_cast<uint32_t>(entry >> 32));
+    while (slots_[i] != 0) {
+      i = (i + 1) & Mask();
+    }
+    slots_[i] = entry;
+  }
+  void Grow() {
+    std::vector<uint64_t> old = std::move(slots_);
+    bits_ = old.empty() ? 10 : bits_ + 1;
+    slots_.assign(size_t{1} << bits_, 0);
+    for (uint64_t entry : old) {
+      if (entry != 0) {
+        Place(entry);
+      }
+    }
+  }
+
+  std::vector<uint64_t> slots_;
+  size_t size_ = 0;
+  int bits_ = 0;  // slots_ holds 2^bits_ entries
+};
+
+RecordFile::RecordFile(sqlite3* db) : db_(db) {}
+
 int WriteStatus(int sqlite_result) {
   switch (sqlite_result & 0xff) {
     case SQLITE_CONSTRAINT:
@@ -225,7 +345,7 @@ int RecordFile::Probe(sqlite3* db) {
   return status;
 }
 
-int RecordFile::Open(const std::string& path, std::unique_ptr<RecordFile>* out) {
+int RecordFile::Open(const std::string& path, bool fresh, std::unique_ptr<RecordFile>* out) {
   sqlite3* db = nullptr;
   int rc = OpenConnection(path, SQLITE_OPEN_READWRITE, &db);
   if (rc != SQLITE_OK) {
@@ -233,11 +353,13 @@ int RecordFile::Open(const std::string& path, std::unique_ptr<RecordFile>* out) 
     return kIoError;
   }
   std::unique_ptr<RecordFile> file(new RecordFile(db));
+  file->fresh_ = fresh;
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   if (int status = Probe(db); status != kOk) {
     return status;
   }
-  if (sqlite3_exec(db, kConnectionPragmas, nullptr, nullptr, nullptr) != SQLITE_OK) {
+  const char* pragmas = fresh ? kFreshConnectionPragmas : kConnectionPragmas;
+  if (sqlite3_exec(db, pragmas, nullptr, nullptr, nullptr) != SQLITE_OK) {
     return kIoError;
   }
   RemoveStaleJournal(db, path);
@@ -282,8 +404,8 @@ int RecordFile::Load() {
   return status;
 }
 
-// Which indexes the file holds: a missing index of a key with duplicates is a deferred one; a
-// missing unique index can only come from a damaged file.
+// Which indexes the file holds: a missing index is a deferred one (store.h). A unique key's values
+// are then kept in a set until its index is built.
 int RecordFile::LoadIndexes() {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db_, "SELECT name FROM sqlite_master WHERE type = 'index'", -1, &stmt,
@@ -308,14 +430,104 @@ int RecordFile::LoadIndexes() {
   uint32_t missing = 0;
   for (size_t k = 0; k < spec_.keys.size(); ++k) {
     if (((present >> k) & 1) == 0) {
-      if (!spec_.keys[k].duplicates) {
-        return kIoError;
-      }
       missing |= 1u << k;
     }
   }
   deferred_ = missing;
+  return LoadUniqueSets();
+}
+
+// Fills the set of every unique key whose index is deferred from the records (after an open or a
+// rollback, when the sets may not match the file any more), and drops the others.
+int RecordFile::LoadUniqueSets() {
+  unique_.clear();
+  for (size_t k = 0; k < spec_.keys.size(); ++k) {
+    if (spec_.keys[k].duplicates || ((deferred_ >> k) & 1) == 0) {
+      continue;
+    }
+    auto set = std::make_unique<UniqueSet>();
+    sqlite3_stmt* stmt = nullptr;
+    std::string sql = "SELECT pos, " + Column(static_cast<int>(k)) + " FROM rec";
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+      return kIoError;
+    }
+    int rc;
+    bool fits = true;
+    while (fits && (rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+      std::string value(static_cast<const char*>(sqlite3_column_blob(stmt, 1)),
+                        static_cast<size_t>(sqlite3_column_bytes(stmt, 1)));
+      fits = set->Insert(UniqueSet::Fingerprint(value), sqlite3_column_int64(stmt, 0));
+    }
+    sqlite3_finalize(stmt);
+    if (!fits || rc != SQLITE_DONE) {
+      return kIoError;
+    }
+    unique_[static_cast<int>(k)] = std::move(set);
+  }
   return kOk;
+}
+
+// The stored value of `key` of the record at `pos`: 0, kInvalidRecordAddress when no record
+// stands there, or kIoError.
+int RecordFile::StoredKey(int key, int64_t pos, std::string* value) {
+  sqlite3_stmt*& stmt = read_key_[key];
+  if (stmt == nullptr) {
+    std::string sql = "SELECT " + Column(key) + " FROM rec WHERE pos = ?1";
+    if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
+        SQLITE_OK) {
+      sqlite3_finalize(stmt);
+      stmt = nullptr;
+      return kIoError;
+    }
+  }
+  sqlite3_bind_int64(stmt, 1, pos);
+  int rc = sqlite3_step(stmt);
+  int status = rc == SQLITE_ROW ? kOk : rc == SQLITE_DONE ? kInvalidRecordAddress : kIoError;
+  if (status == kOk) {
+    value->assign(static_cast<const char*>(sqlite3_column_blob(stmt, 0)),
+                  static_cast<size_t>(sqlite3_column_bytes(stmt, 0)));
+  }
+  sqlite3_reset(stmt);
+  return status;
+}
+
+// 0, or kDuplicateKey when another record than `self` holds the value of one of the deferred
+// unique keys in `which`.
+int RecordFile::CheckUnique(const std::vector<std::string>& keys, uint32_t which, int64_t self) {
+  std::string stored;
+  for (auto& [k, set] : unique_) {
+    if (((which >> k) & 1) == 0) {
+      continue;
+    }
+    int status = set->Find(UniqueSet::Fingerprint(keys[k]), [&](int64_t pos) -> int {
+      if (pos == self) {
+        return kOk;
+      }
+      int found = StoredKey(k, pos, &stored);
+      if (found == kInvalidRecordAddress) {
+        return kOk;
+      }
+      return found != kOk ? found : stored == keys[k] ? kDuplicateKey : kOk;
+    });
+    if (status != kOk) {
+      return status;
+    }
+  }
+  return kOk;
+}
+
+// Notes the values of the keys in `which` of the record written at `pos`. A position beyond the
+// sets' 32 bits ends the deferral: the indexes are built at once.
+void RecordFile::NoteUnique(const std::vector<std::string>& keys, uint32_t which, int64_t pos) {
+  bool fits = true;
+  for (auto& [k, set] : unique_) {
+    if ((which >> k) & 1) {
+      fits = set->Insert(UniqueSet::Fingerprint(keys[k]), pos) && fits;
+    }
+  }
+  if (!fits) {
+    BuildIndexes(deferred_);
+  }
 }
 
 // Statements left on a row keep a read open, and SQLite drops no index under an active read.
@@ -326,27 +538,36 @@ void RecordFile::ResetStatements() {
   for (auto& [changed, s] : update_) {
     sqlite3_reset(s);
   }
+  for (auto& [key, s] : read_key_) {
+    sqlite3_reset(s);
+  }
 }
 
 // Called inside the transaction of the first insert into an empty file. Dropping is only a
-// saving: when it fails, the indexes that are left stay maintained record by record.
+// saving: when it fails, the indexes that are left stay maintained record by record. Unique keys
+// wait only in a fresh file, which no other process writes: another writer would not know the
+// set that stands for the index.
 int RecordFile::DeferIndexes() {
   ResetStatements();
   for (size_t k = 0; k < spec_.keys.size(); ++k) {
-    if (spec_.keys[k].duplicates) {
+    if (spec_.keys[k].duplicates || fresh_) {
       std::string sql = "DROP INDEX " + IndexName(static_cast<int>(k));
       if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         break;
       }
       deferred_ |= 1u << k;
+      if (!spec_.keys[k].duplicates) {
+        unique_[static_cast<int>(k)] = std::make_unique<UniqueSet>();  // the file is empty
+      }
     }
   }
   NoteLostTransaction(kIoError);
   return in_transaction_ ? kOk : kIoError;
 }
 
-int RecordFile::BuildIndexes() {
-  if (deferred_ == 0) {
+int RecordFile::BuildIndexes(uint32_t which) {
+  which &= deferred_;
+  if (which == 0) {
     return kOk;
   }
   ResetStatements();
@@ -354,17 +575,21 @@ int RecordFile::BuildIndexes() {
     return status;
   }
   for (size_t k = 0; k < spec_.keys.size(); ++k) {
-    if (((deferred_ >> k) & 1) == 0) {
+    if (((which >> k) & 1) == 0) {
       continue;
     }
     std::string col = Column(static_cast<int>(k));
-    std::string sql = "CREATE INDEX " + IndexName(static_cast<int>(k)) + " ON rec(" + col + ")";
+    std::string sql = (spec_.keys[k].duplicates ? "CREATE INDEX " : "CREATE UNIQUE INDEX ") +
+                      IndexName(static_cast<int>(k)) + " ON rec(" + col + ")";
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
-      int status = WriteStatus(sqlite3_extended_errcode(db_));
+      // A unique key that holds a value twice can only come from a damaged file.
+      int code = sqlite3_extended_errcode(db_);
+      int status = (code & 0xff) == SQLITE_CONSTRAINT ? kIoError : WriteStatus(code);
       NoteLostTransaction(status);
       return status;
     }
     deferred_ &= ~(1u << k);
+    unique_.erase(static_cast<int>(k));
     dirty_ = true;
   }
   return kOk;
@@ -436,10 +661,13 @@ sqlite3_stmt* RecordFile::UpdateStatement(uint32_t changed) {
   return stmt;
 }
 
-bool RecordFile::PrepareScan(int key, int direction, sqlite3_stmt** same, sqlite3_stmt** beyond) {
-  // INDEXED BY: the plan must be the index seek, whatever SQLite estimates.
+bool RecordFile::PrepareScan(int key, int direction, bool key_only, sqlite3_stmt** same,
+                             sqlite3_stmt** beyond) {
+  // INDEXED BY: the plan must be the index seek, whatever SQLite estimates. The index holds the
+  // key and the position, so a key-only read never leaves it.
   std::string col = Column(key);
-  std::string from = "SELECT pos, data, " + col + " FROM rec INDEXED BY rec_" + col + " WHERE ";
+  std::string from = "SELECT pos, " + std::string(key_only ? "NULL" : "data") + ", " + col +
+                     " FROM rec INDEXED BY rec_" + col + " WHERE ";
   std::string same_sql = from + col + " = ?1 AND pos " +
                          (direction > 0 ? "> ?2 ORDER BY pos" : "< ?2 ORDER BY pos DESC");
   std::string beyond_sql = from + col +
@@ -458,8 +686,8 @@ bool RecordFile::PrepareScan(int key, int direction, sqlite3_stmt** same, sqlite
   return false;
 }
 
-KeyScan::KeyScan(RecordFile& file, int key, int direction) : key_(key) {
-  file.PrepareScan(key, direction, &same_, &beyond_);
+KeyScan::KeyScan(RecordFile& file, int key, int direction, bool key_only) : key_(key) {
+  file.PrepareScan(key, direction, key_only, &same_, &beyond_);
 }
 
 KeyScan::~KeyScan() {
@@ -509,6 +737,9 @@ RecordFile::~RecordFile() {
   for (auto& [changed, s] : update_) {
     sqlite3_finalize(s);
   }
+  for (auto& [key, s] : read_key_) {
+    sqlite3_finalize(s);
+  }
   sqlite3_close(db_);
 }
 
@@ -520,6 +751,19 @@ std::chrono::steady_clock::duration RecordFile::transaction_age() const {
 int RecordFile::BeginWrite() {
   ++generation_;
   if (in_transaction_) {
+    return kOk;
+  }
+  int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    return WriteStatus(rc);
+  }
+  in_transaction_ = true;
+  transaction_start_ = std::chrono::steady_clock::now();
+  return kOk;
+}
+
+int RecordFile::BeginRead() {
+  if (!fresh_ || in_transaction_) {
     return kOk;
   }
   int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
@@ -554,6 +798,9 @@ int RecordFile::Insert(const uint8_t* data, uint32_t length, const std::vector<s
       return status;
     }
   }
+  if (int status = CheckUnique(keys, deferred_, 0); status != kOk) {
+    return status;
+  }
   sqlite3_bind_blob(insert_, 1, data, static_cast<int>(length), SQLITE_STATIC);
   for (size_t k = 0; k < keys.size(); ++k) {
     sqlite3_bind_blob(insert_, static_cast<int>(k + 2), keys[k].data(),
@@ -563,6 +810,7 @@ int RecordFile::Insert(const uint8_t* data, uint32_t length, const std::vector<s
   if (status == kOk) {
     *pos = sqlite3_last_insert_rowid(db_);
     ++count_;
+    NoteUnique(keys, deferred_, *pos);
   }
   return status;
 }
@@ -576,6 +824,18 @@ int RecordFile::Update(int64_t pos, const uint8_t* data, uint32_t length,
   if (int status = BeginWrite(); status != kOk) {
     return status;
   }
+  const uint32_t waiting = changed & deferred_;  // unique keys among them have a set
+  if (int status = CheckUnique(keys, waiting, pos); status != kOk) {
+    return status;
+  }
+  std::vector<std::string> before(keys.size());
+  for (auto& [k, set] : unique_) {
+    if ((waiting >> k) & 1) {
+      if (int status = StoredKey(k, pos, &before[static_cast<size_t>(k)]); status != kOk) {
+        return status;
+      }
+    }
+  }
   sqlite3_bind_blob(update, 1, data, static_cast<int>(length), SQLITE_STATIC);
   for (size_t k = 0; k < keys.size(); ++k) {
     if ((changed >> k) & 1) {
@@ -584,17 +844,39 @@ int RecordFile::Update(int64_t pos, const uint8_t* data, uint32_t length,
     }
   }
   sqlite3_bind_int64(update, static_cast<int>(keys.size() + 2), pos);
-  return StepWrite(update);
+  int status = StepWrite(update);
+  if (status == kOk) {
+    for (auto& [k, set] : unique_) {
+      if ((waiting >> k) & 1) {
+        set->Erase(UniqueSet::Fingerprint(before[static_cast<size_t>(k)]), pos);
+      }
+    }
+    NoteUnique(keys, waiting, pos);
+  }
+  return status;
 }
 
 int RecordFile::Delete(int64_t pos) {
   if (int status = BeginWrite(); status != kOk) {
     return status;
   }
+  std::vector<std::string> before(spec_.keys.size());
+  for (auto& [k, set] : unique_) {
+    int found = StoredKey(k, pos, &before[static_cast<size_t>(k)]);
+    if (found == kInvalidRecordAddress) {
+      break;  // nothing to delete
+    }
+    if (found != kOk) {
+      return found;
+    }
+  }
   sqlite3_bind_int64(delete_, 1, pos);
   int status = StepWrite(delete_);
   if (status == kOk && sqlite3_changes(db_) > 0) {
     --count_;
+    for (auto& [k, set] : unique_) {
+      set->Erase(UniqueSet::Fingerprint(before[static_cast<size_t>(k)]), pos);
+    }
   }
   return status;
 }
@@ -643,6 +925,18 @@ void RecordFile::NoteLostTransaction(int status) {
     ++generation_;
     ReloadCount();
   }
+}
+
+int RecordFile::SyncToDisk() {
+  if (int status = Commit(); status != kOk) {
+    return status;
+  }
+  sqlite3_file* file = nullptr;
+  if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+      file == nullptr || file->pMethods == nullptr) {
+    return kIoError;
+  }
+  return file->pMethods->xSync(file, SQLITE_SYNC_FULL) == SQLITE_OK ? kOk : kIoError;
 }
 
 int RecordFile::TakeLoss() {

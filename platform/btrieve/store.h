@@ -6,14 +6,16 @@
 // keeps duplicates in insertion order).
 //
 // Deferred indexes. A file filled from empty (a converted file written record by record) would
-// put every index entry of a key with duplicates on a random page of an index that outgrows the
-// page cache. So the first insert into an empty file drops the indexes of the keys that allow
-// duplicates, in the same transaction, and BuildIndexes makes them again in one sorted pass: the
-// engine calls it before the first ordered read on such a key and when the file closes. Unique
-// keys keep their indexes and are enforced on every insert. The schema itself is the marker: an
-// index missing from sqlite_master is a deferred one, so a file whose writer died before the
-// build is recognised by Open, which builds the indexes before anything reads the file (or
-// refuses it with the status of the failure).
+// put every index entry on a random page of an index that outgrows the page cache. So the first
+// insert into an empty file drops the indexes of the keys that allow duplicates, in the same
+// transaction, and BuildIndexes makes them again in one sorted pass: the engine calls it before
+// the first ordered read on such a key and when the file closes. A fresh file (see Open) defers
+// its unique keys' indexes too, and enforces them on every insert and update with a set of the
+// key values' hashes kept in memory (UniqueSet in store.cpp): a hash met again is compared with
+// the stored key of the record it names. The schema itself is the marker: an index missing from
+// sqlite_master is a deferred one, so a file whose writer died before the build is recognised by
+// Open, which builds the indexes before anything reads the file (or refuses it with the status
+// of the failure).
 //
 // Writes are grouped: the first write opens a SQLite transaction and Commit ends it; the caller
 // commits at least every quarter second and at every point where the data must be durable. The
@@ -40,6 +42,8 @@
 
 namespace btr {
 
+class UniqueSet;
+
 // The application_id that marks our record files ("RMBT").
 constexpr int32_t kApplicationId = 0x524D4254;
 
@@ -64,8 +68,11 @@ class RecordFile {
 
   // Opens an existing file: 0, 30 when it is not a record file of ours, 2 on an I/O failure.
   // Builds indexes that a writer left deferred first, answering the build's failure (18 full,
-  // 46 read-only, 2) instead of opening a file with a missing index.
-  static int Open(const std::string& path, std::unique_ptr<RecordFile>* out);
+  // 46 read-only, 2) instead of opening a file with a missing index. `fresh` tells that this
+  // process created the file and has not closed it for the last time yet: its commits are then
+  // not synced, and the caller must call SyncToDisk before it reports the file closed (see the
+  // connection settings in store.cpp).
+  static int Open(const std::string& path, bool fresh, std::unique_ptr<RecordFile>* out);
 
   // Tells whether `path` holds a record file of ours, without the engine (0, 30 or 2).
   static int Probe(sqlite3* db);
@@ -97,30 +104,45 @@ class RecordFile {
 
   // Keys (bit k for key k) whose index is deferred, that is, not in the file yet.
   uint32_t deferred() const { return deferred_; }
-  // Builds every deferred index inside the open transaction (or a new one). The caller parks
-  // every statement that reads the file first. 0, or the write status of the failure.
-  int BuildIndexes();
+  // Builds the deferred indexes of the keys in `which` (bit k for key k; all by default) inside
+  // the open transaction (or a new one). The caller parks every statement that reads the file
+  // first. 0, or the write status of the failure.
+  int BuildIndexes(uint32_t which = ~0u);
 
   bool in_transaction() const { return in_transaction_; }
+  // Before a read of a fresh file (see Open): opens the grouped transaction, so that a run of
+  // reads between two commits takes the file's lock once instead of once per read. Any other
+  // file reads in autocommit, holding no lock between calls. 0 or the status of the failure.
+  int BeginRead();
   // How long the current transaction has been open.
   std::chrono::steady_clock::duration transaction_age() const;
   // Makes the open transaction durable; on failure rolls it back (see above).
   int Commit();
   int Rollback();
+  // Commits, then forces everything the file holds onto the disk: 0, the commit's status, or 2
+  // when the sync fails.
+  int SyncToDisk();
   // The status of the last failure that lost writes which had answered 0 (a failed commit, or a
   // failed write that made SQLite roll back the transaction), or 0; cleared by the call.
   int TakeLoss();
 
   // The two statements of an ordered read on key `key` in `direction` (see KeyScan), prepared
-  // for the caller, who owns them. False when SQLite cannot prepare them.
-  bool PrepareScan(int key, int direction, sqlite3_stmt** same, sqlite3_stmt** beyond);
+  // for the caller, who owns them. A `key_only` read answers no record data (Row::data null),
+  // so it reads the key's index alone and never the record's page. False when SQLite cannot
+  // prepare them.
+  bool PrepareScan(int key, int direction, bool key_only, sqlite3_stmt** same,
+                   sqlite3_stmt** beyond);
 
  private:
-  explicit RecordFile(sqlite3* db) : db_(db) {}
+  explicit RecordFile(sqlite3* db);
   int Load();
   int ReloadCount();
   int LoadIndexes();
   int DeferIndexes();
+  int LoadUniqueSets();
+  int StoredKey(int key, int64_t pos, std::string* value);
+  int CheckUnique(const std::vector<std::string>& keys, uint32_t which, int64_t self);
+  void NoteUnique(const std::vector<std::string>& keys, uint32_t which, int64_t pos);
   void ResetStatements();
   int Prepare();
   int BeginWrite();
@@ -132,6 +154,7 @@ class RecordFile {
   uint32_t count_ = 0;
   uint32_t deferred_ = 0;  // see deferred()
   uint64_t generation_ = 0;
+  bool fresh_ = false;  // see Open
   bool in_transaction_ = false;
   bool dirty_ = false;  // a write of the open transaction succeeded
   int loss_ = 0;        // see TakeLoss
@@ -145,16 +168,20 @@ class RecordFile {
   sqlite3_stmt* step_next_ = nullptr;
   sqlite3_stmt* step_prev_ = nullptr;
   sqlite3_stmt* save_count_ = nullptr;
+  // While a unique key's index is deferred: the set enforcing it, and the statement reading the
+  // key's stored value at a position; by key.
+  std::map<int, std::unique_ptr<UniqueSet>> unique_;
+  std::map<int, sqlite3_stmt*> read_key_;
 };
 
 // An ordered read on one key: the records after (direction 1) or before (-1) a point (stored key
 // value, position), in (key, position) order. It runs as two statements, so that SQLite seeks
 // both in logarithmic time however many duplicates the key value has: first the records of the
 // point's own value beyond its position, then those of the values beyond it. A row stays valid
-// until the next call.
+// until the next call. A key-only scan delivers the position and the key, without the data.
 class KeyScan {
  public:
-  KeyScan(RecordFile& file, int key, int direction);
+  KeyScan(RecordFile& file, int key, int direction, bool key_only = false);
   ~KeyScan();
   KeyScan(const KeyScan&) = delete;
   KeyScan& operator=(const KeyScan&) = delete;

@@ -4,8 +4,9 @@
 // Unarmed, the shim costs one relaxed load per call.
 //
 // Besides, it holds the kill point "btr:commit-journaled": passed at every write to a database
-// file while a rollback journal of this process is open, that is, after the journal has been made
-// durable and before the commit that needed it has completed.
+// file while a rollback journal of this process is open, that is, after the journal has been
+// written (and synced, but for a fresh file: store.cpp) and before the commit that needed it has
+// completed.
 #pragma once
 
 namespace btr {

@@ -186,6 +186,30 @@ TEST_F(BtrieveOps, KeyOnlyGetsPositionWithoutTransferringData) {
   EXPECT_EQ(Get32(h_.key), 1u);
 }
 
+// Key-only Gets read the index alone; the currency they leave must still lead Get Next and Get
+// Previous (with data) to the right neighbours, duplicates in insertion order.
+TEST_F(BtrieveOps, AKeyOnlyGetLeavesACurrencyThatTheNextReadsContinueFrom) {
+  Fill({1, 2, 3, 4, 5, 6, 7});  // names N1 N2 N0 N1 N2 N0 N1
+  h_.SetKey("N1");
+  ASSERT_EQ(h_.Get(kGetKeyEqual, 1), kOk);
+  EXPECT_EQ(h_.data[0], 0xEE);
+  ASSERT_EQ(h_.Get(kGetNext, 1), kOk);
+  EXPECT_EQ(h_.id(), 4);
+  ASSERT_EQ(h_.Get(kGetKeyBias + kGetNext, 1), kOk);
+  ASSERT_EQ(h_.Get(kGetNext, 1), kOk);
+  EXPECT_EQ(h_.id(), 2);
+  h_.SetKey("N1");
+  ASSERT_EQ(h_.Get(kGetKeyBias + kGetGreater, 1), kOk);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(h_.key), 2), "N2");
+  ASSERT_EQ(h_.Get(kGetPrevious, 1), kOk);
+  EXPECT_EQ(h_.id(), 7);
+  ASSERT_EQ(h_.Get(kGetKeyBias + kGetLast, 0), kOk);
+  EXPECT_EQ(Get32(h_.key), 7u);
+  ASSERT_EQ(h_.Get(kGetPrevious, 0), kOk);
+  EXPECT_EQ(h_.id(), 6);
+  EXPECT_EQ(h_.record(), Record(6, "N0"));
+}
+
 TEST_F(BtrieveOps, LockBiasesAreAcceptedAndIgnored) {
   ASSERT_EQ(h_.Insert(Record(1)), kOk);
   EXPECT_EQ(h_.Get(kGetFirst + 100), kOk);

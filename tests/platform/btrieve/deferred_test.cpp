@@ -37,29 +37,6 @@ std::vector<Bytes> Shuffled(int n) {
   return records;
 }
 
-// Every id on `key`, forward with Get First and Get Next, and backward with Get Last and Get
-// Previous (reversed, so that both must equal).
-std::vector<int32_t> Walk(Handle& h, int key, bool backward = false) {
-  std::vector<int32_t> ids;
-  int first = backward ? kGetLast : kGetFirst;
-  int next = backward ? kGetPrevious : kGetNext;
-  int s = h.Get(first, key);
-  for (; s == kOk; s = h.Get(next, key)) {
-    ids.push_back(h.id());
-  }
-  EXPECT_EQ(s, kEndOfFile);
-  if (backward) {
-    std::reverse(ids.begin(), ids.end());
-  }
-  return ids;
-}
-
-std::string Summary(const std::string& name) {
-  std::string report;
-  EXPECT_EQ(CheckRecordFile(name, &report), kOk) << report;
-  return report;
-}
-
 class BtrieveDeferred : public BtrieveTest {};
 
 TEST_F(BtrieveDeferred, KeyedReadsMatchIndexesKeptRecordByRecord) {
@@ -140,6 +117,61 @@ TEST_F(BtrieveDeferred, UniqueKeysAreEnforcedWhileOthersWait) {
   EXPECT_EQ(Walk(h, 1), (std::vector<int32_t>{2, 4, 3}));
   EXPECT_EQ(h.Close(), kOk);
   EXPECT_EQ(Summary("U.DB"), "3 records, 3 keys");
+}
+
+// In a fresh file the unique key's index waits too; every insert and update is checked against
+// the values in memory. Only physical reads are made here, so that no read builds the index
+// before the close.
+TEST_F(BtrieveDeferred, AWaitingUniqueKeyIsEnforcedByEveryWrite) {
+  // The standard layout with a modifiable key 0.
+  Bytes spec = StandardSpec();
+  Put16(&spec[16 + 4], kExtendedType | kModifiable);
+  ASSERT_EQ(Create("U.DB", spec), kOk);
+  Handle h;
+  ASSERT_EQ(h.Open("U.DB"), kOk);
+  constexpr int32_t kRecords = 5000;  // enough for the set to grow several times
+  for (int32_t id = 0; id < kRecords; ++id) {
+    ASSERT_EQ(h.Insert(Record(id, "N" + std::to_string(id % 5))), kOk);
+  }
+  for (int32_t id = 0; id < kRecords; id += 97) {
+    ASSERT_EQ(h.Insert(Record(id, "again")), kDuplicateKey) << id;
+  }
+  // Physical order is insertion order: delete every third record, then write its id again.
+  int s = h.Get(kStepFirst);
+  for (; s == kOk; s = h.Get(kStepNext)) {
+    if (h.id() % 3 == 0) {
+      ASSERT_EQ(h.Call(kDelete), kOk);
+    }
+  }
+  ASSERT_EQ(s, kEndOfFile);
+  for (int32_t id = 0; id < kRecords; ++id) {
+    ASSERT_EQ(h.Insert(Record(id, "back")), id % 3 == 0 ? kOk : kDuplicateKey) << id;
+  }
+  // Updates: onto another record's value refused, onto a free one accepted (the old one freed).
+  ASSERT_EQ(h.Get(kStepFirst), kOk);
+  ASSERT_EQ(h.id(), 1);
+  EXPECT_EQ(h.Update(Record(2, "moved")), kDuplicateKey);
+  ASSERT_EQ(h.Update(Record(kRecords, "moved")), kOk);
+  EXPECT_EQ(h.Insert(Record(kRecords, "x")), kDuplicateKey);
+  ASSERT_EQ(h.Insert(Record(1, "x")), kOk);
+  // A rolled-back delete brings its value back into force.
+  ASSERT_EQ(Simple(kBeginTransaction), kOk);
+  ASSERT_EQ(h.Get(kStepLast), kOk);
+  const int32_t last = h.id();
+  ASSERT_EQ(h.Call(kDelete), kOk);
+  ASSERT_EQ(h.Insert(Record(last, "interim")), kOk);
+  ASSERT_EQ(Simple(kAbortTransaction), kOk);
+  EXPECT_EQ(h.Insert(Record(last, "y")), kDuplicateKey);
+
+  EXPECT_EQ(h.Close(), kOk);  // builds the unique index: it would fail on a value held twice
+  EXPECT_EQ(Summary("U.DB"), std::to_string(kRecords + 1) + " records, 3 keys");
+  ASSERT_EQ(h.Open("U.DB"), kOk);
+  std::vector<int32_t> ids = Walk(h, 0);
+  ASSERT_EQ(ids.size(), static_cast<size_t>(kRecords + 1));  // 0 .. kRecords
+  for (int32_t id = 0; id <= kRecords; ++id) {
+    ASSERT_EQ(ids[static_cast<size_t>(id)], id);
+  }
+  EXPECT_EQ(h.Close(), kOk);
 }
 
 TEST_F(BtrieveDeferred, AnAbortedFirstInsertLeavesTheIndexesInPlace) {

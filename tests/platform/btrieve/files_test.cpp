@@ -277,6 +277,15 @@ TEST_F(BtrieveFiles, CheckFindsKeysThatDisagreeWithTheirRecords) {
             SQLITE_OK);
   EXPECT_EQ(CheckRecordFile("T.DB", &report), kIoError);
   EXPECT_EQ(report, "record count 2 kept, 1 found");
+  // A unique key whose index waits (a writer of a fresh file died) must still hold each value
+  // once.
+  ASSERT_EQ(sqlite3_exec(db,
+                         "DROP INDEX rec_k0; INSERT INTO rec SELECT 7, data, k0, k1, k2 FROM rec; "
+                         "UPDATE spec SET count = 2",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  EXPECT_EQ(CheckRecordFile("T.DB", &report), kIoError);
+  EXPECT_EQ(report, "key 0 is unique but holds a value twice");
   sqlite3_close(db);
 }
 

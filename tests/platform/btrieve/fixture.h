@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "platform/btrieve/btrcall.h"
+#include "platform/btrieve/check.h"
 
 namespace btrtest {
 
@@ -186,6 +188,30 @@ inline int Simple(int op) {
   uint8_t data[64] = {};
   uint32_t length = 0;
   return BTRCALL(static_cast<uint16_t>(op), pos, data, &length, key, 255, 0);
+}
+
+// Every id on `key`, forward with Get First and Get Next, and backward with Get Last and Get
+// Previous (reversed, so that both must equal).
+inline std::vector<int32_t> Walk(Handle& h, int key, bool backward = false) {
+  std::vector<int32_t> ids;
+  int first = backward ? btr::kGetLast : btr::kGetFirst;
+  int next = backward ? btr::kGetPrevious : btr::kGetNext;
+  int s = h.Get(first, key);
+  for (; s == btr::kOk; s = h.Get(next, key)) {
+    ids.push_back(h.id());
+  }
+  EXPECT_EQ(s, btr::kEndOfFile);
+  if (backward) {
+    std::reverse(ids.begin(), ids.end());
+  }
+  return ids;
+}
+
+// The check's one-line summary of a sound file.
+inline std::string Summary(const std::string& name) {
+  std::string report;
+  EXPECT_EQ(btr::CheckRecordFile(name, &report), btr::kOk) << report;
+  return report;
 }
 
 // Every test starts in a scratch directory with no file open and no transaction active.
