@@ -722,33 +722,20 @@ int COrderDB::CreateFile(const char* fileName) {
   return recfile::CreateTableFile(*this, OpenOrderSpec(408), fileName);
 }
 
-COrder0401DB::COrder0401DB() : COrderTable(kOrder0401Layout, kOpenKeys) {}
-COrder0401DB::COrder0401DB(std::vector<uint16_t> keyWidths)
-    : COrderTable(kOrder0401Layout, std::move(keyWidths)) {}
-int COrder0401DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, OpenOrderSpec(392), fileName);
+template <class TOrder, class TLineDB, const recfile::Layout<TOrder>& kLayout, uint16_t kLength>
+CLegacyOrderDB<TOrder, TLineDB, kLayout, kLength>::CLegacyOrderDB()
+    : COrderTable<TOrder, TLineDB>(kLayout, kOpenKeys) {}
+template <class TOrder, class TLineDB, const recfile::Layout<TOrder>& kLayout, uint16_t kLength>
+CLegacyOrderDB<TOrder, TLineDB, kLayout, kLength>::CLegacyOrderDB(std::vector<uint16_t> keyWidths)
+    : COrderTable<TOrder, TLineDB>(kLayout, std::move(keyWidths)) {}
+template <class TOrder, class TLineDB, const recfile::Layout<TOrder>& kLayout, uint16_t kLength>
+int CLegacyOrderDB<TOrder, TLineDB, kLayout, kLength>::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, OpenOrderSpec(kLength), fileName);
 }
-
-COrder0308DB::COrder0308DB() : COrderTable(kOrder0308Layout, kOpenKeys) {}
-COrder0308DB::COrder0308DB(std::vector<uint16_t> keyWidths)
-    : COrderTable(kOrder0308Layout, std::move(keyWidths)) {}
-int COrder0308DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, OpenOrderSpec(392), fileName);
-}
-
-COrder0306DB::COrder0306DB() : COrderTable(kOrder0306Layout, kOpenKeys) {}
-COrder0306DB::COrder0306DB(std::vector<uint16_t> keyWidths)
-    : COrderTable(kOrder0306Layout, std::move(keyWidths)) {}
-int COrder0306DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, OpenOrderSpec(392), fileName);
-}
-
-COrder0304DB::COrder0304DB() : COrderTable(kOrder0304Layout, kOpenKeys) {}
-COrder0304DB::COrder0304DB(std::vector<uint16_t> keyWidths)
-    : COrderTable(kOrder0304Layout, std::move(keyWidths)) {}
-int COrder0304DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, OpenOrderSpec(384), fileName);
-}
+template class CLegacyOrderDB<COrder0401, COrderItem0401DB, kOrder0401Layout, 392>;
+template class CLegacyOrderDB<COrder0308, COrderItem0308DB, kOrder0308Layout, 392>;
+template class CLegacyOrderDB<COrder0306, COrderItem0306DB, kOrder0306Layout, 392>;
+template class CLegacyOrderDB<COrder0304, COrderItem0304DB, kOrder0304Layout, 384>;
 
 COrder0301DB::COrder0301DB() : COrderTableCore(kOrder0301Layout, kOpen0301Keys) {}
 COrder0301DB::COrder0301DB(std::vector<uint16_t> keyWidths)
@@ -795,25 +782,17 @@ int COrder0301DB::LoadLines(COrder0301& order) {
   return DoLoadLines(order, CreateLineTable());
 }
 
-CHistOrderDB::CHistOrderDB() : CHistOrderTable(kHistKeys) {}
-int CHistOrderDB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, HistOrderSpec(408, 14, true), fileName);
+template <class TOpenDB, class THistLineDB, uint16_t kLength>
+CHistOrderFile<TOpenDB, THistLineDB, kLength>::CHistOrderFile()
+    : CHistOrderTable<TOpenDB, THistLineDB>(kHistKeys) {}
+template <class TOpenDB, class THistLineDB, uint16_t kLength>
+int CHistOrderFile<TOpenDB, THistLineDB, kLength>::CreateFile(const char* fileName) {
+  return recfile::CreateTableFile(*this, HistOrderSpec(kLength, 14, true), fileName);
 }
-
-CHistOrder0401DB::CHistOrder0401DB() : CHistOrderTable(kHistKeys) {}
-int CHistOrder0401DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, HistOrderSpec(392, 14, true), fileName);
-}
-
-CHistOrder0308DB::CHistOrder0308DB() : CHistOrderTable(kHistKeys) {}
-int CHistOrder0308DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, HistOrderSpec(392, 14, true), fileName);
-}
-
-CHistOrder0306DB::CHistOrder0306DB() : CHistOrderTable(kHistKeys) {}
-int CHistOrder0306DB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, HistOrderSpec(392, 14, true), fileName);
-}
+template class CHistOrderFile<COrderDB, CHistOrderItemDB, 408>;
+template class CHistOrderFile<COrder0401DB, CHistOrderItem0401DB, 392>;
+template class CHistOrderFile<COrder0308DB, CHistOrderItem0308DB, 392>;
+template class CHistOrderFile<COrder0306DB, CHistOrderItem0306DB, 392>;
 
 CHistOrder0304DB::CHistOrder0304DB() : COrder0304DB(kHist0304Keys) {}
 int CHistOrder0304DB::CreateFile(const char* fileName) {

@@ -302,10 +302,12 @@ class COrderDB : public COrderTable<COrder, COrderItemDB> {
   explicit COrderDB(std::vector<uint16_t> keyWidths);
 };
 
-class COrder0401DB : public COrderTable<COrder0401, COrderItem0401DB> {
+// The open-order file of a legacy layout: COrderDB's operations over that layout's records.
+template <class TOrder, class TLineDB, const recfile::Layout<TOrder>& kLayout, uint16_t kLength>
+class CLegacyOrderDB : public COrderTable<TOrder, TLineDB> {
  public:
-  COrder0401DB();
-  ~COrder0401DB() { Close(); }
+  CLegacyOrderDB();
+  ~CLegacyOrderDB() { this->Close(); }
   CString GetFileName() override { return "ORDER.DB"; }
   CString GetDisplayName() override { return "Order"; }
   int GetImportLineLength() override { return 0; }
@@ -313,50 +315,13 @@ class COrder0401DB : public COrderTable<COrder0401, COrderItem0401DB> {
   int ImportLine(const CString&, int32_t) override { return 0; }
 
  protected:
-  explicit COrder0401DB(std::vector<uint16_t> keyWidths);
+  explicit CLegacyOrderDB(std::vector<uint16_t> keyWidths);
 };
 
-class COrder0308DB : public COrderTable<COrder0308, COrderItem0308DB> {
- public:
-  COrder0308DB();
-  ~COrder0308DB() { Close(); }
-  CString GetFileName() override { return "ORDER.DB"; }
-  CString GetDisplayName() override { return "Order"; }
-  int GetImportLineLength() override { return 0; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
- protected:
-  explicit COrder0308DB(std::vector<uint16_t> keyWidths);
-};
-
-class COrder0306DB : public COrderTable<COrder0306, COrderItem0306DB> {
- public:
-  COrder0306DB();
-  ~COrder0306DB() { Close(); }
-  CString GetFileName() override { return "ORDER.DB"; }
-  CString GetDisplayName() override { return "Order"; }
-  int GetImportLineLength() override { return 0; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
- protected:
-  explicit COrder0306DB(std::vector<uint16_t> keyWidths);
-};
-
-class COrder0304DB : public COrderTable<COrder0304, COrderItem0304DB> {
- public:
-  COrder0304DB();
-  ~COrder0304DB() { Close(); }
-  CString GetFileName() override { return "ORDER.DB"; }
-  CString GetDisplayName() override { return "Order"; }
-  int GetImportLineLength() override { return 0; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
- protected:
-  explicit COrder0304DB(std::vector<uint16_t> keyWidths);
-};
+using COrder0401DB = CLegacyOrderDB<COrder0401, COrderItem0401DB, kOrder0401Layout, 392>;
+using COrder0308DB = CLegacyOrderDB<COrder0308, COrderItem0308DB, kOrder0308Layout, 392>;
+using COrder0306DB = CLegacyOrderDB<COrder0306, COrderItem0306DB, kOrder0306Layout, 392>;
+using COrder0304DB = CLegacyOrderDB<COrder0304, COrderItem0304DB, kOrder0304Layout, 384>;
 
 // Layout 0301 has its own order of operations (49 to 59) and a 12-character stamp on key 1.
 class COrder0301DB : public COrderTableCore<COrder0301, COrderItem0301DB> {
@@ -389,49 +354,23 @@ class COrder0301DB : public COrderTableCore<COrder0301, COrderItem0301DB> {
 
 // ---- Historical classes ----
 
-class CHistOrderDB : public CHistOrderTable<COrderDB, CHistOrderItemDB> {
+// The historical file over an open-order class whose layout has every key, current or legacy.
+template <class TOpenDB, class THistLineDB, uint16_t kLength>
+class CHistOrderFile : public CHistOrderTable<TOpenDB, THistLineDB> {
  public:
-  CHistOrderDB();
-  ~CHistOrderDB() { Close(); }
+  CHistOrderFile();
+  ~CHistOrderFile() { this->Close(); }
   CString GetFileName() override { return "HORDER.DB"; }
   CString GetDisplayName() override { return "Historical Order"; }
-  int GetImportLineLength() override { return m_ImportVersion >= 770 ? 318 : 304; }
+  int GetImportLineLength() override { return this->m_ImportVersion >= 770 ? 318 : 304; }
   int CreateFile(const char* fileName) override;
   int ImportLine(const CString&, int32_t) override { return 0; }
 };
 
-class CHistOrder0401DB : public CHistOrderTable<COrder0401DB, CHistOrderItem0401DB> {
- public:
-  CHistOrder0401DB();
-  ~CHistOrder0401DB() { Close(); }
-  CString GetFileName() override { return "HORDER.DB"; }
-  CString GetDisplayName() override { return "Historical Order"; }
-  int GetImportLineLength() override { return m_ImportVersion >= 770 ? 318 : 304; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-};
-
-class CHistOrder0308DB : public CHistOrderTable<COrder0308DB, CHistOrderItem0308DB> {
- public:
-  CHistOrder0308DB();
-  ~CHistOrder0308DB() { Close(); }
-  CString GetFileName() override { return "HORDER.DB"; }
-  CString GetDisplayName() override { return "Historical Order"; }
-  int GetImportLineLength() override { return m_ImportVersion >= 770 ? 318 : 304; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-};
-
-class CHistOrder0306DB : public CHistOrderTable<COrder0306DB, CHistOrderItem0306DB> {
- public:
-  CHistOrder0306DB();
-  ~CHistOrder0306DB() { Close(); }
-  CString GetFileName() override { return "HORDER.DB"; }
-  CString GetDisplayName() override { return "Historical Order"; }
-  int GetImportLineLength() override { return m_ImportVersion >= 770 ? 318 : 304; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-};
+using CHistOrderDB = CHistOrderFile<COrderDB, CHistOrderItemDB, 408>;
+using CHistOrder0401DB = CHistOrderFile<COrder0401DB, CHistOrderItem0401DB, 392>;
+using CHistOrder0308DB = CHistOrderFile<COrder0308DB, CHistOrderItem0308DB, 392>;
+using CHistOrder0306DB = CHistOrderFile<COrder0306DB, CHistOrderItem0306DB, 392>;
 
 // Layout 0304 has no key 5, so no GetFirstHistOrderWithFlag: GetNextHistOrder is 65.
 class CHistOrder0304DB : public COrder0304DB {
