@@ -715,27 +715,21 @@ const std::vector<uint16_t> kOpen0301Keys = {4, 12};
 const std::vector<uint16_t> kHist0301Keys = {4, 9, 6};
 }  // namespace
 
-COrderDB::COrderDB() : COrderTable(kOrderLayout, kOpenKeys) {}
-COrderDB::COrderDB(std::vector<uint16_t> keyWidths)
-    : COrderTable(kOrderLayout, std::move(keyWidths)) {}
-int COrderDB::CreateFile(const char* fileName) {
-  return recfile::CreateTableFile(*this, OpenOrderSpec(408), fileName);
-}
-
 template <class TOrder, class TLineDB, const recfile::Layout<TOrder>& kLayout, uint16_t kLength>
-CLegacyOrderDB<TOrder, TLineDB, kLayout, kLength>::CLegacyOrderDB()
+COrderFileDB<TOrder, TLineDB, kLayout, kLength>::COrderFileDB()
     : COrderTable<TOrder, TLineDB>(kLayout, kOpenKeys) {}
 template <class TOrder, class TLineDB, const recfile::Layout<TOrder>& kLayout, uint16_t kLength>
-CLegacyOrderDB<TOrder, TLineDB, kLayout, kLength>::CLegacyOrderDB(std::vector<uint16_t> keyWidths)
+COrderFileDB<TOrder, TLineDB, kLayout, kLength>::COrderFileDB(std::vector<uint16_t> keyWidths)
     : COrderTable<TOrder, TLineDB>(kLayout, std::move(keyWidths)) {}
 template <class TOrder, class TLineDB, const recfile::Layout<TOrder>& kLayout, uint16_t kLength>
-int CLegacyOrderDB<TOrder, TLineDB, kLayout, kLength>::CreateFile(const char* fileName) {
+int COrderFileDB<TOrder, TLineDB, kLayout, kLength>::CreateFile(const char* fileName) {
   return recfile::CreateTableFile(*this, OpenOrderSpec(kLength), fileName);
 }
-template class CLegacyOrderDB<COrder0401, COrderItem0401DB, kOrder0401Layout, 392>;
-template class CLegacyOrderDB<COrder0308, COrderItem0308DB, kOrder0308Layout, 392>;
-template class CLegacyOrderDB<COrder0306, COrderItem0306DB, kOrder0306Layout, 392>;
-template class CLegacyOrderDB<COrder0304, COrderItem0304DB, kOrder0304Layout, 384>;
+template class COrderFileDB<COrder, COrderItemDB, kOrderLayout, 408>;
+template class COrderFileDB<COrder0401, COrderItem0401DB, kOrder0401Layout, 392>;
+template class COrderFileDB<COrder0308, COrderItem0308DB, kOrder0308Layout, 392>;
+template class COrderFileDB<COrder0306, COrderItem0306DB, kOrder0306Layout, 392>;
+template class COrderFileDB<COrder0304, COrderItem0304DB, kOrder0304Layout, 384>;
 
 COrder0301DB::COrder0301DB() : COrderTableCore(kOrder0301Layout, kOpen0301Keys) {}
 COrder0301DB::COrder0301DB(std::vector<uint16_t> keyWidths)

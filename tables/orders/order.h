@@ -288,26 +288,12 @@ class CHistOrderTable : public Base {
 
 // ---- Open-order classes ----
 
-class COrderDB : public COrderTable<COrder, COrderItemDB> {
- public:
-  COrderDB();
-  ~COrderDB() { Close(); }
-  CString GetFileName() override { return "ORDER.DB"; }
-  CString GetDisplayName() override { return "Order"; }
-  int GetImportLineLength() override { return 0; }
-  int CreateFile(const char* fileName) override;
-  int ImportLine(const CString&, int32_t) override { return 0; }
-
- protected:
-  explicit COrderDB(std::vector<uint16_t> keyWidths);
-};
-
-// The open-order file of a legacy layout: COrderDB's operations over that layout's records.
+// An open-order file: the order operations over the records of one layout.
 template <class TOrder, class TLineDB, const recfile::Layout<TOrder>& kLayout, uint16_t kLength>
-class CLegacyOrderDB : public COrderTable<TOrder, TLineDB> {
+class COrderFileDB : public COrderTable<TOrder, TLineDB> {
  public:
-  CLegacyOrderDB();
-  ~CLegacyOrderDB() { this->Close(); }
+  COrderFileDB();
+  ~COrderFileDB() { this->Close(); }
   CString GetFileName() override { return "ORDER.DB"; }
   CString GetDisplayName() override { return "Order"; }
   int GetImportLineLength() override { return 0; }
@@ -315,13 +301,14 @@ class CLegacyOrderDB : public COrderTable<TOrder, TLineDB> {
   int ImportLine(const CString&, int32_t) override { return 0; }
 
  protected:
-  explicit CLegacyOrderDB(std::vector<uint16_t> keyWidths);
+  explicit COrderFileDB(std::vector<uint16_t> keyWidths);
 };
 
-using COrder0401DB = CLegacyOrderDB<COrder0401, COrderItem0401DB, kOrder0401Layout, 392>;
-using COrder0308DB = CLegacyOrderDB<COrder0308, COrderItem0308DB, kOrder0308Layout, 392>;
-using COrder0306DB = CLegacyOrderDB<COrder0306, COrderItem0306DB, kOrder0306Layout, 392>;
-using COrder0304DB = CLegacyOrderDB<COrder0304, COrderItem0304DB, kOrder0304Layout, 384>;
+using COrderDB = COrderFileDB<COrder, COrderItemDB, kOrderLayout, 408>;
+using COrder0401DB = COrderFileDB<COrder0401, COrderItem0401DB, kOrder0401Layout, 392>;
+using COrder0308DB = COrderFileDB<COrder0308, COrderItem0308DB, kOrder0308Layout, 392>;
+using COrder0306DB = COrderFileDB<COrder0306, COrderItem0306DB, kOrder0306Layout, 392>;
+using COrder0304DB = COrderFileDB<COrder0304, COrderItem0304DB, kOrder0304Layout, 384>;
 
 // Layout 0301 has its own order of operations (49 to 59) and a 12-character stamp on key 1.
 class COrder0301DB : public COrderTableCore<COrder0301, COrderItem0301DB> {
