@@ -1,4 +1,4 @@
-// Shared helpers of the record manager tests: a scratch directory to work in, file
+// Shared helpers of the record manager tests: the scratch directory to work in, file
 // specifications, records and thin wrappers around BTRCALL.
 #pragma once
 
@@ -17,41 +17,13 @@
 
 #include "platform/btrieve/btrcall.h"
 #include "platform/btrieve/check.h"
+#include "tests/support/scratch_path.h"
 
 namespace btrtest {
 
 using Bytes = std::vector<uint8_t>;
 
-// A fresh directory under /tmp that is the working directory for the life of the object.
-class ScratchDir {
- public:
-  ScratchDir() {
-    char tmpl[] = "/tmp/btrieve_test.XXXXXX";
-    path_ = mkdtemp(tmpl);
-    char cwd[4096];
-    previous_ = getcwd(cwd, sizeof cwd);
-    EXPECT_EQ(chdir(path_.c_str()), 0);
-  }
-  ~ScratchDir() {
-    EXPECT_EQ(chdir(previous_.c_str()), 0);
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-  // Every name in the directory, hidden ones included.
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
-  }
-
- private:
-  std::string path_;
-  std::string previous_;
-};
+using rectest::ScratchDir;
 
 struct Seg {
   uint16_t position;
