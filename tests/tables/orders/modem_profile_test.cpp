@@ -127,27 +127,8 @@ Bytes ExpectedProfile(int n, const std::string& text25, const std::string& secre
 
 template <class Legacy, class Old>
 std::vector<Bytes> Convert(const std::vector<Bytes>& raws) {
-  {
-    Legacy legacy;
-    EXPECT_EQ(legacy.CreateFile("MODEM.DB"), 0);
-    for (const Bytes& raw : raws) {
-      EXPECT_EQ(ordtest::InsertRaw(legacy, raw), 0);
-    }
-  }
-  Legacy legacy;
-  EXPECT_EQ(legacy.Open(), 0);
-  CModemProfileDB current;
-  EXPECT_EQ(current.CreateFile("TMP.DB"), 0);
-  Old old;
-  CModemProfile profile;
-  int status = legacy.ReadFirst(old);
-  while (status == 0) {
-    ConvertRecord(old, profile);
-    EXPECT_EQ(current.InsertRecord(profile), 0);
-    status = legacy.ReadNext(old);
-  }
-  EXPECT_EQ(status, 9);
-  return ordtest::ReadAllRaw(current);
+  ordtest::WriteRaw<Legacy>(raws);
+  return ordtest::RunStep<Legacy, Old, CModemProfileDB, CModemProfile>(0).converted;
 }
 
 TEST_F(ModemFile, Step13bRenumbersInKeyOrderAndKeepsTheSecret) {
