@@ -232,14 +232,6 @@ void Convert0202(const char* name) {
   EXPECT_EQ(got[3], ExpectedLine(3, 5, "item00000005", 1.5f, "AB12"));
 }
 
-TEST_F(OrderItemFile, Step5aConvertsOpenLinesFrom0202) {
-  Convert0202<COrderItem0202DB, COrderItemDB>("ORDRITEM.DB");
-}
-
-TEST_F(OrderItemFile, Step6aConvertsHistoricalLinesFrom0202) {
-  Convert0202<CHistOrderItem0202DB, CHistOrderItemDB>("HORDRITM.DB");
-}
-
 TEST_F(OrderItemFile, OpenLines0202FirstLineOfOrderZeroMissesLaterOrders) {
   COrderItem0202DB legacy;
   ASSERT_EQ(legacy.CreateFile("ORDRITEM.DB"), 0);
@@ -263,11 +255,10 @@ void Convert0304(const char* name) {
   EXPECT_EQ(ordtest::ReadAllRaw(current, 3).size(), 3u);
 }
 
-TEST_F(OrderItemFile, Step5bConvertsOpenLinesFrom0304) {
+TEST_F(OrderItemFile, Steps5And6ConvertOpenAndHistoricalLines) {
+  Convert0202<COrderItem0202DB, COrderItemDB>("ORDRITEM.DB");
+  Convert0202<CHistOrderItem0202DB, CHistOrderItemDB>("HORDRITM.DB");
   Convert0304<COrderItem0304DB, COrderItemDB>("ORDRITEM.DB");
-}
-
-TEST_F(OrderItemFile, Step6bConvertsHistoricalLinesFrom0304) {
   Convert0304<CHistOrderItem0304DB, CHistOrderItemDB>("HORDRITM.DB");
 }
 
