@@ -495,11 +495,12 @@ int RecordFile::StoredKey(int key, int64_t pos, std::string* value) {
 // unique keys in `which`.
 int RecordFile::CheckUnique(const std::vector<std::string>& keys, uint32_t which, int64_t self) {
   std::string stored;
-  for (auto& [k, set] : unique_) {
+  for (auto& entry : unique_) {
+    const int k = entry.first;
     if (((which >> k) & 1) == 0) {
       continue;
     }
-    int status = set->Find(UniqueSet::Fingerprint(keys[k]), [&](int64_t pos) -> int {
+    int status = entry.second->Find(UniqueSet::Fingerprint(keys[k]), [&](int64_t pos) -> int {
       if (pos == self) {
         return kOk;
       }
@@ -748,8 +749,7 @@ std::chrono::steady_clock::duration RecordFile::transaction_age() const {
                          : std::chrono::steady_clock::duration::zero();
 }
 
-int RecordFile::BeginWrite() {
-  ++generation_;
+int RecordFile::BeginTransaction() {
   if (in_transaction_) {
     return kOk;
   }
@@ -762,17 +762,13 @@ int RecordFile::BeginWrite() {
   return kOk;
 }
 
+int RecordFile::BeginWrite() {
+  ++generation_;
+  return BeginTransaction();
+}
+
 int RecordFile::BeginRead() {
-  if (!fresh_ || in_transaction_) {
-    return kOk;
-  }
-  int rc = sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) {
-    return WriteStatus(rc);
-  }
-  in_transaction_ = true;
-  transaction_start_ = std::chrono::steady_clock::now();
-  return kOk;
+  return fresh_ ? BeginTransaction() : kOk;
 }
 
 int RecordFile::StepWrite(sqlite3_stmt* stmt) {

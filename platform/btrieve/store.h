@@ -145,6 +145,8 @@ class RecordFile {
   void NoteUnique(const std::vector<std::string>& keys, uint32_t which, int64_t pos);
   void ResetStatements();
   int Prepare();
+  // Opens the grouped transaction unless one is open: 0 or the status of the failure.
+  int BeginTransaction();
   int BeginWrite();
   int StepWrite(sqlite3_stmt* stmt);
   void NoteLostTransaction(int status);

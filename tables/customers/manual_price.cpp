@@ -123,14 +123,16 @@ int CManualPriceTable<R, kLayout, kImportLineLength>::CreateFile(const char* fil
 }
 
 template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
-int CManualPriceTable<R, kLayout, kImportLineLength>::ReadFirst(R& record) requires(!kCurrent) {
+int CManualPriceTable<R, kLayout, kImportLineLength>::ReadFirst(R& record) requires(
+    !std::is_same_v<R, CManualPrice>) {
   m_CurrentKey = 0;
   return recfile::ReadRecord(*this, &CBtrieveDB::GetFirst, kLayout, record, m_Key0, 0,
                              Length::Exact, kLayout.length);
 }
 
 template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
-int CManualPriceTable<R, kLayout, kImportLineLength>::ReadNext(R& record) requires(!kCurrent) {
+int CManualPriceTable<R, kLayout, kImportLineLength>::ReadNext(R& record) requires(
+    !std::is_same_v<R, CManualPrice>) {
   m_CurrentKey = 0;
   return recfile::ReadRecord(*this, &CBtrieveDB::GetNext, kLayout, record, m_Key0, 0, Length::Exact,
                              kLayout.length);
@@ -143,20 +145,23 @@ int CManualPriceTable<R, kLayout, kImportLineLength>::InsertRecord(R& record) {
 }
 
 template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
-int CManualPriceTable<R, kLayout, kImportLineLength>::FindRecord(R& record) requires kImported {
+int CManualPriceTable<R, kLayout, kImportLineLength>::FindRecord(R& record) requires(
+    !std::is_same_v<R, CManualPrice0202>) {
   SetKey0(record);
   return recfile::ReadRecord(*this, &CBtrieveDB::GetEqual, kLayout, record, m_Key0, 0,
                              Length::Exact, kLayout.length);
 }
 
 template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
-int CManualPriceTable<R, kLayout, kImportLineLength>::UpdateRecord(R& record) requires kImported {
+int CManualPriceTable<R, kLayout, kImportLineLength>::UpdateRecord(R& record) requires(
+    !std::is_same_v<R, CManualPrice0202>) {
   SetKey0(record);
   return recfile::UpdateFound(*this, kLayout, record, m_Key0, 0);
 }
 
 template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
-int CManualPriceTable<R, kLayout, kImportLineLength>::DeleteRecord(R& record) requires kImported {
+int CManualPriceTable<R, kLayout, kImportLineLength>::DeleteRecord(R& record) requires(
+    !std::is_same_v<R, CManualPrice0202>) {
   SetKey0(record);
   return recfile::DeleteByKey(*this, m_Key0, 0);
 }

@@ -71,9 +71,6 @@ float LimitPrice(float price);
 // serves test fixtures only.
 template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
 class CManualPriceTable : public CBtrieveDB {
-  static constexpr bool kCurrent = std::is_same_v<R, CManualPrice>;
-  static constexpr bool kImported = !std::is_same_v<R, CManualPrice0202>;
-
  public:
   ~CManualPriceTable() { Close(); }
   CString GetFileName() override { return "MNPRICE.DB"; }
@@ -83,12 +80,12 @@ class CManualPriceTable : public CBtrieveDB {
   int CreateFile(const char* fileName) override;
   int ImportLine(const CString&, int32_t) override { return 0; }
 
-  int ReadFirst(R& record) requires(!kCurrent);
-  int ReadNext(R& record) requires(!kCurrent);
+  int ReadFirst(R& record) requires(!std::is_same_v<R, CManualPrice>);
+  int ReadNext(R& record) requires(!std::is_same_v<R, CManualPrice>);
   int InsertRecord(R& record);
-  int FindRecord(R& record) requires kImported;
-  int UpdateRecord(R& record) requires kImported;
-  int DeleteRecord(R& record) requires kImported;
+  int FindRecord(R& record) requires(!std::is_same_v<R, CManualPrice0202>);
+  int UpdateRecord(R& record) requires(!std::is_same_v<R, CManualPrice0202>);
+  int DeleteRecord(R& record) requires(!std::is_same_v<R, CManualPrice0202>);
 
  private:
   // Packs key 0 from `record`'s own key fields.

@@ -166,8 +166,8 @@ int CPriceContractTable<R, kLayout, kImportLineLength>::CreateFile(const char* f
 }
 
 template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
-int CPriceContractTable<R, kLayout, kImportLineLength>::ReadFirst(R& record,
-                                                                  int keyNum) requires kLegacy {
+int CPriceContractTable<R, kLayout, kImportLineLength>::ReadFirst(R& record, int keyNum) requires(
+    !std::is_same_v<R, CPriceContract>) {
   uint8_t* key = KeyBuffer(keyNum);
   if (key == nullptr) {
     return btr::kInvalidKeyNumber;
@@ -177,8 +177,8 @@ int CPriceContractTable<R, kLayout, kImportLineLength>::ReadFirst(R& record,
 }
 
 template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
-int CPriceContractTable<R, kLayout, kImportLineLength>::ReadNext(R& record,
-                                                                 int keyNum) requires kLegacy {
+int CPriceContractTable<R, kLayout, kImportLineLength>::ReadNext(R& record, int keyNum) requires(
+    !std::is_same_v<R, CPriceContract>) {
   return ReadNextContract(*this, kLayout, record, KeyBuffer(keyNum), keyNum, m_CurrentKey);
 }
 

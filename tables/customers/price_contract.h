@@ -84,8 +84,6 @@ int ContractValidity(int64_t startDate, int64_t endDate, int64_t now);
 // fixtures) and look the contract up by its id on key 0.
 template <class R, const recfile::Layout<R>& kLayout, int kImportLineLength>
 class CPriceContractTable : public CBtrieveDB {
-  static constexpr bool kLegacy = !std::is_same_v<R, CPriceContract>;
-
  public:
   ~CPriceContractTable() { Close(); }
   CString GetFileName() override { return "PCONT.DB"; }
@@ -98,8 +96,8 @@ class CPriceContractTable : public CBtrieveDB {
   // The legacy readers: 0 for a contract in force now, 4 for one read but not in force (the
   // record is filled all the same), 6 for a key number the file does not have, else the record
   // manager's status.
-  int ReadFirst(R& record, int keyNum) requires kLegacy;
-  int ReadNext(R& record, int keyNum) requires kLegacy;
+  int ReadFirst(R& record, int keyNum) requires(!std::is_same_v<R, CPriceContract>);
+  int ReadNext(R& record, int keyNum) requires(!std::is_same_v<R, CPriceContract>);
   int InsertRecord(R& record);
   int UpdateRecord(R& record);
   int DeleteRecord(const CString& contractId);
