@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "platform/btrieve/btrcall.h"
 
 namespace {
@@ -449,20 +450,6 @@ BENCHMARK(BM_DuplicateWalk)
     ->UseRealTime();
 BENCHMARK(BM_UpdateNoKey)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
 BENCHMARK(BM_UpdateEveryKey)->Unit(benchmark::kMillisecond)->Iterations(kIterations)->UseRealTime();
-
-// Keeps the mean real time of every run so that the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) {
-        millis[run.benchmark_name()] = run.GetAdjustedRealTime();
-      }
-    }
-  }
-  std::map<std::string, double> millis;
-};
 
 void PrintRatio(const RatioReporter& r, const char* what, const std::string& engine,
                 const std::string& bare, double target) {

@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "bench/ratio_reporter.h"
 #include "recfile/table_ops.h"
 #include "tables/orders/key_probe.h"
 #include "tables/orders/modem_profile.h"
@@ -104,20 +105,6 @@ BENCHMARK(BM_Profiles)
     ->UseRealTime();
 BENCHMARK(BM_Bare)->Arg(kProfiles)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_FromStart)->Arg(kSmall)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
-
-// Keeps the mean real time of every run so that the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration) {
-        millis[run.benchmark_name()] = run.GetAdjustedRealTime();
-      }
-    }
-  }
-  std::map<std::string, double> millis;
-};
 
 void PrintRatio(const RatioReporter& r, const std::string& what, const std::string& measured,
                 const std::string& baseline) {
