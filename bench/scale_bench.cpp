@@ -35,6 +35,7 @@
 #include "platform/framework/scripted_front_end.h"
 #include "platform/registry/registry.h"
 #include "resources/remold_resources.h"
+#include "tests/support/scratch_path.h"
 #include "tools/mkdemo/demo.h"
 
 namespace fs = std::filesystem;
@@ -96,18 +97,13 @@ int Child(const fs::path& home, const std::string& total) {
 // ---- the parent -------------------------------------------------------------------------------
 
 struct Home {
-  fs::path root;
+  rectest::ScratchPath scratch;
+  fs::path root = scratch.path();
   Home() {
-    char tmpl[] = "/tmp/remold-scale-XXXXXX";
-    root = mkdtemp(tmpl);
     fs::create_directories(root / "program");
     fs::create_directories(root / "templates");
     fs::create_directories(DataDir(root));
     std::ofstream(root / "program" / "VENDRIX.EXE") << "placeholder";
-  }
-  ~Home() {
-    std::error_code ec;
-    fs::remove_all(root, ec);
   }
   void Profile() const {
     setenv("HOME", root.c_str(), 1);
