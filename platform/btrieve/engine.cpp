@@ -9,7 +9,8 @@
 // Greater and the rest start it at a point, and Get Next or Get Previous step the same scan on
 // while no write to the file intervened (the file's generation tells). Otherwise the scan starts
 // again just after (or before) the current key value and position, which costs a seek however
-// many duplicates the key value has.
+// many duplicates the key value has. A scan that has come a long way through a large file goes
+// on as a sorted read (LongRead), which reads each page of the file once.
 //
 // Writes are grouped into one SQLite transaction per file, committed at Close, Reset, Stop,
 // Begin and End Transaction, at process exit, and by a background flusher once a transaction
@@ -92,6 +93,7 @@ struct Cursor {
   int probe_path = -1;
   int live = 0;  // 1 or -1 when scan[] of that direction stands on the current record
   uint64_t live_generation = 0;
+  uint32_t run = 0;  // records the live scan has answered since it started
   // Lost writes (see above): the status, and whether it has been answered since.
   int failure = kOk;
   bool failure_told = false;
@@ -458,6 +460,7 @@ int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan
   }
   c.live = direction;
   c.live_generation = c.file->store->generation();
+  ++c.run;
   if (found != nullptr) {
     *found = row;
   }
@@ -484,12 +487,36 @@ int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::st
     return kIoError;
   }
   scan->Start(key, pos);
+  c.run = 0;
   int status = StepScan(call, c, path, direction, *scan, found);
   if (key_only) {
     scan->Park();
     c.live = 0;
   }
   return status;
+}
+
+// A live scan that has answered this many records, and at least 1/kSortAfterShare of the file,
+// goes on as a sorted read (KeyScan::StartSorted). A reader that stops right after the switch
+// has paid for one sort of the rest of the file, no more than kSortAfterShare times the records
+// it read; one that reads on reads the rest at a cost that grows with the file's size, not with
+// how far it outgrows the page cache.
+constexpr uint32_t kSortAfterRecords = 16384;
+constexpr uint32_t kSortAfterShare = 16;
+
+bool LongRead(const Cursor& c) {
+  return c.run >= std::max(kSortAfterRecords, c.file->store->count() / kSortAfterShare);
+}
+
+// Goes on from the current record as a sorted read (the scan is live and stands on it).
+int ContinueSorted(const Call& call, Cursor& c, int direction) {
+  KeyScan& scan = *c.scan[direction > 0 ? 0 : 1];
+  c.Park();
+  if (int status = c.file->store->BeginRead(); status != kOk) {
+    return status;
+  }
+  scan.StartSorted(c.key, c.pos);
+  return StepScan(call, c, c.path, direction, scan);
 }
 
 // ---- operations -------------------------------------------------------------------------------
@@ -755,7 +782,9 @@ int OpGetNextPrevious(const Call& call, Cursor& c, int direction) {
     status = ScanFrom(call, c, c.path, direction, bound, direction > 0 ? -1 : INT64_MAX);
   } else if (c.live == direction && c.live_generation == c.file->store->generation() &&
              c.currency == Currency::kOn) {
-    status = StepScan(call, c, c.path, direction, *c.scan[direction > 0 ? 0 : 1]);
+    KeyScan& scan = *c.scan[direction > 0 ? 0 : 1];
+    status = !scan.sorted() && LongRead(c) ? ContinueSorted(call, c, direction)
+                                           : StepScan(call, c, c.path, direction, scan);
   } else {
     std::string from = c.key;
     status = ScanFrom(call, c, c.path, direction, from, c.pos);

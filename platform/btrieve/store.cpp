@@ -37,6 +37,11 @@ constexpr const char* kConnectionPragmas =
     "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384;";
 constexpr const char* kFreshConnectionPragmas =
     "PRAGMA journal_mode=DELETE; PRAGMA synchronous=OFF; PRAGMA cache_size=-4096;";
+constexpr const char* kCachePragma = "PRAGMA cache_size=-16384;";
+constexpr const char* kFreshCachePragma = "PRAGMA cache_size=-4096;";
+// A sorted read (KeyScan::StartSorted) sorts in this much memory and spills the rest into
+// SQLite's temporary files, so that a file of any size sorts within the memory bound.
+constexpr const char* kSortCachePragma = "PRAGMA cache_size=-4096;";
 constexpr int kBusyTimeoutMs = 5000;
 
 std::string Column(int key) {
@@ -687,13 +692,37 @@ bool RecordFile::PrepareScan(int key, int direction, bool key_only, sqlite3_stmt
   return false;
 }
 
-KeyScan::KeyScan(RecordFile& file, int key, int direction, bool key_only) : key_(key) {
+sqlite3_stmt* RecordFile::PrepareSortedScan(int key, int direction) {
+  // NOT INDEXED: the plan must be the pass over the table and the sort, which is the point.
+  std::string col = Column(key);
+  std::string sql = "SELECT pos, data, " + col + " FROM rec NOT INDEXED WHERE " + col +
+                    (direction > 0 ? " > ?1 ORDER BY " + col + ", pos"
+                                   : " < ?1 ORDER BY " + col + " DESC, pos DESC");
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
+      SQLITE_OK) {
+    sqlite3_finalize(stmt);
+    return nullptr;
+  }
+  return stmt;
+}
+
+int RecordFile::StepSorting(sqlite3_stmt* stmt) {
+  sqlite3_exec(db_, kSortCachePragma, nullptr, nullptr, nullptr);
+  int rc = sqlite3_step(stmt);
+  sqlite3_exec(db_, fresh_ ? kFreshCachePragma : kCachePragma, nullptr, nullptr, nullptr);
+  return rc;
+}
+
+KeyScan::KeyScan(RecordFile& file, int key, int direction, bool key_only)
+    : file_(file), key_(key), direction_(direction) {
   file.PrepareScan(key, direction, key_only, &same_, &beyond_);
 }
 
 KeyScan::~KeyScan() {
   sqlite3_finalize(same_);
   sqlite3_finalize(beyond_);
+  sqlite3_finalize(sorted_);
 }
 
 void KeyScan::Start(const std::string& value, int64_t pos) {
@@ -704,13 +733,32 @@ void KeyScan::Start(const std::string& value, int64_t pos) {
   sqlite3_bind_blob(beyond_, 1, value_.data(), static_cast<int>(value_.size()), SQLITE_STATIC);
 }
 
+void KeyScan::StartSorted(const std::string& value, int64_t pos) {
+  Start(value, pos);
+  if (sorted_ == nullptr) {
+    sorted_ = file_.PrepareSortedScan(key_, direction_);
+  }
+  if (sorted_ != nullptr) {  // otherwise the index serves, as it always can
+    sqlite3_bind_blob(sorted_, 1, value_.data(), static_cast<int>(value_.size()), SQLITE_STATIC);
+    sorting_ = true;
+  }
+}
+
 int KeyScan::Step(Row* row) {
-  sqlite3_stmt* stmt = in_beyond_ ? beyond_ : same_;
+  sqlite3_stmt* stmt = !in_beyond_ ? same_ : sorting_ ? sorted_ : beyond_;
   int rc = sqlite3_step(stmt);
   if (rc == SQLITE_DONE && !in_beyond_) {
     in_beyond_ = true;
-    stmt = beyond_;
-    rc = sqlite3_step(stmt);
+    stmt = sorting_ ? sorted_ : beyond_;
+    rc = sorting_ ? file_.StepSorting(stmt) : sqlite3_step(stmt);
+    if (sorting_ && rc != SQLITE_ROW && rc != SQLITE_DONE) {
+      // The sort could not run (no room for its temporary files, say): the index serves, and
+      // answers what the file itself has to say.
+      sqlite3_reset(sorted_);
+      sorting_ = false;
+      stmt = beyond_;
+      rc = sqlite3_step(stmt);
+    }
   }
   if (rc != SQLITE_ROW) {
     Park();
@@ -727,7 +775,9 @@ int KeyScan::Step(Row* row) {
 void KeyScan::Park() {
   sqlite3_reset(same_);
   sqlite3_reset(beyond_);
+  sqlite3_reset(sorted_);
   in_beyond_ = false;
+  sorting_ = false;
 }
 
 RecordFile::~RecordFile() {

@@ -132,6 +132,13 @@ class RecordFile {
   // prepare them.
   bool PrepareScan(int key, int direction, bool key_only, sqlite3_stmt** same,
                    sqlite3_stmt** beyond);
+  // The statement of a sorted read (see KeyScan::StartSorted): the records whose key `key` lies
+  // beyond ?1 in `direction`, in (key, position) order, found by one pass over the whole table
+  // and a sort. Null when SQLite cannot prepare it.
+  sqlite3_stmt* PrepareSortedScan(int key, int direction);
+  // Steps `stmt` the first time, which runs its whole sort, with the page cache (by which SQLite
+  // sizes a sort's memory) cut down to kSortCacheKiB, then gives the cache its size back.
+  int StepSorting(sqlite3_stmt* stmt);
 
  private:
   explicit RecordFile(sqlite3* db);
@@ -192,17 +199,29 @@ class KeyScan {
   int key() const { return key_; }
   // Binds the scan to start just beyond (value, pos); the next Step answers the first record.
   void Start(const std::string& value, int64_t pos);
+  // As Start, but the records of the values beyond the point's own come from one pass over the
+  // table and a sort instead of an index seek each. The index gives the records of a key in key
+  // order, but on pages in no order: once a file outgrows the page cache, nearly every record of
+  // a long ordered read costs a page read, while the sort reads each page once and runs in
+  // bounded memory. The sort costs a pass over the whole file before the first record, so the
+  // engine asks for it only when a read has already gone a long way (engine.cpp).
+  void StartSorted(const std::string& value, int64_t pos);
+  bool sorted() const { return sorting_; }
   // 0 with the next record in *row (its key in row->key), 9 at the end, 2 on a read failure.
   int Step(Row* row);
   // Releases the statements' hold on the file (before writes and commits); Start again after.
   void Park();
 
  private:
+  RecordFile& file_;
   int key_;
-  std::string value_;  // the point's key value, bound to both statements
+  int direction_;
+  std::string value_;  // the point's key value, bound to every statement
   sqlite3_stmt* same_ = nullptr;
   sqlite3_stmt* beyond_ = nullptr;
+  sqlite3_stmt* sorted_ = nullptr;  // prepared by the first StartSorted
   bool in_beyond_ = false;
+  bool sorting_ = false;  // the values beyond come from sorted_
 };
 
 // Maps a SQLite result code of a write onto a status: 5 for a record whose key value a unique key

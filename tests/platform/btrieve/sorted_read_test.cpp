@@ -1,0 +1,88 @@
+// Long ordered reads: past a point, Get Next and Get Previous go on as a sorted pass over the
+// file. The order they answer must not change at that point, across runs of duplicates both
+// ways, and a write in the middle of the read must be seen by it.
+#include <algorithm>
+#include <numeric>
+#include <random>
+
+#include "tests/platform/btrieve/fixture.h"
+
+namespace btrtest {
+namespace {
+
+using namespace btr;
+
+// More records than a read answers before it goes on sorted (16,384).
+constexpr int32_t kRecords = 20000;
+
+class BtrieveSortedRead : public BtrieveTest {
+ protected:
+  // Ids in shuffled order, so that key order is not the order of the pages; seven names, so that
+  // key 1 holds runs of thousands of duplicates, which the sorted read must give in insertion
+  // order as the index does.
+  void SetUp() override {
+    ASSERT_EQ(Create("LONG.DB", StandardSpec()), kOk);
+    ids_.resize(kRecords);
+    std::iota(ids_.begin(), ids_.end(), 0);
+    std::shuffle(ids_.begin(), ids_.end(), std::mt19937(11));
+    Handle h;
+    ASSERT_EQ(h.Open("LONG.DB"), kOk);
+    for (int32_t id : ids_) {
+      ASSERT_EQ(h.Insert(Record(id, Name(id))), kOk);
+    }
+    ASSERT_EQ(h.Close(), kOk);
+  }
+
+  static std::string Name(int32_t id) { return "name" + std::to_string(id % 7); }
+
+  // Ids in key 1 order: by name, then in the order they were inserted.
+  std::vector<int32_t> ByName() const {
+    std::vector<int32_t> order = ids_;
+    std::stable_sort(order.begin(), order.end(),
+                     [](int32_t a, int32_t b) { return Name(a) < Name(b); });
+    return order;
+  }
+
+  std::vector<int32_t> ids_;  // in insertion order
+};
+
+TEST_F(BtrieveSortedRead, AnswersKeyOrderBothWaysOnUniqueAndDuplicateKeys) {
+  Handle h;
+  ASSERT_EQ(h.Open("LONG.DB"), kOk);
+  std::vector<int32_t> by_id(kRecords);
+  std::iota(by_id.begin(), by_id.end(), 0);
+  EXPECT_EQ(Walk(h, 0), by_id);
+  EXPECT_EQ(Walk(h, 0, true), by_id);
+  EXPECT_EQ(Walk(h, 1), ByName());
+  EXPECT_EQ(Walk(h, 1, true), ByName());
+  EXPECT_EQ(h.Close(), kOk);
+}
+
+TEST_F(BtrieveSortedRead, SeesWritesMadeInTheMiddleOfTheRead) {
+  const std::vector<int32_t> expected = ByName();
+  Handle h, writer;
+  ASSERT_EQ(h.Open("LONG.DB"), kOk);
+  ASSERT_EQ(writer.Open("LONG.DB"), kOk);
+  std::vector<int32_t> seen;
+  int s = h.Get(kGetFirst, 1);
+  for (; s == kOk && seen.size() < 18000; s = h.Get(kGetNext, 1)) {
+    seen.push_back(h.id());
+  }
+  ASSERT_EQ(s, kOk);
+  // Well into the sorted part: a record added after the current one, and one before it (which
+  // the read must not give), through another handle.
+  ASSERT_EQ(writer.Insert(Record(kRecords, "name9")), kOk);
+  ASSERT_EQ(writer.Insert(Record(kRecords + 1, "name0")), kOk);
+  for (; s == kOk; s = h.Get(kGetNext, 1)) {
+    seen.push_back(h.id());
+  }
+  EXPECT_EQ(s, kEndOfFile);
+  std::vector<int32_t> want = expected;
+  want.push_back(kRecords);
+  EXPECT_EQ(seen, want);
+  EXPECT_EQ(writer.Close(), kOk);
+  EXPECT_EQ(h.Close(), kOk);
+}
+
+}  // namespace
+}  // namespace btrtest
