@@ -34,6 +34,7 @@
 #include <algorithm>
 #include <climits>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -93,7 +94,8 @@ struct Cursor {
   int probe_path = -1;
   int live = 0;  // 1 or -1 when scan[] of that direction stands on the current record
   uint64_t live_generation = 0;
-  uint32_t run = 0;  // records the live scan has answered since it started
+  uint32_t run = 0;        // records the live scan has answered since it started
+  uint32_t scattered = 0;  // of them, those that lay far from the record before (see LongRead)
   // Lost writes (see above): the status, and whether it has been answered since.
   int failure = kOk;
   bool failure_told = false;
@@ -442,6 +444,9 @@ KeyScan* ProbeFor(Cursor& c, int path, int direction) {
   return probe->ok() ? probe.get() : nullptr;
 }
 
+// Records this many positions apart or fewer lie on one page or the next (see LongRead).
+constexpr int64_t kNearRecords = 16;
+
 // Steps the scan of `direction` once; the row found becomes current. *found, when given, gets
 // the row.
 int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan,
@@ -460,7 +465,9 @@ int StepScan(const Call& call, Cursor& c, int path, int direction, KeyScan& scan
   }
   c.live = direction;
   c.live_generation = c.file->store->generation();
-  ++c.run;
+  if (c.run++ > 0 && std::abs(row.pos - c.pos) > kNearRecords) {
+    ++c.scattered;
+  }
   if (found != nullptr) {
     *found = row;
   }
@@ -488,6 +495,7 @@ int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::st
   }
   scan->Start(key, pos);
   c.run = 0;
+  c.scattered = 0;
   int status = StepScan(call, c, path, direction, *scan, found);
   if (key_only) {
     scan->Park();
@@ -496,16 +504,20 @@ int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::st
   return status;
 }
 
-// A live scan that has answered this many records, and at least 1/kSortAfterShare of the file,
-// goes on as a sorted read (KeyScan::StartSorted). A reader that stops right after the switch
-// has paid for one sort of the rest of the file, no more than kSortAfterShare times the records
-// it read; one that reads on reads the rest at a cost that grows with the file's size, not with
-// how far it outgrows the page cache.
+// A live scan of a file larger than its page cache that has answered this many records, and
+// 1/kSortAfterShare of the file, most of them far from the record before (more than kNearRecords
+// positions away, so on another page), goes on as a sorted read (KeyScan::StartSorted). Records
+// that lie in key order on their pages, or a file the cache holds, are read best through the
+// index. A reader that stops right after the switch has paid for one sort of the rest of the
+// file, no more than kSortAfterShare times the records it read; one that reads on reads the
+// rest at a cost that grows with the file's size, not with how far it outgrows the page cache.
+// The scan is judged once, when it reaches that length.
 constexpr uint32_t kSortAfterRecords = 16384;
 constexpr uint32_t kSortAfterShare = 16;
 
 bool LongRead(const Cursor& c) {
-  return c.run >= std::max(kSortAfterRecords, c.file->store->count() / kSortAfterShare);
+  return c.run == std::max(kSortAfterRecords, c.file->store->count() / kSortAfterShare) &&
+         c.scattered >= c.run / 2 && c.file->store->OutgrowsCache();
 }
 
 // Goes on from the current record as a sorted read (the scan is live and stands on it).

@@ -33,15 +33,20 @@ namespace {
 // when the run that made it did not end. The last Close makes the file durable with one fsync
 // (SyncToDisk) before it answers, and answers its failure, so a file that a Close answered 0 for
 // is on disk whole, as with synchronous=FULL. Every other file commits with synchronous=FULL.
-constexpr const char* kConnectionPragmas =
-    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384;";
+constexpr const char* kConnectionPragmas = "PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;";
 constexpr const char* kFreshConnectionPragmas =
-    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=OFF; PRAGMA cache_size=-4096;";
-constexpr const char* kCachePragma = "PRAGMA cache_size=-16384;";
-constexpr const char* kFreshCachePragma = "PRAGMA cache_size=-4096;";
+    "PRAGMA journal_mode=DELETE; PRAGMA synchronous=OFF;";
+// The page cache of a connection, in KiB: a fresh file's writes append and need little.
+constexpr int64_t kCacheKiB = 16384;
+constexpr int64_t kFreshCacheKiB = 4096;
 // A sorted read (KeyScan::StartSorted) sorts in this much memory and spills the rest into
 // SQLite's temporary files, so that a file of any size sorts within the memory bound.
-constexpr const char* kSortCachePragma = "PRAGMA cache_size=-4096;";
+constexpr int64_t kSortCacheKiB = 4096;
+
+int SetCache(sqlite3* db, int64_t kib) {
+  std::string sql = "PRAGMA cache_size=-" + std::to_string(kib);
+  return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+}
 constexpr int kBusyTimeoutMs = 5000;
 
 std::string Column(int key) {
@@ -364,7 +369,8 @@ int RecordFile::Open(const std::string& path, bool fresh, std::unique_ptr<Record
     return status;
   }
   const char* pragmas = fresh ? kFreshConnectionPragmas : kConnectionPragmas;
-  if (sqlite3_exec(db, pragmas, nullptr, nullptr, nullptr) != SQLITE_OK) {
+  if (sqlite3_exec(db, pragmas, nullptr, nullptr, nullptr) != SQLITE_OK ||
+      SetCache(db, fresh ? kFreshCacheKiB : kCacheKiB) != SQLITE_OK) {
     return kIoError;
   }
   RemoveStaleJournal(db, path);
@@ -708,10 +714,23 @@ sqlite3_stmt* RecordFile::PrepareSortedScan(int key, int direction) {
 }
 
 int RecordFile::StepSorting(sqlite3_stmt* stmt) {
-  sqlite3_exec(db_, kSortCachePragma, nullptr, nullptr, nullptr);
+  SetCache(db_, kSortCacheKiB);
   int rc = sqlite3_step(stmt);
-  sqlite3_exec(db_, fresh_ ? kFreshCachePragma : kCachePragma, nullptr, nullptr, nullptr);
+  SetCache(db_, fresh_ ? kFreshCacheKiB : kCacheKiB);
   return rc;
+}
+
+bool RecordFile::OutgrowsCache() {
+  sqlite3_stmt* stmt = nullptr;
+  int64_t bytes = 0;
+  if (sqlite3_prepare_v2(db_,
+                         "SELECT page_count * page_size FROM pragma_page_count, pragma_page_size",
+                         -1, &stmt, nullptr) == SQLITE_OK &&
+      sqlite3_step(stmt) == SQLITE_ROW) {
+    bytes = sqlite3_column_int64(stmt, 0);
+  }
+  sqlite3_finalize(stmt);
+  return bytes > 1024 * (fresh_ ? kFreshCacheKiB : kCacheKiB);
 }
 
 KeyScan::KeyScan(RecordFile& file, int key, int direction, bool key_only)

@@ -139,6 +139,9 @@ class RecordFile {
   // Steps `stmt` the first time, which runs its whole sort, with the page cache (by which SQLite
   // sizes a sort's memory) cut down to kSortCacheKiB, then gives the cache its size back.
   int StepSorting(sqlite3_stmt* stmt);
+  // Whether the file is larger than its page cache, so that a read that jumps from page to page
+  // reads most of them from the file again (false when SQLite cannot tell).
+  bool OutgrowsCache();
 
  private:
   explicit RecordFile(sqlite3* db);

@@ -12,28 +12,52 @@ namespace {
 
 using namespace btr;
 
-// More records than a read answers before it goes on sorted (16,384).
+// More records than a read answers before it goes on sorted (16,384), and long enough that the
+// file outgrows the 16 MB page cache.
 constexpr int32_t kRecords = 20000;
+constexpr uint32_t kLength = 1000;
+
+Bytes LongRecord(int32_t id, const std::string& name) {
+  Bytes r = Record(id, name);
+  r.resize(kLength, 'x');
+  return r;
+}
+
+// Every id on `key`, as Walk in the fixture, for records of kLength.
+std::vector<int32_t> LongWalk(Handle& h, int key, bool backward = false) {
+  std::vector<int32_t> ids;
+  int s = h.Get(backward ? kGetLast : kGetFirst, key, kLength);
+  for (; s == kOk; s = h.Get(backward ? kGetPrevious : kGetNext, key, kLength)) {
+    ids.push_back(h.id());
+  }
+  EXPECT_EQ(s, kEndOfFile);
+  if (backward) {
+    std::reverse(ids.begin(), ids.end());
+  }
+  return ids;
+}
 
 class BtrieveSortedRead : public BtrieveTest {
  protected:
-  // Ids in shuffled order, so that key order is not the order of the pages; seven names, so that
-  // key 1 holds runs of thousands of duplicates, which the sorted read must give in insertion
-  // order as the index does.
+  // Ids in shuffled order, so that key order is not the order of the pages (records in page
+  // order are read through the index to the end); 500 names, so that key 1 holds runs of
+  // duplicates, which the sorted read must give in insertion order as the index does.
   void SetUp() override {
-    ASSERT_EQ(Create("LONG.DB", StandardSpec()), kOk);
+    Bytes spec = StandardSpec();
+    Put16(&spec[0], kLength);
+    ASSERT_EQ(Create("LONG.DB", spec), kOk);
     ids_.resize(kRecords);
     std::iota(ids_.begin(), ids_.end(), 0);
     std::shuffle(ids_.begin(), ids_.end(), std::mt19937(11));
     Handle h;
     ASSERT_EQ(h.Open("LONG.DB"), kOk);
     for (int32_t id : ids_) {
-      ASSERT_EQ(h.Insert(Record(id, Name(id))), kOk);
+      ASSERT_EQ(h.Insert(LongRecord(id, Name(id))), kOk);
     }
     ASSERT_EQ(h.Close(), kOk);
   }
 
-  static std::string Name(int32_t id) { return "name" + std::to_string(id % 7); }
+  static std::string Name(int32_t id) { return "name" + std::to_string(id % 500); }
 
   // Ids in key 1 order: by name, then in the order they were inserted.
   std::vector<int32_t> ByName() const {
@@ -51,10 +75,10 @@ TEST_F(BtrieveSortedRead, AnswersKeyOrderBothWaysOnUniqueAndDuplicateKeys) {
   ASSERT_EQ(h.Open("LONG.DB"), kOk);
   std::vector<int32_t> by_id(kRecords);
   std::iota(by_id.begin(), by_id.end(), 0);
-  EXPECT_EQ(Walk(h, 0), by_id);
-  EXPECT_EQ(Walk(h, 0, true), by_id);
-  EXPECT_EQ(Walk(h, 1), ByName());
-  EXPECT_EQ(Walk(h, 1, true), ByName());
+  EXPECT_EQ(LongWalk(h, 0), by_id);
+  EXPECT_EQ(LongWalk(h, 0, true), by_id);
+  EXPECT_EQ(LongWalk(h, 1), ByName());
+  EXPECT_EQ(LongWalk(h, 1, true), ByName());
   EXPECT_EQ(h.Close(), kOk);
 }
 
@@ -64,16 +88,16 @@ TEST_F(BtrieveSortedRead, SeesWritesMadeInTheMiddleOfTheRead) {
   ASSERT_EQ(h.Open("LONG.DB"), kOk);
   ASSERT_EQ(writer.Open("LONG.DB"), kOk);
   std::vector<int32_t> seen;
-  int s = h.Get(kGetFirst, 1);
-  for (; s == kOk && seen.size() < 18000; s = h.Get(kGetNext, 1)) {
+  int s = h.Get(kGetFirst, 1, kLength);
+  for (; s == kOk && seen.size() < 18000; s = h.Get(kGetNext, 1, kLength)) {
     seen.push_back(h.id());
   }
   ASSERT_EQ(s, kOk);
   // Well into the sorted part: a record added after the current one, and one before it (which
   // the read must not give), through another handle.
-  ASSERT_EQ(writer.Insert(Record(kRecords, "name9")), kOk);
-  ASSERT_EQ(writer.Insert(Record(kRecords + 1, "name0")), kOk);
-  for (; s == kOk; s = h.Get(kGetNext, 1)) {
+  ASSERT_EQ(writer.Insert(LongRecord(kRecords, "zz")), kOk);
+  ASSERT_EQ(writer.Insert(LongRecord(kRecords + 1, "a")), kOk);
+  for (; s == kOk; s = h.Get(kGetNext, 1, kLength)) {
     seen.push_back(h.id());
   }
   EXPECT_EQ(s, kEndOfFile);
