@@ -1,13 +1,16 @@
-// Fresh files: a file this process created commits without syncing until its last Close, which
-// syncs it before answering and answers the sync's failure; a writer of a fresh file killed in
-// the middle of a commit leaves a file that opens and checks, holding every committed record.
+// Fresh files, created by this process: a file filled from empty builds the indexes of its keys in
+// one pass (at the first ordered read on such a key, or at Close) and must answer every keyed read
+// exactly as a file whose indexes were kept record by record; its unique keys are enforced from
+// the values in memory meanwhile. It commits without syncing until its last Close, which syncs it
+// and answers the sync's failure. A writer killed before the build, or in the middle of a commit,
+// leaves a file that opens and checks, holding every committed record, and that the next open
+// builds, never one read with a missing index.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include <algorithm>
+#include <random>
 
 #include "platform/btrieve/btrcall.h"
-#include "platform/btrieve/check.h"
 #include "platform/sysio/sysio.h"
 #include "tests/platform/btrieve/fixture.h"
 
@@ -16,14 +19,43 @@ namespace {
 
 using namespace btr;
 
-class BtrieveFresh : public BtrieveTest {
- protected:
-  void TearDown() override {
-    sysio::DisarmFault();
-    sysio::DisarmKill();
-    BtrieveTest::TearDown();
+class BtrieveFresh : public BtrieveTest {};
+
+// Records with few distinct names and dates, in a shuffled id order, so that both keys with
+// duplicates hold long runs whose order is the order of insertion.
+std::vector<Bytes> Shuffled(int n) {
+  std::mt19937 rng(11);
+  std::vector<int32_t> ids = Range(0, n);
+  std::shuffle(ids.begin(), ids.end(), rng);
+  std::vector<Bytes> records;
+  for (int32_t id : ids) {
+    records.push_back(Record(id, "N" + std::to_string(rng() % 7), 1 + rng() % 3, 1, 2000,
+                             static_cast<int16_t>(rng() % 2)));
   }
-};
+  return records;
+}
+
+// Opens `kept` on a new file `name` holding `records`, whose indexes are kept record by record:
+// reads on both keys with duplicates after the first record build them before the others come.
+void FillKept(Handle& kept, const std::string& name, const std::vector<Bytes>& records) {
+  ASSERT_EQ(Create(name, StandardSpec()), kOk);
+  ASSERT_EQ(kept.Open(name), kOk);
+  for (size_t i = 0; i < records.size(); ++i) {
+    ASSERT_EQ(kept.Insert(records[i]), kOk);
+    if (i == 0) {
+      ASSERT_EQ(kept.Get(kGetFirst, 1), kOk);
+      ASSERT_EQ(kept.Get(kGetLast, 2), kOk);
+    }
+  }
+}
+
+void ExpectSameKeyedReads(Handle& a, Handle& b) {
+  for (int key = 0; key < 3; ++key) {
+    SCOPED_TRACE("key " + std::to_string(key));
+    EXPECT_EQ(Walk(a, key), Walk(b, key));
+    EXPECT_EQ(Walk(a, key, true), Walk(b, key, true));
+  }
+}
 
 // Inserts ids from..to-1 as one committed batch (End Transaction commits it).
 int InsertBatch(Handle& h, int32_t from, int32_t to) {
@@ -33,6 +65,112 @@ int InsertBatch(Handle& h, int32_t from, int32_t to) {
   }
   int ended = Simple(status == kOk ? kEndTransaction : kAbortTransaction);
   return status != kOk ? status : ended;
+}
+
+TEST_F(BtrieveFresh, KeyedReadsMatchIndexesKeptRecordByRecord) {
+  const std::vector<Bytes> records = Shuffled(600);
+  Handle deferred, kept;
+  FillKept(kept, "KEPT.DB", records);
+  // DEFER.DB is filled from empty without a read.
+  ASSERT_EQ(Create("DEFER.DB", StandardSpec()), kOk);
+  ASSERT_EQ(deferred.Open("DEFER.DB"), kOk);
+  for (const Bytes& r : records) {
+    ASSERT_EQ(deferred.Insert(r), kOk);
+  }
+  // Stat reads no index: the count is there before any build.
+  EXPECT_EQ(deferred.count(), records.size());
+  ExpectSameKeyedReads(deferred, kept);
+  // Get Equal on a duplicated value lands on the first inserted of them.
+  deferred.SetKey("N3");
+  kept.SetKey("N3");
+  ASSERT_EQ(deferred.Get(kGetEqual, 1), kOk);
+  ASSERT_EQ(kept.Get(kGetEqual, 1), kOk);
+  EXPECT_EQ(deferred.id(), kept.id());
+  // Unique keys stay enforced on every insert, deferred or not.
+  EXPECT_EQ(deferred.Insert(records[5]), kDuplicateKey);
+  EXPECT_EQ(deferred.Close(), kOk);
+  EXPECT_EQ(kept.Close(), kOk);
+  EXPECT_EQ(Summary("DEFER.DB"), "600 records, 3 keys");
+}
+
+TEST_F(BtrieveFresh, UniqueKeysAreEnforcedWhileOthersWait) {
+  ASSERT_EQ(Create("U.DB", StandardSpec()), kOk);
+  Handle h;
+  ASSERT_EQ(h.Open("U.DB"), kOk);
+  // An aborted first insert leaves the indexes in place.
+  ASSERT_EQ(Simple(kBeginTransaction), kOk);
+  ASSERT_EQ(h.Insert(Record(9, "A")), kOk);
+  ASSERT_EQ(Simple(kAbortTransaction), kOk);
+  EXPECT_EQ(h.Get(kGetFirst, 1), kEndOfFile);
+  ASSERT_EQ(h.Insert(Record(1, "A")), kOk);
+  ASSERT_EQ(h.Insert(Record(2, "A")), kOk);
+  EXPECT_EQ(h.Insert(Record(1, "B")), kDuplicateKey);
+  // Reads on the unique key need no build and see every record.
+  h.SetKeyInt(2);
+  EXPECT_EQ(h.Get(kGetEqual, 0), kOk);
+  EXPECT_EQ(Walk(h, 0), (std::vector<int32_t>{1, 2}));
+  // Updates and deletes of the waiting keys' columns are picked up by the build.
+  h.SetKeyInt(2);
+  ASSERT_EQ(h.Get(kGetEqual, 0), kOk);
+  ASSERT_EQ(h.Update(Record(2, "0")), kOk);
+  ASSERT_EQ(h.Insert(Record(3, "Z")), kOk);
+  ASSERT_EQ(h.Get(kGetFirst, 0), kOk);
+  ASSERT_EQ(h.Call(kDelete), kOk);
+  EXPECT_EQ(Walk(h, 1), (std::vector<int32_t>{2, 3}));
+  // Once built, the indexes are kept record by record again.
+  ASSERT_EQ(h.Insert(Record(4, "1")), kOk);
+  EXPECT_EQ(Walk(h, 1), (std::vector<int32_t>{2, 4, 3}));
+  EXPECT_EQ(h.Close(), kOk);
+  EXPECT_EQ(Summary("U.DB"), "3 records, 3 keys");
+}
+
+// In a fresh file the unique key's index waits too; every insert and update is checked against
+// the values in memory. Only physical reads are made here, so that no read builds the index
+// before the close.
+TEST_F(BtrieveFresh, AWaitingUniqueKeyIsEnforcedByEveryWrite) {
+  // The standard layout with a modifiable key 0.
+  Bytes spec = StandardSpec();
+  Put16(&spec[16 + 4], kExtendedType | kModifiable);
+  ASSERT_EQ(Create("U.DB", spec), kOk);
+  Handle h;
+  ASSERT_EQ(h.Open("U.DB"), kOk);
+  constexpr int32_t kRecords = 5000;  // enough for the set to grow several times
+  for (int32_t id = 0; id < kRecords; ++id) {
+    ASSERT_EQ(h.Insert(Record(id, "N" + std::to_string(id % 5))), kOk);
+  }
+  for (int32_t id = 0; id < kRecords; id += 97) {
+    ASSERT_EQ(h.Insert(Record(id, "again")), kDuplicateKey) << id;
+  }
+  // Physical order is insertion order: delete every third record, then write its id again.
+  int s = h.Get(kStepFirst);
+  for (; s == kOk; s = h.Get(kStepNext)) {
+    if (h.id() % 3 == 0) {
+      ASSERT_EQ(h.Call(kDelete), kOk);
+    }
+  }
+  ASSERT_EQ(s, kEndOfFile);
+  for (int32_t id = 0; id < kRecords; ++id) {
+    ASSERT_EQ(h.Insert(Record(id, "back")), id % 3 == 0 ? kOk : kDuplicateKey) << id;
+  }
+  // Updates: onto another record's value refused, onto a free one accepted (the old one freed).
+  ASSERT_EQ(h.Get(kStepFirst), kOk);
+  ASSERT_EQ(h.id(), 1);
+  EXPECT_EQ(h.Update(Record(2, "moved")), kDuplicateKey);
+  ASSERT_EQ(h.Update(Record(kRecords, "moved")), kOk);
+  EXPECT_EQ(h.Insert(Record(kRecords, "x")), kDuplicateKey);
+  ASSERT_EQ(h.Insert(Record(1, "x")), kOk);
+  // A rolled-back delete brings its value back into force.
+  ASSERT_EQ(Simple(kBeginTransaction), kOk);
+  ASSERT_EQ(h.Get(kStepLast), kOk);
+  const int32_t last = h.id();
+  ASSERT_EQ(h.Call(kDelete), kOk);
+  ASSERT_EQ(h.Insert(Record(last, "interim")), kOk);
+  ASSERT_EQ(Simple(kAbortTransaction), kOk);
+  EXPECT_EQ(h.Insert(Record(last, "y")), kDuplicateKey);
+
+  EXPECT_EQ(h.Close(), kOk);  // builds the unique index: it would fail on a value held twice
+  EXPECT_EQ(Summary("U.DB"), std::to_string(kRecords + 1) + " records, 3 keys");
+  EXPECT_EQ(Ids("U.DB"), Range(0, kRecords + 1));
 }
 
 TEST_F(BtrieveFresh, OnlyTheLastCloseOfAFreshFileSyncsIt) {
@@ -89,75 +227,90 @@ TEST_F(BtrieveFresh, TheLastCloseAnswersAFailedSyncAndTheFileIsOrdinaryAfter) {
   }
 }
 
-// The child creates the file (so that it is fresh in the child), commits two batches, and is
-// killed by the kill point in the middle of the third batch's commit, after some of the file's
-// pages were overwritten. Its journal was never synced; the kernel kept it all the same.
+// The child creates the file (so that it is fresh in the child), commits a first batch, in some
+// cases reads key 2 (which builds that index alone) and commits a second, and is killed by the
+// kill point in the middle of the next batch's commit, after some of the file's pages were
+// overwritten. Its journal was never synced; the kernel kept it all the same. The first reader
+// plays the journal back, and the next open builds the indexes that wait.
 TEST_F(BtrieveFresh, AWriterKilledInTheMiddleOfACommitLeavesASoundFileWithTheCommittedRecords) {
-  for (int occurrence : {1, 4}) {
-    SCOPED_TRACE("killed at page write " + std::to_string(occurrence));
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+  struct Case {
+    int occurrence;
+    bool read_key_2;
+    int32_t committed;
+    const char* waiting;
+  } cases[] = {{1, true, 1000, "0, 1"}, {4, true, 1000, "0, 1"}, {2, false, 700, "0, 1, 2"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("killed at page write " + std::to_string(c.occurrence));
+    RunKilledWriter([&c](int) {
       Handle h;
+      const int32_t half = c.committed / 2;
       if (Create("KILL.DB", StandardSpec()) != kOk || h.Open("KILL.DB") != kOk ||
-          InsertBatch(h, 0, 500) != kOk || h.Get(kGetFirst, 2) != kOk ||
-          InsertBatch(h, 500, 1000) != kOk) {
+          InsertBatch(h, 0, half) != kOk || (c.read_key_2 && h.Get(kGetFirst, 2) != kOk) ||
+          InsertBatch(h, half, c.committed) != kOk) {
         _exit(2);
       }
-      sysio::ArmKill("btr:commit-journaled", "", occurrence);
-      InsertBatch(h, 1000, 3000);
-      _exit(3);  // the commit passed the point without dying
-    }
-    int wstatus = 0;
-    ASSERT_EQ(waitpid(child, &wstatus, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(wstatus)) << "the writer exited with " << WEXITSTATUS(wstatus);
-    ASSERT_EQ(WTERMSIG(wstatus), SIGKILL);
-
-    // The first reader plays the journal back: the file holds the two committed batches.
-    // The read on key 2 built that index alone.
+      sysio::ArmKill("btr:commit-journaled", "", c.occurrence);
+      InsertBatch(h, c.committed, c.committed + 2000);
+    });
+    const std::string records = std::to_string(c.committed) + " records, 3 keys";
     EXPECT_EQ(Summary("KILL.DB"),
-              "1000 records, 3 keys (the index of keys 0, 1 is built at the next open)");
+              records + " (the index of keys " + c.waiting + " is built at the next open)");
     Handle h;
     ASSERT_EQ(h.Open("KILL.DB"), kOk);
-    std::vector<int32_t> ids = Walk(h, 0);
-    ASSERT_EQ(ids.size(), 1000u);
-    for (int32_t id = 0; id < 1000; ++id) {
-      ASSERT_EQ(ids[static_cast<size_t>(id)], id);
-    }
-    EXPECT_EQ(Walk(h, 1).size(), 1000u);
-    EXPECT_EQ(Walk(h, 2).size(), 1000u);
+    EXPECT_EQ(Summary("KILL.DB"), records);
+    EXPECT_EQ(Walk(h, 0), Range(0, c.committed));
+    EXPECT_EQ(Walk(h, 1).size(), static_cast<size_t>(c.committed));
+    EXPECT_EQ(Walk(h, 2).size(), static_cast<size_t>(c.committed));
     EXPECT_EQ(h.Close(), kOk);
     EXPECT_EQ(dir_.Names(), (std::set<std::string>{"KILL.DB"}));
     ASSERT_EQ(unlink("KILL.DB"), 0);
   }
 }
 
-// A writer killed while filling a fresh file whose duplicate-key indexes still wait: the file
-// checks, and its next open builds them.
-TEST_F(BtrieveFresh, AWriterKilledWhileFillingLeavesAFileThatOpensAndChecks) {
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    Handle h;
-    if (Create("KILL.DB", StandardSpec()) != kOk || h.Open("KILL.DB") != kOk ||
-        InsertBatch(h, 0, 700) != kOk) {
-      _exit(2);
-    }
-    sysio::ArmKill("btr:commit-journaled", "", 2);
-    InsertBatch(h, 700, 2000);
-    _exit(3);
-  }
-  int wstatus = 0;
-  ASSERT_EQ(waitpid(child, &wstatus, 0), child);
-  ASSERT_TRUE(WIFSIGNALED(wstatus)) << "the writer exited with " << WEXITSTATUS(wstatus);
-  ASSERT_EQ(WTERMSIG(wstatus), SIGKILL);
+// The child fills a new file, waits for the background commit to make its records durable, tells
+// the test and waits to be killed: the file holds records but not yet the indexes of keys 1 and 2.
+TEST_F(BtrieveFresh, AWriterKilledBeforeTheBuildLeavesAFileTheNextOpenBuilds) {
+  const std::vector<Bytes> records = Shuffled(300);
+  ASSERT_EQ(Create("KILL.DB", StandardSpec()), kOk);
+  RunKilledWriter(
+      [&records](int fd) {
+        Handle h;
+        if (h.Open("KILL.DB") != kOk) {
+          _exit(2);
+        }
+        for (const Bytes& r : records) {
+          if (h.Insert(r) != kOk) {
+            _exit(2);
+          }
+        }
+        usleep(600'000);  // more than twice the longest time a write may wait for its commit
+        Tell(fd, 1);
+        for (;;) {
+          pause();
+        }
+      },
+      [](int fd) {
+        int32_t done = 0;
+        ASSERT_EQ(read(fd, &done, sizeof done), static_cast<ssize_t>(sizeof done));
+      });
+
+  // Sound, and the check says which indexes wait.
   EXPECT_EQ(Summary("KILL.DB"),
-            "700 records, 3 keys (the index of keys 0, 1, 2 is built at the next open)");
-  Handle h;
+            "300 records, 3 keys (the index of keys 1, 2 is built at the next open)");
+  // A failing disk: the open refuses the file instead of handing out a missing index.
+  sysio::ArmFault({sysio::kWrite, 1, ENOSPC, true});
+  Handle refused;
+  EXPECT_EQ(refused.Open("KILL.DB"), kDiskFull);
+  sysio::DisarmFault();
+  EXPECT_EQ(refused.Get(kGetFirst, 1), kFileNotOpen);
+
+  Handle h, kept;
   ASSERT_EQ(h.Open("KILL.DB"), kOk);
-  EXPECT_EQ(Summary("KILL.DB"), "700 records, 3 keys");
-  EXPECT_EQ(Walk(h, 1).size(), 700u);
+  EXPECT_EQ(Summary("KILL.DB"), "300 records, 3 keys");
+  FillKept(kept, "KEPT.DB", records);
+  ExpectSameKeyedReads(h, kept);
   EXPECT_EQ(h.Close(), kOk);
+  EXPECT_EQ(kept.Close(), kOk);
 }
 
 }  // namespace
