@@ -121,15 +121,17 @@ struct Handle {
     return Call(btr::kOpen, mode);
   }
   int Close() { return Call(btr::kClose); }
+  // Insert, Update or Create with `bytes` as the data buffer.
+  int Write(int op, const Bytes& bytes, int key_number = 0) {
+    data = bytes;
+    length = static_cast<uint32_t>(bytes.size());
+    return Call(op, key_number);
+  }
   int Insert(const Bytes& record, int key_number = 0) {
-    data = record;
-    length = static_cast<uint32_t>(record.size());
-    return Call(btr::kInsert, key_number);
+    return Write(btr::kInsert, record, key_number);
   }
   int Update(const Bytes& record, int key_number = 0) {
-    data = record;
-    length = static_cast<uint32_t>(record.size());
-    return Call(btr::kUpdate, key_number);
+    return Write(btr::kUpdate, record, key_number);
   }
   // A Get with a data buffer of `capacity` bytes; the record read is record().
   int Get(int op, int key_number = 0, uint32_t capacity = 256) {
@@ -154,20 +156,16 @@ struct Handle {
   }
 };
 
-inline int Create(const std::string& name, Bytes spec, int mode = 0) {
-  uint8_t pos[128] = {};
-  uint8_t key[255] = {};
-  std::memcpy(key, name.data(), std::min<size_t>(name.size(), 254));
-  uint32_t length = static_cast<uint32_t>(spec.size());
-  return BTRCALL(btr::kCreate, pos, spec.data(), &length, key, 255, static_cast<int8_t>(mode));
+inline int Create(const std::string& name, const Bytes& spec, int mode = 0) {
+  Handle h;
+  h.SetKey(name);
+  return h.Write(btr::kCreate, spec, mode);
 }
 
+// An operation on no file: transactions, Reset, Stop.
 inline int Simple(int op) {
-  uint8_t pos[128] = {};
-  uint8_t key[255] = {};
-  uint8_t data[64] = {};
-  uint32_t length = 0;
-  return BTRCALL(static_cast<uint16_t>(op), pos, data, &length, key, 255, 0);
+  Handle h;
+  return h.Call(op);
 }
 
 // Every id on `key`, forward with Get First and Get Next, and backward with Get Last and Get

@@ -57,18 +57,24 @@ void ExpectSameKeyedReads(Handle& a, Handle& b) {
   }
 }
 
-// Inserts ids from..to-1 as one committed batch (End Transaction commits it).
-int InsertBatch(Handle& h, int32_t from, int32_t to) {
+// The records of the fills below: 3000 in a shuffled order.
+const std::vector<Bytes>& Records() {
+  static const std::vector<Bytes> records = Shuffled(3000);
+  return records;
+}
+
+// Inserts Records() from..to-1 as one committed batch (End Transaction commits it).
+int InsertBatch(Handle& h, size_t from, size_t to) {
   int status = Simple(kBeginTransaction);
-  for (int32_t id = from; status == kOk && id < to; ++id) {
-    status = h.Insert(Record(id, "n" + std::to_string(id % 7), 1 + id % 3));
+  for (size_t i = from; status == kOk && i < to; ++i) {
+    status = h.Insert(Records()[i]);
   }
   int ended = Simple(status == kOk ? kEndTransaction : kAbortTransaction);
   return status != kOk ? status : ended;
 }
 
 TEST_F(BtrieveFresh, KeyedReadsMatchIndexesKeptRecordByRecord) {
-  const std::vector<Bytes> records = Shuffled(600);
+  const std::vector<Bytes> records(Records().begin(), Records().begin() + 600);
   Handle deferred, kept;
   FillKept(kept, "KEPT.DB", records);
   // DEFER.DB is filled from empty without a read.
@@ -173,113 +179,78 @@ TEST_F(BtrieveFresh, AWaitingUniqueKeyIsEnforcedByEveryWrite) {
   EXPECT_EQ(Ids("U.DB"), Range(0, kRecords + 1));
 }
 
-TEST_F(BtrieveFresh, OnlyTheLastCloseOfAFreshFileSyncsIt) {
-  ASSERT_EQ(Create("F.DB", StandardSpec()), kOk);
-  sysio::ArmFault({sysio::kAllOps, 0, 0, false});  // counts only
-  Handle a, b;
-  ASSERT_EQ(a.Open("F.DB"), kOk);
-  ASSERT_EQ(b.Open("F.DB"), kOk);
-  ASSERT_EQ(InsertBatch(a, 0, 200), kOk);
-  ASSERT_EQ(b.Get(kGetFirst, 1), kOk);  // builds the deferred indexes, in a commit of its own
-  ASSERT_EQ(InsertBatch(a, 200, 300), kOk);
-  EXPECT_GT(sysio::Calls(sysio::kWrite), 0);
-  EXPECT_EQ(sysio::Calls(sysio::kSync), 0) << "a commit of a fresh file synced";
-  EXPECT_EQ(a.Close(), kOk);
-  EXPECT_EQ(sysio::Calls(sysio::kSync), 0) << "a close that was not the last synced";
-  EXPECT_EQ(b.Close(), kOk);
-  EXPECT_GT(sysio::Calls(sysio::kSync), 0) << "the last close did not sync";
-
-  // Closed for the last time, it is an ordinary file: every commit syncs.
-  sysio::ResetCounts();
-  Handle c;
-  ASSERT_EQ(c.Open("F.DB"), kOk);
-  ASSERT_EQ(InsertBatch(c, 300, 310), kOk);
-  EXPECT_GT(sysio::Calls(sysio::kSync), 0);
-  EXPECT_EQ(c.Close(), kOk);
-  EXPECT_EQ(Summary("F.DB"), "310 records, 3 keys");
-}
-
-TEST_F(BtrieveFresh, TheLastCloseAnswersAFailedSyncAndTheFileIsOrdinaryAfter) {
-  for (int error : {EIO, ENOSPC}) {
+// Only the last Close of a fresh file syncs it, and answers 2 when that sync fails (the process
+// lives on, so what it wrote is there; the caller only knows that it is not safely on the disk and
+// must not put the file in use). Closed for the last time, it is an ordinary file: every commit
+// syncs.
+TEST_F(BtrieveFresh, OnlyTheLastCloseOfAFreshFileSyncsItAndAnswersTheSyncsFailure) {
+  for (int error : {0, EIO, ENOSPC}) {
     SCOPED_TRACE(error);
+    unlink("F.DB");
     ASSERT_EQ(Create("F.DB", StandardSpec()), kOk);
-    Handle h;
-    ASSERT_EQ(h.Open("F.DB"), kOk);
-    for (int32_t id = 0; id < 50; ++id) {
-      ASSERT_EQ(h.Insert(Record(id, "n")), kOk);
+    sysio::ArmFault({sysio::kAllOps, 0, 0, false});  // counts only
+    Handle a, b;
+    ASSERT_EQ(a.Open("F.DB"), kOk);
+    ASSERT_EQ(b.Open("F.DB"), kOk);
+    ASSERT_EQ(InsertBatch(a, 0, 200), kOk);
+    ASSERT_EQ(b.Get(kGetFirst, 1), kOk);  // builds the deferred indexes, in a commit of its own
+    ASSERT_EQ(InsertBatch(a, 200, 300), kOk);
+    EXPECT_GT(sysio::Calls(sysio::kWrite), 0);
+    EXPECT_EQ(sysio::Calls(sysio::kSync), 0) << "a commit of a fresh file synced";
+    EXPECT_EQ(a.Close(), kOk);
+    EXPECT_EQ(sysio::Calls(sysio::kSync), 0) << "a close that was not the last synced";
+    if (error != 0) {
+      sysio::ArmFault({sysio::kSync, 1, error, true});
     }
-    sysio::ArmFault({sysio::kSync, 1, error, true});
-    EXPECT_EQ(h.Close(), kIoError);
-    EXPECT_TRUE(sysio::FaultStruck());
+    EXPECT_EQ(b.Close(), error == 0 ? kOk : kIoError);
+    EXPECT_TRUE(error == 0 ? sysio::Calls(sysio::kSync) > 0 : sysio::FaultStruck())
+        << "the last close did not sync";
     sysio::DisarmFault();
-    // The process lives on, so what it wrote is there; the caller only knows that it is not
-    // safely on the disk, and must not put the file in use.
-    EXPECT_EQ(Summary("F.DB"), "50 records, 3 keys");
+    EXPECT_EQ(Summary("F.DB"), "300 records, 3 keys");
     sysio::ArmFault({sysio::kAllOps, 0, 0, false});
-    ASSERT_EQ(h.Open("F.DB"), kOk);
-    ASSERT_EQ(h.Insert(Record(50, "n")), kOk);
-    ASSERT_EQ(Simple(kBeginTransaction), kOk);  // commits the insert
+    Handle c;
+    ASSERT_EQ(c.Open("F.DB"), kOk);
+    ASSERT_EQ(InsertBatch(c, 300, 310), kOk);
     EXPECT_GT(sysio::Calls(sysio::kSync), 0);
-    ASSERT_EQ(Simple(kEndTransaction), kOk);
-    EXPECT_EQ(h.Close(), kOk);
-    sysio::DisarmFault();
-    ASSERT_EQ(unlink("F.DB"), 0);
+    EXPECT_EQ(c.Close(), kOk);
+    EXPECT_EQ(Summary("F.DB"), "310 records, 3 keys");
   }
 }
 
-// The child creates the file (so that it is fresh in the child), commits a first batch, in some
-// cases reads key 2 (which builds that index alone) and commits a second, and is killed by the
-// kill point in the middle of the next batch's commit, after some of the file's pages were
-// overwritten. Its journal was never synced; the kernel kept it all the same. The first reader
-// plays the journal back, and the next open builds the indexes that wait.
-TEST_F(BtrieveFresh, AWriterKilledInTheMiddleOfACommitLeavesASoundFileWithTheCommittedRecords) {
+// A writer killed with indexes waiting leaves a sound file whose check says which wait, that an
+// open on a failing disk refuses instead of handing out a missing index, and that the next open
+// builds, with every committed record and every keyed read as in a file whose indexes were kept
+// record by record. The writer creates the file (so that it is fresh in the writer), commits, in
+// some cases reads key 2 (which builds that index alone), commits again, and is killed by the kill
+// point in the middle of the next commit, after some of the file's pages were overwritten (its
+// journal was never synced; the kernel kept it all the same). Or it fills a file the test created
+// outside any transaction, waits for the background commit to make its records durable, and is
+// killed by the test.
+TEST_F(BtrieveFresh, AKilledWriterLeavesAFileThatTheNextOpenBuilds) {
   struct Case {
-    int occurrence;
+    const char* what;
+    int occurrence;  // of the kill point; 0 for a writer killed by the test
     bool read_key_2;
-    int32_t committed;
+    size_t committed;
     const char* waiting;
-  } cases[] = {{1, true, 1000, "0, 1"}, {4, true, 1000, "0, 1"}, {2, false, 700, "0, 1, 2"}};
+  } cases[] = {{"killed at page write 1", 1, true, 1000, "0, 1"},
+               {"killed at page write 4", 4, true, 1000, "0, 1"},
+               {"killed at page write 2, nothing read", 2, false, 700, "0, 1, 2"},
+               {"killed after the background commit", 0, false, 300, "1, 2"}};
   for (const Case& c : cases) {
-    SCOPED_TRACE("killed at page write " + std::to_string(c.occurrence));
-    RunKilledWriter([&c](int) {
+    SCOPED_TRACE(c.what);
+    if (c.occurrence == 0) {
+      ASSERT_EQ(Create("KILL.DB", StandardSpec()), kOk);
+    }
+    auto writer = [&c](int fd) {
       Handle h;
-      const int32_t half = c.committed / 2;
-      if (Create("KILL.DB", StandardSpec()) != kOk || h.Open("KILL.DB") != kOk ||
-          InsertBatch(h, 0, half) != kOk || (c.read_key_2 && h.Get(kGetFirst, 2) != kOk) ||
-          InsertBatch(h, half, c.committed) != kOk) {
-        _exit(2);
-      }
-      sysio::ArmKill("btr:commit-journaled", "", c.occurrence);
-      InsertBatch(h, c.committed, c.committed + 2000);
-    });
-    const std::string records = std::to_string(c.committed) + " records, 3 keys";
-    EXPECT_EQ(Summary("KILL.DB"),
-              records + " (the index of keys " + c.waiting + " is built at the next open)");
-    Handle h;
-    ASSERT_EQ(h.Open("KILL.DB"), kOk);
-    EXPECT_EQ(Summary("KILL.DB"), records);
-    EXPECT_EQ(Walk(h, 0), Range(0, c.committed));
-    EXPECT_EQ(Walk(h, 1).size(), static_cast<size_t>(c.committed));
-    EXPECT_EQ(Walk(h, 2).size(), static_cast<size_t>(c.committed));
-    EXPECT_EQ(h.Close(), kOk);
-    EXPECT_EQ(dir_.Names(), (std::set<std::string>{"KILL.DB"}));
-    ASSERT_EQ(unlink("KILL.DB"), 0);
-  }
-}
-
-// The child fills a new file, waits for the background commit to make its records durable, tells
-// the test and waits to be killed: the file holds records but not yet the indexes of keys 1 and 2.
-TEST_F(BtrieveFresh, AWriterKilledBeforeTheBuildLeavesAFileTheNextOpenBuilds) {
-  const std::vector<Bytes> records = Shuffled(300);
-  ASSERT_EQ(Create("KILL.DB", StandardSpec()), kOk);
-  RunKilledWriter(
-      [&records](int fd) {
-        Handle h;
+      const size_t half = c.committed / 2;
+      if (c.occurrence == 0) {
         if (h.Open("KILL.DB") != kOk) {
           _exit(2);
         }
-        for (const Bytes& r : records) {
-          if (h.Insert(r) != kOk) {
+        for (size_t i = 0; i < c.committed; ++i) {
+          if (h.Insert(Records()[i]) != kOk) {
             _exit(2);
           }
         }
@@ -288,29 +259,40 @@ TEST_F(BtrieveFresh, AWriterKilledBeforeTheBuildLeavesAFileTheNextOpenBuilds) {
         for (;;) {
           pause();
         }
-      },
-      [](int fd) {
-        int32_t done = 0;
-        ASSERT_EQ(read(fd, &done, sizeof done), static_cast<ssize_t>(sizeof done));
-      });
+      }
+      if (Create("KILL.DB", StandardSpec()) != kOk || h.Open("KILL.DB") != kOk ||
+          InsertBatch(h, 0, half) != kOk || (c.read_key_2 && h.Get(kGetFirst, 2) != kOk) ||
+          InsertBatch(h, half, c.committed) != kOk) {
+        _exit(2);
+      }
+      sysio::ArmKill("btr:commit-journaled", "", c.occurrence);
+      InsertBatch(h, c.committed, c.committed + 2000);
+    };
+    auto until_told = [](int fd) {
+      int32_t message = 0;
+      ASSERT_EQ(read(fd, &message, sizeof message), static_cast<ssize_t>(sizeof message));
+    };
+    RunKilledWriter(writer, c.occurrence == 0 ? std::function<void(int)>(until_told) : nullptr);
 
-  // Sound, and the check says which indexes wait.
-  EXPECT_EQ(Summary("KILL.DB"),
-            "300 records, 3 keys (the index of keys 1, 2 is built at the next open)");
-  // A failing disk: the open refuses the file instead of handing out a missing index.
-  sysio::ArmFault({sysio::kWrite, 1, ENOSPC, true});
-  Handle refused;
-  EXPECT_EQ(refused.Open("KILL.DB"), kDiskFull);
-  sysio::DisarmFault();
-  EXPECT_EQ(refused.Get(kGetFirst, 1), kFileNotOpen);
-
-  Handle h, kept;
-  ASSERT_EQ(h.Open("KILL.DB"), kOk);
-  EXPECT_EQ(Summary("KILL.DB"), "300 records, 3 keys");
-  FillKept(kept, "KEPT.DB", records);
-  ExpectSameKeyedReads(h, kept);
-  EXPECT_EQ(h.Close(), kOk);
-  EXPECT_EQ(kept.Close(), kOk);
+    const std::string records = std::to_string(c.committed) + " records, 3 keys";
+    EXPECT_EQ(Summary("KILL.DB"),
+              records + " (the index of keys " + c.waiting + " is built at the next open)");
+    sysio::ArmFault({sysio::kWrite, 1, ENOSPC, true});
+    Handle refused;
+    EXPECT_EQ(refused.Open("KILL.DB"), kDiskFull);
+    sysio::DisarmFault();
+    EXPECT_EQ(refused.Get(kGetFirst, 1), kFileNotOpen);
+    Handle h, kept;
+    ASSERT_EQ(h.Open("KILL.DB"), kOk);
+    EXPECT_EQ(Summary("KILL.DB"), records);
+    FillKept(kept, "KEPT.DB",
+             std::vector<Bytes>(Records().begin(), Records().begin() + c.committed));
+    ExpectSameKeyedReads(h, kept);
+    EXPECT_EQ(h.Close(), kOk);
+    EXPECT_EQ(kept.Close(), kOk);
+    EXPECT_EQ(dir_.Names(), (std::set<std::string>{"KILL.DB", "KEPT.DB"}));
+    ASSERT_EQ(unlink("KILL.DB"), 0);
+  }
 }
 
 }  // namespace
