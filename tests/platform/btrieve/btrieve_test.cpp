@@ -407,8 +407,30 @@ TEST_F(BtrieveOps, DeleteLeavesAGapThatNextAndPreviousContinueFrom) {
   EXPECT_EQ(Walk(h_, 1), (std::vector<int32_t>{4, 1}));
 }
 
-TEST_F(BtrieveOps, GetPositionAndGetDirectMoveCurrencyOntoTheGivenPath) {
-  Fill({1, 2, 3, 4});  // names N1 N2 N0 N1
+// Steps walk physical order and give a physical currency only, which Update, Get Position and
+// Delete work from; Get Direct puts a position back onto the given key's path, among duplicates.
+TEST_F(BtrieveOps, StepsAndGetDirectMoveByPhysicalPosition) {
+  Fill({30, 10, 20, 1, 4});  // names N0 N1 N2 N1 N1
+  std::vector<int32_t> forward, backward;
+  for (int s = h_.Get(kStepFirst); s == kOk; s = h_.Get(kStepNext)) {
+    forward.push_back(h_.id());
+  }
+  for (int s = h_.Get(kStepLast); s == kOk; s = h_.Get(kStepPrevious)) {
+    backward.insert(backward.begin(), h_.id());
+  }
+  EXPECT_EQ(forward, (std::vector<int32_t>{30, 10, 20, 1, 4}));
+  EXPECT_EQ(backward, forward);
+  ASSERT_EQ(h_.Get(kStepFirst), kOk);
+  EXPECT_EQ(h_.Get(kGetNext, 0), kInvalidPositioning);
+  ASSERT_EQ(h_.Get(kStepNext), kOk);
+  ASSERT_EQ(h_.Update(Record(10, "stepped")), kOk);
+  ASSERT_EQ(h_.Get(kGetPosition), kOk);
+  ASSERT_EQ(h_.Get(kStepNext), kOk);
+  EXPECT_EQ(h_.id(), 20);
+  ASSERT_EQ(h_.Call(kDelete), kOk);
+  EXPECT_EQ(h_.Get(kStepPrevious), kOk);
+  EXPECT_EQ(h_.record(), Record(10, "stepped"));
+
   h_.SetKeyInt(4);
   ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
   ASSERT_EQ(h_.Get(kGetPosition), kOk);
@@ -419,37 +441,10 @@ TEST_F(BtrieveOps, GetPositionAndGetDirectMoveCurrencyOntoTheGivenPath) {
   Put32(h_.data.data(), pos);
   h_.length = 256;
   ASSERT_EQ(h_.Call(kGetDirect, 1), kOk);
-  EXPECT_EQ(h_.id(), 4);
-  EXPECT_EQ(h_.length, kRecLen);
+  EXPECT_EQ(h_.record(), Record(4, "N1"));
   EXPECT_EQ(std::string(reinterpret_cast<char*>(h_.key), 2), "N1");
   ASSERT_EQ(h_.Get(kGetPrevious, 1), kOk);  // N1 duplicates: 1 then 4
   EXPECT_EQ(h_.id(), 1);
-}
-
-// Steps walk physical order and give a physical currency only, which Update, Get Position and
-// Delete work from.
-TEST_F(BtrieveOps, StepsWalkPhysicalOrderWithAPhysicalCurrency) {
-  Fill({30, 10, 20});
-  std::vector<int32_t> forward, backward;
-  for (int s = h_.Get(kStepFirst); s == kOk; s = h_.Get(kStepNext)) {
-    forward.push_back(h_.id());
-  }
-  for (int s = h_.Get(kStepLast); s == kOk; s = h_.Get(kStepPrevious)) {
-    backward.push_back(h_.id());
-  }
-  EXPECT_EQ(forward, (std::vector<int32_t>{30, 10, 20}));
-  EXPECT_EQ(backward, (std::vector<int32_t>{20, 10, 30}));
-  ASSERT_EQ(h_.Get(kStepFirst), kOk);
-  EXPECT_EQ(h_.Get(kGetNext, 0), kInvalidPositioning);
-  ASSERT_EQ(h_.Get(kStepNext), kOk);
-  ASSERT_EQ(h_.Update(Record(10, "stepped")), kOk);
-  ASSERT_EQ(h_.Get(kGetPosition), kOk);
-  ASSERT_EQ(h_.Get(kStepNext), kOk);
-  EXPECT_EQ(h_.id(), 20);
-  ASSERT_EQ(h_.Call(kDelete), kOk);
-  EXPECT_EQ(h_.Get(kStepPrevious), kOk);
-  EXPECT_EQ(h_.id(), 10);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(&h_.data[4])), "stepped");
 }
 
 TEST_F(BtrieveOps, TransactionsCommitOrRollBackEveryFile) {

@@ -42,9 +42,6 @@ inline void Put16(uint8_t* p, uint16_t v) {
 inline void Put32(uint8_t* p, uint32_t v) {
   std::memcpy(p, &v, 4);
 }
-inline uint16_t Get16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
 inline uint32_t Get32(const uint8_t* p) {
   uint32_t v;
   std::memcpy(&v, p, 4);
@@ -98,12 +95,6 @@ inline Bytes Record(int32_t id, const std::string& name = "", int day = 1, int m
   return r;
 }
 
-inline int32_t IdOf(const Bytes& r) {
-  int32_t id;
-  std::memcpy(&id, r.data(), 4);
-  return id;
-}
-
 // One position block and the buffers of the calls made through it.
 struct Handle {
   uint8_t pos[128] = {};
@@ -145,7 +136,7 @@ struct Handle {
     EXPECT_EQ(Get(btr::kStat, 0, 336), btr::kOk);
     return Get32(&data[6]);
   }
-  int32_t id() const { return IdOf(data); }
+  int32_t id() const { return static_cast<int32_t>(Get32(data.data())); }
   void SetKey(const std::string& text) {
     std::memset(key, 0, sizeof key);
     std::memcpy(key, text.data(), std::min<size_t>(text.size(), sizeof key - 1));
