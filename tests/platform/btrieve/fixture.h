@@ -1,22 +1,25 @@
 // Shared helpers of the record manager tests: the scratch directory to work in, file
-// specifications, records and thin wrappers around BTRCALL.
+// specifications, records, thin wrappers around BTRCALL and writers killed with SIGKILL.
 #pragma once
 
-#include <dirent.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/btrieve/btrcall.h"
 #include "platform/btrieve/check.h"
+#include "platform/sysio/sysio.h"
 #include "tests/support/scratch_path.h"
 
 namespace btrtest {
@@ -38,9 +41,6 @@ inline void Put16(uint8_t* p, uint16_t v) {
 }
 inline void Put32(uint8_t* p, uint32_t v) {
   std::memcpy(p, &v, 4);
-}
-inline uint16_t Get16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 inline uint32_t Get32(const uint8_t* p) {
   uint32_t v;
@@ -95,12 +95,6 @@ inline Bytes Record(int32_t id, const std::string& name = "", int day = 1, int m
   return r;
 }
 
-inline int32_t IdOf(const Bytes& r) {
-  int32_t id;
-  std::memcpy(&id, r.data(), 4);
-  return id;
-}
-
 // One position block and the buffers of the calls made through it.
 struct Handle {
   uint8_t pos[128] = {};
@@ -118,15 +112,17 @@ struct Handle {
     return Call(btr::kOpen, mode);
   }
   int Close() { return Call(btr::kClose); }
+  // Insert, Update or Create with `bytes` as the data buffer.
+  int Write(int op, const Bytes& bytes, int key_number = 0) {
+    data = bytes;
+    length = static_cast<uint32_t>(bytes.size());
+    return Call(op, key_number);
+  }
   int Insert(const Bytes& record, int key_number = 0) {
-    data = record;
-    length = static_cast<uint32_t>(record.size());
-    return Call(btr::kInsert, key_number);
+    return Write(btr::kInsert, record, key_number);
   }
   int Update(const Bytes& record, int key_number = 0) {
-    data = record;
-    length = static_cast<uint32_t>(record.size());
-    return Call(btr::kUpdate, key_number);
+    return Write(btr::kUpdate, record, key_number);
   }
   // A Get with a data buffer of `capacity` bytes; the record read is record().
   int Get(int op, int key_number = 0, uint32_t capacity = 256) {
@@ -135,7 +131,12 @@ struct Handle {
     return Call(op, key_number);
   }
   Bytes record() const { return Bytes(data.begin(), data.begin() + length); }
-  int32_t id() const { return IdOf(data); }
+  // The record count that Stat answers.
+  uint32_t count() {
+    EXPECT_EQ(Get(btr::kStat, 0, 336), btr::kOk);
+    return Get32(&data[6]);
+  }
+  int32_t id() const { return static_cast<int32_t>(Get32(data.data())); }
   void SetKey(const std::string& text) {
     std::memset(key, 0, sizeof key);
     std::memcpy(key, text.data(), std::min<size_t>(text.size(), sizeof key - 1));
@@ -146,20 +147,16 @@ struct Handle {
   }
 };
 
-inline int Create(const std::string& name, Bytes spec, int mode = 0) {
-  uint8_t pos[128] = {};
-  uint8_t key[255] = {};
-  std::memcpy(key, name.data(), std::min<size_t>(name.size(), 254));
-  uint32_t length = static_cast<uint32_t>(spec.size());
-  return BTRCALL(btr::kCreate, pos, spec.data(), &length, key, 255, static_cast<int8_t>(mode));
+inline int Create(const std::string& name, const Bytes& spec, int mode = 0) {
+  Handle h;
+  h.SetKey(name);
+  return h.Write(btr::kCreate, spec, mode);
 }
 
+// An operation on no file: transactions, Reset, Stop.
 inline int Simple(int op) {
-  uint8_t pos[128] = {};
-  uint8_t key[255] = {};
-  uint8_t data[64] = {};
-  uint32_t length = 0;
-  return BTRCALL(static_cast<uint16_t>(op), pos, data, &length, key, 255, 0);
+  Handle h;
+  return h.Call(op);
 }
 
 // Every id on `key`, forward with Get First and Get Next, and backward with Get Last and Get
@@ -186,10 +183,77 @@ inline std::string Summary(const std::string& name) {
   return report;
 }
 
-// Every test starts in a scratch directory with no file open and no transaction active.
+inline std::vector<int32_t> Range(int32_t from, int32_t to) {
+  std::vector<int32_t> ids;
+  for (int32_t id = from; id < to; ++id) {
+    ids.push_back(id);
+  }
+  return ids;
+}
+
+// Every id of the file `name` on key 0, read through a position block of its own.
+inline std::vector<int32_t> Ids(const std::string& name) {
+  Handle h;
+  EXPECT_EQ(h.Open(name), btr::kOk);
+  std::vector<int32_t> ids = Walk(h, 0);
+  EXPECT_EQ(h.Close(), btr::kOk);
+  return ids;
+}
+
+// A file of the standard layout holding the records 0 .. count-1, committed and closed.
+inline void MakeFile(const std::string& name, int32_t count) {
+  ASSERT_EQ(Create(name, StandardSpec()), btr::kOk);
+  Handle h;
+  ASSERT_EQ(h.Open(name), btr::kOk);
+  for (int32_t id = 0; id < count; ++id) {
+    ASSERT_EQ(h.Insert(Record(id, "name" + std::to_string(id % 4))), btr::kOk);
+  }
+  ASSERT_EQ(h.Close(), btr::kOk);
+}
+
+// A message from a writer process to the test, through a pipe; a writer that cannot send it
+// stops.
+inline void Tell(int fd, int32_t message) {
+  if (write(fd, &message, sizeof message) != sizeof message) {
+    _exit(3);
+  }
+}
+
+// Runs `writer` in a child process that must die of SIGKILL. With `until`, the test reads the
+// child's messages from the pipe given to both and sends the kill when `until` returns; without,
+// the child arms a kill point itself. A writer that fails exits with a code of its own instead.
+inline void RunKilledWriter(const std::function<void(int fd)>& writer,
+                            const std::function<void(int fd)>& until = {}) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(fds[0]);
+    writer(fds[1]);
+    _exit(4);  // the writer passed its kill point, or returned, without dying
+  }
+  close(fds[1]);
+  if (until) {
+    until(fds[0]);
+    kill(child, SIGKILL);
+  }
+  close(fds[0]);
+  int wstatus = 0;
+  ASSERT_EQ(waitpid(child, &wstatus, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(wstatus)) << "the writer exited with " << WEXITSTATUS(wstatus);
+  ASSERT_EQ(WTERMSIG(wstatus), SIGKILL);
+}
+
+// Every test starts in a scratch directory with no file open, no transaction active and no fault
+// or kill point armed.
 class BtrieveTest : public testing::Test {
  protected:
-  void TearDown() override { Simple(btr::kReset); }
+  void TearDown() override {
+    sysio::DisarmFault();
+    sysio::DisarmKill();
+    Simple(btr::kReset);
+  }
   ScratchDir dir_;
 };
 
