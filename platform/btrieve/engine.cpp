@@ -10,7 +10,7 @@
 // while no write to the file intervened (the file's generation tells). Otherwise the scan starts
 // again just after (or before) the current key value and position, which costs a seek however
 // many duplicates the key value has. A scan that has come a long way through a large file goes
-// on as a sorted read (LongRead), which reads each page of the file once.
+// on as a sorted read (JudgeLongRead), which reads each page of the file once.
 //
 // Writes are grouped into one SQLite transaction per file, committed at Close, Reset, Stop,
 // Begin and End Transaction, at process exit, and by a background flusher once a transaction
@@ -95,7 +95,7 @@ struct Cursor {
   int live = 0;  // 1 or -1 when scan[] of that direction stands on the current record
   uint64_t live_generation = 0;
   uint32_t run = 0;        // records the live scan has answered since it started
-  uint32_t scattered = 0;  // of them, those that lay far from the record before (see LongRead)
+  uint32_t scattered = 0;  // of the last stretch, those far from the record before (JudgeLongRead)
   // Lost writes (see above): the status, and whether it has been answered since.
   int failure = kOk;
   bool failure_told = false;
@@ -444,7 +444,7 @@ KeyScan* ProbeFor(Cursor& c, int path, int direction) {
   return probe->ok() ? probe.get() : nullptr;
 }
 
-// Records this many positions apart or fewer lie on one page or the next (see LongRead).
+// Records this many positions apart or fewer lie on one page or the next (see JudgeLongRead).
 constexpr int64_t kNearRecords = 16;
 
 // Steps the scan of `direction` once; the row found becomes current. *found, when given, gets
@@ -504,20 +504,26 @@ int ScanFrom(const Call& call, Cursor& c, int path, int direction, const std::st
   return status;
 }
 
-// A live scan of a file larger than its page cache that has answered this many records, and
-// 1/kSortAfterShare of the file, most of them far from the record before (more than kNearRecords
-// positions away, so on another page), goes on as a sorted read (KeyScan::StartSorted). Records
-// that lie in key order on their pages, or a file the cache holds, are read best through the
-// index. A reader that stops right after the switch has paid for one sort of the rest of the
+// A live scan goes on as a sorted read (KeyScan::StartSorted) when the file is larger than its
+// page cache and, of the last kSortAfterRecords records it answered (or 1/kSortAfterShare of
+// the file, when that is more), most lay far from the record before (more than kNearRecords
+// positions away, so on another page). Records that lie in key order on their pages, or a file
+// the cache holds, are read best through the index; the scan is judged at the end of each such
+// stretch, so that a file in key order for a while and scattered after is judged by where the
+// read is. A reader that stops right after the switch has paid for one sort of the rest of the
 // file, no more than kSortAfterShare times the records it read; one that reads on reads the
 // rest at a cost that grows with the file's size, not with how far it outgrows the page cache.
-// The scan is judged once, when it reaches that length.
 constexpr uint32_t kSortAfterRecords = 16384;
 constexpr uint32_t kSortAfterShare = 16;
 
-bool LongRead(const Cursor& c) {
-  return c.run == std::max(kSortAfterRecords, c.file->store->count() / kSortAfterShare) &&
-         c.scattered >= c.run / 2 && c.file->store->OutgrowsCache();
+bool JudgeLongRead(Cursor& c) {
+  const uint32_t stretch = std::max(kSortAfterRecords, c.file->store->count() / kSortAfterShare);
+  if (c.run == 0 || c.run % stretch != 0) {
+    return false;
+  }
+  const bool scattered = c.scattered >= stretch / 2;
+  c.scattered = 0;
+  return scattered && c.file->store->OutgrowsCache();
 }
 
 // Goes on from the current record as a sorted read (the scan is live and stands on it).
@@ -795,8 +801,8 @@ int OpGetNextPrevious(const Call& call, Cursor& c, int direction) {
   } else if (c.live == direction && c.live_generation == c.file->store->generation() &&
              c.currency == Currency::kOn) {
     KeyScan& scan = *c.scan[direction > 0 ? 0 : 1];
-    status = !scan.sorted() && LongRead(c) ? ContinueSorted(call, c, direction)
-                                           : StepScan(call, c, c.path, direction, scan);
+    status = !scan.sorted() && JudgeLongRead(c) ? ContinueSorted(call, c, direction)
+                                                : StepScan(call, c, c.path, direction, scan);
   } else {
     std::string from = c.key;
     status = ScanFrom(call, c, c.path, direction, from, c.pos);
