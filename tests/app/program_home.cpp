@@ -13,6 +13,7 @@
 #include "app/upgrade_steps.h"
 #include "platform/btrieve/btrcall.h"
 #include "resources/remold_resources.h"
+#include "resources/resource.h"
 #include "tests/support/file_bytes.h"
 #include "tools/mkdemo/demo.h"
 
@@ -41,6 +42,13 @@ void ProgramHome::Profile(int version, int build) {
       registry::Setting::Int("Profiles\\ID0\\Generic", "Build", build),
       registry::Setting::Text("Profiles\\ID0\\Directories", "DatabaseDir", dataDir),
   })) << store->error();
+}
+
+std::vector<Bytes> ProgramHome::Terms204(int count) {
+  Profile(516, 0);
+  std::vector<Bytes> records;
+  InDirectory(dataDir, [&] { records = MakeTerms0204(count); });
+  return records;
 }
 
 int ProgramHome::Int(const std::string& section, const std::string& name, int def) {
@@ -75,6 +83,28 @@ int ProgramHome::RunApp(const std::function<void(framework::ScriptedFrontEnd&)>&
   framework::ScriptedFrontEnd ui;
   script(ui);
   return RunApp(ui);
+}
+
+void PressStart(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDOK));
+}
+
+void PressBackout(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDC_BACKOUTUPGRADE));
+}
+
+void LeaveWhenWaiting(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenText(IDC_STATUS_TEXT, "Waiting"), framework::Press(IDCANCEL));
+  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
+}
+
+void LeaveAtOnce(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDCANCEL));
+  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
+}
+
+std::string FirstFailure(const framework::ScriptedFrontEnd& ui) {
+  return ui.failures().empty() ? "" : ui.failures()[0];
 }
 
 ChildResult InChild(const std::function<int(std::string* text)>& body) {

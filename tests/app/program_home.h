@@ -32,6 +32,8 @@ class ProgramHome : public ::testing::Test {
   int Int(const std::string& section, const std::string& name, int def = -99);
   std::string String(const std::string& section, const std::string& name);
   std::string InData(const std::string& name) const { return dataDir + "/" + name; }
+  // Profile 0 at release 2.04 with `count` terms in its data directory; returns them in key order.
+  std::vector<Bytes> Terms204(int count);
   // Runs `body` with `dir` current, then closes every record file.
   void InDirectory(const std::string& dir, const std::function<void()>& body);
 
@@ -50,6 +52,15 @@ class ProgramHome : public ::testing::Test {
   rectest::ScopedEnv home_{"HOME", home};
   rectest::ScopedEnv config_{"XDG_CONFIG_HOME", home + "/.config"};
 };
+
+// Script steps: press Start Upgrade, or Back Out, once the upgrade dialog is up; leave the
+// program once the dialog waits again, or at once.
+void PressStart(framework::ScriptedFrontEnd& ui);
+void PressBackout(framework::ScriptedFrontEnd& ui);
+void LeaveWhenWaiting(framework::ScriptedFrontEnd& ui);
+void LeaveAtOnce(framework::ScriptedFrontEnd& ui);
+// The first step the script could not carry out, or "".
+std::string FirstFailure(const framework::ScriptedFrontEnd& ui);
 
 // How a child process ended (its wait status) and the text it sent back.
 struct ChildResult {

@@ -2,11 +2,9 @@
 #include "upgrade_test_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/btrieve/btrcall.h"
 #include "platform/files/files.h"
@@ -52,70 +50,65 @@ bool MemoryProfile::WriteValues(const std::vector<registry::Setting>& settings) 
   return true;
 }
 
-void RecordingHost::UpdateProgress() {
-  ++updates;
-  if (cancelAfterUpdates >= 0 && updates >= cancelAfterUpdates) {
-    cancel = true;
+namespace {
+
+// A record file open at a position block of its own; closed when it goes out of scope.
+struct OpenFile {
+  explicit OpenFile(const std::string& name) : name(name) {
+    uint32_t len = 0;
+    opened = BTRCALL(btr::kOpen, pos, nullptr, &len, this->name.data(), 255, 0) == 0;
+    EXPECT_TRUE(opened) << "cannot open " << name;
   }
-}
+  ~OpenFile() {
+    uint32_t len = 0;
+    EXPECT_TRUE(!opened || BTRCALL(btr::kClose, pos, nullptr, &len, nullptr, 0, 0) == 0) << name;
+  }
+  std::string name;
+  uint8_t pos[128] = {};
+  uint8_t keyBuf[255] = {};
+  bool opened = false;
+};
+
+}  // namespace
 
 void MakeFile(const std::string& name, const Bytes& spec, const std::vector<Bytes>& records) {
-  uint8_t pos[128] = {};
   Bytes block = spec;
   uint32_t len = static_cast<uint32_t>(block.size());
   std::string key = name;
+  uint8_t pos[128] = {};
   ASSERT_EQ(0, BTRCALL(btr::kCreate, pos, block.data(), &len, key.data(), 255, 0)) << name;
-  ASSERT_EQ(0, BTRCALL(btr::kOpen, pos, nullptr, &len, key.data(), 255, 0)) << name;
-  for (const Bytes& r : records) {
-    Bytes data = r;
-    uint8_t keyBuf[255] = {};
-    uint32_t dl = static_cast<uint32_t>(data.size());
-    ASSERT_EQ(0, BTRCALL(btr::kInsert, pos, data.data(), &dl, keyBuf, 255, 0)) << name;
+  OpenFile file(name);
+  for (Bytes data : records) {
+    len = static_cast<uint32_t>(data.size());
+    ASSERT_EQ(0, BTRCALL(btr::kInsert, file.pos, data.data(), &len, file.keyBuf, 255, 0)) << name;
   }
-  len = 0;
-  ASSERT_EQ(0, BTRCALL(btr::kClose, pos, nullptr, &len, nullptr, 0, 0));
 }
 
 std::vector<Bytes> ReadAll(const std::string& name, int key) {
   std::vector<Bytes> out;
-  uint8_t pos[128] = {};
-  std::string fileName = name;
-  uint32_t len = 0;
-  if (BTRCALL(btr::kOpen, pos, nullptr, &len, fileName.data(), 255, 0) != 0) {
-    ADD_FAILURE() << "cannot open " << name;
-    return out;
-  }
-  uint8_t buffer[8192];
-  uint8_t keyBuf[255];
-  len = sizeof buffer;
-  int status = BTRCALL(btr::kGetFirst, pos, buffer, &len, keyBuf, 255, static_cast<int8_t>(key));
+  OpenFile file(name);
+  Bytes buffer(8192);
+  uint32_t len = static_cast<uint32_t>(buffer.size());
+  int status = file.opened ? BTRCALL(btr::kGetFirst, file.pos, buffer.data(), &len, file.keyBuf,
+                                     255, static_cast<int8_t>(key))
+                           : static_cast<int>(btr::kEndOfFile);
   while (status == 0) {
-    out.emplace_back(buffer, buffer + len);
-    len = sizeof buffer;
-    status = BTRCALL(btr::kGetNext, pos, buffer, &len, keyBuf, 255, static_cast<int8_t>(key));
+    out.emplace_back(buffer.begin(), buffer.begin() + len);
+    len = static_cast<uint32_t>(buffer.size());
+    status = BTRCALL(btr::kGetNext, file.pos, buffer.data(), &len, file.keyBuf, 255,
+                     static_cast<int8_t>(key));
   }
   EXPECT_EQ(btr::kEndOfFile, status) << name;
-  len = 0;
-  BTRCALL(btr::kClose, pos, nullptr, &len, nullptr, 0, 0);
   return out;
 }
 
 Bytes StatBlock(const std::string& name) {
-  uint8_t pos[128] = {};
-  std::string fileName = name;
-  uint32_t len = 0;
-  if (BTRCALL(btr::kOpen, pos, nullptr, &len, fileName.data(), 255, 0) != 0) {
-    ADD_FAILURE() << "cannot open " << name;
-    return {};
-  }
+  OpenFile file(name);
   Bytes block(1024, 0);
-  uint8_t keyBuf[255];
-  len = static_cast<uint32_t>(block.size());
-  EXPECT_EQ(0, BTRCALL(btr::kStat, pos, block.data(), &len, keyBuf, 255, 0));
+  uint32_t len = static_cast<uint32_t>(block.size());
+  EXPECT_EQ(0, BTRCALL(btr::kStat, file.pos, block.data(), &len, file.keyBuf, 255, 0)) << name;
   block.resize(len);
   std::memset(block.data() + 6, 0, 4);
-  len = 0;
-  BTRCALL(btr::kClose, pos, nullptr, &len, nullptr, 0, 0);
   return block;
 }
 
@@ -156,49 +149,18 @@ Bytes Float32(float f) {
   return b;
 }
 
-}  // namespace testing_support
-
-#include "platform/registry/registry.h"
-
-namespace testing_support {
-
-struct FileProfile::Impl {
-  explicit Impl(const std::string& path) : store(path) {}
-  registry::Store store;
-};
-
-FileProfile::FileProfile(const std::string& path) : impl_(new Impl(path)) {
-  EXPECT_TRUE(impl_->store.Load()) << impl_->store.error();
+Bytes Terms0204(const std::string& code, const std::string& description) {
+  return Record(22, {{0, Text(code)}, {2, Text(description)}});
 }
 
-FileProfile::~FileProfile() {
-  delete impl_;
-}
-
-int32_t FileProfile::GetInt(const CString& section, const CString& name, int32_t def) {
-  impl_->store.Load();
-  return impl_->store.GetInt("P\\" + section, name, def);
-}
-
-CString FileProfile::GetString(const CString& section, const CString& name, const CString& def) {
-  impl_->store.Load();
-  return impl_->store.GetString("P\\" + section, name, def);
-}
-
-bool FileProfile::WriteInt(const CString& section, const CString& name, int32_t value) {
-  return impl_->store.WriteInt("P\\" + section, name, value);
-}
-
-bool FileProfile::WriteString(const CString& section, const CString& name, const CString& value) {
-  return impl_->store.WriteString("P\\" + section, name, value);
-}
-
-bool FileProfile::WriteValues(const std::vector<registry::Setting>& settings) {
-  std::vector<registry::Setting> prefixed = settings;
-  for (registry::Setting& s : prefixed) {
-    s.section = "P\\" + s.section;
+std::vector<Bytes> MakeTerms0204(int count) {
+  std::vector<Bytes> records;
+  for (int i = 0; i < count; ++i) {
+    const std::string code = {static_cast<char>('A' + i % 26), static_cast<char>('a' + i / 26)};
+    records.push_back(Terms0204(code, "Terms " + std::to_string(i)));
   }
-  return impl_->store.WriteValues(prefixed);
+  MakeFile("TERMS.DB", kTerms0204Spec, records);
+  return ReadAll("TERMS.DB");
 }
 
 }  // namespace testing_support

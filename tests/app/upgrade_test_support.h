@@ -2,6 +2,8 @@
 // that records what the run reported, and raw record-file helpers.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "app/profile.h"
 #include "app/save_area.h"
+#include "app/upgrade_run.h"
 #include "app/upgrade_steps.h"
 #include "tests/support/scratch_dir.h"
 
@@ -28,6 +31,7 @@ class MemoryProfile : public upgrade::Profile {
   bool WriteInt(const CString& section, const CString& name, int32_t value) override;
   bool WriteString(const CString& section, const CString& name, const CString& value) override;
   bool WriteValues(const std::vector<registry::Setting>& settings) override;
+  std::string FileList() { return GetString("Upgrade", "FileList", ""); }
   std::map<std::string, std::string> values;
 };
 
@@ -37,23 +41,21 @@ class RecordingHost : public upgrade::RunHost {
   void BeginTable(const CString& displayName) override { tables.push_back(displayName); }
   void FileStarted() override { ++filesDone; }
   void RecordInserted() override { ++recordsDone; }
-  void UpdateProgress() override;
+  // Cancels once `cancelAfterUpdates` progress updates happened.
+  void UpdateProgress() override { cancel = cancel || ++updates == cancelAfterUpdates; }
   bool CancelRequested() override { return cancel; }
   bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, CString* why) override {
     return upgrade::ReplaceWithConverted(legacy, current, profile_, why);
   }
   void RemoveWorkFile() override { upgrade::RemoveWorkFile(); }
-  void RecordsSkipped(const CString& file, int count) override {
-    skipped.emplace_back(file, count);
-  }
+  void RecordsSkipped(const CString&, int) override {}
 
   std::vector<CString> tables;
   int filesDone = 0;
   int recordsDone = 0;
   int updates = 0;
   bool cancel = false;
-  int cancelAfterUpdates = -1;  // sets cancel once this many progress updates happened
-  std::vector<std::pair<CString, int>> skipped;
+  int cancelAfterUpdates = -1;
 
  private:
   upgrade::Profile& profile_;
@@ -78,24 +80,27 @@ Bytes Text(const std::string& s);
 Bytes Int32(int32_t v);
 Bytes Float32(float f);
 
-}  // namespace testing_support
-
-namespace testing_support {
-
-// The profile in a settings file of its own, so that it outlives a killed process.
-class FileProfile : public upgrade::Profile {
- public:
-  explicit FileProfile(const std::string& path);
-  ~FileProfile() override;
-  int32_t GetInt(const CString& section, const CString& name, int32_t def) override;
-  CString GetString(const CString& section, const CString& name, const CString& def) override;
-  bool WriteInt(const CString& section, const CString& name, int32_t value) override;
-  bool WriteString(const CString& section, const CString& name, const CString& value) override;
-  bool WriteValues(const std::vector<registry::Setting>& settings) override;
-
- private:
-  struct Impl;
-  Impl* impl_;
+// Terms and accounts receivable of release 2.04 and of the current layout.
+inline const Bytes kTerms0204Spec = Spec(22, false, {{1, 2, 0, 0}});
+inline const Bytes kTermsSpec = Spec(40, false, {{1, 2, 0, 0}});
+inline const Bytes kAr0204Spec = Spec(64, false, {{1, 6, 1, 0}});
+inline const Bytes kArSpec = Spec(68, false, {{1, 6, 1, 0}});
+// A 2.04 terms record: code (2 bytes), description (20).
+Bytes Terms0204(const std::string& code, const std::string& description);
+// A run of the steps in a scratch directory, on a profile in memory.
+class StepsTest : public ::testing::Test {
+ protected:
+  upgrade::RunSummary Run(int version, int build = 0) {
+    return upgrade::RunSteps(host, version, build, &mask);
+  }
+  ScratchDir dir;
+  MemoryProfile profile;
+  RecordingHost host{profile};
+  uint64_t mask = 0;
 };
+
+// Writes TERMS.DB of release 2.04 with `count` records ("Aa" "Terms 0", "Ba" "Terms 1", ...)
+// into the current directory; returns them in key order.
+std::vector<Bytes> MakeTerms0204(int count);
 
 }  // namespace testing_support
