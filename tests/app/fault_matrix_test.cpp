@@ -16,8 +16,8 @@
 #include <functional>
 #include <map>
 
+#include "app_test_support.h"
 #include "platform/sysio/sysio.h"
-#include "program_home.h"
 #include "resources/remold_resources.h"
 #include "tests/support/file_bytes.h"
 

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app_test_support.h"
 #include "platform/sysio/sysio.h"
-#include "program_home.h"
 #include "resources/remold_resources.h"
 #include "tests/support/file_bytes.h"
 
@@ -356,44 +356,31 @@ TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
 // The database directory named in another spelling of the program directory, where a release
 // before 3.04 build 5 keeps its files: one directory, so nothing moves and every file converts
 // in place (moving it onto itself would delete each file as its own target).
-class SameDirectory : public RemoldApp, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(SameDirectory, ConvertsEveryFileInPlace) {
-  const std::string spelling = GetParam();
-  std::string setting = program;
-  if (spelling == "trailing slash") {
-    setting = program + "/";
-  } else if (spelling == "symbolic link") {
-    setting = home + "/link";
-    fs::create_directory_symlink(program, setting);
-  } else if (spelling == "letter case") {
-    setting = home + "/PROGRAM";
-  } else if (spelling == "drive letter") {
-    setting = "C:" + program;
-    std::replace(setting.begin(), setting.end(), '/', '\\');
+TEST_F(RemoldApp, OtherSpellingOfTheProgramDirectoryConvertsEveryFileInPlace) {
+  fs::create_directory_symlink(program, home + "/link");
+  std::string drive = "C:" + program;
+  std::replace(drive.begin(), drive.end(), '/', '\\');
+  // A trailing slash, a symbolic link, the letter case, a drive letter.
+  for (const std::string& setting : {program + "/", home + "/link", home + "/PROGRAM", drive}) {
+    SCOPED_TRACE(setting);
+    dataDir = setting;
+    Profile(516, 0);
+    std::vector<Bytes> records;
+    InDirectory(program, [&] {
+      fs::remove_all("SAVEDB");
+      fs::remove("TERMS.DB");
+      records = MakeTerms0204(12);
+    });
+    ScriptedFrontEnd ui;
+    PressStart(ui);
+    EXPECT_EQ(0, RunApp(ui)) << FirstFailure(ui);
+    EXPECT_EQ(StatBlock(program + "/TERMS.DB"), kTermsSpec);
+    EXPECT_EQ(ReadAll(program + "/TERMS.DB").size(), 12u);
+    EXPECT_EQ(ReadAll(program + "/SAVEDB/TERMS.DB"), records);
+    EXPECT_EQ(String("Profiles\\ID0\\Directories", "DatabaseDir"), setting);
+    EXPECT_FALSE(Showed(ui, 1277, "Moving File"));
   }
-  dataDir = setting;
-  Profile(516, 0);
-  std::vector<Bytes> records;
-  InDirectory(program, [&] { records = MakeTerms0204(12); });
-  ScriptedFrontEnd ui;
-  PressStart(ui);
-  EXPECT_EQ(0, RunApp(ui)) << FirstFailure(ui);
-  EXPECT_EQ(StatBlock(program + "/TERMS.DB"), kTermsSpec);
-  EXPECT_EQ(ReadAll(program + "/TERMS.DB").size(), 12u);
-  EXPECT_EQ(ReadAll(program + "/SAVEDB/TERMS.DB"), records);
-  EXPECT_EQ(String("Profiles\\ID0\\Directories", "DatabaseDir"), setting);
-  EXPECT_FALSE(Showed(ui, 1277, "Moving File"));
 }
-
-INSTANTIATE_TEST_SUITE_P(Spellings, SameDirectory,
-                         ::testing::Values("trailing slash", "symbolic link", "letter case",
-                                           "drive letter"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           std::string name = info.param;
-                           std::replace(name.begin(), name.end(), ' ', '_');
-                           return name;
-                         });
 
 // ---- Profiles ----
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "program_home.h"
+#include "app_test_support.h"
 #include "tests/support/pty_child.h"
 
 using namespace testing_support;

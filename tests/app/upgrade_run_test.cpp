@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app_test_support.h"
 #include "platform/files/files.h"
 #include "tests/support/file_bytes.h"
-#include "upgrade_test_support.h"
 
 using namespace testing_support;
 
