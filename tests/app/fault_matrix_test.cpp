@@ -9,14 +9,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 
+#include "app_test_support.h"
 #include "platform/sysio/sysio.h"
-#include "program_home.h"
 #include "resources/remold_resources.h"
 #include "tests/support/file_bytes.h"
 
@@ -41,6 +42,12 @@ Files RecordFiles(const std::string& dir) {
     }
   }
   return files;
+}
+
+// Whether `files` hold `name` with exactly `bytes`.
+bool Holds(const Files& files, const std::string& name, const std::string& bytes) {
+  const auto it = files.find(name);
+  return it != files.end() && it->second == bytes;
 }
 
 // One release's database: where it lives, which steps write its files.
@@ -94,13 +101,6 @@ class WholeProgram : public ProgramHome {
   }
   bool Stamped() { return Int("DBVersion") == 1028 && Int("Build") == 4; }
 
-  static void PressStart(ScriptedFrontEnd& ui) {
-    ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK));
-  }
-  static void PressBackout(ScriptedFrontEnd& ui) {
-    ui.Add(WhenDialog(IDD_REMOLD_DIALOG), Press(IDC_BACKOUTUPGRADE));
-  }
-
   // Runs the program in a child prepared by `arm`; returns the child's wait status.
   int RunChild(const std::function<void()>& arm,
                const std::function<void(ScriptedFrontEnd&)>& script) {
@@ -117,10 +117,9 @@ class WholeProgram : public ProgramHome {
     const Files beside = RecordFiles(program);
     const Files saved = RecordFiles(dataDir + "/SAVEDB");
     for (const auto& [name, bytes] : originals) {
-      const bool kept = (here.count(name) && here.at(name) == bytes) ||
-                        (beside.count(name) && beside.at(name) == bytes) ||
-                        (saved.count(name) && saved.at(name) == bytes);
-      EXPECT_TRUE(kept) << when << ": the original " << name << " is lost";
+      EXPECT_TRUE(Holds(here, name, bytes) || Holds(beside, name, bytes) ||
+                  Holds(saved, name, bytes))
+          << when << ": the original " << name << " is lost";
     }
   }
 
@@ -133,22 +132,19 @@ class WholeProgram : public ProgramHome {
       return;
     }
     if (Int("UpgradeRunning", 0) == 1) {
-      RunApp([](ScriptedFrontEnd& ui) { PressBackout(ui); });
+      RunApp(PressBackout);
       EXPECT_EQ(Int("UpgradeRunning", 0), 0) << when;
       ExpectNothingLost(when + ", after the backout");
     }
-    const Files here = RecordFiles(DatabaseHome());
+    // The move into the data directory may have taken a file already.
+    const Files here = RecordFiles(DatabaseHome()), moved = RecordFiles(dataDir);
     for (const auto& [name, bytes] : originals) {
-      if (!here.count(name) || here.at(name) != bytes) {
-        // The move into the data directory may have taken it already.
-        const Files moved = RecordFiles(dataDir);
-        EXPECT_TRUE(moved.count(name) && moved.at(name) == bytes)
-            << when << ": " << name << " differs from its original after the backout";
-      }
+      EXPECT_TRUE(Holds(here, name, bytes) || Holds(moved, name, bytes))
+          << when << ": " << name << " differs from its original after the backout";
     }
     EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB")) << when;
     EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB-journal")) << when;
-    EXPECT_EQ(0, RunApp([](ScriptedFrontEnd& ui) { PressStart(ui); })) << when;
+    EXPECT_EQ(0, RunApp(PressStart)) << when;
     ExpectConverted(when + ", then a run without faults");
   }
 
@@ -158,8 +154,7 @@ class WholeProgram : public ProgramHome {
     const Files saved = RecordFiles(dataDir + "/SAVEDB");
     const Files here = RecordFiles(dataDir);
     for (const auto& [name, bytes] : originals) {
-      EXPECT_TRUE(saved.count(name) && saved.at(name) == bytes)
-          << when << ": " << name << " is not saved as it was";
+      EXPECT_TRUE(Holds(saved, name, bytes)) << when << ": " << name << " is not saved as it was";
       EXPECT_TRUE(here.count(name) && here.at(name) != bytes)
           << when << ": " << name << " is not converted";
       // Every record, in the current layout (a run that swallowed a failed write would not
@@ -190,7 +185,7 @@ class WholeProgram : public ProgramHome {
   int64_t CallsOfRun(unsigned ops) {
     const ChildResult child = InChild([&](std::string* calls) {
       sysio::ArmFault({sysio::kAllOps, 0, 0, false});
-      RunApp([](ScriptedFrontEnd& ui) { PressStart(ui); });
+      RunApp(PressStart);
       *calls = std::to_string(sysio::Calls(ops));
       return 0;
     });
@@ -244,7 +239,7 @@ TEST_P(FaultMatrix, EveryFailingCallLeavesARecoverableDatabase) {
           [&] {
             sysio::ArmFault({GetParam().ops, n, error, sticky});
           },
-          [](ScriptedFrontEnd& ui) { PressStart(ui); });
+          PressStart);
       const std::string when = std::string(GetParam().name) + " #" + std::to_string(n) + " (" +
                                std::strerror(error) + (sticky ? ", from then on)" : ")");
       ASSERT_TRUE(WIFEXITED(status)) << when << ": the program died (status " << status << ")";
@@ -286,13 +281,12 @@ TEST_P(KillMatrix, AKilledProgramLeavesARecoverableDatabase) {
   int status = 0;
   if (kill.interruptedAt != nullptr) {
     // A run killed before, then a backout killed at the point.
-    status = RunChild([&] { sysio::ArmKill(kill.interruptedAt, kill.interruptedIn); },
-                      [](ScriptedFrontEnd& ui) { PressStart(ui); });
+    status = RunChild([&] { sysio::ArmKill(kill.interruptedAt, kill.interruptedIn); }, PressStart);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the run was not killed";
     ASSERT_EQ(Int("UpgradeRunning", 0), 1);
-    status = RunChild(arm, [](ScriptedFrontEnd& ui) { PressBackout(ui); });
+    status = RunChild(arm, PressBackout);
   } else {
-    status = RunChild(arm, [](ScriptedFrontEnd& ui) { PressStart(ui); });
+    status = RunChild(arm, PressStart);
   }
   ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
       << kill.point << " was never passed (status " << status << ")";
@@ -343,11 +337,9 @@ INSTANTIATE_TEST_SUITE_P(Points, KillMatrix, ::testing::ValuesIn(kKills),
                            std::string name = std::string(info.param.point) + "_" +
                                               info.param.detail + "_" +
                                               std::to_string(info.param.occurrence);
-                           for (char& c : name) {
-                             if (!isalnum(static_cast<unsigned char>(c))) {
-                               c = '_';
-                             }
-                           }
+                           std::replace_if(
+                               name.begin(), name.end(),
+                               [](unsigned char c) { return !isalnum(c); }, '_');
                            return name;
                          });
 

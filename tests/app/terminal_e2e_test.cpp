@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "program_home.h"
+#include "app_test_support.h"
 #include "tests/support/pty_child.h"
 
 using namespace testing_support;
@@ -21,17 +21,8 @@ class TerminalProgram : public ProgramHome {
   void SetUp() override {
     ProgramHome::SetUp();
     fs::copy_file(REMOLD_PATH, program + "/remold");
-    Profile(516, 0);
-    std::vector<Bytes> terms;
-    for (int i = 0; i < 400; ++i) {
-      terms.push_back(
-          Record(22, {{0, Text({static_cast<char>('A' + i % 26), static_cast<char>('A' + i / 26)})},
-                      {2, Text("terms")}}));
-    }
-    InDirectory(dataDir, [&] {
-      MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), terms);
-      MakeFile("AR.DB", Spec(64, false, {{1, 6, 1, 0}}), {Record(64, {{0, Text("C1")}})});
-    });
+    Terms204(400);
+    InDirectory(dataDir, [] { MakeFile("AR.DB", kAr0204Spec, {Record(64, {{0, Text("C1")}})}); });
   }
 };
 
@@ -56,7 +47,7 @@ TEST_F(TerminalProgram, EnterStartsTheUpgradeAndTheProfileEndsCurrent) {
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "SAVEDB\\TERMS.DB|SAVEDB\\AR.DB|");
   // What the run converted in detail is tested on the scripted front end (remold_app_test.cpp).
   EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 400u);
-  EXPECT_EQ(StatBlock(InData("AR.DB")), Spec(68, false, {{1, 6, 1, 0}}));
+  EXPECT_EQ(StatBlock(InData("AR.DB")), kArSpec);
   EXPECT_TRUE(fs::exists(InData("SAVEDB/TERMS.DB")));
 }
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -21,13 +22,14 @@
 #include "app/check.h"
 #include "app/run_log.h"
 #include "app/unattended.h"
+#include "app_test_support.h"
 #include "platform/btrieve/btrcall.h"
 #include "platform/sysio/sysio.h"
-#include "program_home.h"
 #include "recfile/file_definition.h"
 #include "resources/resource.h"
 #include "tables/catalog/category.h"
 #include "tables/catalog/item.h"
+#include "tests/support/file_bytes.h"
 
 using namespace testing_support;
 using ::testing::HasSubstr;
@@ -42,26 +44,20 @@ struct FileLine {
   std::string ending;
 };
 
-// A captured stream: a temporary FILE whose text can be read back.
+// A captured stream: a FILE that writes into memory.
 class Capture {
  public:
-  Capture() : file_(std::tmpfile()) {}
-  ~Capture() { std::fclose(file_); }
-  std::FILE* file() { return file_; }
-  std::string Text() {
-    std::fflush(file_);
-    std::rewind(file_);
-    std::string text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
-      text.append(buffer, n);
-    }
-    return text;
+  ~Capture() {
+    std::fclose(file_);
+    std::free(text_);
   }
+  std::FILE* file() { return file_; }
+  std::string Text() { return std::fflush(file_) == 0 ? std::string(text_, size_) : "<lost>"; }
 
  private:
-  std::FILE* file_;
+  char* text_ = nullptr;
+  size_t size_ = 0;
+  std::FILE* file_ = open_memstream(&text_, &size_);
 };
 
 // Every file and directory below `root` with its size and modification time.
@@ -100,54 +96,46 @@ class Unattended : public ProgramHome {
     BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
     return status;
   }
-  int Run(upgrade::Task task, std::string* out) {
+  int Run(upgrade::Task task, std::string* out,
+          std::chrono::milliseconds progressEvery = std::chrono::seconds(2)) {
     Capture o;
-    upgrade::UnattendedFrontEnd frontEnd(task, -1, o.file());
+    upgrade::UnattendedFrontEnd frontEnd(task, -1, o.file(), progressEvery);
     const int status = upgrade::RunUnattended(frontEnd, -1, program);
     fs::current_path(scratch.path());
     *out = o.Text();
     return status;
   }
-  std::string LogText() {
-    std::ifstream in(dataDir + "/REMOLD.LOG");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string LogText() { return rectest::ReadBytes(InData("REMOLD.LOG")); }
 };
 
-// "step 10 Terms TERMS.DB: 30 read, 30 written; converts" per file.
-std::map<std::string, FileLine> CheckedFiles(const std::string& out) {
+// The files that the lines of `text` matching `pattern` name (group 1), with what they read
+// (group 2), wrote (group 3; -1 when not said) and how they ended (group 4).
+std::map<std::string, FileLine> FileLines(const std::string& text, const char* pattern) {
   std::map<std::string, FileLine> files;
-  const std::regex line(
-      R"(step \S+ .* (\S+): (\d+) read(?:, (\d+) written)?.*; (converts|WOULD FAIL).*)");
-  std::istringstream in(out);
-  for (std::string text; std::getline(in, text);) {
+  const std::regex line(pattern);
+  std::istringstream in(text);
+  for (std::string t; std::getline(in, t);) {
     std::smatch m;
-    if (std::regex_match(text, m, line)) {
-      files[m[1]] = {std::stoi(m[2]), m[3].matched ? std::stoi(m[3]) : -1,
-                     m[4] == "converts" ? "converted" : "FAILED"};
+    if (std::regex_match(t, m, line)) {
+      const std::string ending = m[4] == "converts"     ? "converted"
+                                 : m[4] == "WOULD FAIL" ? "FAILED"
+                                                        : m[4].str();
+      files[m[1]] = {std::stoi(m[2]), m[3].matched ? std::stoi(m[3]) : -1, ending};
     }
   }
   return files;
 }
 
+// "step 10 Terms TERMS.DB: 30 read, 30 written; converts" per file.
+std::map<std::string, FileLine> CheckedFiles(const std::string& out) {
+  return FileLines(
+      out, R"(step \S+ .* (\S+): (\d+) read(?:, (\d+) written)?.*; (converts|WOULD FAIL).*)");
+}
+
 // "file TERMS.DB (Terms): read 30, written 30, skipped 0, converted in 0.01 s" per file.
 std::map<std::string, FileLine> LoggedFiles(const std::string& log) {
-  std::map<std::string, FileLine> files;
-  const std::regex line(R"(.* file (\S+) \(.*\): read (\d+), written (\d+), skipped \d+, (\S+).*)");
-  std::istringstream in(log);
-  for (std::string text; std::getline(in, text);) {
-    std::smatch m;
-    if (std::regex_match(text, m, line)) {
-      std::string ending = m[4];
-      if (!ending.empty() && ending.back() == ',') {
-        ending.pop_back();
-      }
-      files[m[1]] = {std::stoi(m[2]), std::stoi(m[3]), ending};
-    }
-  }
-  return files;
+  return FileLines(
+      log, R"(.* file (\S+) \(.*\): read (\d+), written (\d+), skipped \d+, ([A-Za-z]+).*)");
 }
 
 // Every log line begins with the local date and time.
@@ -159,7 +147,8 @@ void ExpectStamped(const std::string& log) {
   }
 }
 
-// ---- --check against --yes, release by release ----
+// ---- --check against --yes, release by release: every release's demo database upgrades
+// completely, each file it holds saved and listed for the backout ----
 
 class EveryRelease : public Unattended, public ::testing::WithParamInterface<Release> {};
 
@@ -169,8 +158,10 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
   Demo(release.version, release.build, 30);
   const auto before = Tree(home);
   int64_t needed = 0;
+  int32_t files = 0, records = 0;
   InDirectory(dataDir, [&] {
     needed = upgrade::CheckSteps(release.version, release.build, false).bytesNeeded;
+    upgrade::CountWork(release.version, release.build, &files, &records);
   });
 
   std::string predicted;
@@ -191,7 +182,13 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
     EXPECT_EQ(logged.at(file).written, check.written) << file;
     EXPECT_EQ(logged.at(file).ending, check.ending) << file;
   }
+  EXPECT_EQ(static_cast<int32_t>(logged.size()), files);
   EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+  const std::string list = String("Profiles\\ID0\\Upgrade", "FileList");
+  for (const upgrade::Step* step : upgrade::SelectSteps(release.version, release.build)) {
+    EXPECT_TRUE(Contains(list, std::string("SAVEDB\\") + step->file + "|")) << step->file;
+  }
+  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
   // The room the run asked for holds every converted file it left beside the saved ones.
   int64_t converted = 0;
   for (const auto& entry : fs::directory_iterator(dataDir)) {
@@ -205,10 +202,6 @@ TEST_P(EveryRelease, CheckChangesNothingAndPredictsTheRunTableByTable) {
 INSTANTIATE_TEST_SUITE_P(Releases, EveryRelease, ::testing::ValuesIn(kEveryRelease), ReleaseName);
 
 // ---- Predicted failures ----
-
-Bytes Terms0204(const std::string& code, const std::string& description) {
-  return Record(22, {{0, Text(code)}, {2, Text(description)}});
-}
 
 // A file in the layout that `Table` reads, key 0 taking duplicates when `duplicates`; each record
 // is zeros with its text at the first segment of key 0 and `length` bytes long (0: the layout's).
@@ -232,25 +225,18 @@ void LegacyFile(const std::string& name, bool duplicates, const std::vector<std:
 }
 
 // Release 3.08 with one file for each way a step can fail.
-class Failures : public Unattended {
- protected:
-  void SetUp() override {
-    Unattended::SetUp();
-    Profile(776, 0);
-    InDirectory(dataDir, [] {
-      // Key 0 of the old file takes duplicates, that of the current layout does not.
-      LegacyFile<CCategory0308DB>("CATEGORY.DB", true, {"AB", "CD", "AB"});
-      // A file that a run already converted: another record length.
-      MakeFile("CUST.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("X1")}})});
-      // Not a record file at all.
-      std::ofstream("DevCost.DB") << "these are not records";
-      // An item longer than any item of release 3.08.
-      LegacyFile<CItem0308DB>("ITEM.DB", false, {"A", "B"}, 4400);
-    });
-  }
-};
-
-TEST_F(Failures, CheckNamesEachFailureAndTheRunFailsAndLogsTheSameTables) {
+TEST_F(Unattended, CheckNamesEachFailureAndTheRunFailsAndLogsTheSameTables) {
+  Profile(776, 0);
+  InDirectory(dataDir, [] {
+    // Key 0 of the old file takes duplicates, that of the current layout does not.
+    LegacyFile<CCategory0308DB>("CATEGORY.DB", true, {"AB", "CD", "AB"});
+    // A file that a run already converted: another record length.
+    MakeFile("CUST.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("X1")}})});
+    // Not a record file at all.
+    std::ofstream("DevCost.DB") << "these are not records";
+    // An item longer than any item of release 3.08.
+    LegacyFile<CItem0308DB>("ITEM.DB", false, {"A", "B"}, 4400);
+  });
   const auto before = Tree(home);
   std::string predicted;
   EXPECT_EQ(3, Check(&predicted)) << predicted;
@@ -288,45 +274,6 @@ TEST_F(Failures, CheckNamesEachFailureAndTheRunFailsAndLogsTheSameTables) {
 
 // ---- --yes and --backout: what they press, say and return; what the log keeps ----
 
-// Terms of release 2.04 in the data directory.
-void TermsFile(int count) {
-  std::vector<Bytes> records;
-  for (int i = 0; i < count; ++i) {
-    const std::string code = {static_cast<char>('A' + i % 26), static_cast<char>('a' + i / 26)};
-    records.push_back(Terms0204(code, "Terms " + std::to_string(i)));
-  }
-  MakeFile("TERMS.DB", Spec(22, false, {{1, 2, 0, 0}}), records);
-}
-
-TEST_F(Unattended, YesUpgradesAndLogsTheCompleteRun) {
-  Profile(516, 0);
-  InDirectory(dataDir, [] { TermsFile(25); });
-  std::string said;
-  EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said)) << said;
-  EXPECT_THAT(said, HasSubstr("remold: Working on Terms database\n"));
-  EXPECT_THAT(said, HasSubstr("remold: the upgrade is complete\n"));
-  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
-  EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB").size(), 25u);
-
-  const std::string log = LogText();
-  ExpectStamped(log);
-  EXPECT_THAT(log, HasSubstr(" run started from release 2.04 build 0 (version 516), profile "
-                             "Profiles\\ID0\\, data directory " +
-                             dataDir + "\n"));
-  EXPECT_TRUE(
-      Contains(log, " file TERMS.DB (Terms): read 25, written 25, skipped 0, converted in "))
-      << log;
-  EXPECT_THAT(log, HasSubstr(" file CUST.DB (Customer): not there, nothing to convert\n"));
-  EXPECT_THAT(log, HasSubstr(" run ended: every table converted, the profile is at release 4.04 "
-                             "build 4 (version 1028)\n"));
-  EXPECT_TRUE(log.size() > 20 && log.substr(log.size() - 14) == "exit status 0\n") << log;
-
-  // A second run appends: the profile is current now and nothing more is logged but its exit.
-  EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said));
-  EXPECT_THAT(said, HasSubstr("already current"));
-  EXPECT_EQ(LogText().substr(0, log.size()), log);
-}
-
 // Raises SIGINT when the status line names `table`, as an operator pressing Ctrl-C would.
 class SignalAt : public upgrade::UnattendedFrontEnd {
  public:
@@ -345,15 +292,31 @@ class SignalAt : public upgrade::UnattendedFrontEnd {
   bool raised_ = false;
 };
 
-TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
-  Profile(516, 0);
+int64_t NearlyFull(const CString&) {
+  return 1000;
+}
+
+// One database through the runs an operator makes: too little space stops the run before it
+// changes anything; a signal cancels the table being converted, which keeps its original; another
+// --yes refuses until the backout restores every file; then a complete run, and one more that
+// finds the profile current. The log tells each run as it went.
+TEST_F(Unattended, NoSpaceThenSignalThenBackoutThenACompleteRun) {
   Demo(516, 0, 30);
-  std::vector<Bytes> lines, terms;
-  InDirectory(dataDir, [&] {
-    TermsFile(300);
-    lines = ReadAll("ORDRITEM.DB");
-    terms = ReadAll("TERMS.DB");
-  });
+  const std::vector<Bytes> terms = Terms204(300);
+  const std::vector<Bytes> lines = ReadAll(InData("ORDRITEM.DB"));
+
+  upgrade::SetFreeSpaceSource(NearlyFull);
+  std::string predicted, said;
+  EXPECT_EQ(3, Check(&predicted));
+  EXPECT_THAT(predicted,
+              HasSubstr("1000 bytes free in " + dataDir + "; NOT ENOUGH, the run would not start"));
+  EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &said)) << said;
+  EXPECT_THAT(said, HasSubstr("The upgrade cannot start: it needs about "));
+  EXPECT_THAT(said, HasSubstr("the upgrade did not start; nothing was changed"));
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), terms);
+  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning", 0), 0);
+  EXPECT_THAT(LogText(), HasSubstr(" run ended: not started, not enough disk space\n"));
+  upgrade::SetFreeSpaceSource(nullptr);
 
   upgrade::CancelOnStopSignals();
   Capture out;
@@ -362,13 +325,13 @@ TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
   std::signal(SIGINT, SIG_DFL);
   std::signal(SIGTERM, SIG_DFL);
   fs::current_path(scratch.path());
-  const std::string said = out.Text();
+  said = out.Text();
   EXPECT_EQ(1, status) << said;
   EXPECT_THAT(said, HasSubstr("remold: stopping: the table being converted keeps its original"));
   EXPECT_THAT(said, HasSubstr("the upgrade did not complete"));
-  EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);     // abandoned: the original stays
-  EXPECT_NE(ReadAll(dataDir + "/ORDRITEM.DB"), lines);  // converted before the signal
-  EXPECT_FALSE(fs::exists(dataDir + "/TMP.DB"));
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), terms);     // abandoned: the original stays
+  EXPECT_NE(ReadAll(InData("ORDRITEM.DB")), lines);  // converted before the signal
+  EXPECT_FALSE(fs::exists(InData("TMP.DB")));
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 1);
   std::string log = LogText();
   EXPECT_THAT(log, HasSubstr(" file ORDRITEM.DB (Order Item): read 30, written 30, skipped 0, "
@@ -381,38 +344,47 @@ TEST_F(Unattended, SignalCancelsTheTableThenBackoutRestoresAndBothAreLogged) {
 
   // Another --yes refuses: the unfinished run must be backed out first.
   upgrade::UnattendedFrontEnd::ClearCancel();
-  std::string refused;
-  EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &refused));
-  EXPECT_THAT(refused, HasSubstr("run remold --backout"));
-  EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);
+  EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &said));
+  EXPECT_THAT(said, HasSubstr("run remold --backout"));
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), terms);
 
-  std::string backedOut;
-  EXPECT_EQ(0, Run(upgrade::Task::Backout, &backedOut)) << backedOut;
-  EXPECT_THAT(backedOut, HasSubstr("the upgrade was backed out"));
-  EXPECT_EQ(ReadAll(dataDir + "/ORDRITEM.DB"), lines);
+  EXPECT_EQ(0, Run(upgrade::Task::Backout, &said)) << said;
+  EXPECT_THAT(said, HasSubstr("the upgrade was backed out"));
+  EXPECT_EQ(ReadAll(InData("ORDRITEM.DB")), lines);
   EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning"), 0);
   log = LogText();
   EXPECT_THAT(log, HasSubstr(" backout started, profile Profiles\\ID0\\"));
   EXPECT_THAT(log, HasSubstr(" backout ended: every saved file restored\n"));
   EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 0\n") << log;
-
   // Nothing is left to back out.
-  std::string nothing;
-  EXPECT_EQ(1, Run(upgrade::Task::Backout, &nothing));
-  EXPECT_THAT(nothing, HasSubstr("no unfinished upgrade to back out"));
-}
+  EXPECT_EQ(1, Run(upgrade::Task::Backout, &said));
+  EXPECT_THAT(said, HasSubstr("no unfinished upgrade to back out"));
 
-TEST_F(Unattended, ProgressLinesComeDuringATable) {
-  Profile(516, 0);
-  InDirectory(dataDir, [] { TermsFile(60); });
-  Capture out;
-  upgrade::UnattendedFrontEnd frontEnd(upgrade::Task::Upgrade, -1, out.file(),
-                                       std::chrono::milliseconds(0));
-  EXPECT_EQ(0, upgrade::RunUnattended(frontEnd, -1, program));
-  fs::current_path(scratch.path());
-  const std::string said = out.Text();
+  // A complete run, with a progress line whenever one is due (here: always). A table without
+  // its file is logged as not there.
+  fs::remove(InData("CUST.DB"));
+  EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said, std::chrono::milliseconds(0))) << said;
+  EXPECT_THAT(said, HasSubstr("remold: Working on Terms database\n"));
   EXPECT_THAT(said, HasSubstr("remold: Working on Terms database, "));
   EXPECT_THAT(said, HasSubstr("% of all records\n"));
+  EXPECT_THAT(said, HasSubstr("remold: the upgrade is complete\n"));
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 300u);
+  log = LogText();
+  ExpectStamped(log);
+  EXPECT_THAT(log, HasSubstr(" run started from release 2.04 build 0 (version 516), profile "
+                             "Profiles\\ID0\\, data directory " +
+                             dataDir + "\n"));
+  EXPECT_THAT(log,
+              HasSubstr(" file TERMS.DB (Terms): read 300, written 300, skipped 0, converted in "));
+  EXPECT_THAT(log, HasSubstr(" file CUST.DB (Customer): not there, nothing to convert\n"));
+  EXPECT_THAT(log, HasSubstr(" run ended: every table converted, the profile is at release 4.04 "
+                             "build 4 (version 1028)\n"));
+  EXPECT_TRUE(log.substr(log.size() - 14) == "exit status 0\n") << log;
+  // One more run appends: the profile is current now and nothing more is logged but its exit.
+  EXPECT_EQ(0, Run(upgrade::Task::Upgrade, &said));
+  EXPECT_THAT(said, HasSubstr("already current"));
+  EXPECT_EQ(LogText().substr(0, log.size()), log);
 }
 
 TEST_F(Unattended, ProfileNumberIsTakenInsteadOfTheCurrentOne) {
@@ -422,7 +394,7 @@ TEST_F(Unattended, ProfileNumberIsTakenInsteadOfTheCurrentOne) {
   store->WriteInt("Profiles\\ID3", "Enabled", 1);
   store->WriteInt("Profiles\\ID3\\Generic", "DBVersion", 516);
   store->WriteString("Profiles\\ID3\\Directories", "DatabaseDir", other);
-  InDirectory(other, [] { TermsFile(5); });
+  InDirectory(other, [] { MakeTerms0204(5); });
 
   Capture out, err;
   EXPECT_EQ(0, upgrade::RunCheck(3, program, out.file(), err.file()));
@@ -463,7 +435,9 @@ class ProgramFile : public Unattended {
   const std::string remold = program + "/remold";
 };
 
-TEST_F(ProgramFile, HelpAndVersionPrintAndAnythingElseIsAOneLineUsageError) {
+// Help and version print; anything else is a one-line usage error (no arguments but no terminal
+// either is refused too) that touches nothing; the modes run without a terminal.
+TEST_F(ProgramFile, CommandLines) {
   const Outcome help = RunRemold(remold, "--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out.rfind("usage: remold", 0), 0u) << help.out;
@@ -477,49 +451,46 @@ TEST_F(ProgramFile, HelpAndVersionPrintAndAnythingElseIsAOneLineUsageError) {
   EXPECT_EQ(version.out, "Remold Version 1.0\nUpgrades databases to release 4.04 build 4\n");
   EXPECT_EQ(version.err, "");
 
-  // Arguments, and what the one line says; no arguments but no terminal either is refused too.
-  const std::pair<const char*, const char*> refusals[] = {{"--now", "usage: remold"},
-                                                          {"-h", "usage: remold"},
-                                                          {"help", "usage: remold"},
-                                                          {"--help --version", "usage: remold"},
-                                                          {"--version x", "usage: remold"},
-                                                          {"--yes --check", "takes one mode"},
-                                                          {"--help --profile 1", "usage: remold"},
-                                                          {"--check --profile 12", "usage: remold"},
-                                                          {"", "terminal"}};
-  for (const auto& [args, says] : refusals) {
-    const Outcome refused = RunRemold(remold, args);
-    EXPECT_EQ(refused.status, 2) << args;
-    EXPECT_EQ(refused.out, "") << args;
-    EXPECT_EQ(refused.err.find('\n'), refused.err.size() - 1) << args << ": " << refused.err;
-    EXPECT_TRUE(Contains(refused.err, says)) << args << ": " << refused.err;
+  InDirectory(dataDir, [] { MakeTerms0204(12); });
+  struct Case {
+    const char* args;
+    int status;
+    const char* says;  // part of what it printed, or all of it when `whole`
+    bool whole = false;
+  };
+  const Case cases[] = {
+      {"--now", 2, "usage: remold"},
+      {"-h", 2, "usage: remold"},
+      {"help", 2, "usage: remold"},
+      {"--help --version", 2, "usage: remold"},
+      {"--version x", 2, "usage: remold"},
+      {"--yes --check", 2, "takes one mode"},
+      {"--help --profile 1", 2, "usage: remold"},
+      {"--check --profile 12", 2, "usage: remold"},
+      {"", 2, "terminal"},
+      {"--check", 0, "step 10 Terms TERMS.DB: 12 read, 12 written; converts\n"},
+      {"--yes", 0, "remold: Working on Terms database\n"},
+      {"--backout", 0, "remold: the database is already current\n", true},
+      {"--check", 0, "the database is current"},
+  };
+  for (const Case& c : cases) {
+    const Outcome run = RunRemold(remold, c.args);
+    const std::string printed = run.out + run.err;
+    EXPECT_EQ(run.status, c.status) << c.args << ": " << printed;
+    EXPECT_TRUE(c.whole ? printed == c.says : Contains(printed, c.says))
+        << c.args << ": " << printed;
+    if (c.status == 2) {
+      EXPECT_EQ(run.out, "") << c.args;
+      EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << c.args << ": " << run.err;
+      EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516) << c.args;
+    }
   }
-  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);  // none of them touched it
-}
-
-TEST_F(ProgramFile, ModesRunWithoutATerminal) {
-  InDirectory(dataDir, [] { TermsFile(12); });
-  Outcome run = RunRemold(remold, "--check");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_TRUE(
-      Contains(run.out + run.err, "step 10 Terms TERMS.DB: 12 read, 12 written; converts\n"))
-      << run.out;
-  run = RunRemold(remold, "--yes");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.out + run.err, HasSubstr("remold: Working on Terms database\n"));
   EXPECT_THAT(LogText(), HasSubstr(" exit status 0\n"));
-  run = RunRemold(remold, "--backout");
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out + run.err, "remold: the database is already current\n");
-  run = RunRemold(remold, "--check");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_THAT(run.out + run.err, HasSubstr("the database is current"));
 }
 
 TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {
-  Profile(516, 0);
   Demo(516, 0, 30);
-  InDirectory(dataDir, [] { TermsFile(100); });
+  Terms204(100);
   const int status =
       InChild([&](std::string*) {
         sysio::ArmKill("step:inserted", "TERMS.DB", 50);
@@ -538,38 +509,32 @@ TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {
   EXPECT_FALSE(Contains(log, "TERMS.DB")) << log;
 }
 
-int64_t NearlyFull(const CString&) {
-  return 1000;
-}
-
-TEST_F(Unattended, TooLittleSpaceStopsTheRunBeforeItChangesAnything) {
-  Profile(516, 0);
-  InDirectory(dataDir, [] { TermsFile(25); });
-  upgrade::SetFreeSpaceSource(NearlyFull);
-  std::string predicted;
-  EXPECT_EQ(3, Check(&predicted));
-  EXPECT_THAT(predicted,
-              HasSubstr("1000 bytes free in " + dataDir + "; NOT ENOUGH, the run would not start"));
-
-  const std::vector<Bytes> terms = ReadAll(dataDir + "/TERMS.DB");
-  std::string said;
-  EXPECT_EQ(1, Run(upgrade::Task::Upgrade, &said)) << said;
-  EXPECT_THAT(said, HasSubstr("The upgrade cannot start: it needs about "));
-  EXPECT_THAT(said, HasSubstr("the upgrade did not start; nothing was changed"));
-  EXPECT_EQ(ReadAll(dataDir + "/TERMS.DB"), terms);
-  EXPECT_EQ(Int("Profiles\\ID0\\Upgrade", "UpgradeRunning", 0), 0);
-  EXPECT_THAT(LogText(), HasSubstr(" run ended: not started, not enough disk space\n"));
-}
-
-TEST_F(Unattended, CheckEndsWithStatus2WhenTheSettingsOrInstallationAreWrong) {
+// The dialog and --check end alike, each with its own message.
+TEST_F(Unattended, WrongSettingsOrInstallationEndWithStatus2) {
   std::string out, err;
   store->WriteInt("Profiles", "Created", 1);
   EXPECT_EQ(2, Check(&out, &err));
   EXPECT_EQ(err, "remold: no profile is current; choose one with --profile N\n");
+  {
+    framework::ScriptedFrontEnd ui;
+    ui.Add(framework::Now(), framework::Key(VK_ESCAPE));  // leave the (empty) chooser if it shows
+    ui.Add(framework::WhenMessageBox("Unable to find"), framework::Answer(IDOK));
+    EXPECT_EQ(2, RunApp(ui));
+    ASSERT_FALSE(ui.MessageBoxes().empty());
+    EXPECT_EQ(ui.MessageBoxes().back().text, "Unable to find any active profiles to upgrade");
+  }
   Profile(516, 0);
   fs::remove(program + "/VENDRIX.EXE");
   EXPECT_EQ(2, Check(&out, &err));
   EXPECT_EQ(err, "remold: Current Vendrix Program Not Correctly Installed.\n");
+  {
+    framework::ScriptedFrontEnd ui;
+    ui.Add(framework::WhenMessageBox("Not Correctly Installed"), framework::Answer(IDOK));
+    EXPECT_EQ(2, RunApp(ui));
+    ASSERT_FALSE(ui.MessageBoxes().empty());
+    EXPECT_EQ(ui.MessageBoxes()[0].text, "Current Vendrix Program Not Correctly Installed.\n\n");
+    EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
+  }
   std::ofstream(home + "/.config/Corvane/Vendrix 32/registry.reg", std::ios::app) << "[broken\n";
   const auto broken = Tree(home);
   EXPECT_EQ(2, Check(&out, &err));

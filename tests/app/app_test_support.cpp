@@ -1,0 +1,331 @@
+// Fixtures of the upgrade and whole-program tests: see app_test_support.h.
+#include "app_test_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "app/remold_app.h"
+#include "platform/btrieve/btrcall.h"
+#include "platform/files/files.h"
+#include "recfile/field_codec.h"
+#include "resources/remold_resources.h"
+#include "resources/resource.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/record_bytes.h"
+#include "tools/mkdemo/demo.h"
+
+namespace fs = std::filesystem;
+
+namespace testing_support {
+
+ScratchDir::~ScratchDir() {
+  BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
+}
+
+namespace {
+std::string Key(const CString& section, const CString& name) {
+  return section + "|" + name;
+}
+}  // namespace
+
+int32_t MemoryProfile::GetInt(const CString& section, const CString& name, int32_t def) {
+  auto it = values.find(Key(section, name));
+  return it == values.end() ? def : std::stoi(it->second);
+}
+
+CString MemoryProfile::GetString(const CString& section, const CString& name, const CString& def) {
+  auto it = values.find(Key(section, name));
+  return it == values.end() ? def : it->second;
+}
+
+bool MemoryProfile::WriteInt(const CString& section, const CString& name, int32_t value) {
+  values[Key(section, name)] = std::to_string(value);
+  return true;
+}
+
+bool MemoryProfile::WriteString(const CString& section, const CString& name, const CString& value) {
+  values[Key(section, name)] = value;
+  return true;
+}
+
+bool MemoryProfile::WriteValues(const std::vector<registry::Setting>& settings) {
+  for (const registry::Setting& s : settings) {
+    values[Key(s.section, s.name)] = s.is_int ? std::to_string(s.number) : s.text;
+  }
+  return true;
+}
+
+namespace {
+
+// A record file open at a position block of its own; closed when it goes out of scope.
+struct OpenFile {
+  explicit OpenFile(const std::string& name) : name(name) {
+    uint32_t len = 0;
+    opened = BTRCALL(btr::kOpen, pos, nullptr, &len, this->name.data(), 255, 0) == 0;
+    EXPECT_TRUE(opened) << "cannot open " << name;
+  }
+  ~OpenFile() {
+    uint32_t len = 0;
+    EXPECT_TRUE(!opened || BTRCALL(btr::kClose, pos, nullptr, &len, nullptr, 0, 0) == 0) << name;
+  }
+  std::string name;
+  uint8_t pos[128] = {};
+  uint8_t keyBuf[255] = {};
+  bool opened = false;
+};
+
+}  // namespace
+
+void MakeFile(const std::string& name, const Bytes& spec, const std::vector<Bytes>& records) {
+  Bytes block = spec;
+  uint32_t len = static_cast<uint32_t>(block.size());
+  std::string key = name;
+  uint8_t pos[128] = {};
+  ASSERT_EQ(0, BTRCALL(btr::kCreate, pos, block.data(), &len, key.data(), 255, 0)) << name;
+  OpenFile file(name);
+  for (Bytes data : records) {
+    len = static_cast<uint32_t>(data.size());
+    ASSERT_EQ(0, BTRCALL(btr::kInsert, file.pos, data.data(), &len, file.keyBuf, 255, 0)) << name;
+  }
+}
+
+std::vector<Bytes> ReadAll(const std::string& name, int key) {
+  std::vector<Bytes> out;
+  OpenFile file(name);
+  Bytes buffer(8192);
+  uint32_t len = static_cast<uint32_t>(buffer.size());
+  int status = file.opened ? BTRCALL(btr::kGetFirst, file.pos, buffer.data(), &len, file.keyBuf,
+                                     255, static_cast<int8_t>(key))
+                           : static_cast<int>(btr::kEndOfFile);
+  while (status == 0) {
+    out.emplace_back(buffer.begin(), buffer.begin() + len);
+    len = static_cast<uint32_t>(buffer.size());
+    status = BTRCALL(btr::kGetNext, file.pos, buffer.data(), &len, file.keyBuf, 255,
+                     static_cast<int8_t>(key));
+  }
+  EXPECT_EQ(btr::kEndOfFile, status) << name;
+  return out;
+}
+
+Bytes StatBlock(const std::string& name) {
+  OpenFile file(name);
+  Bytes block(1024, 0);
+  uint32_t len = static_cast<uint32_t>(block.size());
+  EXPECT_EQ(0, BTRCALL(btr::kStat, file.pos, block.data(), &len, file.keyBuf, 255, 0)) << name;
+  block.resize(len);
+  std::memset(block.data() + 6, 0, 4);
+  return block;
+}
+
+Bytes Spec(uint16_t recordLength, bool variable,
+           const std::vector<std::vector<uint16_t>>& segments) {
+  std::vector<rectest::Seg> segs;
+  for (const auto& s : segments) {
+    segs.push_back({s[0], s[1], s[2], static_cast<uint8_t>(s[3])});
+  }
+  return rectest::SpecBlock(recordLength, variable, static_cast<uint16_t>(segments.size()), segs);
+}
+
+bool FileExists(const std::string& name) {
+  return files::Exists(name);
+}
+
+Bytes Record(size_t length, const std::vector<std::pair<size_t, Bytes>>& pieces) {
+  Bytes r(length, 0);
+  for (const auto& [offset, bytes] : pieces) {
+    std::copy(bytes.begin(), bytes.end(), r.begin() + static_cast<std::ptrdiff_t>(offset));
+  }
+  return r;
+}
+
+Bytes Text(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
+
+Bytes Int32(int32_t v) {
+  Bytes b(4);
+  recfile::WriteInt32(b.data(), v);
+  return b;
+}
+
+Bytes Float32(float f) {
+  Bytes b(4);
+  recfile::WriteFloat32(b.data(), f);
+  return b;
+}
+
+Bytes Terms0204(const std::string& code, const std::string& description) {
+  return Record(22, {{0, Text(code)}, {2, Text(description)}});
+}
+
+std::vector<Bytes> MakeTerms0204(int count) {
+  std::vector<Bytes> records;
+  for (int i = 0; i < count; ++i) {
+    const std::string code = {static_cast<char>('A' + i % 26), static_cast<char>('a' + i / 26)};
+    records.push_back(Terms0204(code, "Terms " + std::to_string(i)));
+  }
+  MakeFile("TERMS.DB", kTerms0204Spec, records);
+  return ReadAll("TERMS.DB");
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+void ProgramHome::SetUp() {
+  fs::create_directories(program);
+  fs::create_directories(dataDir);
+  std::ofstream(program + "/VENDRIX.EXE") << "placeholder";
+  store = std::make_unique<registry::Store>("Corvane", "Vendrix 32");
+  ASSERT_TRUE(store->Load()) << store->error();
+}
+
+void ProgramHome::Profile(int version, int build) {
+  ASSERT_TRUE(store->WriteValues({
+      registry::Setting::Int("Profiles", "Created", 1),
+      registry::Setting::Int("Profiles", "Current", 0),
+      registry::Setting::Int("Profiles\\ID0", "Enabled", 1),
+      registry::Setting::Int("Profiles\\ID0\\Generic", "DBVersion", version),
+      registry::Setting::Int("Profiles\\ID0\\Generic", "Build", build),
+      registry::Setting::Text("Profiles\\ID0\\Directories", "DatabaseDir", dataDir),
+  })) << store->error();
+}
+
+std::vector<Bytes> ProgramHome::Terms204(int count) {
+  Profile(516, 0);
+  std::vector<Bytes> records;
+  InDirectory(dataDir, [&] { records = MakeTerms0204(count); });
+  return records;
+}
+
+int ProgramHome::Int(const std::string& section, const std::string& name, int def) {
+  registry::Store fresh("Corvane", "Vendrix 32");
+  EXPECT_TRUE(fresh.Load()) << fresh.error();
+  return fresh.GetInt(section, name, def);
+}
+
+std::string ProgramHome::String(const std::string& section, const std::string& name) {
+  registry::Store fresh("Corvane", "Vendrix 32");
+  EXPECT_TRUE(fresh.Load()) << fresh.error();
+  return fresh.GetString(section, name, "<missing>");
+}
+
+void ProgramHome::InDirectory(const std::string& dir, const std::function<void()>& body) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir);
+  body();
+  BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
+  fs::current_path(previous);
+}
+
+int ProgramHome::RunApp(framework::ScriptedFrontEnd& ui) {
+  CRemoldApp app(program);
+  const int status = AfxWinMain(app, ui, RemoldResources());
+  BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
+  fs::current_path(scratch.path());
+  return status;
+}
+
+int ProgramHome::RunApp(const std::function<void(framework::ScriptedFrontEnd&)>& script) {
+  framework::ScriptedFrontEnd ui;
+  script(ui);
+  return RunApp(ui);
+}
+
+void PressStart(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDOK));
+}
+
+void PressBackout(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDC_BACKOUTUPGRADE));
+}
+
+void LeaveWhenWaiting(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenText(IDC_STATUS_TEXT, "Waiting"), framework::Press(IDCANCEL));
+  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
+}
+
+void LeaveAtOnce(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDCANCEL));
+  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
+}
+
+std::string FirstFailure(const framework::ScriptedFrontEnd& ui) {
+  return ui.failures().empty() ? "" : ui.failures()[0];
+}
+
+ChildResult InChild(const std::function<int(std::string* text)>& body) {
+  ChildResult result;
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) {
+    ADD_FAILURE() << "no pipe";
+    return result;
+  }
+  fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipeFds[0]);
+    std::string text;
+    const int status = body(&text);
+    for (size_t done = 0; done < text.size();) {
+      const ssize_t n = write(pipeFds[1], text.data() + done, text.size() - done);
+      if (n <= 0) {
+        break;
+      }
+      done += static_cast<size_t>(n);
+    }
+    _exit(status);
+  }
+  close(pipeFds[1]);
+  char buffer[4096];
+  for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
+    result.text.append(buffer, static_cast<size_t>(n));
+  }
+  close(pipeFds[0]);
+  EXPECT_EQ(child, waitpid(child, &result.status, 0)) << "the child did not start";
+  return result;
+}
+
+Outcome RunRemold(const std::string& remold, const std::string& args) {
+  const rectest::ScratchPath printed;
+  const std::string out = printed.path() + "/out", err = printed.path() + "/err";
+  const int status =
+      system(("'" + remold + "' " + args + " </dev/null >" + out + " 2>" + err).c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, rectest::ReadBytes(out),
+          rectest::ReadBytes(err)};
+}
+
+std::string ReleaseName(const ::testing::TestParamInfo<Release>& info) {
+  return "v" + std::to_string(info.param.version) + "b" + std::to_string(info.param.build);
+}
+
+void MakeDemoFiles(const std::vector<std::string>& stepIds, int records, unsigned seed) {
+  demo::Registry writers;
+  demo::RegisterCatalogDemos(writers);
+  demo::RegisterOrderDemos(writers);
+  demo::RegisterCustomerDemos(writers);
+  std::mt19937 rng(seed);
+  for (const std::string& id : stepIds) {
+    ASSERT_EQ(writers.count(id), 1u) << "no demo writer for step " << id;
+    demo::Context ctx{records, &rng, {}};
+    ASSERT_EQ(0, writers[id](ctx)) << id << ": " << ctx.error;
+  }
+  BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
+}
+
+void MakeDemoDatabase(int version, int build, int records, unsigned seed) {
+  std::vector<std::string> ids;
+  for (const upgrade::Step* step : upgrade::SelectSteps(version, build)) {
+    ids.push_back(step->id);
+  }
+  MakeDemoFiles(ids, records, seed);
+}
+
+}  // namespace testing_support
