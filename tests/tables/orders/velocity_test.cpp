@@ -1,6 +1,5 @@
 // The velocity table: records byte for byte, the record-manager date in local time, the lenient
-// flags, the key specifications, the current-key bookkeeping and steps 8a to 8d through real
-// files.
+// flags, the current-key bookkeeping and steps 8a to 8d through real files.
 #include "tables/orders/velocity.h"
 
 #include "tests/tables/orders/test_util.h"
@@ -118,67 +117,34 @@ TEST(VelocityLayout, ReadsLenientFlagsAndUpperCasesBothWays) {
   EXPECT_EQ(v.Description, "Description of thirty chars!!!");
 }
 
-TEST(VelocityLayout, RecordManagerDateIsLocalTimeEvenBefore1970) {
-  CVelocity v;
-  v.Date1 = kDate1;
-  {
-    LocalZone zone("America/New_York");
-    const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
-    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{1, 3, 0xE8, 0x07}));
-    v.Date1 = -2;  // two seconds before 1970 in UTC: the afternoon of 1969-12-31 in New York
-    const Bytes before = ordtest::Formatted(kVelocityLayout, v);
-    EXPECT_EQ(Bytes(before.begin() + 29, before.begin() + 33), (Bytes{31, 12, 0xB1, 0x07}));
-    EXPECT_EQ(Bytes(before.begin() + 104, before.begin() + 108), (Bytes{0xFE, 0xFF, 0xFF, 0xFF}));
-  }
-  {
-    LocalZone zone("Asia/Tokyo");
-    v.Date1 = -2;  // already 1970-01-01 in Tokyo
-    const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
-    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{1, 1, 0xB2, 0x07}));
-  }
-}
-
-// -1 is "no date": the record-manager date is four zero bytes in every zone, while the seconds
-// keep the -1 as stored; one second either side is an ordinary date.
-TEST(VelocityLayout, Date1OfMinusOneWritesZeroRecordManagerDate) {
-  for (const char* zoneName : {"America/New_York", "Asia/Tokyo", "UTC"}) {
-    LocalZone zone(zoneName);
+// The record-manager date (day, month, year) is the local date, before 1970 too; -1 is "no
+// date": four zero bytes in every zone, while the seconds keep the -1 as stored.
+TEST(VelocityLayout, RecordManagerDateIsTheLocalDate) {
+  const struct {
+    const char* zone;
+    int64_t date1;
+    Bytes btrDate;
+  } cases[] = {
+      {"America/New_York", kDate1, {1, 3, 0xE8, 0x07}},
+      {"America/New_York", -2, {31, 12, 0xB1, 0x07}},  // the afternoon of 1969-12-31
+      {"America/New_York", -1, {0, 0, 0, 0}},
+      {"America/New_York", 0, {31, 12, 0xB1, 0x07}},
+      {"Asia/Tokyo", -2, {1, 1, 0xB2, 0x07}},  // already 1970-01-01
+      {"Asia/Tokyo", -1, {0, 0, 0, 0}},
+      {"UTC", -2, {31, 12, 0xB1, 0x07}},
+      {"UTC", -1, {0, 0, 0, 0}},
+      {"UTC", 0, {1, 1, 0xB2, 0x07}},
+  };
+  for (const auto& c : cases) {
+    LocalZone zone(c.zone);
     CVelocity v;
-    v.Date1 = -1;
+    v.Date1 = c.date1;
     const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
-    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{0, 0, 0, 0})) << zoneName;
-    EXPECT_EQ(Bytes(raw.begin() + 104, raw.begin() + 108), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
-    for (int64_t neighbour : {int64_t{-2}, int64_t{0}}) {
-      v.Date1 = neighbour;
-      const Bytes near = ordtest::Formatted(kVelocityLayout, v);
-      EXPECT_NE(Bytes(near.begin() + 29, near.begin() + 33), (Bytes{0, 0, 0, 0})) << zoneName;
-    }
+    Bytes seconds(4);
+    PutI32(seconds, 0, static_cast<int32_t>(c.date1));
+    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), c.btrDate) << c.zone << " " << c.date1;
+    EXPECT_EQ(Bytes(raw.begin() + 104, raw.begin() + 108), seconds) << c.zone << " " << c.date1;
   }
-}
-
-TEST(VelocitySpec, SixKeysOrFiveFor0201) {
-  std::vector<ordtest::Seg> five = {{1, 6, 0x13}, {22, 5, 0x13}, {7, 15, 0x3},  {1, 21, 0},
-                                    {7, 12, 0x3}, {1, 6, 0x13},  {27, 3, 0x13}, {7, 15, 0x3},
-                                    {1, 6, 0x13}, {27, 3, 0x13}, {22, 5, 0x13}, {7, 15, 0x3}};
-  std::vector<ordtest::Seg> six = five;
-  six.insert(six.end(), {{1, 6, 0x13}, {30, 4, 0x113}, {22, 5, 0x13}, {7, 15, 0x3}});
-  Bytes current = ordtest::ExpectedBlock(160, 6, six);
-  current[16 + 16 * 13 + 10] = 3;  // the date segment
-  EXPECT_EQ(current.size(), 272u);
-  EXPECT_EQ(ordtest::CapturedBlock<CVelocityDB>(), current);
-  current[0] = 156;
-  EXPECT_EQ(ordtest::CapturedBlock<CVelocity0401DB>(), current);
-  const Bytes old = ordtest::ExpectedBlock(140, 5, five);
-  EXPECT_EQ(old.size(), 208u);
-  EXPECT_EQ(ordtest::CapturedBlock<CVelocity0201DB>(), old);
-}
-
-TEST(VelocitySpec, ClosedTableAnswers3UnknownKeys6) {
-  CVelocityDB current;
-  CVelocity v;
-  EXPECT_EQ(current.ReadFirst(v), 3);
-  EXPECT_EQ(current.SwitchKey(3), 6);  // current key 0
-  EXPECT_EQ(current.SwitchKey(9), 6);
 }
 
 // ---- Through real files ----
