@@ -91,11 +91,11 @@ void Fill(Table& table, size_t length, const std::vector<std::pair<int32_t, int3
   }
 }
 
-TEST_F(OrderItemFile, FirstFreeLineNumberFillsHoles) {
+TEST_F(OrderItemFile, LineNumbersLinesOfOneOrderAndTheirDeletion) {
   COrderItemDB table;
   ASSERT_EQ(table.CreateFile("ORDRITEM.DB"), 0);
   EXPECT_EQ(table.FirstFreeLineNumber(5), 0);  // an order without lines
-  Fill(table, 176, {{5, 0}, {5, 1}, {5, 3}, {6, 2}});
+  Fill(table, 176, {{4, 9}, {5, 0}, {5, 1}, {5, 3}, {6, 2}});
   EXPECT_EQ(table.FirstFreeLineNumber(5), 2);
   EXPECT_EQ(table.FirstFreeLineNumber(6), 0);
   COrderItem line;
@@ -105,13 +105,6 @@ TEST_F(OrderItemFile, FirstFreeLineNumberFillsHoles) {
   EXPECT_EQ(line.LineNumber, 2);
   EXPECT_EQ(table.InsertLine(line), 5);  // key 0 is unique
   EXPECT_EQ(table.AvoidNumbersIn("MISSING.DB"), 12);
-}
-
-TEST_F(OrderItemFile, LinesOfOneOrderAndTheirDeletion) {
-  COrderItemDB table;
-  ASSERT_EQ(table.CreateFile("ORDRITEM.DB"), 0);
-  Fill(table, 176, {{4, 9}, {5, 0}, {5, 1}, {6, 0}});
-  COrderItem line;
   EXPECT_EQ(table.GetFirstLineOfOrder(line, 3), 4);  // finds order 4's line
   ASSERT_EQ(table.GetFirstLineOfOrder(line, 5), 0);
   EXPECT_EQ(line.LineNumber, 0);

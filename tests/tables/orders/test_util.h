@@ -2,12 +2,12 @@
 // layout, the upgrade's loop over one legacy file, and a time zone set for the length of a test.
 #pragma once
 
-#include <cstdlib>
 #include <ctime>
 #include <string>
 
 #include "recfile/field_codec.h"
 #include "tests/support/record_bytes.h"
+#include "tests/support/scoped_env.h"
 
 namespace ordtest {
 
@@ -49,28 +49,16 @@ std::vector<Bytes> Upgrade(void (*seed)(Current&) = nullptr) {
   return ReadAllRaw(fresh);
 }
 
-// Sets TZ for the length of a test and puts the old value back.
+// Sets TZ for the length of a test and puts the old value back, each time read again.
 class LocalZone {
  public:
-  explicit LocalZone(const char* zone) {
-    const char* old = std::getenv("TZ");
-    had_ = old != nullptr;
-    old_ = had_ ? old : "";
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~LocalZone() {
-    if (had_) {
-      setenv("TZ", old_.c_str(), 1);
-    } else {
-      unsetenv("TZ");
-    }
-    tzset();
-  }
+  explicit LocalZone(const char* zone) : env_("TZ", zone) { tzset(); }
 
  private:
-  bool had_;
-  std::string old_;
+  struct ReadZone {
+    ~ReadZone() { tzset(); }
+  } readAfterRestore_;  // destroyed after env_
+  rectest::ScopedEnv env_;
 };
 
 }  // namespace ordtest

@@ -173,19 +173,6 @@ TEST_F(VelocityFile, Steps8aTo8dConvertEveryLayout) {
   ConvertVelocity<CVelocity0401DB, CVelocity0401>(kAt0401, kDate2, kDate2);
 }
 
-TEST_F(VelocityFile, EmptyFileReads4AndKey1IsUnique) {
-  CVelocityDB table;
-  ASSERT_EQ(table.CreateFile("VELOCITY.DB"), 0);
-  CVelocity v;
-  EXPECT_EQ(table.ReadFirst(v), 4);
-  v.CustomerNumber = "c1";
-  v.ItemNumber = "i1";
-  ASSERT_EQ(table.InsertRecord(v), 0);
-  EXPECT_EQ(table.CurrentKey(), 1);
-  v.Code5 = "other";
-  EXPECT_EQ(table.InsertRecord(v), 5);
-}
-
 // Customer number and YesNo2 of every record, in key-0 order.
 std::vector<std::pair<std::string, bool>> Flags(CVelocityDB& table) {
   std::vector<std::pair<std::string, bool>> flags;
@@ -196,10 +183,11 @@ std::vector<std::pair<std::string, bool>> Flags(CVelocityDB& table) {
   return flags;
 }
 
-TEST_F(VelocityFile, SwitchKeyClearAndDelete) {
+TEST_F(VelocityFile, InsertSwitchKeyClearAndDelete) {
   CVelocityDB table;
   ASSERT_EQ(table.CreateFile("VELOCITY.DB"), 0);
   CVelocity v;
+  EXPECT_EQ(table.ReadFirst(v), 4);  // an empty file
   v.YesNo2 = true;
   // Item numbers on both sides of ITEM1 on key 2, with the suffix ClearItem looks for.
   for (const char* key : {"b/item1", "a/item1", "c/item1", "d/item0", "e/item2"}) {
@@ -208,6 +196,9 @@ TEST_F(VelocityFile, SwitchKeyClearAndDelete) {
     v.ItemSuffix = key[0] == 'c' ? "x" : "s";
     ASSERT_EQ(table.InsertRecord(v), 0);
   }
+  EXPECT_EQ(table.CurrentKey(), 1);
+  v.Code5 = "other";
+  EXPECT_EQ(table.InsertRecord(v), 5);  // key 1 is unique
   ASSERT_EQ(table.ReadFirst(v), 0);
   EXPECT_EQ(v.CustomerNumber, "A");
   ASSERT_EQ(table.SwitchKey(2), 0);
