@@ -51,22 +51,14 @@ Bytes RawHeader(const Header& h, int layout) {
     Put(r, 38, h.reference);
   }
   // Text1 fills 41 of its 42 bytes, AddressLine3 all 25 and Text20 all 20.
-  const std::pair<size_t, const char*> texts[] = {{47, "Text one that fills all forty-two chars!!"},
-                                                  {89, "second text"},
-                                                  {168, "text three"},
-                                                  {193, "Corner Deli"},
-                                                  {218, "1 Main St"},
-                                                  {243, "Suite 2"},
-                                                  {268, "ABCDEFGHIJKLMNOPQRSTUVWXY"},
-                                                  {293, "Springfield"},
-                                                  {308, "il"},
-                                                  {310, "62701    "},
-                                                  {319, "attn buyer"},
-                                                  {334, "ad01"},
-                                                  {340, "2175551234"},
-                                                  {350, "217555"},
-                                                  {360, "c2"},
-                                                  {362, "twenty characters!!!"}};
+  Put(r, at(47), "Text one that fills all forty-two chars!!");
+  Put(r, at(268), "ABCDEFGHIJKLMNOPQRSTUVWXY");
+  Put(r, at(362), "twenty characters!!!");
+  const std::pair<size_t, const char*> texts[] = {
+      {89, "second text"}, {168, "text three"},  {193, "Corner Deli"}, {218, "1 Main St"},
+      {243, "Suite 2"},    {293, "Springfield"}, {308, "il"},          {310, "62701    "},
+      {319, "attn buyer"}, {334, "ad01"},        {340, "2175551234"},  {350, "217555"},
+      {360, "c2"}};
   for (const auto& [offset, text] : texts) {
     Put(r, at(offset), text);
   }
@@ -250,34 +242,33 @@ TEST_F(OrderFile, Steps15And16ConvertEveryLayout) {
   ConvertBoth<COrder0401DB, CHistOrder0401DB, COrder0401>(401);
 }
 
-TEST_F(OrderFile, ReadFirstFindsANegativeNumberThatGetFirstOrderPasses) {
-  CHistOrder0401DB legacy;
-  ASSERT_EQ(legacy.CreateFile("HORDER.DB"), 0);
-  Header a;
-  a.number = -3;
-  ASSERT_EQ(ordtest::InsertRaw(legacy, RawHeader(a, 401)), 0);
-  COrder0401 old;
-  EXPECT_EQ(legacy.GetFirstOrder(old, false), 9);
-  ASSERT_EQ(legacy.ReadFirst(old), 0);
-  EXPECT_EQ(old.OrderNumber, -3);
-}
-
-// Order 0, read first, takes 3: 1, 2 and 4 are still to come from the legacy file.
-TEST_F(OrderFile, HistoricalOrderZeroTakesANumberFreeInBothFiles) {
+// The upgrade reads from the first header whatever its number: -3, which GetFirstOrder, starting
+// from 0, passes by. Order 0 then takes 3: 1, 2 and 4 are still to come from the legacy file.
+TEST_F(OrderFile, HistoricalOrdersFromANegativeNumberAndZeroTakingAFreeNumber) {
   std::vector<Bytes> raws;
-  for (int32_t n : {0, 1, 2, 4}) {
+  for (int32_t n : {-3, 0, 1, 2, 4}) {
     Header h;
     h.number = n;
-    h.dateStamp = "2024010210101" + std::to_string(n);
+    h.dateStamp = "2024010210101" + std::to_string(n + 3);
     raws.push_back(RawHeader(h, 401));
   }
   ordtest::WriteRaw<CHistOrder0401DB>(raws);
+  {
+    CHistOrder0401DB legacy;
+    COrder0401 old;
+    ASSERT_EQ(legacy.Open(), 0);
+    ASSERT_EQ(legacy.GetFirstOrder(old, false), 0);
+    EXPECT_EQ(old.OrderNumber, 0);
+  }
   std::vector<std::string> numbered;  // number and DateStamp
   for (const Bytes& r : ordtest::Upgrade<CHistOrder0401DB, COrder0401, CHistOrderDB, COrder>()) {
-    numbered.push_back(std::to_string(r[0]) + std::string(r.begin() + 18, r.begin() + 32));
+    int32_t n;
+    std::memcpy(&n, r.data(), 4);
+    numbered.push_back(std::to_string(n) + " " + std::string(r.begin() + 18, r.begin() + 32));
   }
-  EXPECT_EQ(numbered, (std::vector<std::string>{"120240102101011", "220240102101012",
-                                                "320240102101010", "420240102101014"}));
+  EXPECT_EQ(numbered,
+            (std::vector<std::string>{"-3 20240102101010", "1 20240102101014", "2 20240102101015",
+                                      "3 20240102101013", "4 20240102101017"}));
 }
 
 // ---- Order operations ----
