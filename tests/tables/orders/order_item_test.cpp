@@ -19,20 +19,16 @@ Bytes RawLine(size_t length, int32_t order, int32_t line, const std::string& ite
   Put(r, 8, itemId);
   Put(r, 23, "Fresh basil, bunch of twelve x");  // 30 characters, no terminator
   Put(r, 53, "cs");
-  PutI32(r, 56, 11);
-  PutI32(r, 60, -12);
-  PutI32(r, 64, 13);
-  PutI32(r, 68, 14);
-  PutF32(r, 72, 1.5f);
-  PutF32(r, 76, 2.5f);
-  PutF32(r, 80, -3.5f);
-  PutF32(r, 84, 4.5f);
+  const int32_t numbers[] = {11, -12, 13, 14};
+  const float amounts[] = {1.5f, 2.5f, -3.5f, 4.5f};
+  for (size_t i = 0; i < 4; ++i) {
+    PutI32(r, 56 + 4 * i, numbers[i]);
+    PutF32(r, 72 + 4 * i, amounts[i]);
+  }
   Put(r, 88, "ab12");
   Put(r, 92, "a note");
   PutI32(r, 152, 15);
-  r[156] = 'Y';
-  r[157] = 'm';
-  r[158] = 'y';  // lower case: false
+  Put(r, 156, "Ymy");  // the lower-case "y" of YesNo2: false
   r[159] = 'Y';
   Put(r, 160, "zq");
   r[162] = r[163] = 0xEE;  // padding, never read
@@ -53,8 +49,7 @@ Bytes ExpectedLine(int32_t order, int32_t line, const std::string& itemId, float
   Put(r, 8, upper);
   Put(r, 53, "CS");
   Put(r, 88, "AB12");
-  r[157] = 'M';
-  r[158] = 'N';
+  Put(r, 157, "MN");
   Put(r, 160, "ZQ");
   r[162] = r[163] = 0;
   PutF32(r, 168, amount5);

@@ -32,10 +32,8 @@ Bytes RawVelocity(const At& at, const std::string& customer, const std::string& 
   Bytes r(at.length, 0xEE);
   std::memset(r.data(), 0, 29);
   Put(r, 0, customer);
-  Put(r, 6, item);  // 12 characters
-  Put(r, 18, "sfx");
-  Put(r, 21, "c5abc");
-  Put(r, 26, "c3a");
+  Put(r, 6, item);            // 12 characters
+  Put(r, 18, "sfxc5abcc3a");  // suffix, Code5, Code3
   if (at.btrDate != 0) {
     r[29] = 1;  // whatever the old file held; never read
     r[30] = 2;
@@ -77,23 +75,17 @@ Bytes ExpectedVelocity(const At& from, const std::string& customer, const std::s
   for (size_t i : {33, 34, 35, 71, 102, 103, 153, 154, 155}) {
     r[i] = 0;
   }
-  std::string upper = customer + std::string(6 - customer.size(), '\0') + item;
-  recfile::UpperInPlace(upper);
-  Put(r, 0, upper);
-  Put(r, 18, "SFX");
-  Put(r, 21, "C5ABC");
-  Put(r, 26, "C3A");
+  for (size_t i = 0; i < 29; ++i) {  // the key texts
+    r[i] = static_cast<uint8_t>(recfile::UpperChar(static_cast<char>(r[i])));
+  }
   recfile::WriteBtrDate(&r[29], date1);
-  Put(r, 88, "AB4A");
-  r[92] = 'Y';
-  Put(r, 93, "CODE9");
+  Put(r, 88, "AB4AYCODE9");
   PutI32(r, 108, date2);
   if (from.amount3 == 0) {
     PutF32(r, 80, 0.0f);
     PutF32(r, 84, 0.0f);
   }
-  Put(r, 148, "4BCD");
-  r[152] = 'N';
+  Put(r, 148, "4BCDN");
   PutI32(r, 156, 0);
   return r;
 }
