@@ -135,17 +135,12 @@ class OrderFamilyFile : public rectest::InScratchDir {};
 
 TEST_F(OrderFamilyFile, ClosedTablesAnswer3AndUnknownKeys6) {
   CHistOrderDB hist;
-  COrderDB open;
   COrder order;
-  COrderItem0304DB lines0304;
   COrderItem0304 line0304;
-  COrderItemDB lines;
   COrderItem line;
   CVelocityDB velocity;
   CVelocity v;
-  CModemProfileDB modem;
   CModemProfile profile;
-  CControlDB control;
   CControl c;
   const struct {
     const char* call;
@@ -155,17 +150,18 @@ TEST_F(OrderFamilyFile, ClosedTablesAnswer3AndUnknownKeys6) {
       {"hist ReadFirst", hist.ReadFirst(order), 3},
       {"hist GetNextHistOrder", hist.GetNextHistOrder(order, 0, false), 3},
       {"hist GetNextHistOrder on key 9", hist.GetNextHistOrder(order, 9, false), 6},
-      {"order LoadLines without a line file", open.LoadLines(order), 12},
-      {"line 0304 ReadFirst", lines0304.ReadFirst(line0304), 3},
-      {"line 0304 on key 3", lines0304.GetNextLine(line0304, 3), 6},  // keys 0 to 2
-      {"line 0304 on key -1", lines0304.GetNextLine(line0304, -1), 6},
-      {"line on key 4", lines.GetNextLine(line, 4), 6},
-      {"line on key 3", lines.GetNextLine(line, 3), 3},  // key 3 exists: the closed file answers
+      {"order LoadLines without a line file", COrderDB().LoadLines(order), 12},
+      {"line 0304 ReadFirst", COrderItem0304DB().ReadFirst(line0304), 3},
+      {"line 0304 on key 3", COrderItem0304DB().GetNextLine(line0304, 3), 6},  // keys 0 to 2
+      {"line 0304 on key -1", COrderItem0304DB().GetNextLine(line0304, -1), 6},
+      {"line on key 4", COrderItemDB().GetNextLine(line, 4), 6},
+      {"line on key 3", COrderItemDB().GetNextLine(line, 3),
+       3},  // key 3 exists: the closed file answers
       {"velocity ReadFirst", velocity.ReadFirst(v), 3},
       {"velocity SwitchKey 3", velocity.SwitchKey(3), 6},  // from the current key 0
       {"velocity SwitchKey 9", velocity.SwitchKey(9), 6},
-      {"modem InsertRecord", modem.InsertRecord(profile), 3},
-      {"control GetControl", control.GetControl(c, "X"), 3},
+      {"modem InsertRecord", CModemProfileDB().InsertRecord(profile), 3},
+      {"control GetControl", CControlDB().GetControl(c, "X"), 3},
   };
   for (const auto& a : answers) {
     EXPECT_EQ(a.got, a.want) << a.call;
