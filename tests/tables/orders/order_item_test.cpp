@@ -153,16 +153,6 @@ void Convert0202() {
   EXPECT_EQ(got[3], ExpectedLine(3, 5, "item00000005", 1.5f, "AB12"));
 }
 
-TEST_F(OrderItemFile, OpenLines0202FirstLineOfOrderZeroMissesLaterOrders) {
-  COrderItem0202DB legacy;
-  ASSERT_EQ(legacy.CreateFile("ORDRITEM.DB"), 0);
-  Fill(legacy, 168, {{3, 5}});
-  COrderItem0202 old;
-  EXPECT_EQ(legacy.GetFirstLineOfOrder(old, 0), 4);  // why the run reads with ReadFirst
-  EXPECT_EQ(legacy.ReadFirst(old), 0);
-  EXPECT_EQ(old.OrderNumber, 3);
-}
-
 // A 0304 file converts into identical records with a fourth key.
 template <class Legacy, class Current>
 void Convert0304() {

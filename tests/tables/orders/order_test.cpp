@@ -386,23 +386,22 @@ void OrdersOfOneDay(const char* fileName) {
     order.OrderStamp = ReversedStamp(n++);
     ASSERT_EQ(table.InsertOrder(order), 0);
   }
+  // The 7th read asks for 1969-12-31 and finds a later day.
   const struct {
     bool first;
     int64_t day;
     int status;
     int32_t number;
-  } reads[] = {
-      {true, lateOnFirst, 0, 1},
-      {false, lateOnFirst, 4, 0},
-      {true, earlyOnSecond, 0, 2},
-      {false, earlyOnSecond, 0, 3},
-      {false, earlyOnSecond, 4, 0},
-      {false, lateOnFirst, 27, 0},
-      {true, 0, 4, 0},  // 1969-12-31: a later day found
-      {true, noonOnThird, 0, 4},
-      {false, noonOnThird, 4, 0},
-      {true, morningOnFourth, 4, 0},
-  };
+  } reads[] = {{true, lateOnFirst, 0, 1},
+               {false, lateOnFirst, 4, 0},
+               {true, earlyOnSecond, 0, 2},
+               {false, earlyOnSecond, 0, 3},
+               {false, earlyOnSecond, 4, 0},
+               {false, lateOnFirst, 27, 0},
+               {true, 0, 4, 0},
+               {true, noonOnThird, 0, 4},
+               {false, noonOnThird, 4, 0},
+               {true, morningOnFourth, 4, 0}};
   for (size_t i = 0; i < std::size(reads); ++i) {
     const auto& r = reads[i];
     const int status = r.first ? table.GetFirstOrderOfDay(order, r.day, false)
