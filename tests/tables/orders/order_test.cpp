@@ -168,7 +168,7 @@ std::vector<size_t> From(size_t first, size_t count) {
   return slots;
 }
 
-TEST(OrderSpec, VirtualOperationsStandInTheirOrder) {
+TEST(OrderTables, VirtualOperationsStandInTheirOrder) {
   EXPECT_EQ(Slot(&CBtrieveDB::ImportLine), 48u);
   EXPECT_EQ(
       (std::vector<size_t>{
