@@ -8,14 +8,16 @@ namespace {
 
 using ordtest::Bytes;
 
-TEST(ControlLayout, TheNameIsSpaceFilledAndTextsUpperCased) {
+// Writing fills the name with spaces and upper-cases the texts of the object; reading takes "y"
+// as yes and upper-cases too.
+TEST(ControlLayout, TheNameIsSpaceFilledAndTextsUpperCasedBothWays) {
   CControl control;
   control.ControlName = "call_remote.edit_quote";
   control.Kind = 'b';
   control.Enabled = true;
   control.IntValue = -5;
   control.TextValue = "some text";
-  const Bytes raw = ordtest::Formatted(kControlLayout, control);
+  Bytes raw = ordtest::Formatted(kControlLayout, control);
   ASSERT_EQ(raw.size(), 304u);
   EXPECT_EQ(std::string(raw.begin(), raw.begin() + 30), "CALL_REMOTE.EDIT_QUOTE        ");
   EXPECT_EQ(raw[30], 'B');
@@ -23,25 +25,14 @@ TEST(ControlLayout, TheNameIsSpaceFilledAndTextsUpperCased) {
   EXPECT_EQ(std::string(raw.begin() + 48, raw.begin() + 58), std::string("SOME TEXT\0", 10));
   EXPECT_EQ(control.ControlName, "CALL_REMOTE.EDIT_QUOTE");
   EXPECT_EQ(control.TextValue, "SOME TEXT");
-}
-
-TEST(ControlLayout, ReadsLenientSwitchAndUpperCases) {
-  Bytes raw(304, 0);
+  std::fill(raw.begin(), raw.begin() + 58, 0);  // from the name to the start of the text
   ordtest::Put(raw, 0, "name");
   raw[31] = 'y';
   ordtest::Put(raw, 48, "lower");
-  CControl control;
   recfile::Parse(kControlLayout, raw.data(), raw.size(), control);
   EXPECT_EQ(control.ControlName, "NAME");
   EXPECT_TRUE(control.Enabled);
   EXPECT_EQ(control.TextValue, "LOWER");
-}
-
-TEST(ControlSpec, OneKeyOnTheName) {
-  EXPECT_EQ(ordtest::CapturedBlock<CControlDB>(), ordtest::ExpectedBlock(304, 1, {{1, 30, 0}}));
-  CControlDB table;
-  CControl control;
-  EXPECT_EQ(table.GetControl(control, "X"), 3);
 }
 
 class ControlFile : public rectest::InScratchDir {};
@@ -70,15 +61,9 @@ TEST_F(ControlFile, LookupIgnoresCaseAndTextRoundTripsAtFullWidth) {
   EXPECT_EQ(table.DeleteRecord("Call_Remote.Edit_Quote"), 0);
   EXPECT_EQ(table.DeleteRecord("Call_Remote.Edit_Quote"), 0);  // gone: still success
   EXPECT_EQ(table.GetControl(found, "CALL_REMOTE.EDIT_QUOTE"), 4);
-}
-
-TEST_F(ControlFile, ANameStoredWithNulsIsNotFound) {
-  CControlDB table;
-  ASSERT_EQ(table.CreateFile("CONTROL.DB"), 0);
-  Bytes raw(304, 0);
+  Bytes raw(304, 0);  // a name stored NUL-filled is not found
   ordtest::Put(raw, 0, "SHORT");
   ASSERT_EQ(ordtest::InsertRaw(table, raw), 0);
-  CControl found;
   EXPECT_EQ(table.GetControl(found, "SHORT"), 4);
 }
 

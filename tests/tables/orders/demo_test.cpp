@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <type_traits>
 
 #include "tables/orders/modem_profile.h"
 #include "tables/orders/order.h"
@@ -20,88 +19,51 @@ constexpr int kRecords = 60;
 
 class OrderDemo : public rectest::InScratchDir {
  protected:
-  void Write(const std::string& step) {
+  // The demo file of `step`, converted as the upgrade does it: how many records the new file holds.
+  template <class LegacyDB, class Legacy, class CurrentDB, class Current>
+  size_t Upgrade(const std::string& step) {
     demo::Registry registry;
     demo::RegisterOrderDemos(registry);
-    ASSERT_EQ(registry.count(step), 1u);
+    EXPECT_EQ(registry.count(step), 1u);
     std::mt19937 rng(42);
     demo::Context ctx{kRecords, &rng, ""};
-    ASSERT_EQ(registry[step](ctx), 0) << ctx.error;
-  }
-
-  // The upgrade loop over the demo file of `step`: ReadFirst, then next reads until 9; each
-  // record converted and inserted. Line and historical header numbering avoid the legacy file;
-  // historical headers are read on with GetNextHistOrder and inserted with InsertOrder.
-  template <class LegacyDB, class Legacy, class CurrentDB, class Current>
-  int Upgrade(const std::string& step) {
-    Write(step);
-    constexpr bool kHist = std::is_base_of_v<CHistOrderDB, CurrentDB>;
-    constexpr bool kAvoid = kHist || std::is_base_of_v<COrderItemDB, CurrentDB>;
-    LegacyDB old;
-    CurrentDB fresh;
-    EXPECT_EQ(old.Open(), 0);
-    EXPECT_EQ(fresh.CreateFile("TMP.DB"), 0);
-    if constexpr (kAvoid) {
-      EXPECT_EQ(fresh.AvoidNumbersIn(old.CurrentFileName()), 0);
-    }
-    Legacy r;
-    Current c;
-    int inserted = 0;
-    int status = old.ReadFirst(r);
-    while (status == 0) {
-      ConvertRecord(r, c);
-      if constexpr (kHist) {
-        EXPECT_EQ(fresh.InsertOrder(c), 0) << step << " record " << inserted;
-        status = old.GetNextHistOrder(r, 0, false);
-      } else {
-        EXPECT_EQ(fresh.InsertRecord(c), 0) << step << " record " << inserted;
-        status = old.ReadNext(r);
-      }
-      ++inserted;
-    }
-    EXPECT_EQ(status, 9) << step;
-    EXPECT_EQ(fresh.GetRecordCount(), static_cast<uint32_t>(inserted)) << step;
-    return inserted;
+    EXPECT_EQ(registry[step](ctx), 0) << ctx.error;
+    return ordtest::Upgrade<LegacyDB, Legacy, CurrentDB, Current>().size();
   }
 };
 
-TEST_F(OrderDemo, LineStepsConvertWhole) {
-  EXPECT_EQ((Upgrade<COrderItem0202DB, COrderItem0202, COrderItemDB, COrderItem>("5a")), kRecords);
-  EXPECT_EQ((Upgrade<CHistOrderItem0202DB, COrderItem0202, CHistOrderItemDB, COrderItem>("6a")),
-            kRecords);
-  EXPECT_EQ((Upgrade<COrderItem0304DB, COrderItem0304, COrderItemDB, COrderItem>("5b")), kRecords);
-  EXPECT_EQ((Upgrade<CHistOrderItem0304DB, COrderItem0304, CHistOrderItemDB, COrderItem>("6b")),
-            kRecords);
-}
-
-TEST_F(OrderDemo, VelocityStepsConvertWhole) {
-  EXPECT_EQ((Upgrade<CVelocity0201DB, CVelocity0201, CVelocityDB, CVelocity>("8a")), kRecords);
-  EXPECT_EQ((Upgrade<CVelocity0208DB, CVelocity0208, CVelocityDB, CVelocity>("8b")), kRecords);
-  EXPECT_EQ((Upgrade<CVelocity0304DB, CVelocity0304, CVelocityDB, CVelocity>("8c")), kRecords);
-  EXPECT_EQ((Upgrade<CVelocity0401DB, CVelocity0401, CVelocityDB, CVelocity>("8d")), kRecords);
-}
-
-TEST_F(OrderDemo, TermsAndModemStepsConvertWhole) {
-  EXPECT_EQ((Upgrade<CTerms0204DB, CTerms0204, CTermsDB, CTerms>("10")), kRecords);
-  EXPECT_EQ(
-      (Upgrade<CModemProfile0208DB, CModemProfile0208, CModemProfileDB, CModemProfile>("13a")),
-      kRecords);
-  EXPECT_EQ(
-      (Upgrade<CModemProfile0300DB, CModemProfile0300, CModemProfileDB, CModemProfile>("13b")),
-      kRecords);
-}
-
-TEST_F(OrderDemo, HeaderStepsConvertWhole) {
-  EXPECT_EQ((Upgrade<COrder0301DB, COrder0301, COrderDB, COrder>("15a")), kRecords);
-  EXPECT_EQ((Upgrade<COrder0304DB, COrder0304, COrderDB, COrder>("15b")), kRecords);
-  EXPECT_EQ((Upgrade<COrder0306DB, COrder0306, COrderDB, COrder>("15c")), kRecords);
-  EXPECT_EQ((Upgrade<COrder0308DB, COrder0308, COrderDB, COrder>("15d")), kRecords);
-  EXPECT_EQ((Upgrade<COrder0401DB, COrder0401, COrderDB, COrder>("15e")), kRecords);
-  EXPECT_EQ((Upgrade<CHistOrder0301DB, COrder0301, CHistOrderDB, COrder>("16a")), kRecords);
-  EXPECT_EQ((Upgrade<CHistOrder0304DB, COrder0304, CHistOrderDB, COrder>("16b")), kRecords);
-  EXPECT_EQ((Upgrade<CHistOrder0306DB, COrder0306, CHistOrderDB, COrder>("16c")), kRecords);
-  EXPECT_EQ((Upgrade<CHistOrder0308DB, COrder0308, CHistOrderDB, COrder>("16d")), kRecords);
-  EXPECT_EQ((Upgrade<CHistOrder0401DB, COrder0401, CHistOrderDB, COrder>("16e")), kRecords);
+TEST_F(OrderDemo, EveryStepConvertsWhole) {
+  const struct {
+    const char* step;
+    size_t records;
+  } steps[] = {
+      {"5a", Upgrade<COrderItem0202DB, COrderItem0202, COrderItemDB, COrderItem>("5a")},
+      {"6a", Upgrade<CHistOrderItem0202DB, COrderItem0202, CHistOrderItemDB, COrderItem>("6a")},
+      {"5b", Upgrade<COrderItem0304DB, COrderItem0304, COrderItemDB, COrderItem>("5b")},
+      {"6b", Upgrade<CHistOrderItem0304DB, COrderItem0304, CHistOrderItemDB, COrderItem>("6b")},
+      {"8a", Upgrade<CVelocity0201DB, CVelocity0201, CVelocityDB, CVelocity>("8a")},
+      {"8b", Upgrade<CVelocity0208DB, CVelocity0208, CVelocityDB, CVelocity>("8b")},
+      {"8c", Upgrade<CVelocity0304DB, CVelocity0304, CVelocityDB, CVelocity>("8c")},
+      {"8d", Upgrade<CVelocity0401DB, CVelocity0401, CVelocityDB, CVelocity>("8d")},
+      {"10", Upgrade<CTerms0204DB, CTerms0204, CTermsDB, CTerms>("10")},
+      {"13a",
+       Upgrade<CModemProfile0208DB, CModemProfile0208, CModemProfileDB, CModemProfile>("13a")},
+      {"13b",
+       Upgrade<CModemProfile0300DB, CModemProfile0300, CModemProfileDB, CModemProfile>("13b")},
+      {"15a", Upgrade<COrder0301DB, COrder0301, COrderDB, COrder>("15a")},
+      {"15b", Upgrade<COrder0304DB, COrder0304, COrderDB, COrder>("15b")},
+      {"15c", Upgrade<COrder0306DB, COrder0306, COrderDB, COrder>("15c")},
+      {"15d", Upgrade<COrder0308DB, COrder0308, COrderDB, COrder>("15d")},
+      {"15e", Upgrade<COrder0401DB, COrder0401, COrderDB, COrder>("15e")},
+      {"16a", Upgrade<CHistOrder0301DB, COrder0301, CHistOrderDB, COrder>("16a")},
+      {"16b", Upgrade<CHistOrder0304DB, COrder0304, CHistOrderDB, COrder>("16b")},
+      {"16c", Upgrade<CHistOrder0306DB, COrder0306, CHistOrderDB, COrder>("16c")},
+      {"16d", Upgrade<CHistOrder0308DB, COrder0308, CHistOrderDB, COrder>("16d")},
+      {"16e", Upgrade<CHistOrder0401DB, COrder0401, CHistOrderDB, COrder>("16e")},
+  };
+  for (const auto& s : steps) {
+    EXPECT_EQ(s.records, size_t{kRecords}) << s.step;
+  }
 }
 
 }  // namespace

@@ -3,10 +3,8 @@
 #include "tables/orders/modem_profile.h"
 
 #include <random>
-#include <set>
 
 #include "recfile/table_ops.h"
-#include "tables/orders/key_probe.h"
 #include "tests/tables/orders/test_util.h"
 
 namespace {
@@ -15,16 +13,14 @@ using ordtest::Bytes;
 using ordtest::Put;
 using ordtest::PutI32;
 
-TEST(ModemSecret, KnownStoredForm) {
+TEST(ModemSecret, KnownStoredFormAndRoundTrips) {
   // "H": (0x48 ^ 0x5A) + 0x5A = 0x6C -> 'A' + 27, 'A' + 0 + 10; "i": (0x69 ^ 0x17) + 0x6C = 0xEA
   // -> 'A' + 58, 'A' + 32 + 7.
   EXPECT_EQ(ScrambleSecret("Hi"), "\\K{h");
   EXPECT_EQ(UnscrambleSecret("\\K{h"), "Hi");
   EXPECT_EQ(ScrambleSecret(""), "");
   EXPECT_EQ(UnscrambleSecret(""), "");
-}
-
-TEST(ModemSecret, RoundTripsEveryTextUpTo25Characters) {
+  // Every text up to 25 characters round trips through letters 'A' to 'A' + 63.
   std::mt19937 rng(7);
   std::uniform_int_distribution<int> byte(1, 255);
   for (size_t length = 0; length <= 25; ++length) {
@@ -44,10 +40,14 @@ TEST(ModemSecret, RoundTripsEveryTextUpTo25Characters) {
   }
 }
 
-TEST(ModemSecret, ATextTooLongIsCutAt50StoredBytes) {
+// A secret too long is cut at 50 stored bytes; only a Flag1 of 1 is written as yes.
+TEST(ModemLayout, ATooLongSecretIsCutAndOnlyAFlagOf1IsYes) {
   CModemProfile profile;
   profile.SecretText = std::string(26, 'x');
+  profile.Flag1 = 2;
   const Bytes raw = ordtest::Formatted(kModemProfileLayout, profile);
+  EXPECT_EQ(raw[224], 'N');
+  EXPECT_EQ(raw[225], 'Y');
   EXPECT_EQ(std::string(raw.begin() + 66, raw.begin() + 116),
             ScrambleSecret(profile.SecretText).substr(0, 50));
   CModemProfile back;
@@ -55,25 +55,15 @@ TEST(ModemSecret, ATextTooLongIsCutAt50StoredBytes) {
   EXPECT_EQ(back.SecretText, std::string(25, 'x'));
 }
 
-TEST(ModemLayout, OnlyAFlagOf1IsWrittenAsYes) {
-  CModemProfile profile;
-  profile.Flag1 = 2;
-  const Bytes raw = ordtest::Formatted(kModemProfileLayout, profile);
-  EXPECT_EQ(raw[224], 'N');
-  EXPECT_EQ(raw[225], 'Y');
-}
-
-TEST(ModemSpec, OneKeyOnTheCode) {
-  const Bytes block = ordtest::ExpectedBlock(228, 1, {{1, 6, 0}});
-  EXPECT_EQ(ordtest::CapturedBlock<CModemProfileDB>(), block);
-  EXPECT_EQ(ordtest::CapturedBlock<CModemProfile0300DB>(), block);
-  EXPECT_EQ(ordtest::CapturedBlock<CModemProfile0208DB>(),
-            ordtest::ExpectedBlock(236, 1, {{1, 6, 0}}));
-}
-
 // ---- Through real files ----
 
 class ModemFile : public rectest::InScratchDir {};
+
+std::string Code(int n) {
+  char code[16];
+  std::snprintf(code, sizeof code, "%.6d", n);
+  return code;
+}
 
 // The texts every profile below holds, at their offsets.
 void PutTexts(Bytes& r, const std::string& code) {
@@ -112,9 +102,7 @@ Bytes Raw0208(const std::string& code, char flag2) {
 Bytes ExpectedProfile(int n, const std::string& text25, const std::string& secret, int32_t value1,
                       char flag1) {
   Bytes r(228, 0);
-  char code[8];
-  std::snprintf(code, sizeof code, "%.6d", n);
-  PutTexts(r, code);
+  PutTexts(r, Code(n));
   std::memset(&r[41], 0, 25);
   Put(r, 41, text25);
   Put(r, 66, ScrambleSecret(secret));
@@ -131,52 +119,18 @@ std::vector<Bytes> Convert(const std::vector<Bytes>& raws) {
   return ordtest::RunStep<Legacy, Old, CModemProfileDB, CModemProfile>(0).converted;
 }
 
-TEST_F(ModemFile, Step13bRenumbersInKeyOrderAndKeepsTheSecret) {
-  const std::vector<Bytes> got = Convert<CModemProfile0300DB, CModemProfile0300>(
-      {Raw0300("zz", "", 'Y'), Raw0300("ab", "s3cret pass", 'N'), Raw0300("m1", "x", 'y')});
-  ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[0], ExpectedProfile(1, "text twenty-five", "s3cret pass", 2400, 'N'));
-  EXPECT_EQ(got[1], ExpectedProfile(2, "text twenty-five", "x", 2400, 'N'));  // "y" is not "Y"
-  EXPECT_EQ(got[2], ExpectedProfile(3, "text twenty-five", "", 2400, 'Y'));
-}
-
-TEST_F(ModemFile, Step13aDropsText25AndSecret) {
-  const std::vector<Bytes> got =
-      Convert<CModemProfile0208DB, CModemProfile0208>({Raw0208("b", 'Y'), Raw0208("a", 'N')});
-  ASSERT_EQ(got.size(), 2u);
-  EXPECT_EQ(got[0], ExpectedProfile(1, "", "", 9600, 'N'));
-  EXPECT_EQ(got[1], ExpectedProfile(2, "", "", 9600, 'Y'));
-}
-
-TEST_F(ModemFile, NumberingFillsTheFirstHole) {
-  CModemProfileDB table;
-  ASSERT_EQ(table.CreateFile("MODEM.DB"), 0);
-  CModemProfile profile;
-  profile.ProfileCode = "000002";
-  ASSERT_EQ(ordtest::InsertRaw(table, ordtest::Formatted(kModemProfileLayout, profile)), 0);
-  ASSERT_EQ(table.InsertRecord(profile), 0);
-  EXPECT_EQ(profile.ProfileCode, "000001");
-  ASSERT_EQ(table.InsertRecord(profile), 0);
-  EXPECT_EQ(profile.ProfileCode, "000003");
-}
-
-std::string Code(int n) {
-  char code[16];
-  std::snprintf(code, sizeof code, "%.6d", n);
-  return code;
-}
-
-// The code a search from 000001 finds in `fileName` as it stands: what every insert must take.
-std::string FirstFreeCode(const char* fileName) {
-  orders::CKeyProbeDB probe;
-  EXPECT_EQ(probe.Open(fileName), 0);
-  for (int n = 1;; ++n) {
-    uint8_t key[6];
-    recfile::WriteText(key, sizeof key, Code(n));
-    if (orders::ProbeKey(probe, key, 0) != 0) {
-      return Code(n);
-    }
-  }
+// Step 13b renumbers in key order and keeps the secret; 13a drops Text25 and the secret.
+TEST_F(ModemFile, Steps13aAnd13bRenumberInKeyOrder) {
+  EXPECT_EQ(
+      (Convert<CModemProfile0300DB, CModemProfile0300>(
+          {Raw0300("zz", "", 'Y'), Raw0300("ab", "s3cret pass", 'N'), Raw0300("m1", "x", 'y')})),
+      (std::vector<Bytes>{ExpectedProfile(1, "text twenty-five", "s3cret pass", 2400, 'N'),
+                          ExpectedProfile(2, "text twenty-five", "x", 2400, 'N'),  // "y" is not "Y"
+                          ExpectedProfile(3, "text twenty-five", "", 2400, 'Y')}));
+  EXPECT_EQ(
+      (Convert<CModemProfile0208DB, CModemProfile0208>({Raw0208("b", 'Y'), Raw0208("a", 'N')})),
+      (std::vector<Bytes>{ExpectedProfile(1, "", "", 9600, 'N'),
+                          ExpectedProfile(2, "", "", 9600, 'Y')}));
 }
 
 // A profile stored with the code as given, through any table object open on the file.
@@ -192,39 +146,18 @@ void RemoveCode(CBtrieveDB& table, const std::string& code) {
   ASSERT_EQ(recfile::DeleteByKey(table, key, 0), 0);
 }
 
-// Inserts one profile and checks it took the code a search from the start finds.
-std::string InsertAndCheck(CModemProfileDB& table) {
-  const std::string want = FirstFreeCode("MODEM.DB");
-  CModemProfile profile;
-  EXPECT_EQ(table.InsertRecord(profile), 0);
-  EXPECT_EQ(profile.ProfileCode, want);
-  return profile.ProfileCode;
+// The codes `count` inserts take.
+std::vector<std::string> Inserts(CModemProfileDB& table, int count) {
+  std::vector<std::string> codes;
+  for (int i = 0; i < count; ++i) {
+    CModemProfile profile;
+    EXPECT_EQ(table.InsertRecord(profile), 0);
+    codes.push_back(profile.ProfileCode);
+  }
+  return codes;
 }
 
-// Random codes already present leave gaps; every insert takes the lowest free code, as a search
-// from 000001 would.
-TEST_F(ModemFile, ConsecutiveInsertsTakeTheLowestFreeCodes) {
-  CModemProfileDB table;
-  ASSERT_EQ(table.CreateFile("MODEM.DB"), 0);
-  std::mt19937 random(13);
-  std::set<int> taken;
-  for (int i = 0; i < 120; ++i) {
-    const int n = static_cast<int>(random() % 400) + 1;
-    if (taken.insert(n).second) {
-      AddAsIs(table, Code(n));
-    }
-  }
-  for (int i = 0; i < 400; ++i) {
-    int lowest = 1;
-    while (taken.count(lowest) != 0) {
-      ++lowest;
-    }
-    CModemProfile profile;
-    ASSERT_EQ(table.InsertRecord(profile), 0);
-    ASSERT_EQ(profile.ProfileCode, Code(lowest)) << "insert " << i;
-    taken.insert(lowest);
-  }
-}
+using Codes = std::vector<std::string>;
 
 // What an insert remembers of the codes it saw taken holds only until the next insert of the
 // same object on the same open file; any change in between is seen.
@@ -233,15 +166,12 @@ TEST_F(ModemFile, CodesStayTheLowestFreeAfterOtherChanges) {
   ASSERT_EQ(table.CreateFile("MODEM.DB"), 0);
   AddAsIs(table, "000002");
   AddAsIs(table, "000005");
-  for (const char* want : {"000001", "000003", "000004", "000006"}) {
-    EXPECT_EQ(InsertAndCheck(table), want);
-  }
+  EXPECT_EQ(Inserts(table, 4), (Codes{"000001", "000003", "000004", "000006"}));
 
   // The same object frees a low code and adds another record: as many records as before.
   RemoveCode(table, "000003");
   AddAsIs(table, "ZZZZZZ");
-  EXPECT_EQ(InsertAndCheck(table), "000003");
-  EXPECT_EQ(InsertAndCheck(table), "000007");
+  EXPECT_EQ(Inserts(table, 2), (Codes{"000003", "000007"}));
 
   // Another object frees a low code.
   {
@@ -249,8 +179,7 @@ TEST_F(ModemFile, CodesStayTheLowestFreeAfterOtherChanges) {
     ASSERT_EQ(other.Open(), 0);
     RemoveCode(other, "000004");
   }
-  EXPECT_EQ(InsertAndCheck(table), "000004");
-  EXPECT_EQ(InsertAndCheck(table), "000008");
+  EXPECT_EQ(Inserts(table, 2), (Codes{"000004", "000008"}));
 
   // While the file is closed, another object frees a low code and adds another record.
   ASSERT_EQ(table.Close(), 0);
@@ -261,8 +190,7 @@ TEST_F(ModemFile, CodesStayTheLowestFreeAfterOtherChanges) {
     AddAsIs(other, "YYYYYY");
   }
   ASSERT_EQ(table.Open(), 0);
-  EXPECT_EQ(InsertAndCheck(table), "000001");
-  EXPECT_EQ(InsertAndCheck(table), "000009");
+  EXPECT_EQ(Inserts(table, 2), (Codes{"000001", "000009"}));
 
   // Another object adds the code that comes next.
   {
@@ -270,28 +198,7 @@ TEST_F(ModemFile, CodesStayTheLowestFreeAfterOtherChanges) {
     ASSERT_EQ(other.Open(), 0);
     AddAsIs(other, "000010");
   }
-  EXPECT_EQ(InsertAndCheck(table), "000011");
-}
-
-TEST_F(ModemFile, InsertOnAClosedTableAnswers3) {
-  CModemProfileDB table;
-  CModemProfile profile;
-  EXPECT_EQ(table.InsertRecord(profile), 3);
-  ASSERT_EQ(table.CreateFile("MODEM.DB"), 0);
-  EXPECT_EQ(table.InsertRecord(profile), 0);
-  EXPECT_EQ(profile.ProfileCode, "000001");
-}
-
-TEST_F(ModemFile, WrongLengthReads22) {
-  {
-    CModemProfile0208DB old;
-    ASSERT_EQ(old.CreateFile("MODEM.DB"), 0);
-    ASSERT_EQ(ordtest::InsertRaw(old, Raw0208("a", 'Y')), 0);
-  }
-  CModemProfile0300DB table;
-  ASSERT_EQ(table.Open(), 0);
-  CModemProfile0300 profile;
-  EXPECT_EQ(table.ReadFirst(profile), 22);
+  EXPECT_EQ(Inserts(table, 1), Codes{"000011"});
 }
 
 }  // namespace

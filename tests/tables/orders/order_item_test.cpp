@@ -1,6 +1,5 @@
-// The order line tables: layouts byte for byte, upper-casing, the key specifications, the line
-// operations (first free line numbers, lines of one order) and steps 5a, 5b, 6a and 6b through
-// real files.
+// The order line tables: layouts byte for byte, upper-casing, the line operations (first free
+// line numbers, lines of one order) and steps 5a, 5b, 6a and 6b through real files.
 #include "tables/orders/order_item.h"
 
 #include "tests/tables/orders/test_util.h"
@@ -20,20 +19,16 @@ Bytes RawLine(size_t length, int32_t order, int32_t line, const std::string& ite
   Put(r, 8, itemId);
   Put(r, 23, "Fresh basil, bunch of twelve x");  // 30 characters, no terminator
   Put(r, 53, "cs");
-  PutI32(r, 56, 11);
-  PutI32(r, 60, -12);
-  PutI32(r, 64, 13);
-  PutI32(r, 68, 14);
-  PutF32(r, 72, 1.5f);
-  PutF32(r, 76, 2.5f);
-  PutF32(r, 80, -3.5f);
-  PutF32(r, 84, 4.5f);
+  const int32_t numbers[] = {11, -12, 13, 14};
+  const float amounts[] = {1.5f, 2.5f, -3.5f, 4.5f};
+  for (size_t i = 0; i < 4; ++i) {
+    PutI32(r, 56 + 4 * i, numbers[i]);
+    PutF32(r, 72 + 4 * i, amounts[i]);
+  }
   Put(r, 88, "ab12");
   Put(r, 92, "a note");
   PutI32(r, 152, 15);
-  r[156] = 'Y';
-  r[157] = 'm';
-  r[158] = 'y';  // lower case: false
+  Put(r, 156, "Ymy");  // the lower-case "y" of YesNo2: false
   r[159] = 'Y';
   Put(r, 160, "zq");
   r[162] = r[163] = 0xEE;  // padding, never read
@@ -54,8 +49,7 @@ Bytes ExpectedLine(int32_t order, int32_t line, const std::string& itemId, float
   Put(r, 8, upper);
   Put(r, 53, "CS");
   Put(r, 88, "AB12");
-  r[157] = 'M';
-  r[158] = 'N';
+  Put(r, 157, "MN");
   Put(r, 160, "ZQ");
   r[162] = r[163] = 0;
   PutF32(r, 168, amount5);
@@ -78,45 +72,6 @@ TEST(OrderItemLayout, UpperCasesOnReadAndOnWriteAndWritesExactBytes) {
   EXPECT_EQ(line.UnitName, "CS");
 }
 
-TEST(OrderItemSpec, FourKeysForTheCurrentLayoutThreeForTheOld) {
-  using ordtest::ExpectedBlock;
-  const std::vector<ordtest::Seg> three = {{1, 4, 0x112}, {5, 4, 0x102}, {1, 4, 0x111},
-                                           {9, 15, 0x1},  {1, 4, 0x111}, {9, 12, 0x1}};
-  std::vector<ordtest::Seg> four = three;
-  four.push_back({9, 12, 0x1});
-  Bytes current = ExpectedBlock(176, 4, four);
-  Bytes old = ExpectedBlock(176, 3, three);
-  Bytes old0202 = ExpectedBlock(168, 3, three);
-  // Extended types: the order and line numbers are integers (1), the rest strings (0).
-  for (Bytes* b : {&current, &old, &old0202}) {
-    (*b)[16 + 10] = 1;
-    (*b)[32 + 10] = 1;
-    (*b)[48 + 10] = 1;
-    (*b)[80 + 10] = 1;
-  }
-  EXPECT_EQ(current.size(), 128u);
-  EXPECT_EQ(ordtest::CapturedBlock<COrderItemDB>(), current);
-  EXPECT_EQ(ordtest::CapturedBlock<CHistOrderItemDB>(), current);
-  EXPECT_EQ(ordtest::CapturedBlock<COrderItem0401DB>(), current);
-  EXPECT_EQ(ordtest::CapturedBlock<CHistOrderItem0306DB>(), current);
-  EXPECT_EQ(ordtest::CapturedBlock<COrderItem0304DB>(), old);
-  EXPECT_EQ(ordtest::CapturedBlock<CHistOrderItem0301DB>(), old);
-  EXPECT_EQ(ordtest::CapturedBlock<COrderItem0202DB>(), old0202);
-  EXPECT_EQ(ordtest::CapturedBlock<CHistOrderItem0202DB>(), old0202);
-}
-
-TEST(OrderItemOps, ClosedTableAnswers3AndUnknownKeys6) {
-  COrderItem0304DB table;
-  COrderItem0304 line;
-  EXPECT_EQ(table.ReadFirst(line), 3);
-  EXPECT_EQ(table.GetNextLine(line, 3), 6);  // layout 0304 has keys 0 to 2
-  EXPECT_EQ(table.GetNextLine(line, -1), 6);
-  COrderItemDB current;
-  COrderItem l;
-  EXPECT_EQ(current.GetNextLine(l, 4), 6);
-  EXPECT_EQ(current.GetNextLine(l, 3), 3);  // key 3 exists: the closed file answers
-}
-
 // ---- Through real files ----
 
 class OrderItemFile : public rectest::InScratchDir {};
@@ -131,11 +86,11 @@ void Fill(Table& table, size_t length, const std::vector<std::pair<int32_t, int3
   }
 }
 
-TEST_F(OrderItemFile, FirstFreeLineNumberFillsHoles) {
+TEST_F(OrderItemFile, LineNumbersLinesOfOneOrderAndTheirDeletion) {
   COrderItemDB table;
   ASSERT_EQ(table.CreateFile("ORDRITEM.DB"), 0);
   EXPECT_EQ(table.FirstFreeLineNumber(5), 0);  // an order without lines
-  Fill(table, 176, {{5, 0}, {5, 1}, {5, 3}, {6, 2}});
+  Fill(table, 176, {{4, 9}, {5, 0}, {5, 1}, {5, 3}, {6, 2}});
   EXPECT_EQ(table.FirstFreeLineNumber(5), 2);
   EXPECT_EQ(table.FirstFreeLineNumber(6), 0);
   COrderItem line;
@@ -145,13 +100,6 @@ TEST_F(OrderItemFile, FirstFreeLineNumberFillsHoles) {
   EXPECT_EQ(line.LineNumber, 2);
   EXPECT_EQ(table.InsertLine(line), 5);  // key 0 is unique
   EXPECT_EQ(table.AvoidNumbersIn("MISSING.DB"), 12);
-}
-
-TEST_F(OrderItemFile, LinesOfOneOrderAndTheirDeletion) {
-  COrderItemDB table;
-  ASSERT_EQ(table.CreateFile("ORDRITEM.DB"), 0);
-  Fill(table, 176, {{4, 9}, {5, 0}, {5, 1}, {6, 0}});
-  COrderItem line;
   EXPECT_EQ(table.GetFirstLineOfOrder(line, 3), 4);  // finds order 4's line
   ASSERT_EQ(table.GetFirstLineOfOrder(line, 5), 0);
   EXPECT_EQ(line.LineNumber, 0);
@@ -178,52 +126,25 @@ TEST_F(OrderItemFile, LinesOfOneOrderAndTheirDeletion) {
   EXPECT_EQ(table.DeleteLine(back), 4);
 }
 
-TEST_F(OrderItemFile, WrongLengthReads22) {
-  {
-    COrderItemDB table;
-    ASSERT_EQ(table.CreateFile("ORDRITEM.DB"), 0);
-    ASSERT_EQ(ordtest::InsertRaw(table, RawLine(176, 1, 1, "a")), 0);
-  }
-  COrderItem0202DB old;
-  ASSERT_EQ(old.Open(), 0);
-  COrderItem0202 line;
-  EXPECT_EQ(old.ReadFirst(line), 22);
-}
-
-// Steps 5 and 6: the legacy file, written raw, read from its first line (issue: reading from
-// order 0 would miss every later order), converted and inserted with numbering that avoids the
-// legacy file; the new file read back raw.
+// Steps 5 and 6: the legacy file written raw and converted as the upgrade does it, read from its
+// first line (reading from order 0 would miss every later order).
 template <class Legacy, class Old, class Current>
-std::vector<Bytes> ConvertLines(const char* name, size_t length,
+std::vector<Bytes> ConvertLines(size_t length,
                                 const std::vector<std::pair<int32_t, int32_t>>& keys) {
   {
     Legacy legacy;
-    EXPECT_EQ(legacy.CreateFile(name), 0);
+    EXPECT_EQ(legacy.CreateFile(legacy.GetFileName().c_str()), 0);
     Fill(legacy, length, keys);
   }
-  Legacy legacy;
-  EXPECT_EQ(legacy.Open(), 0);
-  Current current;
-  EXPECT_EQ(current.CreateFile("TMP.DB"), 0);
-  EXPECT_EQ(current.AvoidNumbersIn(name), 0);
-  Old old;
-  COrderItem line;
-  int status = legacy.ReadFirst(old);
-  while (status == 0) {
-    ConvertRecord(old, line);
-    EXPECT_EQ(current.InsertLine(line), 0);
-    status = legacy.GetNextLine(old, 0);
-  }
-  EXPECT_EQ(status, 9);
-  return ordtest::ReadAllRaw(current);
+  return ordtest::Upgrade<Legacy, Old, Current, COrderItem>();
 }
 
 // A 0202 file (order 0 first, then later orders, a line numbered -1 and a stored line 0 of the
 // same order) converts whole; Amount5 and AltCode4 come from Amount1 and Code4.
 template <class Legacy, class Current>
-void Convert0202(const char* name) {
+void Convert0202() {
   const std::vector<Bytes> got =
-      ConvertLines<Legacy, COrderItem0202, Current>(name, 168, {{0, 1}, {2, -1}, {2, 0}, {3, 5}});
+      ConvertLines<Legacy, COrderItem0202, Current>(168, {{0, 1}, {2, -1}, {2, 0}, {3, 5}});
   ASSERT_EQ(got.size(), 4u);
   EXPECT_EQ(got[0], ExpectedLine(0, 1, "item00000001", 1.5f, "AB12"));
   EXPECT_EQ(got[1], ExpectedLine(2, 0, "item00000000", 1.5f, "AB12"));
@@ -232,21 +153,11 @@ void Convert0202(const char* name) {
   EXPECT_EQ(got[3], ExpectedLine(3, 5, "item00000005", 1.5f, "AB12"));
 }
 
-TEST_F(OrderItemFile, OpenLines0202FirstLineOfOrderZeroMissesLaterOrders) {
-  COrderItem0202DB legacy;
-  ASSERT_EQ(legacy.CreateFile("ORDRITEM.DB"), 0);
-  Fill(legacy, 168, {{3, 5}});
-  COrderItem0202 old;
-  EXPECT_EQ(legacy.GetFirstLineOfOrder(old, 0), 4);  // why the run reads with ReadFirst
-  EXPECT_EQ(legacy.ReadFirst(old), 0);
-  EXPECT_EQ(old.OrderNumber, 3);
-}
-
 // A 0304 file converts into identical records with a fourth key.
 template <class Legacy, class Current>
-void Convert0304(const char* name) {
+void Convert0304() {
   const std::vector<Bytes> got =
-      ConvertLines<Legacy, COrderItem0304, Current>(name, 176, {{1, 0}, {1, 1}, {4, 2}});
+      ConvertLines<Legacy, COrderItem0304, Current>(176, {{1, 0}, {1, 1}, {4, 2}});
   ASSERT_EQ(got.size(), 3u);
   EXPECT_EQ(got[0], ExpectedLine(1, 0, "item00000000", 5.5f, "CD34"));
   EXPECT_EQ(got[2], ExpectedLine(4, 2, "item00000002", 5.5f, "CD34"));
@@ -256,10 +167,10 @@ void Convert0304(const char* name) {
 }
 
 TEST_F(OrderItemFile, Steps5And6ConvertOpenAndHistoricalLines) {
-  Convert0202<COrderItem0202DB, COrderItemDB>("ORDRITEM.DB");
-  Convert0202<CHistOrderItem0202DB, CHistOrderItemDB>("HORDRITM.DB");
-  Convert0304<COrderItem0304DB, COrderItemDB>("ORDRITEM.DB");
-  Convert0304<CHistOrderItem0304DB, CHistOrderItemDB>("HORDRITM.DB");
+  Convert0202<COrderItem0202DB, COrderItemDB>();
+  Convert0202<CHistOrderItem0202DB, CHistOrderItemDB>();
+  Convert0304<COrderItem0304DB, COrderItemDB>();
+  Convert0304<CHistOrderItem0304DB, CHistOrderItemDB>();
 }
 
 }  // namespace

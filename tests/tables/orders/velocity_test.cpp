@@ -1,6 +1,5 @@
 // The velocity table: records byte for byte, the record-manager date in local time, the lenient
-// flags, the key specifications, the current-key bookkeeping and steps 8a to 8d through real
-// files.
+// flags, the current-key bookkeeping and steps 8a to 8d through real files.
 #include "tables/orders/velocity.h"
 
 #include "tests/tables/orders/test_util.h"
@@ -33,10 +32,8 @@ Bytes RawVelocity(const At& at, const std::string& customer, const std::string& 
   Bytes r(at.length, 0xEE);
   std::memset(r.data(), 0, 29);
   Put(r, 0, customer);
-  Put(r, 6, item);  // 12 characters
-  Put(r, 18, "sfx");
-  Put(r, 21, "c5abc");
-  Put(r, 26, "c3a");
+  Put(r, 6, item);            // 12 characters
+  Put(r, 18, "sfxc5abcc3a");  // suffix, Code5, Code3
   if (at.btrDate != 0) {
     r[29] = 1;  // whatever the old file held; never read
     r[30] = 2;
@@ -78,23 +75,17 @@ Bytes ExpectedVelocity(const At& from, const std::string& customer, const std::s
   for (size_t i : {33, 34, 35, 71, 102, 103, 153, 154, 155}) {
     r[i] = 0;
   }
-  std::string upper = customer + std::string(6 - customer.size(), '\0') + item;
-  recfile::UpperInPlace(upper);
-  Put(r, 0, upper);
-  Put(r, 18, "SFX");
-  Put(r, 21, "C5ABC");
-  Put(r, 26, "C3A");
+  for (size_t i = 0; i < 29; ++i) {  // the key texts
+    r[i] = static_cast<uint8_t>(recfile::UpperChar(static_cast<char>(r[i])));
+  }
   recfile::WriteBtrDate(&r[29], date1);
-  Put(r, 88, "AB4A");
-  r[92] = 'Y';
-  Put(r, 93, "CODE9");
+  Put(r, 88, "AB4AYCODE9");
   PutI32(r, 108, date2);
   if (from.amount3 == 0) {
     PutF32(r, 80, 0.0f);
     PutF32(r, 84, 0.0f);
   }
-  Put(r, 148, "4BCD");
-  r[152] = 'N';
+  Put(r, 148, "4BCDN");
   PutI32(r, 156, 0);
   return r;
 }
@@ -118,67 +109,34 @@ TEST(VelocityLayout, ReadsLenientFlagsAndUpperCasesBothWays) {
   EXPECT_EQ(v.Description, "Description of thirty chars!!!");
 }
 
-TEST(VelocityLayout, RecordManagerDateIsLocalTimeEvenBefore1970) {
-  CVelocity v;
-  v.Date1 = kDate1;
-  {
-    LocalZone zone("America/New_York");
-    const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
-    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{1, 3, 0xE8, 0x07}));
-    v.Date1 = -2;  // two seconds before 1970 in UTC: the afternoon of 1969-12-31 in New York
-    const Bytes before = ordtest::Formatted(kVelocityLayout, v);
-    EXPECT_EQ(Bytes(before.begin() + 29, before.begin() + 33), (Bytes{31, 12, 0xB1, 0x07}));
-    EXPECT_EQ(Bytes(before.begin() + 104, before.begin() + 108), (Bytes{0xFE, 0xFF, 0xFF, 0xFF}));
-  }
-  {
-    LocalZone zone("Asia/Tokyo");
-    v.Date1 = -2;  // already 1970-01-01 in Tokyo
-    const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
-    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{1, 1, 0xB2, 0x07}));
-  }
-}
-
-// -1 is "no date": the record-manager date is four zero bytes in every zone, while the seconds
-// keep the -1 as stored; one second either side is an ordinary date.
-TEST(VelocityLayout, Date1OfMinusOneWritesZeroRecordManagerDate) {
-  for (const char* zoneName : {"America/New_York", "Asia/Tokyo", "UTC"}) {
-    LocalZone zone(zoneName);
+// The record-manager date (day, month, year) is the local date, before 1970 too; -1 is "no
+// date": four zero bytes in every zone, while the seconds keep the -1 as stored.
+TEST(VelocityLayout, RecordManagerDateIsTheLocalDate) {
+  const struct {
+    const char* zone;
+    int64_t date1;
+    Bytes btrDate;
+  } cases[] = {
+      {"America/New_York", kDate1, {1, 3, 0xE8, 0x07}},
+      {"America/New_York", -2, {31, 12, 0xB1, 0x07}},  // the afternoon of 1969-12-31
+      {"America/New_York", -1, {0, 0, 0, 0}},
+      {"America/New_York", 0, {31, 12, 0xB1, 0x07}},
+      {"Asia/Tokyo", -2, {1, 1, 0xB2, 0x07}},  // already 1970-01-01
+      {"Asia/Tokyo", -1, {0, 0, 0, 0}},
+      {"UTC", -2, {31, 12, 0xB1, 0x07}},
+      {"UTC", -1, {0, 0, 0, 0}},
+      {"UTC", 0, {1, 1, 0xB2, 0x07}},
+  };
+  for (const auto& c : cases) {
+    LocalZone zone(c.zone);
     CVelocity v;
-    v.Date1 = -1;
+    v.Date1 = c.date1;
     const Bytes raw = ordtest::Formatted(kVelocityLayout, v);
-    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), (Bytes{0, 0, 0, 0})) << zoneName;
-    EXPECT_EQ(Bytes(raw.begin() + 104, raw.begin() + 108), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
-    for (int64_t neighbour : {int64_t{-2}, int64_t{0}}) {
-      v.Date1 = neighbour;
-      const Bytes near = ordtest::Formatted(kVelocityLayout, v);
-      EXPECT_NE(Bytes(near.begin() + 29, near.begin() + 33), (Bytes{0, 0, 0, 0})) << zoneName;
-    }
+    Bytes seconds(4);
+    PutI32(seconds, 0, static_cast<int32_t>(c.date1));
+    EXPECT_EQ(Bytes(raw.begin() + 29, raw.begin() + 33), c.btrDate) << c.zone << " " << c.date1;
+    EXPECT_EQ(Bytes(raw.begin() + 104, raw.begin() + 108), seconds) << c.zone << " " << c.date1;
   }
-}
-
-TEST(VelocitySpec, SixKeysOrFiveFor0201) {
-  std::vector<ordtest::Seg> five = {{1, 6, 0x13}, {22, 5, 0x13}, {7, 15, 0x3},  {1, 21, 0},
-                                    {7, 12, 0x3}, {1, 6, 0x13},  {27, 3, 0x13}, {7, 15, 0x3},
-                                    {1, 6, 0x13}, {27, 3, 0x13}, {22, 5, 0x13}, {7, 15, 0x3}};
-  std::vector<ordtest::Seg> six = five;
-  six.insert(six.end(), {{1, 6, 0x13}, {30, 4, 0x113}, {22, 5, 0x13}, {7, 15, 0x3}});
-  Bytes current = ordtest::ExpectedBlock(160, 6, six);
-  current[16 + 16 * 13 + 10] = 3;  // the date segment
-  EXPECT_EQ(current.size(), 272u);
-  EXPECT_EQ(ordtest::CapturedBlock<CVelocityDB>(), current);
-  current[0] = 156;
-  EXPECT_EQ(ordtest::CapturedBlock<CVelocity0401DB>(), current);
-  const Bytes old = ordtest::ExpectedBlock(140, 5, five);
-  EXPECT_EQ(old.size(), 208u);
-  EXPECT_EQ(ordtest::CapturedBlock<CVelocity0201DB>(), old);
-}
-
-TEST(VelocitySpec, ClosedTableAnswers3UnknownKeys6) {
-  CVelocityDB current;
-  CVelocity v;
-  EXPECT_EQ(current.ReadFirst(v), 3);
-  EXPECT_EQ(current.SwitchKey(3), 6);  // current key 0
-  EXPECT_EQ(current.SwitchKey(9), 6);
 }
 
 // ---- Through real files ----
@@ -207,19 +165,6 @@ TEST_F(VelocityFile, Steps8aTo8dConvertEveryLayout) {
   ConvertVelocity<CVelocity0401DB, CVelocity0401>(kAt0401, kDate2, kDate2);
 }
 
-TEST_F(VelocityFile, EmptyFileReads4AndKey1IsUnique) {
-  CVelocityDB table;
-  ASSERT_EQ(table.CreateFile("VELOCITY.DB"), 0);
-  CVelocity v;
-  EXPECT_EQ(table.ReadFirst(v), 4);
-  v.CustomerNumber = "c1";
-  v.ItemNumber = "i1";
-  ASSERT_EQ(table.InsertRecord(v), 0);
-  EXPECT_EQ(table.CurrentKey(), 1);
-  v.Code5 = "other";
-  EXPECT_EQ(table.InsertRecord(v), 5);
-}
-
 // Customer number and YesNo2 of every record, in key-0 order.
 std::vector<std::pair<std::string, bool>> Flags(CVelocityDB& table) {
   std::vector<std::pair<std::string, bool>> flags;
@@ -230,10 +175,11 @@ std::vector<std::pair<std::string, bool>> Flags(CVelocityDB& table) {
   return flags;
 }
 
-TEST_F(VelocityFile, SwitchKeyClearAndDelete) {
+TEST_F(VelocityFile, InsertSwitchKeyClearAndDelete) {
   CVelocityDB table;
   ASSERT_EQ(table.CreateFile("VELOCITY.DB"), 0);
   CVelocity v;
+  EXPECT_EQ(table.ReadFirst(v), 4);  // an empty file
   v.YesNo2 = true;
   // Item numbers on both sides of ITEM1 on key 2, with the suffix ClearItem looks for.
   for (const char* key : {"b/item1", "a/item1", "c/item1", "d/item0", "e/item2"}) {
@@ -242,6 +188,9 @@ TEST_F(VelocityFile, SwitchKeyClearAndDelete) {
     v.ItemSuffix = key[0] == 'c' ? "x" : "s";
     ASSERT_EQ(table.InsertRecord(v), 0);
   }
+  EXPECT_EQ(table.CurrentKey(), 1);
+  v.Code5 = "other";
+  EXPECT_EQ(table.InsertRecord(v), 5);  // key 1 is unique
   ASSERT_EQ(table.ReadFirst(v), 0);
   EXPECT_EQ(v.CustomerNumber, "A");
   ASSERT_EQ(table.SwitchKey(2), 0);
