@@ -58,7 +58,8 @@ const Column kColumns[] = {
     {"Text308", Kind::Text, 8, {308, 308, 308, -1, -1}},
     // Upper-cased on reading only: a lower-case stored text arrives upper case.
     {"Text316", Kind::Upper, 20, {316, 316, -1, -1, -1}},
-    {"Text336", Kind::Upper, 20, {336, -1, -1, -1, -1}}};
+    {"Text336", Kind::Upper, 20, {336, -1, -1, -1, -1}},
+};
 
 const size_t kLengths[] = {356, 336, 316, 296, 292};
 

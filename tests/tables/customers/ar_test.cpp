@@ -2,7 +2,7 @@
 #include "tables/customers/ar.h"
 
 #include "recfile/field_codec.h"
-#include "tests/tables/customers/step_run.h"
+#include "tests/tables/customers/test_util.h"
 
 namespace {
 
@@ -42,6 +42,7 @@ Bytes Expected(const std::string& customer, int32_t date, const std::string& tex
 
 class ArFile : public rectest::InScratchDir {};
 
+// Key 0, the customer number, allows duplicates and keeps them in the order stored.
 TEST_F(ArFile, Converts0204ByteForByteWithDuplicatesInKeyOrder) {
   WriteRaw<CAr0204DB>({Raw0204("c2", 1000, "second customer"),
                        Raw0204("c1", -1, "first item, Mixed"),
@@ -52,21 +53,6 @@ TEST_F(ArFile, Converts0204ByteForByteWithDuplicatesInKeyOrder) {
   EXPECT_EQ(got[0], Expected("c1", -1, "first item, Mixed"));
   EXPECT_EQ(got[1], Expected("c1", 2000, "twenty characters!!!"));
   EXPECT_EQ(got[2], Expected("c2", 1000, "second customer"));
-}
-
-TEST_F(ArFile, StatusesOfTheReaders) {
-  CAr0204DB table;
-  ASSERT_EQ(table.CreateFile("AR.DB"), 0);
-  CAr0204 r;
-  EXPECT_EQ(table.ReadFirst(r), 9);
-  ASSERT_EQ(InsertRaw(table, Raw0204("c1", 0, "x")), 0);
-  ASSERT_EQ(InsertRaw(table, Raw0204("c1", 0, "x")), 0);  // duplicates allowed
-  ASSERT_EQ(table.ReadFirst(r), 0);
-  ASSERT_EQ(table.ReadNext(r), 0);
-  EXPECT_EQ(table.ReadNext(r), 9);
-  table.Close();
-  // 68-byte records where the 0204 reader expects 64.
-  EXPECT_EQ((FirstReadOfOtherLength<CArDB, CAr0204DB>(Expected("c1", 0, "x"), r)), 22);
 }
 
 }  // namespace

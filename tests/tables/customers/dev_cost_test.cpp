@@ -2,7 +2,7 @@
 #include "tables/customers/dev_cost.h"
 
 #include "recfile/field_codec.h"
-#include "tests/tables/customers/step_run.h"
+#include "tests/tables/customers/test_util.h"
 
 namespace {
 
@@ -46,20 +46,11 @@ TEST_F(DevCostFile, Converts0402ByteForByteWithDuplicatesInKeyOrder) {
   EXPECT_EQ(run.converted,
             (std::vector<Bytes>{Expected("C1", "ITEM-A", 7.0f), Expected("C1", "ITEM-Z", -3.0f),
                                 Expected("C2", "ITEM-B", 1.5f)}));
+  CDevCost0402DB legacy;
+  ASSERT_EQ(legacy.Open(), 0);
+  EXPECT_EQ(InsertRaw(legacy, Raw0402("c1", "item-a", 0), 1), 5);  // key 1 is unique
   CDevCostDB current;  // "DEVCOST.DB" opens the file written as "DevCost.DB"
   EXPECT_EQ(current.Open(), 0);
-}
-
-TEST_F(DevCostFile, StatusesOfTheReaders) {
-  CDevCost0402DB table;
-  ASSERT_EQ(table.CreateFile("DevCost.DB"), 0);
-  CDevCost0402 r;
-  EXPECT_EQ(table.ReadFirst(r), 9);
-  ASSERT_EQ(InsertRaw(table, Raw0402("c1", "i", 0), 1), 0);
-  EXPECT_EQ(InsertRaw(table, Raw0402("c1", "i", 1), 1), 5);  // key 1 is unique
-  table.Close();
-  // 52-byte records where the 0402 reader expects 36.
-  EXPECT_EQ((FirstReadOfOtherLength<CDevCostDB, CDevCost0402DB>(Expected("C0", "I", 0), r, 1)), 22);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include "tables/customers/price_seq.h"
 
 #include "recfile/field_codec.h"
-#include "tests/tables/customers/step_run.h"
+#include "tests/tables/customers/test_util.h"
 
 namespace {
 
@@ -79,13 +79,7 @@ TEST_F(PriceSeqFile, ReadNextOnAnotherKeyGoesOnFromTheCurrentRecord) {
   ASSERT_EQ(table.ReadNext(r, 1), 0);
   EXPECT_EQ(r.Text0, "B");
   EXPECT_EQ(table.ReadNext(r, 1), 9);
-  EXPECT_EQ(table.ReadFirst(r, 3), 6);
   EXPECT_EQ(InsertRaw(table, Raw0201("a", "c2", 5)), 5);  // key 2 is unique
-}
-
-TEST_F(PriceSeqFile, ARecordOfAnotherLengthAnswers22) {
-  CPriceSeq0201 r;  // 108-byte records where the 0201 reader expects 72
-  EXPECT_EQ((FirstReadOfOtherLength<CPriceSeqDB, CPriceSeq0201DB>(Expected("A", "C1", 0), r)), 22);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // tests use.
 #pragma once
 
+#include "tests/support/reader_statuses.h"
 #include "tests/support/record_bytes.h"
 
 namespace custtest {

@@ -3,7 +3,7 @@
 #include "tables/customers/whs_markup.h"
 
 #include "recfile/field_codec.h"
-#include "tests/tables/customers/step_run.h"
+#include "tests/tables/customers/test_util.h"
 
 namespace {
 
@@ -68,19 +68,9 @@ TEST_F(WhsMarkupFile, Converts0200ByteForByteReadingOnKey2) {
   EXPECT_EQ(run.read[2].Text12, "ZZ");
   EXPECT_EQ(run.converted, (std::vector<Bytes>{Expected("AA", "ZZ", 'Y'), Expected("BB", "MM", 'N'),
                                                Expected("CC", "AA", 'Y')}));
-}
-
-TEST_F(WhsMarkupFile, StatusesOfTheReaders) {
-  CWhsMarkup0200DB table;
-  ASSERT_EQ(table.CreateFile("WHSMRKUP.DB"), 0);
-  CWhsMarkup0200 r;
-  EXPECT_EQ(table.ReadFirst(r, 2), 9);
-  EXPECT_EQ(table.ReadFirst(r, 6), 6);
-  EXPECT_EQ(table.ReadNext(r, -1), 6);
-  ASSERT_EQ(InsertRaw(table, Raw0200("aa", "zz", 'Y'), 3), 0);
-  EXPECT_EQ(InsertRaw(table, Raw0200("aa", "zz", 'Y'), 3), 5);  // key 3 is unique
-  ASSERT_EQ(table.ReadFirst(r, 0), 0);
-  EXPECT_EQ(table.ReadNext(r, 0), 9);
+  CWhsMarkupDB table;
+  ASSERT_EQ(table.Open("TMP.DB"), 0);
+  EXPECT_EQ(InsertRaw(table, Expected("AA", "ZZ", 'Y'), 3), 5);  // key 3 is unique
 }
 
 }  // namespace
