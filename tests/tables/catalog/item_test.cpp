@@ -126,9 +126,12 @@ Bytes SampleValue(const Column& c, size_t i, int n, int width) {
 }
 
 const int kNoteOffsets[] = {343, 347, 262, 140};
+const size_t kFixedLengths[] = {343, 347, 263, 272};
 
 // Legacy record `n` of layout `f`, built from the layout table above, and the current record
-// it converts into.
+// it converts into. Sample 1 has no note: it ends with the fixed part, which in 0400 and 03094
+// holds no byte of the note at all, so that the conversion, read after sample 0, shows whether
+// the note of sample 0 is left behind.
 Sample MakeSample(Form f, int n) {
   // Legacy notes keep leading spaces and lose trailing ones on conversion.
   const std::string note =
@@ -136,7 +139,8 @@ Sample MakeSample(Form f, int n) {
   const std::string newNote =
       f == k0208 ? (n == 0 ? " ab c" : "xyz") : (n == 0 ? "  lower note, Mixed" : "");
   const size_t tail = f == k0308 ? 2 : 1;  // what the legacy writers add behind the note
-  const size_t legacyLength = f == k0208 ? 272 : kNoteOffsets[f] + note.size() + tail;
+  const size_t legacyLength =
+      f == k0208 || n == 1 ? kFixedLengths[f] : kNoteOffsets[f] + note.size() + tail;
   Sample s;
   s.legacy.assign(legacyLength, 0xEE);  // padding bytes that no reader may look at
   s.current.assign(388 + newNote.size(), 0);
@@ -163,7 +167,7 @@ Sample MakeSample(Form f, int n) {
   if (f == k0208) {
     Put(s.legacy, 140, note, 8);
   } else {
-    Put(s.legacy, kNoteOffsets[f], note, note.size() + 1);
+    Put(s.legacy, kNoteOffsets[f], note, std::min(note.size() + 1, legacyLength - kNoteOffsets[f]));
   }
   s.current[81] = ' ';
   Put(s.current, 384, newNote, newNote.size() + 1);
