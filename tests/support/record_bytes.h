@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "recfile/btrieve_db.h"
@@ -90,11 +91,12 @@ int ReadStep(DB& table, R& record, int keyNum, bool first) {
   }
 }
 
-// Creates the legacy file under the table's own name and inserts `raw` on key `keyNum`.
+// Creates the legacy file under `name` (the table's own name when null) and inserts `raw` on key
+// `keyNum`.
 template <class DB>
-void WriteRaw(const std::vector<Bytes>& raw, int8_t keyNum = 0) {
+void WriteRaw(const std::vector<Bytes>& raw, int8_t keyNum = 0, const char* name = nullptr) {
   DB table;
-  ASSERT_EQ(table.CreateFile(table.GetFileName().c_str()), 0);
+  ASSERT_EQ(table.CreateFile(name != nullptr ? name : table.GetFileName().c_str()), 0);
   for (const Bytes& r : raw) {
     ASSERT_EQ(InsertRaw(table, r, keyNum), 0);
   }
@@ -107,13 +109,26 @@ struct StepRun {
   std::vector<Bytes> converted;  // the new file's raw records in the order of the output key
 };
 
-// Converts the legacy file the table opens by default into "TMP.DB": reads on `readKey` while the
-// status is one of `accept`, which must end in 9.
+// A step that rebuilds a file in its own layout copies each record; the others convert it.
+template <class Legacy, class Current>
+void CarryOver(const Legacy& r, Current& c) {
+  if constexpr (!std::is_same_v<Legacy, Current>) {
+    ConvertRecord(r, c);
+  } else if constexpr (requires { c.Copy(r); }) {
+    c.Copy(r);
+  } else {
+    c = r;
+  }
+}
+
+// Converts the legacy file `name` (the one the table opens by default when null) into "TMP.DB":
+// reads on `readKey` while the status is one of `accept`, which must end in 9.
 template <class LegacyDB, class Legacy, class CurrentDB, class Current>
-StepRun<Legacy> RunStep(int readKey, int8_t outKey = 0, const std::vector<int>& accept = {0}) {
+StepRun<Legacy> RunStep(int readKey, int8_t outKey = 0, const std::vector<int>& accept = {0},
+                        const char* name = nullptr) {
   LegacyDB old;
   CurrentDB fresh;
-  EXPECT_EQ(old.Open(), 0);
+  EXPECT_EQ(old.Open(name), 0);
   EXPECT_EQ(fresh.CreateFile("TMP.DB"), 0);
   StepRun<Legacy> run;
   Legacy r;
@@ -122,7 +137,7 @@ StepRun<Legacy> RunStep(int readKey, int8_t outKey = 0, const std::vector<int>& 
   while (std::find(accept.begin(), accept.end(), status) != accept.end()) {
     run.statuses.push_back(status);
     run.read.push_back(r);
-    ConvertRecord(r, c);
+    CarryOver(r, c);
     EXPECT_EQ(fresh.InsertRecord(c), 0) << "record " << run.read.size();
     status = ReadStep(old, r, readKey, false);
   }

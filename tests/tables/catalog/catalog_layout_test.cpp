@@ -1,6 +1,8 @@
-// Every catalogue layout declaration, and the file specification blocks of every table written
-// out byte for byte from their key tables.
+// Every catalogue table: its layout declarations, the specification block its CreateFile hands to
+// Create, byte for byte from the key tables, and the statuses its reads and inserts answer.
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "tables/catalog/category.h"
 #include "tables/catalog/guide_item.h"
@@ -12,6 +14,8 @@
 #include "tests/tables/catalog/catalog_test_util.h"
 
 namespace {
+
+using namespace cattest;
 
 template <class... R>
 std::vector<std::string> Problems(const recfile::Layout<R>&... layouts) {
@@ -30,35 +34,64 @@ TEST(CatalogLayouts, EveryDeclarationIsSound) {
 }
 
 TEST(CatalogFileSpecs, BlocksMatchTheKeyTables) {
-  using cattest::SpecBlock;
-  const std::vector<cattest::SegmentRow> item = {{1, 12, 0},     {16, 5, 0x13}, {1, 12, 0x03},
-                                                 {21, 10, 0x03}, {13, 8, 0x13}, {1, 12, 0x03}};
-  const std::vector<cattest::SegmentRow> unit = {
-      {1, 13, 0x03}, {1, 12, 0x01}, {1, 12, 0x10}, {14, 3, 0}};
-  const std::vector<cattest::SegmentRow> menu = {{1, 9, 0x03}, {10, 14, 0}};
-  const std::pair<recfile::FileSpec, cattest::Bytes> cases[] = {
-      {ItemFileSpec(387, true), SpecBlock(387, true, 4, item)},
-      {ItemFileSpec(343, true), SpecBlock(343, true, 4, item)},
-      {ItemFileSpec(347, true), SpecBlock(347, true, 4, item)},
-      {ItemFileSpec(263, true), SpecBlock(263, true, 4, item)},
-      {ItemFileSpec(272, false), SpecBlock(272, false, 4, item)},
-      {ItemUnitFileSpec(356), SpecBlock(356, false, 3, unit)},
-      {ItemUnitFileSpec(292), SpecBlock(292, false, 3, unit)},
-      {CategoryFileSpec(48), SpecBlock(48, false, 1, {{1, 5, 0}})},
-      {CategoryFileSpec(44), SpecBlock(44, false, 1, {{1, 5, 0}})},
+  const std::vector<Seg> item = {{1, 12, 0},     {16, 5, 0x13}, {1, 12, 0x03},
+                                 {21, 10, 0x03}, {13, 8, 0x13}, {1, 12, 0x03}};
+  const std::vector<Seg> unit = {{1, 13, 0x03}, {1, 12, 0x01}, {1, 12, 0x10}, {14, 3, 0}};
+  const std::vector<Seg> menu = {{1, 9, 0x03}, {10, 14, 0}};
+  const std::pair<Bytes, Bytes> cases[] = {
+      {CapturedBlock<CItemDB>(), SpecBlock(387, true, 4, item)},
+      {CapturedBlock<CItem0400DB>(), SpecBlock(343, true, 4, item)},
+      {CapturedBlock<CItem03094DB>(), SpecBlock(347, true, 4, item)},
+      {CapturedBlock<CItem0308DB>(), SpecBlock(263, true, 4, item)},
+      {CapturedBlock<CItem0208DB>(), SpecBlock(272, false, 4, item)},
+      {CapturedBlock<CItemUnitDB>(), SpecBlock(356, false, 3, unit)},
+      {CapturedBlock<CItemUnit0301DB>(), SpecBlock(292, false, 3, unit)},
+      {CapturedBlock<CCategoryDB>(), SpecBlock(48, false, 1, {{1, 5, 0}})},
+      {CapturedBlock<CCategory0308DB>(), SpecBlock(44, false, 1, {{1, 5, 0}})},
       // Guide keys 1 and 3 are integers (extended type 1).
-      {GuideItemFileSpec(),
+      {CapturedBlock<CGuideItemDB>(),
        SpecBlock(33, false, 2,
                  {{1, 6, 0x13, 0}, {7, 4, 0x103, 1}, {1, 6, 0x10, 0}, {11, 4, 0x100, 1}})},
-      {InventoryItemFileSpec(),
+      {CapturedBlock<CInventoryItemDB>(),
        SpecBlock(60, false, 4,
                  {{1, 21, 0x03}, {1, 6, 0x13}, {22, 7, 0x03}, {7, 12, 0x03}, {1, 6, 0x03}})},
-      {MenuHdrFileSpec(127), SpecBlock(127, true, 2, menu)},
-      {MenuHdrFileSpec(111), SpecBlock(111, true, 2, menu)},
-      {SpecialFileSpec(), SpecBlock(52, false, 2, {{1, 21, 0}, {7, 15, 0x01}})},
+      {CapturedBlock<CMenuHdrDB>(), SpecBlock(127, true, 2, menu)},
+      {CapturedBlock<CMenuHdr0403DB>(), SpecBlock(111, true, 2, menu)},
+      {CapturedBlock<CSpecialDB>(), SpecBlock(52, false, 2, {{1, 21, 0}, {7, 15, 0x01}})},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(recfile::BuildSpecBlock(cases[i].first), cases[i].second) << "case " << i;
+    EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
+  }
+}
+
+template <class DB, class R>
+std::function<void()> Statuses(const recfile::Layout<R>& layout) {
+  return [&layout] { ExpectReaderStatuses<DB>(layout); };
+}
+
+TEST(CatalogTables, AnswerTheCommonStatuses) {
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"item", Statuses<CItemDB>(kItemLayout)},
+      {"item 0400", Statuses<CItem0400DB>(kItem0400Layout)},
+      {"item 03094", Statuses<CItem03094DB>(kItem03094Layout)},
+      {"item 0308", Statuses<CItem0308DB>(kItem0308Layout)},
+      {"item 0208", Statuses<CItem0208DB>(kItem0208Layout)},
+      {"item unit", Statuses<CItemUnitDB>(kItemUnitLayout)},
+      {"item unit 0400", Statuses<CItemUnit0400DB>(kItemUnit0400Layout)},
+      {"item unit 03094", Statuses<CItemUnit03094DB>(kItemUnit03094Layout)},
+      {"item unit 0308", Statuses<CItemUnit0308DB>(kItemUnit0308Layout)},
+      {"item unit 0301", Statuses<CItemUnit0301DB>(kItemUnit0301Layout)},
+      {"category", Statuses<CCategoryDB>(kCategoryLayout)},
+      {"category 0308", Statuses<CCategory0308DB>(kCategory0308Layout)},
+      {"guide item", Statuses<CGuideItemDB>(kGuideItemLayout)},
+      {"inventory item", Statuses<CInventoryItemDB>(kInventoryItemLayout)},
+      {"menu header", Statuses<CMenuHdrDB>(kMenuHdrLayout)},
+      {"menu header 0403", Statuses<CMenuHdr0403DB>(kMenuHdr0403Layout)},
+      {"special", Statuses<CSpecialDB>(kSpecialLayout)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    c.second();
   }
 }
 

@@ -16,6 +16,8 @@
 
 namespace {
 
+using namespace cattest;
+
 constexpr int kRecords = 40;
 
 class CatalogDemo : public rectest::InScratchDir {
@@ -31,10 +33,14 @@ class CatalogDemo : public rectest::InScratchDir {
   }
 
   // Writes the demo file of `step` and upgrades it; every record must convert.
-  template <class LegacyDB, class CurrentDB, class Old, class New>
-  void Check(const char* step, const char* name) {
-    Write(step);
-    EXPECT_EQ((cattest::Upgrade<LegacyDB, CurrentDB, Old, New>(name)), kRecords) << step;
+  template <class LegacyDB, class Legacy, class CurrentDB, class Current>
+  void Check(const char* step, const char* name = nullptr) {
+    SCOPED_TRACE(step);
+    if (name == nullptr) {
+      Write(step);
+    }
+    EXPECT_EQ((RunStep<LegacyDB, Legacy, CurrentDB, Current>(0, 0, {0}, name).converted.size()),
+              static_cast<size_t>(kRecords));
   }
 
   std::mt19937 rng_{7};
@@ -42,29 +48,27 @@ class CatalogDemo : public rectest::InScratchDir {
 };
 
 TEST_F(CatalogDemo, EveryStepConvertsCompletely) {
-  Check<CItem0208DB, CItemDB, CItem0208, CItem>("14a", "ITEM.DB");
-  Check<CItem0308DB, CItemDB, CItem0308, CItem>("14b", "ITEM.DB");
-  Check<CItem03094DB, CItemDB, CItem03094, CItem>("14c", "ITEM.DB");
-  Check<CItem0400DB, CItemDB, CItem0400, CItem>("14d", "ITEM.DB");
-  Check<CItemUnit0301DB, CItemUnitDB, CItemUnit0301, CItemUnit>("17a", "ItemUnit.DB");
-  Check<CItemUnit0308DB, CItemUnitDB, CItemUnit0308, CItemUnit>("17b", "ITEMUNIT.DB");
-  Check<CItemUnit03094DB, CItemUnitDB, CItemUnit03094, CItemUnit>("17c", "ITEMUNIT.DB");
-  Check<CItemUnit0400DB, CItemUnitDB, CItemUnit0400, CItemUnit>("17d", "ITEMUNIT.DB");
-  Check<CGuideItemDB, CGuideItemDB, CGuideItem, CGuideItem>("1", "GDEITEM.DB");
-  EXPECT_EQ((cattest::Upgrade<CGuideItemDB, CGuideItemDB, CGuideItem, CGuideItem>("LGDEITM.DB")),
-            kRecords);
-  Check<CInventoryItemDB, CInventoryItemDB, CInventoryItem, CInventoryItem>("12", "INVITEM.DB");
-  Check<CCategory0308DB, CCategoryDB, CCategory0308, CCategory>("19", "CATEGORY.DB");
-  Check<CMenuHdr0403DB, CMenuHdrDB, CMenuHdr0403, CMenuHdr>("21", "MenuHdr.DB");
+  Check<CItem0208DB, CItem0208, CItemDB, CItem>("14a");
+  Check<CItem0308DB, CItem0308, CItemDB, CItem>("14b");
+  Check<CItem03094DB, CItem03094, CItemDB, CItem>("14c");
+  Check<CItem0400DB, CItem0400, CItemDB, CItem>("14d");
+  Check<CItemUnit0301DB, CItemUnit0301, CItemUnitDB, CItemUnit>("17a");
+  Check<CItemUnit0308DB, CItemUnit0308, CItemUnitDB, CItemUnit>("17b");
+  Check<CItemUnit03094DB, CItemUnit03094, CItemUnitDB, CItemUnit>("17c");
+  Check<CItemUnit0400DB, CItemUnit0400, CItemUnitDB, CItemUnit>("17d");
+  Check<CGuideItemDB, CGuideItem, CGuideItemDB, CGuideItem>("1");
+  Check<CGuideItemDB, CGuideItem, CGuideItemDB, CGuideItem>("1", "LGDEITM.DB");  // also of step 1
+  Check<CInventoryItemDB, CInventoryItem, CInventoryItemDB, CInventoryItem>("12");
+  Check<CCategory0308DB, CCategory0308, CCategoryDB, CCategory>("19");
+  Check<CMenuHdr0403DB, CMenuHdr0403, CMenuHdrDB, CMenuHdr>("21");
 }
 
 TEST_F(CatalogDemo, SpecialsKeepOnlyTheCurrentOnes) {
   Write("4", 60);
-  const int all = static_cast<int>(cattest::ReadFile("SPECIAL.DB").size());
-  EXPECT_EQ(all, 60);
-  const int current = cattest::Upgrade<CSpecialDB, CSpecialDB, CSpecial, CSpecial>("SPECIAL.DB");
-  EXPECT_GT(current, 0);
-  EXPECT_LT(current, all);  // passed ones and those dated -1 are dropped
+  EXPECT_EQ(cattest::ReadFile("SPECIAL.DB").size(), 60u);
+  const size_t current = RunStep<CSpecialDB, CSpecial, CSpecialDB, CSpecial>(0).converted.size();
+  EXPECT_GT(current, 0u);
+  EXPECT_LT(current, 60u);  // passed ones and those dated -1 are dropped
 }
 
 }  // namespace

@@ -1,17 +1,15 @@
-// Item unit table: byte layouts, the moved fields of 0301, keys and the four conversions,
-// checked against records built by hand from the layout table.
+// Item unit table: the five layouts byte for byte (the moved fields of 0301 included), the four
+// conversions through real files, checked against records built by hand from the layout table,
+// the import line lengths and the operations on item and unit.
 #include "tables/catalog/item_unit.h"
 
 #include <gtest/gtest.h>
 
 #include "tests/tables/catalog/catalog_test_util.h"
 
-using cattest::Bytes;
-
 namespace {
 
-using cattest::Kind;
-using cattest::Sample;
+using namespace cattest;
 
 // Offsets in the current, 0400, 03094, 0308 and 0301 layouts (-1: absent).
 struct Column {
@@ -90,7 +88,7 @@ Bytes SampleValue(const Column& c, size_t i, int n) {
       }
       return v;
     case Kind::Flag: {
-      v[0] = cattest::kFlagBytes[(i + n) % 5];
+      v[0] = kFlagBytes[(i + n) % 5];
       return v;
     }
     case Kind::Code:
@@ -115,14 +113,14 @@ Sample MakeSample(Form f, int n) {
       continue;
     }
     const Bytes stored = SampleValue(c, i, n);
-    cattest::PutRaw(s.legacy, c.at[f], stored);
-    cattest::PutRaw(s.current, c.at[kCurrent], cattest::Converted(c.kind, stored, c.width));
+    PutRaw(s.legacy, c.at[f], stored);
+    PutRaw(s.current, c.at[kCurrent], Converted(c.kind, stored, c.width));
   }
   if (f == k0301) {  // the dropped flags and single
     s.legacy[128] = 'Y';
     s.legacy[129] = 'N';
     s.legacy[130] = 'Y';
-    cattest::PutF32(s.legacy, 132, 132.5f);
+    PutF32(s.legacy, 132, 132.5f);
   }
   return s;
 }
@@ -136,61 +134,51 @@ TEST(ItemUnitLayout, CurrentRecordRoundTripsWithUnusedBytesZero) {
   }
   CItemUnit r;
   recfile::Parse(kItemUnitLayout, stored.data(), stored.size(), r);
-  uint8_t out[recfile::kMaxRecord];
-  ASSERT_EQ(recfile::Format(kItemUnitLayout, r, out), 356u);
-  EXPECT_EQ(cattest::FirstDifference(Bytes(out, out + 356), s.current), "");
+  EXPECT_EQ(FirstDifference(Formatted(kItemUnitLayout, r), s.current), "");
 }
 
 TEST(ItemUnitLayout, Text316IsUpperCasedOnReadingOnly) {
   Bytes raw(356, 0);
-  cattest::Put(raw, 316, "lower", 20);
+  Put(raw, 316, "lower", 20);
   CItemUnit r;
   recfile::Parse(kItemUnitLayout, raw.data(), raw.size(), r);
   EXPECT_EQ(r.Text316, "LOWER");
   r.Text316 = "set lower";
   r.Text98 = "upper me";
-  uint8_t out[recfile::kMaxRecord];
-  recfile::Format(kItemUnitLayout, r, out);
-  EXPECT_EQ(cattest::Str(Bytes(out, out + 356), 316, 9), "set lower");
-  EXPECT_EQ(cattest::Str(Bytes(out, out + 356), 98, 8), "UPPER ME");
+  const Bytes out = Formatted(kItemUnitLayout, r);
+  EXPECT_EQ(Str(out, 316, 9), "set lower");
+  EXPECT_EQ(Str(out, 98, 8), "UPPER ME");
   EXPECT_EQ(r.Text316, "set lower");
   EXPECT_EQ(r.Text98, "UPPER ME");
-}
-
-// The 0301 fields that moved are covered by the file test below; here, a conversion leaves
-// nothing of the record it overwrites.
-TEST(ItemUnitLayout, From0301ClearsAmount280) {
-  CItemUnit to;
-  to.Amount280 = 9.0f;
-  ConvertRecord(CItemUnit0301{}, to);
-  EXPECT_EQ(to.Amount280, 0.0f);
+  // A conversion leaves nothing of the record it overwrites.
+  r.Amount280 = 9.0f;
+  ConvertRecord(CItemUnit0301{}, r);
+  EXPECT_EQ(r.Amount280, 0.0f);
 }
 
 TEST(ItemUnitImport, LineLengthsFollowTheImportVersion) {
-  EXPECT_EQ(ItemUnitImportLineLength(769, 544), 452);
-  EXPECT_EQ(ItemUnitImportLineLength(770, 544), 463);
-  EXPECT_EQ(ItemUnitImportLineLength(777, 544), 504);
-  EXPECT_EQ(ItemUnitImportLineLength(1024, 544), 524);
-  EXPECT_EQ(ItemUnitImportLineLength(1025, 544), 544);
-  EXPECT_EQ(ItemUnitImportLineLength(1025, 463), 463);
+  const int cases[][3] = {{769, 544, 452},  {770, 544, 463},  {777, 544, 504},
+                          {1024, 544, 524}, {1025, 544, 544}, {1025, 463, 463}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ItemUnitImportLineLength(c[0], c[1]), c[2]) << c[0] << " " << c[1];
+  }
 }
 
-class ItemUnitFile : public rectest::InScratchDir {};
+class ItemUnitFile : public InScratchDir {};
 
-// Legacy bytes written by hand, read through the legacy class (under its own file name),
-// converted and inserted through CItemUnitDB; the new file compared byte for byte.
+// Legacy bytes written by hand, read through the legacy class, converted and inserted through
+// CItemUnitDB; the new file compared byte for byte in key 2 order: unit code "p.." (sample 0)
+// before "q.." (sample 1). The 0301 class names its file "ItemUnit.DB": it finds "ITEMUNIT.DB".
 template <class LegacyDB, class Legacy>
 void ConvertFile(Form f) {
   SCOPED_TRACE(f);
   const Sample a = MakeSample(f, 0);
   const Sample b = MakeSample(f, 1);
-  cattest::WriteRaw<LegacyDB>("ITEMUNIT.DB", {b.legacy, a.legacy});
-  EXPECT_EQ((cattest::Upgrade<LegacyDB, CItemUnitDB, Legacy, CItemUnit>()), 2);
-  // Key 2 order: unit code "p.." (sample 0) before "q.." (sample 1).
-  cattest::ExpectFile("TMP.DB", 2, {a.current, b.current});
+  WriteRaw<LegacyDB>({b.legacy, a.legacy}, 0, "ITEMUNIT.DB");
+  ExpectRecords(RunStep<LegacyDB, Legacy, CItemUnitDB, CItemUnit>(0, 2).converted,
+                {a.current, b.current});
 }
 
-// The 0301 class names its file "ItemUnit.DB"; it finds "ITEMUNIT.DB" all the same.
 TEST_F(ItemUnitFile, ConvertsEveryLegacyLayout) {
   ConvertFile<CItemUnit0301DB, CItemUnit0301>(k0301);
   ConvertFile<CItemUnit0308DB, CItemUnit0308>(k0308);
@@ -222,8 +210,7 @@ TEST_F(ItemUnitFile, Key2RefusesTheSameItemAndUnitTwice) {
   EXPECT_EQ(db.DeleteRecord(3, "ITEM1"), 6);
   EXPECT_EQ(db.DeleteRecord(1, "ITEM1"), 0);
   EXPECT_EQ(db.DeleteRecord(2, "NOSUCHITEM"), 0);
-  db.Close();
-  EXPECT_EQ(cattest::ReadFile("ITEMUNIT.DB").size(), 1u);
+  EXPECT_EQ(ReadAllRaw(db).size(), 1u);
 }
 
 }  // namespace

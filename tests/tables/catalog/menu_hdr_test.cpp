@@ -1,5 +1,5 @@
-// Menu header table: the 0403 and current layouts, the note length, the stamp of insertion,
-// the unique key, and the conversion of step 21 byte for byte.
+// Menu header table: the 0403 and current layouts, the stamp of insertion, the unique key, and
+// the conversion of step 21 byte for byte.
 #include "tables/catalog/menu_hdr.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +8,9 @@
 
 #include "tests/tables/catalog/catalog_test_util.h"
 
-using cattest::Bytes;
-
 namespace {
+
+using namespace cattest;
 
 struct Header {
   uint8_t code0;
@@ -24,21 +24,22 @@ struct Header {
 Bytes Raw0403(const Header& h) {
   Bytes b(108 + h.note.size() + 4, 0xEE);
   b[0] = h.code0;
-  cattest::Put(b, 1, h.text1, 8);
-  cattest::Put(b, 9, h.text9, 14);
-  cattest::Put(b, 23, h.text23, 14);
-  cattest::Put(b, 37, h.text37, 30);
+  Put(b, 1, h.text1, 8);
+  Put(b, 9, h.text9, 14);
+  Put(b, 23, h.text23, 14);
+  Put(b, 37, h.text37, 30);
   for (int i = 0; i < 4; ++i) {
-    cattest::PutF64(b, 72 + 8 * i, h.amounts[i]);
+    PutF64(b, 72 + 8 * i, h.amounts[i]);
   }
-  cattest::PutI32(b, 104, h.date);
-  cattest::Put(b, 108, h.note, h.note.size() + 1);
+  PutI32(b, 104, h.date);
+  Put(b, 108, h.note, h.note.size() + 1);
   return b;
 }
 
 // Upper case and spaces up to the width.
 std::string SpaceFilled(const std::string& s, size_t width) {
-  std::string out = cattest::Upper(s.substr(0, std::min(s.size(), width)));
+  std::string out = s.substr(0, std::min(s.size(), width));
+  recfile::UpperInPlace(out);
   out.resize(width, ' ');
   return out;
 }
@@ -47,41 +48,32 @@ std::string SpaceFilled(const std::string& s, size_t width) {
 Bytes Current(const Header& h, int32_t date) {
   Bytes b(128 + h.note.size(), 0);
   b[0] = h.code0;
-  cattest::Put(b, 1, SpaceFilled(h.text1, 8), 8);
-  cattest::Put(b, 9, SpaceFilled(h.text9, 14), 14);
-  cattest::Put(b, 23, SpaceFilled(h.text23, 14), 14);
-  cattest::Put(b, 37, h.text37, 30);
+  Put(b, 1, SpaceFilled(h.text1, 8), 8);
+  Put(b, 9, SpaceFilled(h.text9, 14), 14);
+  Put(b, 23, SpaceFilled(h.text23, 14), 14);
+  Put(b, 37, h.text37, 30);
   for (int i = 0; i < 4; ++i) {
-    cattest::PutF64(b, 88 + 8 * i, h.amounts[i]);
+    PutF64(b, 88 + 8 * i, h.amounts[i]);
   }
-  cattest::PutI32(b, 120, date);
-  cattest::Put(b, 124, h.note, h.note.size() + 1);
+  PutI32(b, 120, date);
+  Put(b, 124, h.note, h.note.size() + 1);
   return b;
 }
 
 // The file test below checks the converted fields; here, what a conversion never sets: the code
-// of a new header, Text67, and the note cut to 4096 characters.
-TEST(MenuHdrLayout, NewHeaderTextAnd67TheNoteLimit) {
+// of a new header and Text67, which 0403 lacks and a conversion clears.
+TEST(MenuHdrLayout, NewHeaderAndText67) {
   CMenuHdr r;
   r.Text67 = "text 67";
-  uint8_t out[recfile::kMaxRecord];
-  ASSERT_EQ(recfile::Format(kMenuHdrLayout, r, out), 128u);
-  const Bytes b(out, out + 128);
+  const Bytes b = Formatted(kMenuHdrLayout, r);
+  ASSERT_EQ(b.size(), 128u);
   EXPECT_EQ(b[0], 'G');
-  EXPECT_EQ(cattest::Str(b, 67, 8), std::string("text 67\0", 8));
-  r.Note = std::string(5000, 'n');
-  EXPECT_EQ(recfile::Format(kMenuHdrLayout, r, out), 124u + 4096 + 4);
+  EXPECT_EQ(Str(b, 67, 8), std::string("text 67\0", 8));
+  ConvertRecord(CMenuHdr0403{}, r);
+  EXPECT_EQ(r.Text67, "");
 }
 
-// Every stored value is carried (the file test below); Text67, which 0403 lacks, is cleared.
-TEST(MenuHdrLayout, ConversionClearsText67) {
-  CMenuHdr to;
-  to.Text67 = "stale";
-  ConvertRecord(CMenuHdr0403{}, to);
-  EXPECT_EQ(to.Text67, "");
-}
-
-class MenuHdrFile : public rectest::InScratchDir {};
+class MenuHdrFile : public InScratchDir {};
 
 TEST_F(MenuHdrFile, ConvertsFrom0403AndStampsTheInsertion) {
   const std::vector<Header> headers = {
@@ -92,12 +84,12 @@ TEST_F(MenuHdrFile, ConvertsFrom0403AndStampsTheInsertion) {
   for (const Header& h : headers) {
     raw.push_back(Raw0403(h));
   }
-  cattest::WriteRaw<CMenuHdr0403DB>("MenuHdr.DB", raw);
+  WriteRaw<CMenuHdr0403DB>(raw);
   const int32_t before = static_cast<int32_t>(std::time(nullptr));
-  EXPECT_EQ((cattest::Upgrade<CMenuHdr0403DB, CMenuHdrDB, CMenuHdr0403, CMenuHdr>()), 2);
-  const int32_t after = static_cast<int32_t>(std::time(nullptr));
   // Key 1 order: "FOURTEEN CHARS" before "MENU ONE      ".
-  const std::vector<Bytes> got = cattest::ReadFile("TMP.DB", 1);
+  const std::vector<Bytes> got =
+      RunStep<CMenuHdr0403DB, CMenuHdr0403, CMenuHdrDB, CMenuHdr>(0, 1).converted;
+  const int32_t after = static_cast<int32_t>(std::time(nullptr));
   ASSERT_EQ(got.size(), 2u);
   for (size_t i = 0; i < 2; ++i) {
     const Header& h = headers[1 - i];
@@ -105,7 +97,7 @@ TEST_F(MenuHdrFile, ConvertsFrom0403AndStampsTheInsertion) {
     const int32_t stamp = recfile::ReadInt32(&got[i][120]);
     EXPECT_GE(stamp, before);
     EXPECT_LE(stamp, after);
-    EXPECT_EQ(cattest::FirstDifference(got[i], Current(h, stamp)), "") << i;
+    EXPECT_EQ(FirstDifference(got[i], Current(h, stamp)), "") << i;
   }
 }
 

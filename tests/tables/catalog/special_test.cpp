@@ -8,23 +8,23 @@
 
 #include "tests/tables/catalog/catalog_test_util.h"
 
-using cattest::Bytes;
-
 namespace {
+
+using namespace cattest;
 
 Bytes Raw(const std::string& t0, const std::string& t6, const std::string& t18, int32_t date,
           uint8_t f28, uint8_t f29, uint8_t f48, float amount) {
   Bytes b(52, 0xEE);  // padding: never read
-  cattest::Put(b, 0, t0, 6);
-  cattest::Put(b, 6, t6, 12);
-  cattest::Put(b, 18, t18, 3);
-  cattest::PutI32(b, 24, date);
+  Put(b, 0, t0, 6);
+  Put(b, 6, t6, 12);
+  Put(b, 18, t18, 3);
+  PutI32(b, 24, date);
   b[28] = f28;
   b[29] = f29;
-  cattest::PutF32(b, 32, amount);
-  cattest::PutF32(b, 36, -amount);
-  cattest::PutF32(b, 40, amount * 2);
-  cattest::PutF32(b, 44, 0.5f);
+  PutF32(b, 32, amount);
+  PutF32(b, 36, -amount);
+  PutF32(b, 40, amount * 2);
+  PutF32(b, 44, 0.5f);
   b[48] = f48;
   return b;
 }
@@ -32,7 +32,7 @@ Bytes Raw(const std::string& t0, const std::string& t6, const std::string& t18, 
 // The record as the current writer stores it: upper-case texts, Y/N flags, zero padding.
 Bytes Rewritten(Bytes b) {
   for (int at = 0; at < 21; ++at) {
-    b[at] = static_cast<uint8_t>(recfile::UpperChar(static_cast<char>(b[at])));
+    b[at] = UpperByte(b[at]);
   }
   for (int at : {28, 29, 48}) {
     b[at] = b[at] == 'Y' ? 'Y' : 'N';
@@ -56,12 +56,8 @@ TEST(SpecialLayout, FlagsAreWrittenByTheirOwnRules) {
   for (const Case& c : {Case{-1, "YNN"}, Case{0, "NNN"}, Case{1, "YYY"}, Case{2, "YYY"}}) {
     CSpecial r;
     r.Flag28 = r.Flag29 = r.Flag48 = c.value;
-    uint8_t out[recfile::kMaxRecord];
-    recfile::Format(kSpecialLayout, r, out);
-    EXPECT_EQ(std::string({static_cast<char>(out[28]), static_cast<char>(out[29]),
-                           static_cast<char>(out[48])}),
-              c.written)
-        << c.value;
+    const Bytes out = Formatted(kSpecialLayout, r);
+    EXPECT_EQ(Str(out, 28, 2) + Str(out, 48, 1), c.written) << c.value;
   }
 }
 
@@ -73,28 +69,12 @@ TEST(SpecialDate, PassedMeansEarlierThanNow) {
   EXPECT_TRUE(SpecialHasPassed(-86400, 0));
 }
 
-class SpecialFile : public rectest::InScratchDir {
- protected:
-  // Specials in key-0 order: A passed, B current, C dated -1, D current, E passed, F 1990.
-  void WriteSpecials() {
-    const int32_t now = Now();
-    raw_ = {
-        Raw("a", "item a", "ea", now - 100, 'Y', 'N', 'Y', 1.0f),
-        Raw("b", "item b", "cs", now + 86400, 'N', 'Y', 'y', 2.0f),
-        Raw("c", "item c", "ea", -1, 'Y', 'Y', 'Y', 3.0f),
-        Raw("d", "full width12", "lb", now + 3600, ' ', 0, 'N', 4.0f),
-        Raw("e", "item e", "ea", now - 1, 'Y', 'N', 'N', 5.0f),
-        Raw("f", "item f", "ea", 631152000, 'Y', 'N', 'N', 6.0f),
-    };
-    cattest::WriteRaw<CSpecialDB>("SPECIAL.DB", raw_);
-  }
-  std::vector<Bytes> raw_;
-};
+class SpecialFile : public InScratchDir {};
 
 TEST_F(SpecialFile, OnlyPassedSpecialsReadAsAnEmptyFile) {
   CSpecialDB db;
   ASSERT_EQ(db.CreateFile("SPECIAL.DB"), 0);
-  ASSERT_EQ(cattest::InsertRaw(db, Raw("x", "y", "z", Now() - 10, 'Y', 'Y', 'Y', 1)), 0);
+  ASSERT_EQ(InsertRaw(db, Raw("x", "y", "z", Now() - 10, 'Y', 'Y', 'Y', 1)), 0);
   CSpecial r;
   EXPECT_EQ(db.ReadFirst(r), 9);
   EXPECT_EQ(db.ReadFirst(r, 1), 9);
@@ -105,9 +85,18 @@ TEST_F(SpecialFile, OnlyPassedSpecialsReadAsAnEmptyFile) {
 // form (upper-case texts, Y/N flags, zero padding). Keep-all returns every record after the
 // first, with its texts as stored (lower case here).
 TEST_F(SpecialFile, RebuildKeepsEveryCurrentSpecialUnlessKeepingAll) {
-  WriteSpecials();
-  EXPECT_EQ((cattest::Upgrade<CSpecialDB, CSpecialDB, CSpecial, CSpecial>()), 2);
-  cattest::ExpectFile("TMP.DB", 0, {Rewritten(raw_[1]), Rewritten(raw_[3])});
+  const int32_t now = Now();  // in key 0 order: A passed, B current, C dated -1, D current, ...
+  const std::vector<Bytes> raw = {
+      Raw("a", "item a", "ea", now - 100, 'Y', 'N', 'Y', 1.0f),
+      Raw("b", "item b", "cs", now + 86400, 'N', 'Y', 'y', 2.0f),
+      Raw("c", "item c", "ea", -1, 'Y', 'Y', 'Y', 3.0f),
+      Raw("d", "full width12", "lb", now + 3600, ' ', 0, 'N', 4.0f),
+      Raw("e", "item e", "ea", now - 1, 'Y', 'N', 'N', 5.0f),    // passed
+      Raw("f", "item f", "ea", 631152000, 'Y', 'N', 'N', 6.0f),  // 1990
+  };
+  WriteRaw<CSpecialDB>(raw);
+  ExpectRecords(RunStep<CSpecialDB, CSpecial, CSpecialDB, CSpecial>(0).converted,
+                {Rewritten(raw[1]), Rewritten(raw[3])});
   CSpecialDB db;
   ASSERT_EQ(db.Open(), 0);
   CSpecial r;
@@ -133,8 +122,7 @@ TEST_F(SpecialFile, KeyZeroIsUnique) {
   same.Amount32 = 9.0f;
   EXPECT_EQ(db.UpdateRecord(same), 0);
   EXPECT_EQ(db.DeleteRecord(std::string("c1\0\0\0\0item\0\0\0\0\0\0\0\0ea", 21)), 0);
-  db.Close();
-  EXPECT_TRUE(cattest::ReadFile("SPECIAL.DB").empty());
+  EXPECT_TRUE(ReadAllRaw(db).empty());
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "tables/customers/price_contract.h"
 #include "tables/customers/price_seq.h"
 #include "tables/customers/whs_markup.h"
-#include "tests/tables/customers/step_run.h"
+#include "tests/tables/customers/test_util.h"
 #include "tools/mkdemo/demo.h"
 
 namespace {

@@ -6,61 +6,36 @@
 #include <limits>
 
 #include "recfile/field_codec.h"
-#include "tests/tables/customers/step_run.h"
+#include "tests/tables/customers/test_util.h"
 
 namespace {
 
 using namespace custtest;
 
-Bytes Raw0203(const std::string& customer, float price) {
-  Bytes r(76, 0);
-  Put(r, 0, customer);
-  Put(r, 6, "item-0000001ea");
-  Put(r, 21, "a note of thirty-five characters!!!");
-  PutI32(r, 56, -56);
-  Put(r, 60, "q\xEE\xEE\xEE");  // Byte60, kept as it stands, and reserved bytes
-  PutF32(r, 64, price);
-  Put(r, 68, "t80");
-  Put(r, 72, "\x84Y\xEE\xEE");
-  return r;
+// A 0203 record and its conversion: twelve spaces (Text0 and Text4) in front, the rest twelve
+// bytes on, the price through the limit, the reserved bytes (0xEE) not carried.
+Pair Price0203(const std::string& customer, float price, float written) {
+  const std::string note = "a note of thirty-five characters!!!";
+  return Records(76, 88,
+                 {{-1, 0, "", std::string(12, ' ')},
+                  {0, 12, customer, Upper(customer)},
+                  {6, 18, "item-0000001ea", "ITEM-0000001EA"},
+                  {21, 33, note, Upper(note)},
+                  {56, 68, I32(-56) + "q\xEE\xEE\xEE", I32(-56) + "q"},  // Byte60 kept as it stands
+                  {64, 76, F32(price) + "t80", F32(written) + "T80"},
+                  {72, 84, "\x84Y\xEE\xEE", "\x84Y"}});
 }
 
-Bytes Expected0203(const std::string& customer, float price) {
-  Bytes r(88, 0);
-  Put(r, 0, "            ");  // Text0 and Text4: twelve spaces
-  Put(r, 12, customer);
-  Put(r, 18, "ITEM-0000001EA");
-  Put(r, 33, "A NOTE OF THIRTY-FIVE CHARACTERS!!!");
-  PutI32(r, 68, -56);
-  r[72] = 'q';
-  PutF32(r, 76, price);
-  Put(r, 80, "T80");
-  Put(r, 84, "\x84Y");
-  return r;
-}
-
-Bytes Raw0202(const std::string& customer, float price) {
-  Bytes r(48, 0);
-  Put(r, 0, customer);
-  Put(r, 6, "item-0000002cs");
-  r[21] = r[22] = r[23] = 0xEE;
-  PutI32(r, 24, 24242424);
-  Put(r, 28, "\xEE\xEE\xEE\xEE");
-  PutF32(r, 32, price);
-  PutF32(r, 36, 36.5f);
-  Put(r, 40, "abcdY\xEE\xEE\xEE");  // Text40, Flag44, reserved bytes
-  return r;
-}
-
-Bytes Expected0202(const std::string& customer, float price) {
-  Bytes r(88, 0);  // Text0, Text4 and Text33 empty: NUL bytes
-  Put(r, 12, customer);
-  Put(r, 18, "ITEM-0000002CS");
-  PutI32(r, 68, 24242424);
-  r[72] = ' ';
-  PutF32(r, 76, price);
-  Put(r, 80, "ABCD N");  // Flag44 is not carried over: "N" at 85
-  return r;
+// A 0202 record and its conversion: Text0, Text4 and Text33 empty (NUL bytes), a space in Byte72,
+// Flag44 not carried ("N" at 85).
+Pair Price0202(const std::string& customer, float price, float written) {
+  return Records(48, 88,
+                 {{0, 12, customer, Upper(customer)},
+                  {6, 18, "item-0000002cs", "ITEM-0000002CS"},
+                  {21, -1, "\xEE\xEE\xEE", ""},
+                  {24, 68, I32(24242424) + "\xEE\xEE\xEE\xEE", I32(24242424) + " "},
+                  {32, 76, F32(price) + F32(36.5f), F32(written)},
+                  {40, 80, "abcdY\xEE\xEE\xEE", "ABCD N"}});
 }
 
 float StoredPrice(float price) {
@@ -84,53 +59,37 @@ TEST(ManualPriceLimit, AboveBelowAtAndNaN) {
   }
   CManualPrice m;
   m.Price = 20000.0f;
-  Bytes out(88);
-  recfile::Format(kManualPriceLayout, m, out.data());
+  Formatted(kManualPriceLayout, m);
   EXPECT_EQ(m.Price, 20000.0f);  // the record object keeps what it holds
 }
 
-class ManualPriceFile : public rectest::InScratchDir {};
+class ManualPriceFile : public InScratchDir {};
 
 // Steps 9a and 9b: read on key 0, convert, insert; the new file's raw records in key-0 order.
-template <class LegacyDB, class Legacy>
-std::vector<Bytes> ConvertFile(const std::vector<Bytes>& raw) {
-  WriteRaw<LegacyDB>(raw);
-  return RunStep<LegacyDB, Legacy, CManualPriceDB, CManualPrice>(0).converted;
-}
-
-TEST_F(ManualPriceFile, Converts0203ByteForByteWithSpacesInFront) {
-  const std::vector<Bytes> got = ConvertFile<CManualPrice0203DB, CManualPrice0203>(
-      {Raw0203("c2", 10000.0f), Raw0203("c1", 12.5f), Raw0203("c3", -10000.0f)});
-  EXPECT_EQ(got, (std::vector<Bytes>{Expected0203("C1", 12.5f), Expected0203("C2", 9999.99f),
-                                     Expected0203("C3", -9999.99f)}));
-}
-
-TEST_F(ManualPriceFile, Converts0202ByteForByteWithNulsInFront) {
-  const std::vector<Bytes> got = ConvertFile<CManualPrice0202DB, CManualPrice0202>(
-      {Raw0202("c2", 9999.99f), Raw0202("c1", std::numeric_limits<float>::quiet_NaN())});
-  EXPECT_EQ(got, (std::vector<Bytes>{Expected0202("C1", -9999.99f), Expected0202("C2", 9999.99f)}));
-}
-
-TEST_F(ManualPriceFile, StatusesOfTheReaders) {
-  CManualPrice0202DB table;
-  ASSERT_EQ(table.CreateFile("MNPRICE.DB"), 0);
-  CManualPrice0202 r;
-  EXPECT_EQ(table.ReadFirst(r), 9);
-  ASSERT_EQ(InsertRaw(table, Raw0202("c1", 1.0f)), 0);
-  EXPECT_EQ(InsertRaw(table, Raw0202("c1", 2.0f)), 5);  // key 0 is unique
-  table.Close();
-  CManualPrice0203DB wrong;  // expects 76-byte records
-  ASSERT_EQ(wrong.Open(), 0);
-  CManualPrice0203 r3;
-  EXPECT_EQ(wrong.ReadFirst(r3), 22);
+TEST_F(ManualPriceFile, ConvertsBothLayoutsByteForByte) {
+  const std::vector<Pair> p0203 = {Price0203("c2", 10000.0f, 9999.99f),
+                                   Price0203("c1", 12.5f, 12.5f),
+                                   Price0203("c3", -10000.0f, -9999.99f)};
+  WriteRaw<CManualPrice0203DB>(Legacy(p0203));
+  EXPECT_EQ(
+      (RunStep<CManualPrice0203DB, CManualPrice0203, CManualPriceDB, CManualPrice>(0).converted),
+      Converted(p0203, {1, 0, 2}));
+  const std::vector<Pair> p0202 = {
+      Price0202("c2", 9999.99f, 9999.99f),
+      Price0202("c1", std::numeric_limits<float>::quiet_NaN(), -9999.99f)};
+  WriteRaw<CManualPrice0202DB>(Legacy(p0202));
+  EXPECT_EQ(
+      (RunStep<CManualPrice0202DB, CManualPrice0202, CManualPriceDB, CManualPrice>(0).converted),
+      Converted(p0202, {1, 0}));
 }
 
 TEST_F(ManualPriceFile, FindRecordReadsThePriceThroughTheLimit) {
   CManualPriceDB table;
   ASSERT_EQ(table.CreateFile("MNPRICE.DB"), 0);
-  Bytes r = Expected0203("C1", 0.0f);
-  PutF32(r, 76, 123456.0f);  // stored past the limit by another writer
+  // A price stored past the limit by another writer.
+  const Bytes r = Price0203("c1", 0.0f, 123456.0f).converted;
   ASSERT_EQ(InsertRaw(table, r), 0);
+  EXPECT_EQ(InsertRaw(table, r), 5);  // key 0 is unique
   CManualPrice m;
   m.Text0 = "    ";
   m.Text4 = "        ";

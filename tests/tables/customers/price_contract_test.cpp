@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "recfile/field_codec.h"
-#include "tests/tables/customers/step_run.h"
+#include "tests/tables/customers/test_util.h"
 
 namespace {
 
@@ -26,75 +26,31 @@ int64_t Local(int year, int month, int day, int hour, int minute, int second) {
   return std::mktime(&t);
 }
 
-// A 0200 contract written by hand from the layout table, texts in lower case.
-Bytes Raw0200(const std::string& id, const std::string& customer, char flag41,
-              int32_t end = kFarAhead, int32_t start = kLongAgo) {
-  Bytes r(68, 0);
-  Put(r, 0, id);
-  Put(r, 6, customer);
-  Put(r, 12, "ab12item00000001ea");
-  r[31] = r[42] = r[43] = 0xEE;
-  PutI32(r, 32, end);
-  PutI32(r, 36, start);
-  r[40] = 'Y';
-  r[41] = static_cast<uint8_t>(flag41);
-  for (int i = 0; i < 5; ++i) {
-    PutF32(r, 44 + 4 * i, 60.5f + 4 * i);
-  }
-  Put(r, 64, "aBzz");
-  return r;
+// A 0200 contract written by hand from the layout table, texts in lower case, and its
+// conversion: Char57 "C" for a Flag41 of "Y", "I" otherwise; Text21 empty; the reserved bytes
+// (0xEE) not carried.
+Pair Contract0200(const std::string& id, const std::string& customer, char flag41,
+                  int32_t end = kFarAhead, int32_t start = kLongAgo) {
+  const std::string dates = I32(end) + I32(start) + "Y";
+  return Records(68, 88,
+                 {{0, 0, id, Upper(id)},
+                  {6, 15, customer, Upper(customer)},
+                  {12, 29, "ab12item00000001ea", "AB12ITEM00000001EA"},
+                  {31, -1, "\xEE", ""},
+                  {32, 48, dates + flag41 + "\xEE\xEE", dates + (flag41 == 'Y' ? 'C' : 'I')},
+                  {44, 60, F32s(60.5f, 4, 5) + "aBzz", F32s(60.5f, 4, 5) + "ABZZ"}});
 }
 
-// What Raw0200 becomes in the current layout.
-Bytes Expected0200(const std::string& id, const std::string& customer, char char57,
-                   int32_t end = kFarAhead, int32_t start = kLongAgo) {
-  Bytes r(88, 0);
-  Put(r, 0, id);  // six characters, nine NULs behind them
-  Put(r, 15, customer);
-  Put(r, 29, "AB12ITEM00000001EA");  // Text21 before it empty
-  PutI32(r, 48, end);
-  PutI32(r, 52, start);
-  r[56] = 'Y';
-  r[57] = static_cast<uint8_t>(char57);
-  for (int i = 0; i < 5; ++i) {
-    PutF32(r, 60 + 4 * i, 60.5f + 4 * i);
-  }
-  Put(r, 80, "ABZZ");
-  return r;
-}
-
-Bytes Raw0202(const std::string& id, const std::string& customer, int32_t end = kFarAhead,
-              int32_t start = kLongAgo) {
-  Bytes r(84, 0);
-  Put(r, 0, id);
-  Put(r, 15, customer);
-  Put(r, 21, "text21abt29xitem00000002cs");
-  PutI32(r, 48, end);
-  PutI32(r, 52, start);
-  Put(r, 56, "yc\xEE\xEE");
-  for (int i = 0; i < 5; ++i) {
-    PutF32(r, 60 + 4 * i, -1.25f * (i + 1));
-  }
-  r[80] = 'x';
-  Put(r, 82, "q7");
-  return r;
-}
-
-Bytes Expected0202(const std::string& id, const std::string& customer, int32_t end = kFarAhead,
-                   int32_t start = kLongAgo) {
-  Bytes r(88, 0);
-  Put(r, 0, id);
-  Put(r, 15, customer);
-  Put(r, 21, "TEXT21ABT29XITEM00000002CS");
-  PutI32(r, 48, end);
-  PutI32(r, 52, start);
-  Put(r, 56, "NC");  // a lower-case "y" is not "Y"
-  for (int i = 0; i < 5; ++i) {
-    PutF32(r, 60 + 4 * i, -1.25f * (i + 1));
-  }
-  r[80] = 'X';
-  Put(r, 82, "Q7");  // two characters, two NULs behind them
-  return r;
+Pair Contract0202(const std::string& id, const std::string& customer, int32_t end = kFarAhead,
+                  int32_t start = kLongAgo) {
+  const std::string amounts = I32(end) + I32(start);
+  return Records(84, 88,
+                 {{0, 0, id, Upper(id)},
+                  {15, 15, customer, Upper(customer)},
+                  {21, 21, "text21abt29xitem00000002cs", "TEXT21ABT29XITEM00000002CS"},
+                  {48, 48, amounts + "yc\xEE\xEE", amounts + "NC"},  // a lower-case "y" is not "Y"
+                  {60, 60, F32s(-1.25f, -1.25f, 5) + "x", F32s(-1.25f, -1.25f, 5) + "X"},
+                  {82, 82, "q7", "Q7"}});  // two characters, two NULs behind them
 }
 
 TEST(PriceContractValidity, BoundariesMinusOneAndNegativeTimes) {
@@ -124,7 +80,7 @@ TEST(PriceContractValidity, BoundariesMinusOneAndNegativeTimes) {
 
 TEST(PriceContractConvert, Char57From0200Flag41) {
   for (const char byte : {'Y', 'y', 'N', ' ', '\0', 'C'}) {
-    Bytes r = Raw0200("pc0001", "c1", byte);
+    const Bytes r = Contract0200("pc0001", "c1", byte).legacy;
     CPriceContract0200 old;
     recfile::Parse(kPriceContract0200Layout, r.data(), r.size(), old);
     CPriceContract c;
@@ -135,68 +91,48 @@ TEST(PriceContractConvert, Char57From0200Flag41) {
   }
 }
 
-class PriceContractFile : public rectest::InScratchDir {};
+class PriceContractFile : public InScratchDir {};
 
 // Steps 2a and 2b read on key 1 and convert every contract, in force (0) or not (4).
-template <class LegacyDB, class Legacy>
-StepRun<Legacy> ConvertFile(const std::vector<Bytes>& raw) {
-  WriteRaw<LegacyDB>(raw);
-  return RunStep<LegacyDB, Legacy, CPriceContractDB, CPriceContract>(1, 0, {0, 4});
+template <class LegacyDB, class Old>
+void ExpectConverted(const std::vector<Pair>& raw, const std::vector<int>& statuses,
+                     const std::vector<int>& order) {
+  WriteRaw<LegacyDB>(Legacy(raw));
+  const auto run = RunStep<LegacyDB, Old, CPriceContractDB, CPriceContract>(1, 0, {0, 4});
+  EXPECT_EQ(run.statuses, statuses);
+  EXPECT_EQ(run.converted, Converted(raw, order));
 }
 
-TEST_F(PriceContractFile, Converts0200ByteForByteKeepingOutOfDateContracts) {
-  // Key 1 order: customer C1 (ended in 1973), C2 (in force), C3 (starts in 2033, no end).
-  const auto run = ConvertFile<CPriceContract0200DB, CPriceContract0200>(
-      {Raw0200("pc0003", "c3", 'N', -1, kFarAhead), Raw0200("pc0001", "c2", 'Y'),
-       Raw0200("pc0002", "c1", 'y', kLongAgo, -1)});
-  EXPECT_EQ(run.statuses, (std::vector<int>{4, 0, 4}));
-  EXPECT_EQ(run.converted, (std::vector<Bytes>{Expected0200("PC0001", "C2", 'C'),
-                                               Expected0200("PC0002", "C1", 'I', kLongAgo, -1),
-                                               Expected0200("PC0003", "C3", 'I', -1, kFarAhead)}));
+// Key 1 order: customer C1 (ended in 1973), C2 (in force), C3 (starts in 2033, no end); in 0202
+// CUST00 (ended at -7, no start) before CUST01 (in force).
+TEST_F(PriceContractFile, ConvertsByteForByteKeepingOutOfDateContracts) {
+  ExpectConverted<CPriceContract0200DB, CPriceContract0200>(
+      {Contract0200("pc0003", "c3", 'N', -1, kFarAhead), Contract0200("pc0001", "c2", 'Y'),
+       Contract0200("pc0002", "c1", 'y', kLongAgo, -1)},
+      {4, 0, 4}, {1, 2, 0});
+  ExpectConverted<CPriceContract0202DB, CPriceContract0202>(
+      {Contract0202("long-contract-1", "cust01"), Contract0202("a", "cust00", -7, -1)}, {4, 0},
+      {1, 0});
 }
 
-TEST_F(PriceContractFile, Converts0202ByteForByte) {
-  const auto run = ConvertFile<CPriceContract0202DB, CPriceContract0202>(
-      {Raw0202("long-contract-1", "cust01"), Raw0202("a", "cust00", -7, -1)});
-  EXPECT_EQ(run.statuses, (std::vector<int>{4, 0}));
-  EXPECT_EQ(run.converted, (std::vector<Bytes>{Expected0202("A", "CUST00", -7, -1),
-                                               Expected0202("LONG-CONTRACT-1", "CUST01")}));
-}
-
+// Key 0 is unique; ReadNext on a key other than the last read's goes on from the current record.
 TEST_F(PriceContractFile, ReadNextOnAnotherKeyGoesOnFromTheCurrentRecord) {
   // Key 0 order A, B, C; key 1 (customer) order C, A, B.
-  WriteRaw<CPriceContract0200DB>(
-      {Raw0200("a", "c2", 'N'), Raw0200("b", "c3", 'N'), Raw0200("c", "c1", 'N')});
+  WriteRaw<CPriceContract0200DB>(Legacy(
+      {Contract0200("a", "c2", 'N'), Contract0200("b", "c3", 'N'), Contract0200("c", "c1", 'N')}));
   CPriceContract0200DB table;
   ASSERT_EQ(table.Open(), 0);
+  EXPECT_EQ(InsertRaw(table, Contract0200("a", "c9", 'N').legacy), 5);
   CPriceContract0200 r;
   ASSERT_EQ(table.ReadFirst(r, 0), 0);
   EXPECT_EQ(r.ContractId, "A");
+  EXPECT_EQ(table.ReadNext(r, -1), 6);
   ASSERT_EQ(table.ReadNext(r, 1), 0);
   EXPECT_EQ(r.ContractId, "B");
   EXPECT_EQ(table.ReadNext(r, 1), 9);
   ASSERT_EQ(table.ReadFirst(r, 1), 0);
   EXPECT_EQ(r.ContractId, "C");
   ASSERT_EQ(table.ReadNext(r, 0), 9);  // C is last on key 0
-}
-
-TEST_F(PriceContractFile, StatusesOfTheReaders) {
-  WriteRaw<CPriceContract0200DB>({});
-  CPriceContract0200DB table;
-  ASSERT_EQ(table.Open(), 0);
-  CPriceContract0200 r;
-  EXPECT_EQ(table.ReadFirst(r, 1), 9);
-  EXPECT_EQ(table.ReadFirst(r, 3), 6);
-  EXPECT_EQ(table.ReadNext(r, -1), 6);
-  ASSERT_EQ(InsertRaw(table, Raw0200("x", "c1", 'N')), 0);
-  EXPECT_EQ(InsertRaw(table, Raw0200("x", "c9", 'N')), 5);  // key 0 is unique
-  CPriceContract0202DB closed;
-  CPriceContract0202 r2;
-  EXPECT_EQ(closed.ReadFirst(r2, 0), 3);
-  table.Close();
-  ASSERT_EQ(closed.Open(), 0);  // expects 84-byte records where the file holds 68
-  EXPECT_EQ(closed.ReadFirst(r2, 0), 22);
-  EXPECT_EQ(closed.ReadFirst(r2, 4), 6);
 }
 
 TEST_F(PriceContractFile, UpdateAndDeleteFindTheContractById) {

@@ -1,86 +1,55 @@
-// The warehouse markup table: layouts, the lenient 0200 flags, the seventeen bytes that move up
-// by one, reading on key 2 and the conversion of step 3 through a real file.
+// The warehouse markup table: the lenient 0200 flags, the seventeen bytes that move up by one,
+// reading on key 2 and the conversion of step 3 through a real file.
 #include "tables/customers/whs_markup.h"
 
-#include "recfile/field_codec.h"
-#include "tests/tables/customers/step_run.h"
+#include "tests/tables/customers/test_util.h"
 
 namespace {
 
 using namespace custtest;
 
-Bytes Raw0200(const std::string& text0, const std::string& text12, char flag28) {
-  Bytes r(144, 0);
-  Put(r, 0, text0);
-  Put(r, 4, "whse0004");
-  Put(r, 12, text12);
-  Put(r, 18, "plabcvend5");  // Text18, Text20, Text23
-  r[28] = static_cast<uint8_t>(flag28);
-  Put(r, 29, "NY\xEE");
-  PutF32(r, 32, 32.5f);
-  PutF32(r, 36, -36.5f);
-  PutI32(r, 40, -1);
-  Put(r, 44, "x\x01t47ayabcdefghij\xEE\xEE\xEE");  // Byte44 to Text51, the reserved bytes
-  for (int i = 0; i < 10; ++i) {
-    PutF32(r, 64 + 4 * i, 64.0f + i);
-    PutF32(r, 104 + 4 * i, -104.0f - i);
-  }
-  return r;
-}
-
-Bytes Expected(const std::string& text0, const std::string& text12, char flag28) {
-  Bytes r(144, 0);
-  Put(r, 0, text0);
-  Put(r, 4, "WHSE0004");
-  Put(r, 12, text12);
-  Put(r, 18, "PLABCVEND5");
-  r[28] = static_cast<uint8_t>(flag28);
-  Put(r, 29, "NY");
-  PutF32(r, 32, 32.5f);
-  PutF32(r, 36, -36.5f);
-  PutI32(r, 40, -1);
-  Put(r, 44, "NX\x01T47AYABCDEFGHIJ");  // Flag44 new, the 0200 bytes 44 to 60 one up
-  for (int i = 0; i < 10; ++i) {
-    PutF32(r, 64 + 4 * i, 64.0f + i);
-    PutF32(r, 104 + 4 * i, -104.0f - i);
-  }
-  return r;
+// A 0200 record and its conversion: Flag44 ("N") new, the 0200 bytes 44 to 60 one up, the
+// reserved bytes (0xEE) not carried.
+Pair Markup(const std::string& text0, const std::string& text12, char flag28, char written28) {
+  const std::string amounts = F32(32.5f) + F32(-36.5f) + I32(-1);
+  const std::string lists = F32s(64, 1, 10) + F32s(-104, -1, 10);
+  return Records(144, 144,
+                 {{0, 0, text0, Upper(text0)},
+                  {4, 4, "whse0004", "WHSE0004"},
+                  {12, 12, text12, Upper(text12)},
+                  {18, 18, "plabcvend5", "PLABCVEND5"},
+                  {28, 28, std::string(1, flag28), std::string(1, written28)},
+                  {29, 29, "NY\xEE", "NY"},
+                  {32, 32, amounts, amounts},
+                  {44, 45, "x\x01t47ayabcdefghij\xEE\xEE\xEE", "X\x01T47AYABCDEFGHIJ"},
+                  {-1, 44, "", "N"},
+                  {64, 64, lists, lists}});
 }
 
 // The 0200 reader takes "y" for a set flag (the conversion shows it); the current one does not.
 TEST(WhsMarkupLayout, CurrentFlagsAreStrict) {
-  Bytes c = Expected("AB", "T12", 'y');
+  Bytes c = Markup("ab", "t12", 'y', 'y').converted;
   CWhsMarkup cur;
   recfile::Parse(kWhsMarkupLayout, c.data(), c.size(), cur);
   EXPECT_FALSE(cur.Flag28);
 }
 
-class WhsMarkupFile : public rectest::InScratchDir {};
+class WhsMarkupFile : public InScratchDir {};
 
 TEST_F(WhsMarkupFile, Converts0200ByteForByteReadingOnKey2) {
   // First in the file, last on key 2 (Text12).
-  WriteRaw<CWhsMarkup0200DB>(
-      {Raw0200("aa", "zz", 'y'), Raw0200("bb", "mm", 'N'), Raw0200("cc", "aa", 'Y')}, 3);
+  const std::vector<Pair> markups = {Markup("aa", "zz", 'y', 'Y'), Markup("bb", "mm", 'N', 'N'),
+                                     Markup("cc", "aa", 'Y', 'Y')};
+  WriteRaw<CWhsMarkup0200DB>(Legacy(markups), 3);
   const auto run = RunStep<CWhsMarkup0200DB, CWhsMarkup0200, CWhsMarkupDB, CWhsMarkup>(2, 3);
   ASSERT_EQ(run.read.size(), 3u);
   EXPECT_EQ(run.read[0].Text12, "AA");
   EXPECT_EQ(run.read[1].Text12, "MM");
   EXPECT_EQ(run.read[2].Text12, "ZZ");
-  EXPECT_EQ(run.converted, (std::vector<Bytes>{Expected("AA", "ZZ", 'Y'), Expected("BB", "MM", 'N'),
-                                               Expected("CC", "AA", 'Y')}));
-}
-
-TEST_F(WhsMarkupFile, StatusesOfTheReaders) {
-  CWhsMarkup0200DB table;
-  ASSERT_EQ(table.CreateFile("WHSMRKUP.DB"), 0);
-  CWhsMarkup0200 r;
-  EXPECT_EQ(table.ReadFirst(r, 2), 9);
-  EXPECT_EQ(table.ReadFirst(r, 6), 6);
-  EXPECT_EQ(table.ReadNext(r, -1), 6);
-  ASSERT_EQ(InsertRaw(table, Raw0200("aa", "zz", 'Y'), 3), 0);
-  EXPECT_EQ(InsertRaw(table, Raw0200("aa", "zz", 'Y'), 3), 5);  // key 3 is unique
-  ASSERT_EQ(table.ReadFirst(r, 0), 0);
-  EXPECT_EQ(table.ReadNext(r, 0), 9);
+  EXPECT_EQ(run.converted, Converted(markups, {0, 1, 2}));
+  CWhsMarkupDB table;
+  ASSERT_EQ(table.Open("TMP.DB"), 0);
+  EXPECT_EQ(InsertRaw(table, markups[0].converted, 3), 5);  // key 3 is unique
 }
 
 }  // namespace
