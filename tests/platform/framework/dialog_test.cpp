@@ -1,4 +1,5 @@
-// The dialog manager: focus, keys, clicks, data exchange, command routing, the system menu.
+// The dialog manager and the scripted front end: focus, keys, clicks, data exchange, command
+// routing, the system menu, and scripts that fail loudly instead of hanging.
 #include <gtest/gtest.h>
 
 #include "platform/framework/scripted_front_end.h"
@@ -8,135 +9,226 @@ using namespace framework;
 
 using DialogTest = WithResources;
 
-TEST_F(DialogTest, FirstEnabledButtonInTemplateOrderTakesTheFocus) {
-  // Start Upgrade when the backout is not offered.
-  {
-    ScriptedFrontEnd ui({{Now(), Key(VK_RETURN)}});
-    UpgradeDialogDouble dlg(5);
-    EXPECT_EQ(dlg.DoModal(), IDOK);  // Enter pressed Start Upgrade, the run completed
-    EXPECT_EQ(dlg.runs_, 1);
-    EXPECT_TRUE(ui.failures().empty());
+// One run of the upgrade dialog double under a script: how it ended, what ran, how many message
+// boxes it asked, and the script failure expected (none when empty).
+struct ScriptedRun {
+  const char* name;
+  std::vector<ScriptStep> script;
+  int records;
+  bool backoutOffered;
+  int result, runs, backouts, abouts;
+  size_t boxes;
+  const char* failure;
+};
+
+TEST_F(DialogTest, FocusKeysClicksMenusAndScriptFailures) {
+  const Trigger leave = WhenMessageBox("leave");
+  const ScriptedRun runs[] = {
+      // The first enabled button in template order takes the focus: Start Upgrade...
+      {"enter starts", {{Now(), Key(VK_RETURN)}}, 5, false, IDOK, 1, 0, 0, 0, ""},
+      // ...or BackoutUpgrade; pressing it disables it and enables the default button, which
+      // takes the focus: the next Enter starts the run.
+      {"enter backs out, then starts",
+       {{Now(), Key(VK_RETURN)}, {Now(), Key(VK_RETURN)}},
+       5,
+       true,
+       IDOK,
+       1,
+       1,
+       0,
+       0,
+       ""},
+      // Tab -> Cancel; Tab wraps past the disabled Backout to Start; Left wraps back to Cancel.
+      {"tab and arrows skip disabled buttons and wrap",
+       {{Now(), Key(VK_TAB)},
+        {Now(), Key(VK_TAB)},
+        {Now(), Key(VK_LEFT)},
+        {Now(), Key(VK_RETURN)},
+        {leave, Answer(IDYES)}},
+       5,
+       false,
+       IDCANCEL,
+       0,
+       0,
+       0,
+       1,
+       ""},
+      // Esc asks; N keeps the dialog; Esc asks again; Esc in a Yes/No box does nothing; Y leaves.
+      {"escape is cancel, yes/no boxes answer to letters",
+       {{Now(), Key(VK_ESCAPE)},
+        {leave, Key('N')},
+        {Now(), Key(VK_ESCAPE)},
+        {leave, Key(VK_ESCAPE)},
+        {leave, Key('Y')}},
+       5,
+       false,
+       IDCANCEL,
+       0,
+       0,
+       0,
+       2,
+       ""},
+      // Start Upgrade is disabled while the backout is offered: its press is refused.
+      {"clicks reach only enabled buttons",
+       {{Now(), Press(IDOK)}, {Now(), Press(IDC_BACKOUTUPGRADE)}, {Now(), Press(IDOK)}},
+       5,
+       true,
+       IDOK,
+       1,
+       1,
+       0,
+       0,
+       "button 1 cannot be pressed"},
+      {"system menu opens the about box",
+       {{Now(), SystemMenu(IDM_ABOUTBOX)},
+        {WhenDialog(IDD_ABOUTBOX), Press(IDOK)},
+        {WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK)}},
+       3,
+       false,
+       IDOK,
+       1,
+       0,
+       1,
+       0,
+       ""},
+      {"system menu close is cancel",
+       {{Now(), SystemMenu(SC_CLOSE)}, {leave, Answer(IDYES)}},
+       3,
+       false,
+       IDCANCEL,
+       0,
+       0,
+       0,
+       1,
+       ""},
+      // Esc after F10 closes the menu only.
+      {"alt+space opens the system menu, letters pick its entries",
+       {{Now(), Key(VK_SPACE, KF_ALT)},
+        {Now(), Key('A')},
+        {WhenDialog(IDD_ABOUTBOX), Key(VK_ESCAPE)},
+        {WhenDialog(IDD_REMOLD_DIALOG), Key(VK_F10)},
+        {Now(), Key(VK_ESCAPE)},
+        {WhenDialog(IDD_REMOLD_DIALOG), Key(VK_RETURN)}},
+       2,
+       false,
+       IDOK,
+       1,
+       0,
+       1,
+       0,
+       ""},
+      {"about box inside the run",
+       {{Now(), Press(IDOK)},
+        {AfterPumps(3), SystemMenu(IDM_ABOUTBOX)},
+        {WhenDialog(IDD_ABOUTBOX), Key(VK_RETURN)}},
+       50,
+       false,
+       IDOK,
+       1,
+       0,
+       1,
+       0,
+       ""},
+      // The question is never answered: the box gets No, the dialog ends with Cancel unasked.
+      {"used-up script ends the waiting dialogs",
+       {{Now(), Press(IDCANCEL)}},
+       10,
+       false,
+       IDCANCEL,
+       0,
+       0,
+       0,
+       1,
+       "script used up while message box"},
+      {"step that cannot fire while waiting",
+       {{AfterPumps(1000), Press(IDOK)}},
+       10,
+       false,
+       IDCANCEL,
+       0,
+       0,
+       0,
+       0,
+       "after 1000 pumps"},
+      {"system menu command that is not there",
+       {{Now(), SystemMenu(0x77)}, {WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK)}},
+       2,
+       false,
+       IDOK,
+       1,
+       0,
+       0,
+       0,
+       "no command 119"},
+  };
+  for (const ScriptedRun& run : runs) {
+    SCOPED_TRACE(run.name);
+    ScriptedFrontEnd ui(run.script);
+    UpgradeDialogDouble dlg(run.records, run.backoutOffered);
+    EXPECT_EQ(dlg.DoModal(), run.result);
+    EXPECT_EQ(dlg.runs_, run.runs);
+    EXPECT_EQ(dlg.backouts_, run.backouts);
+    EXPECT_EQ(dlg.abouts_, run.abouts);
+    const auto boxes = ui.MessageBoxes();
+    EXPECT_EQ(boxes.size(), run.boxes);
+    if (!boxes.empty() && run.failure[0] == '\0') {
+      EXPECT_EQ(boxes.back().answer, IDYES);
+      EXPECT_EQ(boxes.back().text, LoadString(IDS_CONFIRM_LEAVE));
+    }
+    if (run.failure[0] == '\0') {
+      EXPECT_TRUE(ui.failures().empty()) << ui.failures()[0];
+    } else {
+      ASSERT_EQ(ui.failures().size(), 1u);
+      EXPECT_NE(ui.failures()[0].find(run.failure), std::string::npos) << ui.failures()[0];
+    }
   }
-  // BackoutUpgrade when it is offered; Enter presses it.
-  {
-    ScriptedFrontEnd ui({{Now(), Key(VK_RETURN)},
-                         {Now(), Key(VK_ESCAPE)},
-                         {WhenMessageBox("leave"), Answer(IDYES)}});
-    UpgradeDialogDouble dlg(5, /*backoutOffered=*/true);
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.backouts_, 1);
-    EXPECT_EQ(dlg.runs_, 0);
-    EXPECT_TRUE(ui.failures().empty()) << ui.failures()[0];
-  }
 }
 
-TEST_F(DialogTest, DisabledFocusedButtonHandsTheFocusToTheDefaultButton) {
-  // Backout has the focus; pressing it disables it (while Start Upgrade is still disabled) and
-  // then enables Start Upgrade, the default button, which takes the focus: the next Enter
-  // starts the run.
-  ScriptedFrontEnd ui({{Now(), Key(VK_RETURN)}, {Now(), Key(VK_RETURN)}});
-  UpgradeDialogDouble dlg(5, true);
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(dlg.backouts_, 1);
-  EXPECT_EQ(dlg.runs_, 1);
-}
-
-TEST_F(DialogTest, TabAndArrowsSkipDisabledButtonsAndWrap) {
-  // Focus on Start Upgrade (Backout disabled). Tab -> Cancel; Tab wraps past the disabled
-  // Backout to Start; Left -> Cancel (backwards, wrapping); Enter presses Cancel.
-  ScriptedFrontEnd ui({{Now(), Key(VK_TAB)},
-                       {Now(), Key(VK_TAB)},
-                       {Now(), Key(VK_LEFT)},
-                       {Now(), Key(VK_RETURN)},
-                       {WhenMessageBox("leave"), Answer(IDYES)}});
-  UpgradeDialogDouble dlg(5);
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  EXPECT_EQ(dlg.runs_, 0);
-  ASSERT_EQ(ui.MessageBoxes().size(), 1u);
-  EXPECT_EQ(ui.MessageBoxes()[0].answer, IDYES);
-}
-
-TEST_F(DialogTest, EscapeIsCancelAndYesNoBoxesAnswerToLetters) {
-  // Esc asks; N keeps the dialog; Esc asks again; Esc in a Yes/No box does nothing; Y leaves.
-  ScriptedFrontEnd ui({{Now(), Key(VK_ESCAPE)},
-                       {WhenMessageBox("leave"), Key('N')},
-                       {Now(), Key(VK_ESCAPE)},
-                       {WhenMessageBox("leave"), Key(VK_ESCAPE)},
-                       {WhenMessageBox("leave"), Key('Y')}});
-  UpgradeDialogDouble dlg(5);
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  const auto boxes = ui.MessageBoxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].answer, IDNO);
-  EXPECT_EQ(boxes[1].answer, IDYES);
-  EXPECT_EQ(boxes[0].type, MB_YESNO | MB_ICONQUESTION);
-  EXPECT_EQ(boxes[0].text, LoadString(IDS_CONFIRM_LEAVE));
-  EXPECT_TRUE(ui.failures().empty());
-}
-
-TEST_F(DialogTest, OkBoxesAnswerToEnterAndEscape) {
+TEST_F(DialogTest, MessageBoxesAnswerToEnterAndEscapeAndWithoutAFrontEndSayNo) {
   ScriptedFrontEnd ui({{Now(), Key(VK_ESCAPE)}, {Now(), Key(VK_RETURN)}});
   EXPECT_EQ(AfxMessageBox("first"), IDOK);
   EXPECT_EQ(AfxMessageBox("second", MB_OK | MB_ICONSTOP), IDOK);
   ScriptedFrontEnd ui2({{Now(), Key(VK_ESCAPE)}});
   EXPECT_EQ(AfxMessageBox("third", MB_OKCANCEL), IDCANCEL);
   EXPECT_TRUE(ui.failures().empty());
+  // No front end at all: nothing can answer, and the box must not wait forever.
+  FrontEnd* saved = CurrentFrontEnd();
+  SetFrontEnd(nullptr);
+  EXPECT_EQ(AfxMessageBox("Proceed?", MB_YESNO), IDNO);
+  EXPECT_EQ(AfxMessageBox("Done."), IDOK);
+  SetFrontEnd(saved);
 }
 
-TEST_F(DialogTest, ClicksReachOnlyEnabledButtonsOfTheActiveWindow) {
-  // Start Upgrade is disabled while the backout is offered: a press of it is refused and
-  // recorded as a failure, nothing runs.
-  ScriptedFrontEnd ui(
-      {{Now(), Press(IDOK)}, {Now(), Press(IDC_BACKOUTUPGRADE)}, {Now(), Press(IDOK)}});
-  UpgradeDialogDouble dlg(5, true);
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(dlg.backouts_, 1);
-  EXPECT_EQ(dlg.runs_, 1);
-  ASSERT_EQ(ui.failures().size(), 1u);
-  EXPECT_NE(ui.failures()[0].find("button 1 cannot be pressed"), std::string::npos);
-}
-
-TEST_F(DialogTest, DataExchangeMovesTextsBothWays) {
+TEST_F(DialogTest, DataExchangeProgressAndWhatTheFrontEndRecords) {
   ScriptedFrontEnd ui({{Now(), Press(IDOK)}});
-  UpgradeDialogDouble dlg(1);
+  UpgradeDialogDouble dlg(3);
   dlg.intro_ = "There are 3 files";
   ASSERT_EQ(dlg.DoModal(), IDOK);
   EXPECT_EQ(ui.TextsOf(IDC_INTRO_TEXT), std::vector<std::string>{"There are 3 files"});
   // The first exchange (CDialog::OnInitDialog) set the still empty member.
   EXPECT_EQ(
       ui.TextsOf(IDC_STATUS_TEXT),
-      (std::vector<std::string>{"", "Waiting for user input.", "Working on Record 1 database"}));
+      (std::vector<std::string>{"", "Waiting for user input.", "Working on Record 1 database",
+                                "Working on Record 2 database", "Working on Record 3 database"}));
   // The default OnOK read the controls back into the members.
-  EXPECT_EQ(dlg.status_, "Working on Record 1 database");
-  // Bound controls are detached when the dialog window goes.
-  EXPECT_EQ(dlg.overall_.m_hWnd, nullptr);
-  EXPECT_EQ(dlg.m_hWnd, nullptr);
-}
-
-TEST_F(DialogTest, ProgressPositionsStayInTheirRange) {
-  ScriptedFrontEnd ui({{Now(), Press(IDOK)}});
-  UpgradeDialogDouble dlg(3);
-  ASSERT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(dlg.status_, "Working on Record 3 database");
   // The overall bar runs from 1: the start position 0 is clamped to 1 by SetRange(1, 100).
   EXPECT_EQ(ui.PositionsOf(IDC_PROGRESS_TOTAL), (std::vector<int>{1, 33, 66, 100}));
   EXPECT_EQ(ui.PositionsOf(IDC_PROGRESS_FILES), (std::vector<int>{0, 1, 3, 5}));
-}
-
-TEST_F(DialogTest, SystemMenuCarriesTheAboutEntryAndOpensTheAboutBox) {
-  ScriptedFrontEnd ui({{Now(), SystemMenu(IDM_ABOUTBOX)},
-                       {WhenDialog(IDD_ABOUTBOX), Press(IDOK)},
-                       {WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK)}});
-  UpgradeDialogDouble dlg(3);
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(dlg.abouts_, 1);
-  EXPECT_EQ(ui.DialogsOpened(), (std::vector<int>{IDD_REMOLD_DIALOG, IDD_ABOUTBOX}));
-  EXPECT_TRUE(ui.failures().empty());
-}
-
-TEST_F(DialogTest, SystemMenuCloseIsCancel) {
-  ScriptedFrontEnd ui({{Now(), SystemMenu(SC_CLOSE)}, {WhenMessageBox("leave"), Answer(IDYES)}});
-  UpgradeDialogDouble dlg(3);
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  // Bound controls are detached when the dialog window goes.
+  EXPECT_EQ(dlg.overall_.m_hWnd, nullptr);
+  EXPECT_EQ(dlg.m_hWnd, nullptr);
+  EXPECT_EQ(ui.DialogsOpened(), std::vector<int>{IDD_REMOLD_DIALOG});
+  EXPECT_EQ(ui.DialogsClosed(), (std::vector<std::pair<int, int>>{{IDD_REMOLD_DIALOG, IDOK}}));
+  // Backout was disabled in OnInitDialog.
+  bool sawBackoutDisabled = false;
+  for (const Event& e : ui.events()) {
+    sawBackoutDisabled |=
+        e.kind == Event::Kind::Enabled && e.control == IDC_BACKOUTUPGRADE && e.value == 0;
+  }
+  EXPECT_TRUE(sawBackoutDisabled);
+  ui.ShowBanner({"Vendrix 32"});
+  EXPECT_EQ(ui.banners(), 1);
 }
 
 TEST_F(DialogTest, MissingTemplateFailsTheDialog) {
@@ -200,21 +292,6 @@ TEST_F(DialogTest, FocusLostWhileTheDefaultIsDisabledGoesToTheNextButtonEnabled)
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   EXPECT_EQ(dlg.runs_, 2);
   EXPECT_EQ(dlg.backouts_, 1);
-  EXPECT_TRUE(ui.failures().empty());
-}
-
-TEST_F(DialogTest, AltSpaceOpensTheSystemMenuAndLettersPickItsEntries) {
-  ScriptedFrontEnd ui({{Now(), Key(VK_SPACE, KF_ALT)},
-                       {Now(), Key('A')},  // "&About Remold..."
-                       {WhenDialog(IDD_ABOUTBOX), Key(VK_ESCAPE)},
-                       {WhenDialog(IDD_REMOLD_DIALOG), Key(VK_F10)},
-                       {Now(), Key(VK_ESCAPE)},  // closes the menu only
-                       {WhenDialog(IDD_REMOLD_DIALOG), Key(VK_RETURN)}});
-  UpgradeDialogDouble dlg(2);
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(dlg.abouts_, 1);
-  EXPECT_EQ(dlg.runs_, 1);
-  EXPECT_TRUE(ui.MessageBoxes().empty());
   EXPECT_TRUE(ui.failures().empty());
 }
 

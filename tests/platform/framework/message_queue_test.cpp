@@ -82,17 +82,6 @@ TEST_F(QueueTest, MessagesForADestroyedWindowAreDropped) {
   EXPECT_FALSE(PumpOneMessage());
 }
 
-TEST_F(QueueTest, AboutBoxOpensAndClosesInsideTheRun) {
-  ScriptedFrontEnd ui({{Now(), Press(IDOK)},
-                       {AfterPumps(3), SystemMenu(IDM_ABOUTBOX)},
-                       {WhenDialog(IDD_ABOUTBOX), Key(VK_RETURN)}});
-  UpgradeDialogDouble dlg(50);
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_EQ(dlg.abouts_, 1);
-  EXPECT_EQ(dlg.recordsDone_, 51);
-  EXPECT_TRUE(ui.failures().empty());
-}
-
 TEST_F(QueueTest, KeysTypedAheadGoToTheWindowActiveWhenTheyAreTaken) {
   // Esc and Y arrive together during the run: the Esc raises the question, the Y answers it.
   class TypeAhead : public UpgradeDialogDouble {

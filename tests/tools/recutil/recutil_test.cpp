@@ -95,6 +95,13 @@ class RecutilRun : public rectest::InScratchDir {
     ASSERT_EQ(r.err, "");
   }
 
+  // LINES.DB, made from the order line description and loaded with `records`.
+  void MakeLines(const std::vector<std::string>& records) {
+    WriteBytes("lines.desc", kOrderLineDescription);
+    RunOk({"create", "LINES.DB", "lines.desc"});
+    RunOk({"load", "LINES.DB", "-"}, Unformatted(records));
+  }
+
   // The Stat block of `name`, as the record manager answers it to this process.
   std::string StatBlock(const std::string& name) {
     std::array<uint8_t, btr::kPositionBlockSize> pos{};
@@ -225,11 +232,14 @@ TEST_F(RecutilRun, DescribeThenCreateKeepsEveryFlagAndThePreallocation) {
       << stat.out;
 }
 
-TEST_F(RecutilRun, CheckPrintsOneLinePerProblem) {
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"},
-        Unformatted({OrderLine(1, "A", 1), OrderLine(2, "B", 2), OrderLine(3, "C", 3)}));
+TEST_F(RecutilRun, StatAndCheckReportTheFileAndCheckPrintsOneLinePerProblem) {
+  MakeLines({OrderLine(1, "A", 1), OrderLine(-2, "B", 2), OrderLine(3, "C", 3)});
+  Result stat = Run({"stat", "LINES.DB"});
+  EXPECT_EQ(stat.exit_status, 0) << stat.err;
+  EXPECT_NE(stat.out.find("records 3\n"), std::string::npos) << stat.out;
+  EXPECT_NE(stat.out.find("    0        1         1       4  integer  unique, not modifiable"),
+            std::string::npos)
+      << stat.out;
   Result sound = Run({"check", "LINES.DB"});
   EXPECT_EQ(sound.exit_status, 0) << sound.err;
   EXPECT_EQ(sound.out, "LINES.DB: 3 records, 2 keys\n");
@@ -251,30 +261,17 @@ TEST_F(RecutilRun, CheckPrintsOneLinePerProblem) {
             "LINES.DB: record at position 3: key 0 does not match the record\n"
             "LINES.DB: record count 5 kept, 3 found\n");
   EXPECT_EQ(damaged.err, "recutil: LINES.DB: 3 problems found\n");
-}
 
-TEST_F(RecutilRun, StatAndCheckReportTheFile) {
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(5, "A", 1), OrderLine(-5, "B", 2)}));
-  Result stat = Run({"stat", "LINES.DB"});
-  EXPECT_EQ(stat.exit_status, 0) << stat.err;
-  EXPECT_NE(stat.out.find("records 2\n"), std::string::npos) << stat.out;
-  EXPECT_NE(stat.out.find("    0        1         1       4  integer  unique, not modifiable"),
-            std::string::npos)
-      << stat.out;
   WriteBytes("PLAIN.DB", "not a record file, just text\n");
-  Result check = Run({"check", "PLAIN.DB"});
-  EXPECT_EQ(check.exit_status, 1);
-  EXPECT_NE(check.err.find("status 30 (not a record file)"), std::string::npos) << check.err;
+  Result plain = Run({"check", "PLAIN.DB"});
+  EXPECT_EQ(plain.exit_status, 1);
+  EXPECT_NE(plain.err.find("status 30 (not a record file)"), std::string::npos) << plain.err;
 }
 
 TEST_F(RecutilRun, LoadStopsAtADuplicateKeyNamingTheRecord) {
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  std::vector<std::string> records = {OrderLine(1, "A", 1), OrderLine(2, "A", 2),
-                                      OrderLine(1, "C", 3), OrderLine(4, "D", 4)};
-  WriteBytes("in.unf", Unformatted(records));
+  MakeLines({});
+  WriteBytes("in.unf", Unformatted({OrderLine(1, "A", 1), OrderLine(2, "A", 2),
+                                    OrderLine(1, "C", 3), OrderLine(4, "D", 4)}));
   Result load = Run({"load", "LINES.DB", "in.unf"});
   EXPECT_EQ(load.exit_status, 1);
   EXPECT_EQ(load.err, "recutil: LINES.DB: record 3: status 5 (duplicate key value)\n");
@@ -283,9 +280,7 @@ TEST_F(RecutilRun, LoadStopsAtADuplicateKeyNamingTheRecord) {
 }
 
 TEST_F(RecutilRun, CreateKeepsAnExistingFileUnlessAskedToReplaceIt) {
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
+  MakeLines({OrderLine(1, "A", 1)});
   // Letter case of the name does not matter: this is the same file.
   Result again = Run({"create", "lines.db", "lines.desc"});
   EXPECT_EQ(again.exit_status, 1);
@@ -315,8 +310,7 @@ TEST_F(RecutilRun, FaultyInputIsAUsageError) {
   EXPECT_EQ(missing_desc.exit_status, 2);
   EXPECT_EQ(missing_desc.err, "recutil: none.desc: cannot read the description file\n");
 
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
+  MakeLines({});
   std::string input = Unformatted({OrderLine(1, "A", 1)});
   input.insert(input.size() - 1, "12,short\r\n");
   Result load = Run({"load", "LINES.DB", "-"}, input);
@@ -344,9 +338,7 @@ TEST_F(RecutilRun, RecordManagerRefusalsExitWithOne) {
   EXPECT_EQ(create.exit_status, 1);
   EXPECT_EQ(create.err, "recutil: ODD.DB: create: status 29 (invalid key length)\n");
 
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
+  MakeLines({OrderLine(1, "A", 1)});
   RunOk({"save", "LINES.DB", "old.unf"});
   std::string old = ReadBytes("old.unf");
   // A failed save leaves the output it would have replaced untouched.
@@ -362,9 +354,7 @@ TEST_F(RecutilRun, RecordManagerRefusalsExitWithOne) {
 TEST_F(RecutilRun, OutputThatCannotBeWrittenIsAFailure) {
   if (!fs::exists("/dev/full"))
     GTEST_SKIP() << "no /dev/full";
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
+  MakeLines({OrderLine(1, "A", 1)});
   Result describe = Run({"describe", "LINES.DB"}, "", "/dev/full");
   EXPECT_EQ(describe.exit_status, 1);
   EXPECT_EQ(describe.err, "recutil: cannot write standard output\n");
