@@ -9,179 +9,87 @@ using namespace framework;
 
 using DialogTest = WithResources;
 
-// One run of the upgrade dialog double under a script: how it ended, what ran, how many message
-// boxes it asked, and the script failure expected (none when empty).
-struct ScriptedRun {
-  const char* name;
-  std::vector<ScriptStep> script;
-  int records;
-  bool backoutOffered;
+// How a run of the upgrade dialog double ended: its result, what ran, how many message boxes
+// it asked, and the script failure expected (none when empty).
+struct Outcome {
   int result, runs, backouts, abouts;
   size_t boxes;
-  const char* failure;
+  const char* failure = "";
 };
 
-TEST_F(DialogTest, FocusKeysClicksMenusAndScriptFailures) {
-  const Trigger leave = WhenMessageBox("leave");
-  const ScriptedRun runs[] = {
-      // The first enabled button in template order takes the focus: Start Upgrade...
-      {"enter starts", {{Now(), Key(VK_RETURN)}}, 5, false, IDOK, 1, 0, 0, 0, ""},
-      // ...or BackoutUpgrade; pressing it disables it and enables the default button, which
-      // takes the focus: the next Enter starts the run.
-      {"enter backs out, then starts",
-       {{Now(), Key(VK_RETURN)}, {Now(), Key(VK_RETURN)}},
-       5,
-       true,
-       IDOK,
-       1,
-       1,
-       0,
-       0,
-       ""},
-      // Tab -> Cancel; Tab wraps past the disabled Backout to Start; Left wraps back to Cancel.
-      {"tab and arrows skip disabled buttons and wrap",
-       {{Now(), Key(VK_TAB)},
-        {Now(), Key(VK_TAB)},
-        {Now(), Key(VK_LEFT)},
-        {Now(), Key(VK_RETURN)},
-        {leave, Answer(IDYES)}},
-       5,
-       false,
-       IDCANCEL,
-       0,
-       0,
-       0,
-       1,
-       ""},
-      // Esc asks; N keeps the dialog; Esc asks again; Esc in a Yes/No box does nothing; Y leaves.
-      {"escape is cancel, yes/no boxes answer to letters",
-       {{Now(), Key(VK_ESCAPE)},
-        {leave, Key('N')},
-        {Now(), Key(VK_ESCAPE)},
-        {leave, Key(VK_ESCAPE)},
-        {leave, Key('Y')}},
-       5,
-       false,
-       IDCANCEL,
-       0,
-       0,
-       0,
-       2,
-       ""},
-      // Start Upgrade is disabled while the backout is offered: its press is refused.
-      {"clicks reach only enabled buttons",
-       {{Now(), Press(IDOK)}, {Now(), Press(IDC_BACKOUTUPGRADE)}, {Now(), Press(IDOK)}},
-       5,
-       true,
-       IDOK,
-       1,
-       1,
-       0,
-       0,
-       "button 1 cannot be pressed"},
-      {"system menu opens the about box",
-       {{Now(), SystemMenu(IDM_ABOUTBOX)},
-        {WhenDialog(IDD_ABOUTBOX), Press(IDOK)},
-        {WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK)}},
-       3,
-       false,
-       IDOK,
-       1,
-       0,
-       1,
-       0,
-       ""},
-      {"system menu close is cancel",
-       {{Now(), SystemMenu(SC_CLOSE)}, {leave, Answer(IDYES)}},
-       3,
-       false,
-       IDCANCEL,
-       0,
-       0,
-       0,
-       1,
-       ""},
-      // Esc after F10 closes the menu only.
-      {"alt+space opens the system menu, letters pick its entries",
-       {{Now(), Key(VK_SPACE, KF_ALT)},
-        {Now(), Key('A')},
-        {WhenDialog(IDD_ABOUTBOX), Key(VK_ESCAPE)},
-        {WhenDialog(IDD_REMOLD_DIALOG), Key(VK_F10)},
-        {Now(), Key(VK_ESCAPE)},
-        {WhenDialog(IDD_REMOLD_DIALOG), Key(VK_RETURN)}},
-       2,
-       false,
-       IDOK,
-       1,
-       0,
-       1,
-       0,
-       ""},
-      {"about box inside the run",
-       {{Now(), Press(IDOK)},
-        {AfterPumps(3), SystemMenu(IDM_ABOUTBOX)},
-        {WhenDialog(IDD_ABOUTBOX), Key(VK_RETURN)}},
-       50,
-       false,
-       IDOK,
-       1,
-       0,
-       1,
-       0,
-       ""},
-      // The question is never answered: the box gets No, the dialog ends with Cancel unasked.
-      {"used-up script ends the waiting dialogs",
-       {{Now(), Press(IDCANCEL)}},
-       10,
-       false,
-       IDCANCEL,
-       0,
-       0,
-       0,
-       1,
-       "script used up while message box"},
-      {"step that cannot fire while waiting",
-       {{AfterPumps(1000), Press(IDOK)}},
-       10,
-       false,
-       IDCANCEL,
-       0,
-       0,
-       0,
-       0,
-       "after 1000 pumps"},
-      {"system menu command that is not there",
-       {{Now(), SystemMenu(0x77)}, {WhenDialog(IDD_REMOLD_DIALOG), Press(IDOK)}},
-       2,
-       false,
-       IDOK,
-       1,
-       0,
-       0,
-       0,
-       "no command 119"},
-  };
-  for (const ScriptedRun& run : runs) {
-    SCOPED_TRACE(run.name);
-    ScriptedFrontEnd ui(run.script);
-    UpgradeDialogDouble dlg(run.records, run.backoutOffered);
-    EXPECT_EQ(dlg.DoModal(), run.result);
-    EXPECT_EQ(dlg.runs_, run.runs);
-    EXPECT_EQ(dlg.backouts_, run.backouts);
-    EXPECT_EQ(dlg.abouts_, run.abouts);
-    const auto boxes = ui.MessageBoxes();
-    EXPECT_EQ(boxes.size(), run.boxes);
-    if (!boxes.empty() && run.failure[0] == '\0') {
+void ExpectRun(const char* name, int records, bool backoutOffered, const Outcome& expected,
+               std::vector<ScriptStep> script) {
+  SCOPED_TRACE(name);
+  ScriptedFrontEnd ui(std::move(script));
+  UpgradeDialogDouble dlg(records, backoutOffered);
+  EXPECT_EQ(dlg.DoModal(), expected.result);
+  EXPECT_EQ(dlg.runs_, expected.runs);
+  EXPECT_EQ(dlg.backouts_, expected.backouts);
+  EXPECT_EQ(dlg.abouts_, expected.abouts);
+  const auto boxes = ui.MessageBoxes();
+  EXPECT_EQ(boxes.size(), expected.boxes);
+  if (expected.failure[0] == '\0') {
+    EXPECT_TRUE(ui.failures().empty()) << ui.failures()[0];
+    if (!boxes.empty()) {
       EXPECT_EQ(boxes.back().answer, IDYES);
       EXPECT_EQ(boxes.back().text, LoadString(IDS_CONFIRM_LEAVE));
     }
-    if (run.failure[0] == '\0') {
-      EXPECT_TRUE(ui.failures().empty()) << ui.failures()[0];
-    } else {
-      ASSERT_EQ(ui.failures().size(), 1u);
-      EXPECT_NE(ui.failures()[0].find(run.failure), std::string::npos) << ui.failures()[0];
-    }
+  } else {
+    ASSERT_EQ(ui.failures().size(), 1u);
+    EXPECT_NE(ui.failures()[0].find(expected.failure), std::string::npos) << ui.failures()[0];
   }
+}
+
+TEST_F(DialogTest, FocusKeysClicksMenusAndScriptFailures) {
+  const Trigger leave = WhenMessageBox("leave");
+  const Trigger main = WhenDialog(IDD_REMOLD_DIALOG);
+  const Trigger about = WhenDialog(IDD_ABOUTBOX);
+  // The first enabled button in template order takes the focus: Start Upgrade, or BackoutUpgrade
+  // when offered; pressing that disables it and enables the default button, which takes the
+  // focus: the next Enter starts the run.
+  ExpectRun("enter starts", 5, false, {IDOK, 1, 0, 0, 0}, {{Now(), Key(VK_RETURN)}});
+  ExpectRun("enter backs out, then starts", 5, true, {IDOK, 1, 1, 0, 0},
+            {{Now(), Key(VK_RETURN)}, {Now(), Key(VK_RETURN)}});
+  // Tab -> Cancel; Tab wraps past the disabled Backout to Start; Left wraps back to Cancel.
+  ExpectRun("tab and arrows skip disabled buttons and wrap", 5, false, {IDCANCEL, 0, 0, 0, 1},
+            {{Now(), Key(VK_TAB)},
+             {Now(), Key(VK_TAB)},
+             {Now(), Key(VK_LEFT)},
+             {Now(), Key(VK_RETURN)},
+             {leave, Answer(IDYES)}});
+  // Esc asks; N keeps the dialog; Esc asks again; Esc in a Yes/No box does nothing; Y leaves.
+  ExpectRun("escape is cancel, yes/no boxes answer to letters", 5, false, {IDCANCEL, 0, 0, 0, 2},
+            {{Now(), Key(VK_ESCAPE)},
+             {leave, Key('N')},
+             {Now(), Key(VK_ESCAPE)},
+             {leave, Key(VK_ESCAPE)},
+             {leave, Key('Y')}});
+  // Start Upgrade is disabled while the backout is offered: its press is refused.
+  ExpectRun("clicks reach only enabled buttons", 5, true,
+            {IDOK, 1, 1, 0, 0, "button 1 cannot be pressed"},
+            {{Now(), Press(IDOK)}, {Now(), Press(IDC_BACKOUTUPGRADE)}, {Now(), Press(IDOK)}});
+  ExpectRun("system menu opens the about box", 3, false, {IDOK, 1, 0, 1, 0},
+            {{Now(), SystemMenu(IDM_ABOUTBOX)}, {about, Press(IDOK)}, {main, Press(IDOK)}});
+  ExpectRun("system menu close is cancel", 3, false, {IDCANCEL, 0, 0, 0, 1},
+            {{Now(), SystemMenu(SC_CLOSE)}, {leave, Answer(IDYES)}});
+  // "A" picks "&About Remold..."; Esc after F10 closes the menu only.
+  ExpectRun("alt+space opens the system menu", 2, false, {IDOK, 1, 0, 1, 0},
+            {{Now(), Key(VK_SPACE, KF_ALT)},
+             {Now(), Key('A')},
+             {about, Key(VK_ESCAPE)},
+             {main, Key(VK_F10)},
+             {Now(), Key(VK_ESCAPE)},
+             {main, Key(VK_RETURN)}});
+  ExpectRun(
+      "about box inside the run", 50, false, {IDOK, 1, 0, 1, 0},
+      {{Now(), Press(IDOK)}, {AfterPumps(3), SystemMenu(IDM_ABOUTBOX)}, {about, Key(VK_RETURN)}});
+  // A script that cannot go on ends the waiting windows: the box gets No, the dialog Cancel.
+  ExpectRun("used-up script", 10, false, {IDCANCEL, 0, 0, 0, 1, "script used up while message box"},
+            {{Now(), Press(IDCANCEL)}});
+  ExpectRun("step that cannot fire while waiting", 10, false,
+            {IDCANCEL, 0, 0, 0, 0, "after 1000 pumps"}, {{AfterPumps(1000), Press(IDOK)}});
+  ExpectRun("system menu command that is not there", 2, false, {IDOK, 1, 0, 0, 0, "no command 119"},
+            {{Now(), SystemMenu(0x77)}, {main, Press(IDOK)}});
 }
 
 TEST_F(DialogTest, MessageBoxesAnswerToEnterAndEscapeAndWithoutAFrontEndSayNo) {
