@@ -1,12 +1,128 @@
-// The dialog manager and the scripted front end: focus, keys, clicks, data exchange, command
-// routing, the system menu, and scripts that fail loudly instead of hanging.
+// The dialog manager, the message queue and the scripted front end: focus, keys, clicks, data
+// exchange, command routing, the system menu, one message per pump, repaint requests, and
+// scripts that fail loudly instead of hanging.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
+#include "platform/framework/afxwin.h"
 #include "platform/framework/scripted_front_end.h"
-#include "upgrade_dialog_double.h"
+#include "resources/remold_resources.h"
 
 using namespace framework;
 
+// A dialog over template 102 that behaves as the upgrade dialog does towards the framework: data
+// exchange of its bars, buttons and texts, a run in OnOK that pumps one message per record, and
+// a cancel that asks first. The tests of the framework drive it through the scripted front end.
+class UpgradeDialogDouble : public CDialog {
+ public:
+  explicit UpgradeDialogDouble(int records = 100, bool backoutOffered = false)
+      : CDialog(IDD_REMOLD_DIALOG), records_(records), backoutOffered_(backoutOffered) {}
+
+  CProgressCtrl overall_, files_;
+  CButton backout_, start_;
+  CString intro_ = "intro", status_;
+  bool running_ = false, cancel_ = false;
+  int runs_ = 0, backouts_ = 0, abouts_ = 0, recordsDone_ = 0;
+
+  bool OnInitDialog() override {
+    CDialog::OnInitDialog();
+    CMenu* menu = GetSystemMenu(false);
+    if (menu != nullptr) {
+      menu->AppendMenu(MF_SEPARATOR);
+      menu->AppendMenu(MF_STRING, IDM_ABOUTBOX, LoadString(IDS_ABOUTBOX));
+    }
+    overall_.SetRange(1, 100);
+    files_.SetRange(0, 5);
+    start_.EnableWindow(!backoutOffered_);
+    backout_.EnableWindow(backoutOffered_);
+    status_ = LoadString(IDS_WAITING);
+    UpdateData(false);
+    return true;
+  }
+
+  void OnOK() override {
+    if (running_) {
+      return;
+    }
+    ++runs_;
+    running_ = true;
+    cancel_ = false;
+    for (recordsDone_ = 1; recordsDone_ <= records_ && !cancel_; ++recordsDone_) {
+      AfxFormatString1(status_, IDS_WORKING_ON, "Record " + std::to_string(recordsDone_));
+      overall_.SetPos(recordsDone_ * 100 / records_);
+      files_.SetPos(recordsDone_ * 5 / records_);
+      UpdateData(false);
+      if (recordsDone_ % 10 != 0) {
+        PumpOneMessage();
+      }
+    }
+    running_ = false;
+    if (!cancel_) {
+      CDialog::OnOK();
+      return;
+    }
+    status_ = LoadString(IDS_WAITING);
+    UpdateData(false);
+  }
+
+  void OnCancel() override {
+    const bool yes = AfxMessageBox(running_ ? IDS_CONFIRM_CANCEL_RUN : IDS_CONFIRM_LEAVE,
+                                   MB_YESNO | MB_ICONQUESTION) == IDYES;
+    cancel_ = yes;
+    if (!running_ && yes) {
+      EndDialog(IDCANCEL);
+    }
+  }
+
+  void OnBackoutUpgrade() {
+    ++backouts_;
+    backout_.EnableWindow(false);
+    start_.EnableWindow(true);
+  }
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_PROGRESS_TOTAL, overall_);
+    DDX_Control(pDX, IDC_PROGRESS_FILES, files_);
+    DDX_Control(pDX, IDC_BACKOUTUPGRADE, backout_);
+    DDX_Control(pDX, IDOK, start_);
+    DDX_Text(pDX, IDC_INTRO_TEXT, intro_);
+    DDX_Text(pDX, IDC_STATUS_TEXT, status_);
+  }
+
+  void OnSysCommand(UINT nID, LPARAM lParam) override {
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+      ++abouts_;
+      CDialog about(IDD_ABOUTBOX);
+      about.DoModal();
+      return;
+    }
+    CDialog::OnSysCommand(nID, lParam);
+  }
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  int records_;
+  bool backoutOffered_;
+};
+
+BEGIN_MESSAGE_MAP(UpgradeDialogDouble, CDialog)
+ON_WM_SYSCOMMAND()
+ON_BN_CLICKED(IDC_BACKOUTUPGRADE, &UpgradeDialogDouble::OnBackoutUpgrade)
+END_MESSAGE_MAP()
+
+// A test whose dialogs and message boxes take their templates and texts from the program's
+// resources.
+class WithResources : public ::testing::Test {
+ protected:
+  void SetUp() override { framework::SetResources(&RemoldResources()); }
+};
+
+using QueueTest = WithResources;
 using DialogTest = WithResources;
 
 // How a run of the upgrade dialog double ended: its result, what ran, how many message boxes
@@ -223,4 +339,99 @@ TEST_F(DialogTest, LongMessageBoxKeepsItsButtonsOnTheScreen) {
   EXPECT_GE(ui.box.y, 0);
   ASSERT_EQ(ui.MessageBoxes().size(), 1u);
   EXPECT_EQ(ui.MessageBoxes()[0].text, text);  // the whole text is kept
+}
+
+// The message queue.
+
+// Counts the commands it receives.
+class Counter : public CDialog {
+ public:
+  Counter() : CDialog(IDD_INFO_DIALOG) {}
+  std::vector<UINT> seen;
+
+ protected:
+  bool OnCommand(UINT id) override {
+    seen.push_back(id);
+    return true;
+  }
+};
+
+TEST_F(QueueTest, PumpDispatchesAtMostOneMessage) {
+  ScriptedFrontEnd ui;
+  Counter w;
+  ASSERT_TRUE(w.Create(IDD_INFO_DIALOG, nullptr));
+  while (PumpOneMessage()) {  // the first paint
+  }
+  EXPECT_FALSE(PumpOneMessage());
+  w.PostMessage(WM_COMMAND, 7);
+  w.PostMessage(WM_COMMAND, 8);
+  w.PostMessage(WM_COMMAND, 9);
+  EXPECT_TRUE(PumpOneMessage());
+  EXPECT_EQ(w.seen, std::vector<UINT>{7});
+  EXPECT_TRUE(PumpOneMessage());
+  EXPECT_EQ(w.seen, (std::vector<UINT>{7, 8}));
+  EXPECT_TRUE(PumpOneMessage());
+  EXPECT_FALSE(PumpOneMessage());
+  EXPECT_EQ(w.seen, (std::vector<UINT>{7, 8, 9}));
+  w.DestroyWindow();
+}
+
+TEST_F(QueueTest, RepaintIsRequestedOnlyAfterAChangeAndAfterOtherMessages) {
+  ScriptedFrontEnd ui;
+  Counter w;
+  ASSERT_TRUE(w.Create(IDD_INFO_DIALOG, nullptr));
+  MSG msg;
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
+  DispatchMessage(&msg);
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+
+  // Setting the same text again is no change.
+  w.SetDlgItemText(IDC_INFO_TEXT, "");
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+
+  w.SetDlgItemText(IDC_INFO_TEXT, "Moving File A.DB to B.");
+  w.PostMessage(WM_COMMAND, 5);
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_COMMAND));  // posted messages come first
+  DispatchMessage(&msg);
+  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
+  DispatchMessage(&msg);
+  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  w.DestroyWindow();
+}
+
+TEST_F(QueueTest, MessagesForADestroyedWindowAreDropped) {
+  ScriptedFrontEnd ui;
+  auto w = std::make_unique<Counter>();
+  ASSERT_TRUE(w->Create(IDD_INFO_DIALOG, nullptr));
+  HWND hwnd = w->m_hWnd;
+  w->PostMessage(WM_COMMAND, 1);
+  w.reset();  // destroying the object destroys its window
+  EXPECT_FALSE(IsWindow(hwnd));
+  EXPECT_FALSE(PumpOneMessage());
+}
+
+TEST_F(QueueTest, KeysTypedAheadGoToTheWindowActiveWhenTheyAreTaken) {
+  // Esc and Y arrive together during the run: the Esc raises the question, the Y answers it.
+  class TypeAhead : public UpgradeDialogDouble {
+   public:
+    TypeAhead() : UpgradeDialogDouble(50) {}
+    void OnOK() override {
+      PostKey(VK_ESCAPE);
+      PostKey('Y');
+      UpgradeDialogDouble::OnOK();
+    }
+  };
+  ScriptedFrontEnd ui({{Now(), Press(IDOK)},
+                       {WhenText(IDC_STATUS_TEXT, "Waiting"), Key(VK_ESCAPE)},
+                       {WhenMessageBox("leave"), Key('Y')}});
+  TypeAhead dlg;
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  ASSERT_EQ(ui.MessageBoxes().size(), 2u);
+  EXPECT_EQ(ui.MessageBoxes()[0].text, LoadString(IDS_CONFIRM_CANCEL_RUN));
+  EXPECT_EQ(ui.MessageBoxes()[0].answer, IDYES);
+  EXPECT_LT(dlg.recordsDone_, 5);
+  EXPECT_TRUE(ui.failures().empty());
 }
