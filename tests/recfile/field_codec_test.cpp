@@ -57,8 +57,9 @@ const recfile::Layout<Rec> kLayout{96,
                                        {88, 0, Enc::Note, &Rec::note},
                                    }};
 
+// Formats into a buffer full of 0xAA, so that bytes no field covers show whether they were zeroed.
 Bytes Format(Rec& r, size_t* length = nullptr) {
-  Bytes out(kLayout.MaxLength());
+  Bytes out(kLayout.MaxLength(), 0xAA);
   const size_t n = recfile::Format(kLayout, r, out.data());
   if (length != nullptr) {
     *length = n;
@@ -129,6 +130,8 @@ TEST(FieldCodecEncodings, WriteEachFieldByteForByte) {
        72, "ABCDF\0"s},
       {"missing list entries are zero", [](Rec& r) { r.amounts = {1.0f}; }, 80,
        "\0\0\x80\x3f\0\0\0\0"s},
+      {"bytes between fields are zero", [](Rec&) {}, 41, "\0\0\0"s},
+      {"bytes between numbers are zero", [](Rec&) {}, 52, "\0\0\0\0"s},
       {"note, terminator and three bytes", [](Rec& r) { r.note = "hello"; }, 88, "hello\0\0\0\0"s},
   };
   for (const WriteCase& c : cases) {
@@ -290,26 +293,17 @@ TEST(FieldCodecShortRecord, CustomFieldPastTheEndReadsZeros) {
   EXPECT_EQ(odd.seen, std::string(3, '\0'));
 }
 
-TEST(FieldCodecPadding, UncoveredBytesAreZero) {
-  Rec r;
-  r.text = "abcd";
-  Bytes out(kLayout.MaxLength(), 0xAA);
-  recfile::Format(kLayout, r, out.data());
-  EXPECT_EQ(out[41], 0);
-  EXPECT_EQ(out[52], 0);
-}
-
 TEST(FieldCodecLayouts, CheckFindsDeclarationFaults) {
   EXPECT_EQ(recfile::CheckLayout(kLayout), "");
-  const recfile::Layout<Rec> overlap{
-      8, {{0, 4, Enc::Text, &Rec::text}, {2, 4, Enc::Int32, &Rec::i32}}};
-  EXPECT_NE(recfile::CheckLayout(overlap), "");
-  const recfile::Layout<Rec> wrongType{8, {{0, 4, Enc::Int32, &Rec::text}}};
-  EXPECT_NE(recfile::CheckLayout(wrongType), "");
-  const recfile::Layout<Rec> outside{4, {{0, 8, Enc::Double, &Rec::d}}};
-  EXPECT_NE(recfile::CheckLayout(outside), "");
-  const recfile::Layout<Rec> badList{8, {{0, 7, Enc::Text, &Rec::codes, 3}}};
-  EXPECT_NE(recfile::CheckLayout(badList), "");
+  const recfile::Layout<Rec> faulty[] = {
+      {8, {{0, 4, Enc::Text, &Rec::text}, {2, 4, Enc::Int32, &Rec::i32}}},  // overlapping
+      {8, {{0, 4, Enc::Int32, &Rec::text}}},                                // wrong member type
+      {4, {{0, 8, Enc::Double, &Rec::d}}},                                  // outside the record
+      {8, {{0, 7, Enc::Text, &Rec::codes, 3}}},  // a list wider than its entries
+  };
+  for (const auto& layout : faulty) {
+    EXPECT_NE(recfile::CheckLayout(layout), "") << &layout - faulty;
+  }
 }
 
 TEST(FileSpecBlock, HeaderSegmentsAndSegmentedFlag) {
