@@ -166,7 +166,10 @@ TEST_F(DialogTest, FocusKeysClicksMenusAndScriptFailures) {
   ExpectRun("enter starts", 5, false, {IDOK, 1, 0, 0, 0}, {{Now(), Key(VK_RETURN)}});
   ExpectRun("enter backs out, then starts", 5, true, {IDOK, 1, 1, 0, 0},
             {{Now(), Key(VK_RETURN)}, {Now(), Key(VK_RETURN)}});
-  // Tab -> Cancel; Tab wraps past the disabled Backout to Start; Left wraps back to Cancel.
+  // Tab -> Cancel; Tab wraps past the disabled Backout to Start, which Enter presses.
+  ExpectRun("tab skips disabled buttons", 5, false, {IDOK, 1, 0, 0, 0},
+            {{Now(), Key(VK_TAB)}, {Now(), Key(VK_TAB)}, {Now(), Key(VK_RETURN)}});
+  // Left wraps back from Start to Cancel.
   ExpectRun("tab and arrows skip disabled buttons and wrap", 5, false, {IDCANCEL, 0, 0, 0, 1},
             {{Now(), Key(VK_TAB)},
              {Now(), Key(VK_TAB)},
