@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tools/recutil/command_line.h"
@@ -91,20 +92,16 @@ std::string ParseError(const std::string& text) {
 TEST(DescriptionParse, ReadsKeysAndSegments) {
   Description d = Parse(kItemDescription);
   const FileSpec& spec = d.spec;
-  EXPECT_EQ(spec.record_length, 387);
-  EXPECT_TRUE(spec.variable);
-  EXPECT_EQ(spec.page_size, 1024);
-  EXPECT_FALSE(d.replace);
-  ASSERT_EQ(spec.keys.size(), 4u);
-  EXPECT_EQ(spec.keys[0].segments.size(), 1u);
-  ASSERT_EQ(spec.keys[1].segments.size(), 2u);
-  EXPECT_EQ(spec.keys[1].segments[0].position, 16);
-  EXPECT_EQ(spec.keys[1].segments[0].length, 5);
-  EXPECT_TRUE(spec.keys[1].segments[0].duplicates);
-  EXPECT_TRUE(spec.keys[1].segments[0].modifiable);
+  EXPECT_EQ(std::make_tuple(spec.record_length, spec.variable, spec.page_size, d.replace),
+            std::make_tuple(387, true, 1024, false));
+  std::vector<size_t> segments;
+  for (const auto& key : spec.keys)
+    segments.push_back(key.segments.size());
+  EXPECT_EQ(segments, (std::vector<size_t>{1, 2, 1, 2}));
+  const Segment& s = spec.keys[1].segments[0];
+  EXPECT_EQ(std::make_tuple(s.position, s.length, s.duplicates, s.modifiable),
+            std::make_tuple(16, 5, true, true));
   EXPECT_FALSE(spec.keys[0].segments[0].duplicates);
-  EXPECT_EQ(spec.keys[3].segments.size(), 2u);
-  EXPECT_EQ(spec.SegmentCount(), 6);
 }
 
 TEST(DescriptionParse, AcceptsOptionalElementsAnyBlanksAndLetterCase) {
