@@ -57,8 +57,9 @@ const recfile::Layout<Rec> kLayout{96,
                                        {88, 0, Enc::Note, &Rec::note},
                                    }};
 
+// Formats into a buffer full of 0xAA, so that bytes no field covers show whether they were zeroed.
 Bytes Format(Rec& r, size_t* length = nullptr) {
-  Bytes out(kLayout.MaxLength());
+  Bytes out(kLayout.MaxLength(), 0xAA);
   const size_t n = recfile::Format(kLayout, r, out.data());
   if (length != nullptr) {
     *length = n;
@@ -77,118 +78,128 @@ Bytes Slice(const Bytes& b, size_t at, size_t n) {
   return Bytes(b.begin() + at, b.begin() + at + n);
 }
 
-TEST(FieldCodecText, WidthRulesAndTerminators) {
-  Rec r;
-  r.text = "ab";
-  Bytes out = Format(r);
-  EXPECT_EQ(Slice(out, 0, 4), (Bytes{'a', 'b', 0, 0}));
-  r.text = "abcd";  // as wide as the field: no terminator
-  EXPECT_EQ(Slice(Format(r), 0, 4), B("abcd"));
-  r.text = "abcdef";  // longer: cut
-  out = Format(r);
-  EXPECT_EQ(Slice(out, 0, 4), B("abcd"));
-  EXPECT_EQ(out[4], 0);  // the next field is untouched by the cut text
-  Bytes raw(96, 0);
-  raw[0] = 'x';
-  raw[1] = ' ';
-  raw[2] = 0;
-  raw[3] = 'z';  // behind the terminator
-  EXPECT_EQ(Parse(raw).text, "x ");
-  std::memcpy(raw.data(), "wxyz", 4);
-  EXPECT_EQ(Parse(raw).text, "wxyz");
+std::string Str(bool b) {
+  return b ? "1" : "0";
+}
+std::string Str(char c) {
+  return std::string(1, c);
 }
 
-TEST(FieldCodecText, UpperCasingTouchesOnlyAToZ) {
+// What one field writes: the record as set, the bytes from `at` on as they must stand.
+struct WriteCase {
+  const char* name;
+  void (*set)(Rec&);
+  size_t at;
+  std::string bytes;
+};
+
+// What one field reads: the bytes placed at `at` in a record of zeros, and the value taken.
+struct ReadCase {
+  size_t at;
+  std::string bytes;
+  std::string (*get)(const Rec&);
+  std::string value;
+};
+
+TEST(FieldCodecEncodings, WriteEachFieldByteForByte) {
+  using namespace std::string_literals;
+  const WriteCase cases[] = {
+      {"short text ends at a NUL", [](Rec& r) { r.text = "ab"; }, 0, "ab\0\0"s},
+      {"text as wide as the field has no terminator", [](Rec& r) { r.text = "abcd"; }, 0, "abcd"},
+      // The cut text leaves the next field untouched.
+      {"longer text is cut", [](Rec& r) { r.text = "abcdef"; }, 0, "abcd\0"s},
+      {"upper-casing touches only a to z", [](Rec& r) { r.upper = "a\xe9z{"; }, 4, "A\xe9Z{"},
+      {"upper on read writes as it stands", [](Rec& r) { r.upperOnRead = "ab"; }, 8, "ab\0\0"s},
+      {"space text is padded with blanks", [](Rec& r) { r.space = "ab"; }, 12, "AB  "},
+      {"zip keeps the digits", [](Rec& r) { r.zip = "12345-6789"; }, 16, "123456789"},
+      {"short zip is padded", [](Rec& r) { r.zip = "1 2-3"; }, 16, "123      "},
+      {"phone keeps the digits", [](Rec& r) { r.phone = "(555) 123-45"; }, 25, "55512345  "},
+      {"yes/no", [](Rec& r) { r.yes = true; }, 35, "Y"},
+      {"lenient no", [](Rec& r) { r.lenient = false; }, 36, "N"},
+      {"char is upper-cased", [](Rec& r) { r.ch = 'a'; }, 37, "A"},
+      {"char upper on read is not", [](Rec& r) { r.chRead = 'a'; }, 38, "a"},
+      {"byte", [](Rec& r) { r.byte = 0xfe; }, 40, "\xfe"},
+      {"int32 little-endian", [](Rec& r) { r.i32 = -2; }, 44, "\xfe\xff\xff\xff"},
+      {"sign bit of -0.0", [](Rec& r) { r.d = -0.0; }, 56, "\0\0\0\0\0\0\0\x80"s},
+      {"time keeps the low 32 bits", [](Rec& r) { r.t = int64_t{0x1'2345'6789}; }, 64,
+       "\x89\x67\x45\x23"},
+      {"list entries in order",
+       [](Rec& r) {
+         r.codes = {"ab", "cde", "f"};
+       },
+       72, "ABCDF\0"s},
+      {"missing list entries are zero", [](Rec& r) { r.amounts = {1.0f}; }, 80,
+       "\0\0\x80\x3f\0\0\0\0"s},
+      {"bytes between fields are zero", [](Rec&) {}, 41, "\0\0\0"s},
+      {"bytes between numbers are zero", [](Rec&) {}, 52, "\0\0\0\0"s},
+      {"note, terminator and three bytes", [](Rec& r) { r.note = "hello"; }, 88, "hello\0\0\0\0"s},
+  };
+  for (const WriteCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rec r;
+    c.set(r);
+    const Bytes out = Format(r);
+    ASSERT_GE(out.size(), c.at + c.bytes.size());
+    EXPECT_EQ(Slice(out, c.at, c.bytes.size()), B(c.bytes));
+  }
+  // The record object itself is upper-cased on writing.
   Rec r;
   r.upper = "a\xe9z{";
-  Bytes out = Format(r);
-  EXPECT_EQ(Slice(out, 4, 4), (Bytes{'A', 0xe9, 'Z', '{'}));
-  EXPECT_EQ(r.upper, "A\xe9Z{");  // the record object itself is upper-cased on writing
-  r.upperOnRead = "ab";
-  out = Format(r);
-  EXPECT_EQ(Slice(out, 8, 4), (Bytes{'a', 'b', 0, 0}));  // written as it stands
-  EXPECT_EQ(Parse(out).upperOnRead, "AB");               // upper-cased on reading
   r.space = "ab";
-  out = Format(r);
-  EXPECT_EQ(Slice(out, 12, 4), B("AB  "));
+  Format(r);
+  EXPECT_EQ(r.upper, "A\xe9Z{");
   EXPECT_EQ(r.space, "AB");
 }
 
-TEST(FieldCodecZipPhone, StoredFormAndShownForm) {
-  Rec r;
-  r.zip = "12345-6789";
-  r.phone = "(555) 123-45";
-  Bytes out = Format(r);
-  EXPECT_EQ(Slice(out, 16, 9), B("123456789"));
-  EXPECT_EQ(Slice(out, 25, 10), B("55512345  "));
-  Rec back = Parse(out);
-  EXPECT_EQ(back.zip, "12345-6789");
-  EXPECT_EQ(back.phone, "(555) 123-45  ");
-  r.zip = "1 2-3";
-  EXPECT_EQ(Slice(Format(r), 16, 9), B("123      "));
-  Bytes raw(96, 0);
-  std::memcpy(&raw[16],
-              "12\0\0\0"
-              "67\0\0",
-              9);
-  EXPECT_EQ(Parse(raw).zip, "12-67");
-  std::memcpy(&raw[25],
-              "555\0\0\0"
-              "1234",
-              10);
-  EXPECT_EQ(Parse(raw).phone, "(555) -1234");
+TEST(FieldCodecEncodings, ReadEachFieldFromItsBytes) {
+  using namespace std::string_literals;
+  const ReadCase cases[] = {
+      {0, "x \0z"s, [](const Rec& r) { return r.text; }, "x "},  // nothing behind the NUL
+      {0, "wxyz", [](const Rec& r) { return r.text; }, "wxyz"},
+      {8, "ab", [](const Rec& r) { return r.upperOnRead; }, "AB"},
+      {16, "123456789", [](const Rec& r) { return r.zip; }, "12345-6789"},
+      {16,
+       "12\0\0\0"s
+       "67\0\0"s,
+       [](const Rec& r) { return r.zip; }, "12-67"},
+      {25, "55512345  ", [](const Rec& r) { return r.phone; }, "(555) 123-45  "},
+      {25,
+       "555\0\0\0"s
+       "1234",
+       [](const Rec& r) { return r.phone; }, "(555) -1234"},
+      {35, "y", [](const Rec& r) { return Str(r.yes); }, "0"},  // only "Y" is true
+      {35, "Y", [](const Rec& r) { return Str(r.yes); }, "1"},
+      {36, "y", [](const Rec& r) { return Str(r.lenient); }, "1"},
+      {36, " ", [](const Rec& r) { return Str(r.lenient); }, "0"},
+      {37, "q", [](const Rec& r) { return Str(r.ch); }, "Q"},
+      {38, "q", [](const Rec& r) { return Str(r.chRead); }, "Q"},
+      {39, "q", [](const Rec& r) { return Str(r.raw); }, "q"},
+      {44, "\xfe\xff\xff\xff", [](const Rec& r) { return std::to_string(r.i32); }, "-2"},
+      {64, "\x89\x67\x45\x23", [](const Rec& r) { return std::to_string(r.t); }, "591751049"},
+      {64, "\xff\xff\xff\xff", [](const Rec& r) { return std::to_string(r.t); }, "-1"},  // signed
+      {72, "ABCDF\0"s,
+       [](const Rec& r) { return r.codes[0] + "," + r.codes[1] + "," + r.codes[2]; }, "AB,CD,F"},
+      {80, "", [](const Rec& r) { return std::to_string(r.amounts.size()); }, "2"},
+      {88, "hello\0"s, [](const Rec& r) { return r.note; }, "hello"},
+  };
+  for (const ReadCase& c : cases) {
+    SCOPED_TRACE(c.at);
+    Bytes raw(96, 0);
+    std::copy(c.bytes.begin(), c.bytes.end(), raw.begin() + static_cast<long>(c.at));
+    EXPECT_EQ(c.get(Parse(raw)), c.value) << c.bytes;
+  }
 }
 
-TEST(FieldCodecFlags, YesNoAndCharacters) {
-  Bytes raw(96, 0);
-  raw[35] = 'y';
-  raw[36] = 'y';
-  raw[37] = 'q';
-  raw[38] = 'q';
-  raw[39] = 'q';
-  Rec r = Parse(raw);
-  EXPECT_FALSE(r.yes);  // only "Y" is true
-  EXPECT_TRUE(r.lenient);
-  EXPECT_EQ(r.ch, 'Q');
-  EXPECT_EQ(r.chRead, 'Q');
-  EXPECT_EQ(r.raw, 'q');
-  raw[35] = 'Y';
-  raw[36] = ' ';
-  EXPECT_TRUE(Parse(raw).yes);
-  EXPECT_FALSE(Parse(raw).lenient);
-  r.yes = true;
-  r.lenient = false;
-  r.ch = 'a';
-  r.chRead = 'a';
-  Bytes out = Format(r);
-  EXPECT_EQ(out[35], 'Y');
-  EXPECT_EQ(out[36], 'N');
-  EXPECT_EQ(out[37], 'A');
-  EXPECT_EQ(out[38], 'a');
-}
-
-TEST(FieldCodecNumbers, LittleEndianBitForBit) {
+TEST(FieldCodecNumbers, FloatsRoundTripBitForBit) {
   Rec r;
-  r.byte = 0xfe;
-  r.i32 = -2;
   r.f = std::nanf("0x123");
   r.d = -0.0;
-  r.t = int64_t{0x1'2345'6789};  // the low 32 bits are written
-  Bytes out = Format(r);
-  EXPECT_EQ(out[40], 0xfe);
-  EXPECT_EQ(Slice(out, 44, 4), (Bytes{0xfe, 0xff, 0xff, 0xff}));
-  EXPECT_EQ(Slice(out, 64, 4), (Bytes{0x89, 0x67, 0x45, 0x23}));
-  EXPECT_EQ(out[63], 0x80);  // sign bit of -0.0
-  Rec back = Parse(out);
-  EXPECT_EQ(back.i32, -2);
+  Rec back = Parse(Format(r));
   uint32_t a, b;
   std::memcpy(&a, &r.f, 4);
   std::memcpy(&b, &back.f, 4);
   EXPECT_EQ(a, b);
   EXPECT_TRUE(std::signbit(back.d));
-  EXPECT_EQ(back.t, 0x23456789);
-  out[64] = out[65] = out[66] = out[67] = 0xff;
-  EXPECT_EQ(Parse(out).t, -1);  // sign-extended
 }
 
 TEST(FieldCodecDate, RecordManagerDateInLocalTime) {
@@ -203,28 +214,14 @@ TEST(FieldCodecDate, RecordManagerDateInLocalTime) {
   tzset();
 }
 
-TEST(FieldCodecLists, EntriesInOrder) {
-  Rec r;
-  r.codes = {"ab", "cde", "f"};
-  r.amounts = {1.0f};
-  Bytes out = Format(r);
-  EXPECT_EQ(Slice(out, 72, 6), (Bytes{'A', 'B', 'C', 'D', 'F', 0}));
-  EXPECT_EQ(Slice(out, 84, 4), (Bytes{0, 0, 0, 0}));  // missing entries are zero
-  Rec back = Parse(out);
-  EXPECT_EQ(back.codes, (std::vector<std::string>{"AB", "CD", "F"}));
-  EXPECT_EQ(back.amounts.size(), 2u);
-}
-
 TEST(FieldCodecNote, LengthCoversTerminatorAndThreeBytes) {
   Rec r;
   size_t length = 0;
   Format(r, &length);
   EXPECT_EQ(length, 92u);  // 88 + terminator + 3
   r.note = "hello";
-  Bytes out = Format(r, &length);
+  Format(r, &length);
   EXPECT_EQ(length, 97u);
-  EXPECT_EQ(Slice(out, 88, 9), (Bytes{'h', 'e', 'l', 'l', 'o', 0, 0, 0, 0}));
-  EXPECT_EQ(Parse(out).note, "hello");
   r.note = std::string(5000, 'n');
   Format(r, &length);
   EXPECT_EQ(length, 88u + 4096 + 4);
@@ -296,26 +293,17 @@ TEST(FieldCodecShortRecord, CustomFieldPastTheEndReadsZeros) {
   EXPECT_EQ(odd.seen, std::string(3, '\0'));
 }
 
-TEST(FieldCodecPadding, UncoveredBytesAreZero) {
-  Rec r;
-  r.text = "abcd";
-  Bytes out(kLayout.MaxLength(), 0xAA);
-  recfile::Format(kLayout, r, out.data());
-  EXPECT_EQ(out[41], 0);
-  EXPECT_EQ(out[52], 0);
-}
-
 TEST(FieldCodecLayouts, CheckFindsDeclarationFaults) {
   EXPECT_EQ(recfile::CheckLayout(kLayout), "");
-  const recfile::Layout<Rec> overlap{
-      8, {{0, 4, Enc::Text, &Rec::text}, {2, 4, Enc::Int32, &Rec::i32}}};
-  EXPECT_NE(recfile::CheckLayout(overlap), "");
-  const recfile::Layout<Rec> wrongType{8, {{0, 4, Enc::Int32, &Rec::text}}};
-  EXPECT_NE(recfile::CheckLayout(wrongType), "");
-  const recfile::Layout<Rec> outside{4, {{0, 8, Enc::Double, &Rec::d}}};
-  EXPECT_NE(recfile::CheckLayout(outside), "");
-  const recfile::Layout<Rec> badList{8, {{0, 7, Enc::Text, &Rec::codes, 3}}};
-  EXPECT_NE(recfile::CheckLayout(badList), "");
+  const recfile::Layout<Rec> faulty[] = {
+      {8, {{0, 4, Enc::Text, &Rec::text}, {2, 4, Enc::Int32, &Rec::i32}}},  // overlapping
+      {8, {{0, 4, Enc::Int32, &Rec::text}}},                                // wrong member type
+      {4, {{0, 8, Enc::Double, &Rec::d}}},                                  // outside the record
+      {8, {{0, 7, Enc::Text, &Rec::codes, 3}}},  // a list wider than its entries
+  };
+  for (const auto& layout : faulty) {
+    EXPECT_NE(recfile::CheckLayout(layout), "") << &layout - faulty;
+  }
 }
 
 TEST(FileSpecBlock, HeaderSegmentsAndSegmentedFlag) {

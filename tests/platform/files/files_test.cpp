@@ -107,27 +107,22 @@ TEST_F(FilesTest, FindFilesMatchesPatternsWithoutRegardToCase) {
   }
 }
 
-TEST_F(FilesTest, RenameRefusesAnExistingTarget) {
+TEST_F(FilesTest, RenameRefusesAnExistingTargetAndMovesFilesAndDirectories) {
   Touch("TERMS.DB", "old");
   Touch("TMP.DB", "new");
   Touch("b.db", "b");
   EXPECT_EQ(files::RenameFile("Tmp.db", "TERMS.DB"), EEXIST);
   EXPECT_EQ(files::RenameFile("TMP.DB", "terms.db"), EEXIST);  // same file on Windows
   EXPECT_EQ(files::RenameFile("b.db", "tmp.db"), EEXIST);
-  EXPECT_EQ(ReadBytes("TERMS.DB"), "old");
-  EXPECT_EQ(ReadBytes("TMP.DB"), "new");
   EXPECT_EQ(files::RenameFile("NONE.DB", "OTHER.DB"), ENOENT);
   EXPECT_EQ(files::RenameFile("TMP.DB", "NODIR\\TMP.DB"), ENOENT);
   EXPECT_EQ(Listing("."), (Names{"TERMS.DB", "TMP.DB", "b.db"}));
-}
+  fs::remove("b.db");
 
-TEST_F(FilesTest, RenameMovesFilesAndDirectories) {
-  Touch("TERMS.DB", "old");
-  Touch("TMP.DB", "new");
   fs::create_directory("savedb");
   ASSERT_EQ(files::RenameFile("Terms.DB", "SAVEDB\\TERMS.DB"), 0);
   ASSERT_EQ(files::RenameFile("TMP.DB", "TERMS.DB"), 0);
-  EXPECT_EQ(ReadBytes("savedb/TERMS.DB"), "old");
+  EXPECT_EQ(ReadBytes("savedb/TERMS.DB"), "old");  // the refusals above changed nothing
   EXPECT_EQ(ReadBytes("TERMS.DB"), "new");
   EXPECT_EQ(files::RenameFile("SAVEDB\\terms.db", "Terms.Db"), EEXIST);
 
@@ -237,7 +232,7 @@ class DocumentsFolderTest : public FilesTest {
   std::string home_;
 };
 
-TEST_F(DocumentsFolderTest, ComesFromUserDirsOrDefaultsToHomeDocuments) {
+TEST_F(DocumentsFolderTest, ComesFromUserDirsOrDefaultsToHomeDocumentsOrIsEmpty) {
   ScopedEnv home("HOME", home_);
   ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt);
   EXPECT_EQ(files::DocumentsFolder(), home_ + "/Documents");
@@ -267,12 +262,11 @@ TEST_F(DocumentsFolderTest, ComesFromUserDirsOrDefaultsToHomeDocuments) {
   }
   UserDirs(cfg, "XDG_DOCUMENTS_DIR=\"${HOME}/Docs\"\n");
   EXPECT_EQ(files::DocumentsFolder(), home_ + "/Docs");
-}
 
-TEST_F(DocumentsFolderTest, IsEmptyWhenItCannotBeCreated) {
+  // Empty when it cannot be created.
   Touch(root_ / "plainfile");
-  ScopedEnv home("HOME", (root_ / "plainfile" / "home").string());
-  ScopedEnv xdg("XDG_CONFIG_HOME", std::nullopt);
+  ScopedEnv bad_home("HOME", (root_ / "plainfile" / "home").string());
+  ScopedEnv no_xdg("XDG_CONFIG_HOME", std::nullopt);
   EXPECT_EQ(files::DocumentsFolder(), "");
 }
 

@@ -1,4 +1,5 @@
-// The application object: its settings store, an unreadable store, the entry.
+// The application object (its settings store, an unreadable store, the entry) and the texts:
+// numbered inserts, wrapping, mnemonics.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -64,4 +65,23 @@ TEST_F(AppTest, UnreadableStoreIsReportedAndNeverWritten) {
   EXPECT_NE(ui.MessageBoxes()[0].text.find("registry.reg"), std::string::npos);
   EXPECT_FALSE(app.WriteProfileInt("Profiles", "Created", 1));
   EXPECT_EQ(rectest::ReadBytes(file), garbage);
+}
+
+TEST(StringsTest, InsertsAreReplacedInOnePass) {
+  EXPECT_EQ(AfxFormatStrings("Moving File %1 to %2.", {"A%2.DB", "C:\\X"}),
+            "Moving File A%2.DB to C:\\X.");
+  EXPECT_EQ(AfxFormatStrings("%2 before %1", {"one", "two"}), "two before one");
+  EXPECT_EQ(AfxFormatStrings("100% of %1, %3 stays, %", {"x"}), "100% of x, %3 stays, %");
+  EXPECT_EQ(AfxFormatStrings("%1%1", {"ab"}), "abab");
+  framework::SetResources(&RemoldResources());
+  EXPECT_EQ(LoadString(999), "");  // not in the string table
+}
+
+TEST(StringsTest, TextWrapsAtSpacesAndLineBreaks) {
+  using framework::WrapText;
+  EXPECT_EQ(WrapText("one two three", 7), (std::vector<std::string>{"one two", "three"}));
+  EXPECT_EQ(WrapText("a\n\nb", 10), (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_EQ(WrapText("abcdefghij", 4), (std::vector<std::string>{"abcd", "efgh", "ij"}));
+  EXPECT_EQ(framework::StripMnemonic("&Yes && &No"), "Yes & No");
+  EXPECT_EQ(framework::MnemonicOf("a&&b&c"), 'C');
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "resources/remold_resources.h"
 
 using framework::Rect;
@@ -20,24 +22,22 @@ Cells ControlOf(const framework::DialogTemplate& t, int id, const Cells& window)
   return Cells{};
 }
 
+// Column, row, columns, rows: one value to compare.
+std::vector<int> Of(const Cells& c) {
+  return {c.col, c.row, c.cols, c.rows};
+}
+
 }  // namespace
 
 TEST(LayoutTest, UpgradeDialogFillsTheEightyByTwentyFourDesktop) {
   const framework::DialogTemplate* t = RemoldResources().FindDialog(IDD_REMOLD_DIALOG);
   ASSERT_NE(t, nullptr);
   const Cells w = terminal::WindowCells(Rect{t->x, t->y, t->cx, t->cy});
-  EXPECT_EQ(w.col, 0);
-  EXPECT_EQ(w.row, 0);
-  EXPECT_EQ(w.cols, 80);
-  EXPECT_EQ(w.rows, 24);
+  EXPECT_EQ(Of(w), (std::vector<int>{0, 0, 80, 24}));
 
   // Rows below the caption row: y / 8 + 1. The intro text gets rows 2 to 8 and 76 columns,
   // enough for the counts and the backout notice.
-  const Cells intro = ControlOf(*t, IDC_INTRO_TEXT, w);
-  EXPECT_EQ(intro.row, 2);
-  EXPECT_EQ(intro.rows, 7);
-  EXPECT_EQ(intro.col, 2);
-  EXPECT_EQ(intro.cols, 76);
+  EXPECT_EQ(Of(ControlOf(*t, IDC_INTRO_TEXT, w)), (std::vector<int>{2, 2, 76, 7}));
   EXPECT_EQ(ControlOf(*t, IDC_STATUS_TEXT, w).row, 9);
   EXPECT_EQ(ControlOf(*t, IDC_PROGRESS_FILES, w).row, 10);
   EXPECT_EQ(ControlOf(*t, IDC_PROGRESS_TOTAL, w).row, 15);
@@ -56,22 +56,14 @@ TEST(LayoutTest, UpgradeDialogFillsTheEightyByTwentyFourDesktop) {
 
 TEST(LayoutTest, ControlsAreClippedToTheInsideOfTheFrame) {
   const Cells w = terminal::WindowCells(Rect{0, 0, 80, 16});  // 20 columns, 2 + 2 rows
-  EXPECT_EQ(w.cols, 20);
-  EXPECT_EQ(w.rows, 4);
-  const Cells c = terminal::ControlCells(w, Rect{40, 8, 200, 200});
-  EXPECT_EQ(c.col, 10);
-  EXPECT_EQ(c.row, 2);
-  EXPECT_EQ(c.cols, 9);  // up to column 18; column 19 is the frame
-  EXPECT_EQ(c.rows, 1);  // row 3 is the bottom border
+  EXPECT_EQ(Of(w), (std::vector<int>{0, 0, 20, 4}));
+  // Up to column 18 (column 19 is the frame) and row 2 (row 3 is the bottom border).
+  EXPECT_EQ(Of(terminal::ControlCells(w, Rect{40, 8, 200, 200})), (std::vector<int>{10, 2, 9, 1}));
 }
 
 TEST(LayoutTest, DesktopIsCentredAndNeedsEightyByTwentyFour) {
-  const Cells exact = terminal::DesktopOrigin(80, 24);
-  EXPECT_EQ(exact.col, 0);
-  EXPECT_EQ(exact.row, 0);
-  const Cells big = terminal::DesktopOrigin(101, 30);
-  EXPECT_EQ(big.col, 10);
-  EXPECT_EQ(big.row, 3);
+  EXPECT_EQ(Of(terminal::DesktopOrigin(80, 24)), (std::vector<int>{0, 0, 80, 24}));
+  EXPECT_EQ(Of(terminal::DesktopOrigin(101, 30)), (std::vector<int>{10, 3, 80, 24}));
   EXPECT_EQ(terminal::DesktopOrigin(79, 40).col, -1);
   EXPECT_EQ(terminal::DesktopOrigin(120, 23).col, -1);
 }

@@ -95,6 +95,23 @@ class RecutilRun : public rectest::InScratchDir {
     ASSERT_EQ(r.err, "");
   }
 
+  // Runs recutil, which must exit with `exit_status` and the single error line `error`.
+  void ExpectRefusal(const std::vector<std::string>& args, int exit_status,
+                     const std::string& error, const std::string& input = "",
+                     const std::string& out_path = "stdout.bin") {
+    SCOPED_TRACE(args[0] + " " + args[1]);
+    Result result = Run(args, input, out_path);
+    EXPECT_EQ(result.exit_status, exit_status);
+    EXPECT_EQ(result.err, "recutil: " + error + "\n");
+  }
+
+  // LINES.DB, made from the order line description and loaded with `records`.
+  void MakeLines(const std::vector<std::string>& records) {
+    WriteBytes("lines.desc", kOrderLineDescription);
+    RunOk({"create", "LINES.DB", "lines.desc"});
+    RunOk({"load", "LINES.DB", "-"}, Unformatted(records));
+  }
+
   // The Stat block of `name`, as the record manager answers it to this process.
   std::string StatBlock(const std::string& name) {
     std::array<uint8_t, btr::kPositionBlockSize> pos{};
@@ -225,11 +242,14 @@ TEST_F(RecutilRun, DescribeThenCreateKeepsEveryFlagAndThePreallocation) {
       << stat.out;
 }
 
-TEST_F(RecutilRun, CheckPrintsOneLinePerProblem) {
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"},
-        Unformatted({OrderLine(1, "A", 1), OrderLine(2, "B", 2), OrderLine(3, "C", 3)}));
+TEST_F(RecutilRun, StatAndCheckReportTheFileAndCheckPrintsOneLinePerProblem) {
+  MakeLines({OrderLine(1, "A", 1), OrderLine(-2, "B", 2), OrderLine(3, "C", 3)});
+  Result stat = Run({"stat", "LINES.DB"});
+  EXPECT_EQ(stat.exit_status, 0) << stat.err;
+  EXPECT_NE(stat.out.find("records 3\n"), std::string::npos) << stat.out;
+  EXPECT_NE(stat.out.find("    0        1         1       4  integer  unique, not modifiable"),
+            std::string::npos)
+      << stat.out;
   Result sound = Run({"check", "LINES.DB"});
   EXPECT_EQ(sound.exit_status, 0) << sound.err;
   EXPECT_EQ(sound.out, "LINES.DB: 3 records, 2 keys\n");
@@ -253,45 +273,61 @@ TEST_F(RecutilRun, CheckPrintsOneLinePerProblem) {
   EXPECT_EQ(damaged.err, "recutil: LINES.DB: 3 problems found\n");
 }
 
-TEST_F(RecutilRun, StatAndCheckReportTheFile) {
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(5, "A", 1), OrderLine(-5, "B", 2)}));
-  Result stat = Run({"stat", "LINES.DB"});
-  EXPECT_EQ(stat.exit_status, 0) << stat.err;
-  EXPECT_NE(stat.out.find("records 2\n"), std::string::npos) << stat.out;
-  EXPECT_NE(stat.out.find("    0        1         1       4  integer  unique, not modifiable"),
-            std::string::npos)
-      << stat.out;
+TEST_F(RecutilRun, RefusalsExitWithTheirStatusAndNameTheFault) {
+  WriteBytes("bad.desc",
+             "record=32 variable=n key=1 page=1024\n"
+             "position=1 length=4 duplicates=n modifiable=n type=integer descending=y segment=n\n");
+  // The engine judges what the description cannot: an integer of 3 bytes.
+  WriteBytes("odd.desc",
+             "record=32 variable=n key=1 page=1024 "
+             "position=1 length=3 duplicates=n modifiable=n type=integer segment=n");
   WriteBytes("PLAIN.DB", "not a record file, just text\n");
-  Result check = Run({"check", "PLAIN.DB"});
-  EXPECT_EQ(check.exit_status, 1);
-  EXPECT_NE(check.err.find("status 30 (not a record file)"), std::string::npos) << check.err;
-}
+  MakeLines({OrderLine(1, "A", 1)});
+  RunOk({"save", "LINES.DB", "old.unf"});
+  const std::string old = ReadBytes("old.unf");
+  WriteBytes("dup.unf", Unformatted({OrderLine(2, "A", 2), OrderLine(1, "C", 3)}));
 
-TEST_F(RecutilRun, LoadStopsAtADuplicateKeyNamingTheRecord) {
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  std::vector<std::string> records = {OrderLine(1, "A", 1), OrderLine(2, "A", 2),
-                                      OrderLine(1, "C", 3), OrderLine(4, "D", 4)};
-  WriteBytes("in.unf", Unformatted(records));
-  Result load = Run({"load", "LINES.DB", "in.unf"});
-  EXPECT_EQ(load.exit_status, 1);
-  EXPECT_EQ(load.err, "recutil: LINES.DB: record 3: status 5 (duplicate key value)\n");
-  // The records before it are in the file, and durable.
+  // A refusal of the command line or of the input exits with 2, one of the record manager or of
+  // the output with 1.
+  ExpectRefusal({"create", "BAD.DB", "bad.desc"}, 2,
+                "bad.desc: element 10 \"descending=y\": descending keys are not supported");
+  ExpectRefusal({"create", "BAD.DB", "none.desc"}, 2,
+                "none.desc: cannot read the description file");
+  ExpectRefusal({"load", "LINES.DB", "-"}, 2,
+                "-: record 1: the file ends inside the record (8 of 12 bytes)", "12,short\r\n\x1A");
+  ExpectRefusal({"save", "LINES.DB"}, 2,
+                "save takes 2 files, not 1 (recutil --help shows the usage)");
+  ExpectRefusal({"stat", "NONE.DB"}, 1, "NONE.DB: open: status 12 (file not found)");
+  ExpectRefusal({"check", "PLAIN.DB"}, 1,
+                "PLAIN.DB: not a record file: status 30 (not a record file)");
+  ExpectRefusal({"create", "ODD.DB", "odd.desc"}, 1,
+                "ODD.DB: create: status 29 (invalid key length)");
+  // Letter case of the name does not matter: this is the same file, and it is kept.
+  ExpectRefusal({"create", "lines.db", "lines.desc"}, 1,
+                "lines.db: create: status 59 (file already exists)");
+  ExpectRefusal({"save", "LINES.DB", "old.unf", "--key", "2"}, 1,
+                "LINES.DB: record 1 on key 2: status 6 (invalid key number)");
+  ExpectRefusal({"load", "LINES.DB", "dup.unf"}, 1,
+                "LINES.DB: record 2: status 5 (duplicate key value)");
+  ExpectRefusal({"describe", "LINES.DB"}, 1, "cannot write standard output", "", "/dev/full");
+  // A device is written in place, never replaced by a renamed temporary file.
+  ExpectRefusal({"save", "LINES.DB", "/dev/full"}, 1, "/dev/full: cannot write the file");
+  EXPECT_FALSE(fs::exists("BAD.DB"));
+  // The failed save left the output it would have replaced untouched, and no temporary file.
+  EXPECT_EQ(ReadBytes("old.unf"), old);
+  for (const fs::directory_entry& entry : fs::directory_iterator(".")) {
+    EXPECT_EQ(entry.path().string().find(".recutil-"), std::string::npos) << entry.path();
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  // The record before the duplicate is in the file, and durable.
   EXPECT_EQ(RecordCount("LINES.DB"), 2u);
+  Result help = Run({"--help"});
+  EXPECT_EQ(help.exit_status, 0);
+  EXPECT_EQ(help.out.rfind("usage: recutil", 0), 0u);
 }
 
-TEST_F(RecutilRun, CreateKeepsAnExistingFileUnlessAskedToReplaceIt) {
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
-  // Letter case of the name does not matter: this is the same file.
-  Result again = Run({"create", "lines.db", "lines.desc"});
-  EXPECT_EQ(again.exit_status, 1);
-  EXPECT_EQ(again.err, "recutil: lines.db: create: status 59 (file already exists)\n");
-  EXPECT_EQ(RecordCount("LINES.DB"), 1u);
-
+TEST_F(RecutilRun, CreateReplacesAnExistingFileOnlyWhenAsked) {
+  MakeLines({OrderLine(1, "A", 1)});
   RunOk({"create", "LINES.DB", "lines.desc", "--replace"});
   EXPECT_EQ(RecordCount("LINES.DB"), 0u);
   RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
@@ -299,80 +335,6 @@ TEST_F(RecutilRun, CreateKeepsAnExistingFileUnlessAskedToReplaceIt) {
   with_replace.replace(with_replace.find("page=1024"), 9, "page=1024 replace=y");
   RunOk({"create", "LINES.DB", "-"}, with_replace);
   EXPECT_EQ(RecordCount("LINES.DB"), 0u);
-}
-
-TEST_F(RecutilRun, FaultyInputIsAUsageError) {
-  WriteBytes("bad.desc",
-             "record=32 variable=n key=1 page=1024\n"
-             "position=1 length=4 duplicates=n modifiable=n type=integer descending=y segment=n\n");
-  Result create = Run({"create", "BAD.DB", "bad.desc"});
-  EXPECT_EQ(create.exit_status, 2);
-  EXPECT_EQ(create.err,
-            "recutil: bad.desc: element 10 \"descending=y\": descending keys are not supported\n");
-  EXPECT_FALSE(fs::exists("BAD.DB"));
-
-  Result missing_desc = Run({"create", "BAD.DB", "none.desc"});
-  EXPECT_EQ(missing_desc.exit_status, 2);
-  EXPECT_EQ(missing_desc.err, "recutil: none.desc: cannot read the description file\n");
-
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  std::string input = Unformatted({OrderLine(1, "A", 1)});
-  input.insert(input.size() - 1, "12,short\r\n");
-  Result load = Run({"load", "LINES.DB", "-"}, input);
-  EXPECT_EQ(load.exit_status, 2);
-  EXPECT_EQ(load.err, "recutil: -: record 2: the file ends inside the record (8 of 12 bytes)\n");
-
-  Result usage = Run({"save", "LINES.DB"});
-  EXPECT_EQ(usage.exit_status, 2);
-  EXPECT_EQ(usage.err, "recutil: save takes 2 files, not 1 (recutil --help shows the usage)\n");
-  Result help = Run({"--help"});
-  EXPECT_EQ(help.exit_status, 0);
-  EXPECT_EQ(help.out.rfind("usage: recutil", 0), 0u);
-}
-
-TEST_F(RecutilRun, RecordManagerRefusalsExitWithOne) {
-  Result stat = Run({"stat", "NONE.DB"});
-  EXPECT_EQ(stat.exit_status, 1);
-  EXPECT_EQ(stat.err, "recutil: NONE.DB: open: status 12 (file not found)\n");
-
-  // The engine judges what the description cannot: an integer of 3 bytes.
-  WriteBytes("odd.desc",
-             "record=32 variable=n key=1 page=1024 "
-             "position=1 length=3 duplicates=n modifiable=n type=integer segment=n");
-  Result create = Run({"create", "ODD.DB", "odd.desc"});
-  EXPECT_EQ(create.exit_status, 1);
-  EXPECT_EQ(create.err, "recutil: ODD.DB: create: status 29 (invalid key length)\n");
-
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
-  RunOk({"save", "LINES.DB", "old.unf"});
-  std::string old = ReadBytes("old.unf");
-  // A failed save leaves the output it would have replaced untouched.
-  Result save = Run({"save", "LINES.DB", "old.unf", "--key", "2"});
-  EXPECT_EQ(save.exit_status, 1);
-  EXPECT_EQ(save.err, "recutil: LINES.DB: record 1 on key 2: status 6 (invalid key number)\n");
-  EXPECT_EQ(ReadBytes("old.unf"), old);
-  for (const fs::directory_entry& entry : fs::directory_iterator(".")) {
-    EXPECT_EQ(entry.path().string().find(".recutil-"), std::string::npos) << entry.path();
-  }
-}
-
-TEST_F(RecutilRun, OutputThatCannotBeWrittenIsAFailure) {
-  if (!fs::exists("/dev/full"))
-    GTEST_SKIP() << "no /dev/full";
-  WriteBytes("lines.desc", kOrderLineDescription);
-  RunOk({"create", "LINES.DB", "lines.desc"});
-  RunOk({"load", "LINES.DB", "-"}, Unformatted({OrderLine(1, "A", 1)}));
-  Result describe = Run({"describe", "LINES.DB"}, "", "/dev/full");
-  EXPECT_EQ(describe.exit_status, 1);
-  EXPECT_EQ(describe.err, "recutil: cannot write standard output\n");
-  // A device is written in place, never replaced by a renamed temporary file.
-  Result save = Run({"save", "LINES.DB", "/dev/full"});
-  EXPECT_EQ(save.exit_status, 1);
-  EXPECT_EQ(save.err, "recutil: /dev/full: cannot write the file\n");
-  EXPECT_TRUE(fs::is_character_file("/dev/full"));
 }
 
 }  // namespace
