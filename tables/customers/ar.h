@@ -24,7 +24,7 @@ class CAr : public CObject {
   int64_t Date12 = std::time(nullptr);
   float Float56 = 0;
   float Float60 = 0;
-  bool Flag64;
+  bool Flag64 = false;
 };
 
 class CAr0204 : public CObject {
@@ -36,8 +36,8 @@ class CAr0204 : public CObject {
   CString Text52;
   int64_t Date8 = std::time(nullptr);
   float Float56 = 0;
-  float Float60;
-  bool Flag64;
+  float Float60 = 0;
+  bool Flag64 = false;
 };
 
 extern const recfile::Layout<CAr> kArLayout;
