@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 
@@ -86,6 +88,24 @@ void ExpectReaderStatuses(const recfile::Layout<R>& layout) {
       requires { closed.ReadFirst(r); } || requires { closed.ReadFirst(r, 0); }) {
     EXPECT_EQ(ReadStep(closed, r, 0, true), 3);
     ExpectReadStatuses<DB>(layout, r);
+  }
+}
+
+// One row of a suite's table of readers: ExpectReaderStatuses for DB, named for the trace.
+struct ReaderCase {
+  const char* name;
+  std::function<void()> run;
+};
+
+template <class DB, class R>
+ReaderCase Statuses(const char* name, const recfile::Layout<R>& layout) {
+  return {name, [&layout] { ExpectReaderStatuses<DB>(layout); }};
+}
+
+inline void ExpectEveryReaderStatus(std::initializer_list<ReaderCase> cases) {
+  for (const ReaderCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.run();
   }
 }
 

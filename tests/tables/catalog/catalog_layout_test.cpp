@@ -64,35 +64,26 @@ TEST(CatalogFileSpecs, BlocksMatchTheKeyTables) {
   }
 }
 
-template <class DB, class R>
-std::function<void()> Statuses(const recfile::Layout<R>& layout) {
-  return [&layout] { ExpectReaderStatuses<DB>(layout); };
-}
-
 TEST(CatalogTables, AnswerTheCommonStatuses) {
-  const std::pair<const char*, std::function<void()>> cases[] = {
-      {"item", Statuses<CItemDB>(kItemLayout)},
-      {"item 0400", Statuses<CItem0400DB>(kItem0400Layout)},
-      {"item 03094", Statuses<CItem03094DB>(kItem03094Layout)},
-      {"item 0308", Statuses<CItem0308DB>(kItem0308Layout)},
-      {"item 0208", Statuses<CItem0208DB>(kItem0208Layout)},
-      {"item unit", Statuses<CItemUnitDB>(kItemUnitLayout)},
-      {"item unit 0400", Statuses<CItemUnit0400DB>(kItemUnit0400Layout)},
-      {"item unit 03094", Statuses<CItemUnit03094DB>(kItemUnit03094Layout)},
-      {"item unit 0308", Statuses<CItemUnit0308DB>(kItemUnit0308Layout)},
-      {"item unit 0301", Statuses<CItemUnit0301DB>(kItemUnit0301Layout)},
-      {"category", Statuses<CCategoryDB>(kCategoryLayout)},
-      {"category 0308", Statuses<CCategory0308DB>(kCategory0308Layout)},
-      {"guide item", Statuses<CGuideItemDB>(kGuideItemLayout)},
-      {"inventory item", Statuses<CInventoryItemDB>(kInventoryItemLayout)},
-      {"menu header", Statuses<CMenuHdrDB>(kMenuHdrLayout)},
-      {"menu header 0403", Statuses<CMenuHdr0403DB>(kMenuHdr0403Layout)},
-      {"special", Statuses<CSpecialDB>(kSpecialLayout)},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.first);
-    c.second();
-  }
+  rectest::ExpectEveryReaderStatus({
+      rectest::Statuses<CItemDB>("item", kItemLayout),
+      rectest::Statuses<CItem0400DB>("item 0400", kItem0400Layout),
+      rectest::Statuses<CItem03094DB>("item 03094", kItem03094Layout),
+      rectest::Statuses<CItem0308DB>("item 0308", kItem0308Layout),
+      rectest::Statuses<CItem0208DB>("item 0208", kItem0208Layout),
+      rectest::Statuses<CItemUnitDB>("item unit", kItemUnitLayout),
+      rectest::Statuses<CItemUnit0400DB>("item unit 0400", kItemUnit0400Layout),
+      rectest::Statuses<CItemUnit03094DB>("item unit 03094", kItemUnit03094Layout),
+      rectest::Statuses<CItemUnit0308DB>("item unit 0308", kItemUnit0308Layout),
+      rectest::Statuses<CItemUnit0301DB>("item unit 0301", kItemUnit0301Layout),
+      rectest::Statuses<CCategoryDB>("category", kCategoryLayout),
+      rectest::Statuses<CCategory0308DB>("category 0308", kCategory0308Layout),
+      rectest::Statuses<CGuideItemDB>("guide item", kGuideItemLayout),
+      rectest::Statuses<CInventoryItemDB>("inventory item", kInventoryItemLayout),
+      rectest::Statuses<CMenuHdrDB>("menu header", kMenuHdrLayout),
+      rectest::Statuses<CMenuHdr0403DB>("menu header 0403", kMenuHdr0403Layout),
+      rectest::Statuses<CSpecialDB>("special", kSpecialLayout),
+  });
 }
 
 }  // namespace

@@ -71,35 +71,26 @@ TEST(CustomerTables, SpecificationBlocksByteForByte) {
   }
 }
 
-template <class DB, class R>
-std::function<void()> Statuses(const recfile::Layout<R>& layout) {
-  return [&layout] { ExpectReaderStatuses<DB>(layout); };
-}
-
 TEST(CustomerTables, AnswerTheCommonStatuses) {
-  const std::pair<const char*, std::function<void()>> cases[] = {
-      {"customer", Statuses<CCustomerDB>(kCustomerLayout)},
-      {"customer 0308", Statuses<CCustomer0308DB>(kCustomer0308Layout)},
-      {"customer 0302", Statuses<CCustomer0302DB>(kCustomer0302Layout)},
-      {"price contract", Statuses<CPriceContractDB>(kPriceContractLayout)},
-      {"price contract 0202", Statuses<CPriceContract0202DB>(kPriceContract0202Layout)},
-      {"price contract 0200", Statuses<CPriceContract0200DB>(kPriceContract0200Layout)},
-      {"manual price", Statuses<CManualPriceDB>(kManualPriceLayout)},
-      {"manual price 0203", Statuses<CManualPrice0203DB>(kManualPrice0203Layout)},
-      {"manual price 0202", Statuses<CManualPrice0202DB>(kManualPrice0202Layout)},
-      {"price sequence", Statuses<CPriceSeqDB>(kPriceSeqLayout)},
-      {"price sequence 0201", Statuses<CPriceSeq0201DB>(kPriceSeq0201Layout)},
-      {"warehouse markup", Statuses<CWhsMarkupDB>(kWhsMarkupLayout)},
-      {"warehouse markup 0200", Statuses<CWhsMarkup0200DB>(kWhsMarkup0200Layout)},
-      {"deviated cost", Statuses<CDevCostDB>(kDevCostLayout)},
-      {"deviated cost 0402", Statuses<CDevCost0402DB>(kDevCost0402Layout)},
-      {"accounts receivable", Statuses<CArDB>(kArLayout)},
-      {"accounts receivable 0204", Statuses<CAr0204DB>(kAr0204Layout)},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.first);
-    c.second();
-  }
+  rectest::ExpectEveryReaderStatus({
+      rectest::Statuses<CCustomerDB>("customer", kCustomerLayout),
+      rectest::Statuses<CCustomer0308DB>("customer 0308", kCustomer0308Layout),
+      rectest::Statuses<CCustomer0302DB>("customer 0302", kCustomer0302Layout),
+      rectest::Statuses<CPriceContractDB>("price contract", kPriceContractLayout),
+      rectest::Statuses<CPriceContract0202DB>("price contract 0202", kPriceContract0202Layout),
+      rectest::Statuses<CPriceContract0200DB>("price contract 0200", kPriceContract0200Layout),
+      rectest::Statuses<CManualPriceDB>("manual price", kManualPriceLayout),
+      rectest::Statuses<CManualPrice0203DB>("manual price 0203", kManualPrice0203Layout),
+      rectest::Statuses<CManualPrice0202DB>("manual price 0202", kManualPrice0202Layout),
+      rectest::Statuses<CPriceSeqDB>("price sequence", kPriceSeqLayout),
+      rectest::Statuses<CPriceSeq0201DB>("price sequence 0201", kPriceSeq0201Layout),
+      rectest::Statuses<CWhsMarkupDB>("warehouse markup", kWhsMarkupLayout),
+      rectest::Statuses<CWhsMarkup0200DB>("warehouse markup 0200", kWhsMarkup0200Layout),
+      rectest::Statuses<CDevCostDB>("deviated cost", kDevCostLayout),
+      rectest::Statuses<CDevCost0402DB>("deviated cost 0402", kDevCost0402Layout),
+      rectest::Statuses<CArDB>("accounts receivable", kArLayout),
+      rectest::Statuses<CAr0204DB>("accounts receivable 0204", kAr0204Layout),
+  });
 }
 
 }  // namespace
