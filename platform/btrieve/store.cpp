@@ -47,6 +47,7 @@ int SetCache(sqlite3* db, int64_t kib) {
   std::string sql = "PRAGMA cache_size=-" + std::to_string(kib);
   return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
 }
+
 constexpr int kBusyTimeoutMs = 5000;
 
 std::string Column(int key) {
@@ -55,6 +56,13 @@ std::string Column(int key) {
 
 std::string IndexName(int key) {
   return "rec_" + Column(key);
+}
+
+// The records whose key `col` lies beyond ?1 in `direction`, in (key, position) order: one clause
+// for the index's scan and the sorted one, so that both answer the same order.
+std::string BeyondPoint(const std::string& col, int direction) {
+  return direction > 0 ? col + " > ?1 ORDER BY " + col + ", pos"
+                       : col + " < ?1 ORDER BY " + col + " DESC, pos DESC";
 }
 
 std::string SchemaSql(const FileSpec& spec) {
@@ -682,9 +690,7 @@ bool RecordFile::PrepareScan(int key, int direction, bool key_only, sqlite3_stmt
                      " FROM rec INDEXED BY rec_" + col + " WHERE ";
   std::string same_sql = from + col + " = ?1 AND pos " +
                          (direction > 0 ? "> ?2 ORDER BY pos" : "< ?2 ORDER BY pos DESC");
-  std::string beyond_sql = from + col +
-                           (direction > 0 ? " > ?1 ORDER BY " + col + ", pos"
-                                          : " < ?1 ORDER BY " + col + " DESC, pos DESC");
+  std::string beyond_sql = from + BeyondPoint(col, direction);
   *same = *beyond = nullptr;
   if (sqlite3_prepare_v3(db_, same_sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, same, nullptr) ==
           SQLITE_OK &&
@@ -701,9 +707,8 @@ bool RecordFile::PrepareScan(int key, int direction, bool key_only, sqlite3_stmt
 sqlite3_stmt* RecordFile::PrepareSortedScan(int key, int direction) {
   // NOT INDEXED: the plan must be the pass over the table and the sort, which is the point.
   std::string col = Column(key);
-  std::string sql = "SELECT pos, data, " + col + " FROM rec NOT INDEXED WHERE " + col +
-                    (direction > 0 ? " > ?1 ORDER BY " + col + ", pos"
-                                   : " < ?1 ORDER BY " + col + " DESC, pos DESC");
+  std::string sql =
+      "SELECT pos, data, " + col + " FROM rec NOT INDEXED WHERE " + BeyondPoint(col, direction);
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
       SQLITE_OK) {
