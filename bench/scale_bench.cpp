@@ -7,11 +7,13 @@
 //            per file), both measured here, on SCALE_RECORDS records spread as a customer's
 //            database holds them (demo::SpreadRecords; default 1,000,000)
 //   growth   per table, the time per record with 4 x SCALE_PER_FILE records in every file over
-//            the time per record with SCALE_PER_FILE (default 100,000)
+//            the time per record with SCALE_PER_FILE (default 100,000), each the median of
+//            SCALE_REPEAT runs (default 3)
 //   memory   the peak resident memory of every run
 //   counts   how long after the program started the dialog showed its file and record counts
 //
-// Usage: scale_bench [--records N] [--per-file N]; the environment variables give the defaults.
+// Usage: scale_bench [--records N] [--per-file N] [--repeat N]; the environment variables give
+// the defaults.
 // Internally the program runs itself as "scale_bench --child HOME" for each upgrade.
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -19,6 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -55,6 +58,23 @@ fs::path DataDir(const fs::path& home) {
 
 // ---- the child: one upgrade run ---------------------------------------------------------------
 
+double CpuSeconds(const struct rusage& usage) {
+  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double SelfCpuSeconds() {
+  struct rusage usage {};
+  getrusage(RUSAGE_SELF, &usage);
+  return CpuSeconds(usage);
+}
+
+struct TableStart {
+  std::string name;
+  double at = 0;   // wall seconds since the program started
+  double cpu = 0;  // the process's user and system seconds by then
+};
+
 // Notes when the dialog shows the counts and when each table starts.
 class TimedFrontEnd : public framework::ScriptedFrontEnd {
  public:
@@ -65,17 +85,17 @@ class TimedFrontEnd : public framework::ScriptedFrontEnd {
       counts_ = Seconds(Clock::now() - start_);
     }
     if (w.id == IDC_STATUS_TEXT && w.text.rfind("Working on", 0) == 0 &&
-        (tables_.empty() || tables_.back().first != w.text)) {
-      tables_.emplace_back(w.text, Seconds(Clock::now() - start_));
+        (tables_.empty() || tables_.back().name != w.text)) {
+      tables_.push_back({w.text, Seconds(Clock::now() - start_), SelfCpuSeconds()});
     }
   }
   Clock::time_point start_ = Clock::now();
   std::string total_;
   double counts_ = -1;
-  std::vector<std::pair<std::string, double>> tables_;
+  std::vector<TableStart> tables_;
 };
 
-// Prints "counts S", "table SECONDS_FROM_START NAME" lines and "end S".
+// Prints "counts S", "table SECONDS_FROM_START CPU_SECONDS NAME" lines and "end S CPU_SECONDS".
 int Child(const fs::path& home, const std::string& total) {
   setenv("HOME", home.c_str(), 1);
   setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
@@ -87,10 +107,10 @@ int Child(const fs::path& home, const std::string& total) {
   const int status = AfxWinMain(app, ui, RemoldResources());
   const double end = Seconds(Clock::now() - ui.start_);
   std::printf("counts %.4f\n", ui.counts_);
-  for (const auto& [name, at] : ui.tables_) {
-    std::printf("table %.4f %s\n", at, name.c_str() + std::strlen("Working on "));
+  for (const TableStart& t : ui.tables_) {
+    std::printf("table %.4f %.4f %s\n", t.at, t.cpu, t.name.c_str() + std::strlen("Working on "));
   }
-  std::printf("end %.4f\n", end);
+  std::printf("end %.4f %.4f\n", end, SelfCpuSeconds());
   return status;
 }
 
@@ -190,16 +210,11 @@ std::vector<std::pair<std::string, uint32_t>> MakeDatabase(const Home& home, lon
   return result;
 }
 
-double CpuSeconds(const struct rusage& usage) {
-  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-double SelfCpuSeconds() {
-  struct rusage usage {};
-  getrusage(RUSAGE_SELF, &usage);
-  return CpuSeconds(usage);
-}
+struct TableTime {
+  std::string name;
+  double seconds = 0;
+  double cpu = 0;
+};
 
 struct Run {
   bool ok = false;
@@ -207,12 +222,34 @@ struct Run {
   double counts = -1;
   long peakKb = 0;
   double cpu = 0;  // user and system seconds: steadier than the wall clock on a shared machine
-  std::vector<std::pair<std::string, double>> tables;  // name, seconds
+  std::vector<TableTime> tables;
 };
+
+// Brings the machine to the same state before every run, whatever ran before it: a customer's
+// database has long been on the disk when the upgrade starts. Without this the kernel would
+// still be writing back the copy just made while the run writes and syncs its own files, and
+// the page cache would hold the gigabytes of earlier runs, so that each page a large run
+// allocates had first to be reclaimed; either cost lands on whichever table happens to be
+// running and varies by half from one identical run to the next. Dropping the clean pages needs
+// root; without it the runs start from whatever the cache holds. The files in `data` are then
+// read back in, so that every run finds them in the cache, as the copy left them.
+void Settle(const fs::path& data) {
+  sync();
+  std::ofstream("/proc/sys/vm/drop_caches") << "1";
+  std::vector<char> buffer(1 << 20);
+  for (const auto& entry : fs::recursive_directory_iterator(data)) {
+    if (entry.is_regular_file()) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()))) {
+      }
+    }
+  }
+}
 
 Run RunChild(const Home& home, uint64_t total) {
   home.Restore();
   home.Profile();
+  Settle(DataDir(home.root));
   int fds[2];
   Run run;
   if (pipe(fds) != 0) {
@@ -243,25 +280,26 @@ Run RunChild(const Home& home, uint64_t total) {
   run.peakKb = usage.ru_maxrss;
   run.cpu = CpuSeconds(usage);
   run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  std::vector<std::pair<std::string, double>> starts;
-  double end = 0;
+  std::vector<TableStart> starts;
+  TableStart end;
   size_t at = 0;
   while (at < out.size()) {
     size_t nl = out.find('\n', at);
     std::string line = out.substr(at, nl - at);
     at = nl == std::string::npos ? out.size() : nl + 1;
-    if (line.rfind("counts ", 0) == 0) {
-      run.counts = std::stod(line.substr(7));
-    } else if (line.rfind("end ", 0) == 0) {
-      end = std::stod(line.substr(4));
-    } else if (line.rfind("table ", 0) == 0) {
-      size_t space = line.find(' ', 6);
-      starts.emplace_back(line.substr(space + 1), std::stod(line.substr(6, space - 6)));
+    char name[256] = {};
+    double wall = 0, cpu = 0;
+    if (std::sscanf(line.c_str(), "counts %lf", &wall) == 1) {
+      run.counts = wall;
+    } else if (std::sscanf(line.c_str(), "end %lf %lf", &wall, &cpu) == 2) {
+      end = {"", wall, cpu};
+    } else if (std::sscanf(line.c_str(), "table %lf %lf %255[^\n]", &wall, &cpu, name) == 3) {
+      starts.push_back({name, wall, cpu});
     }
   }
   for (size_t i = 0; i < starts.size(); ++i) {
-    double until = i + 1 < starts.size() ? starts[i + 1].second : end;
-    run.tables.emplace_back(starts[i].first, until - starts[i].second);
+    const TableStart& until = i + 1 < starts.size() ? starts[i + 1] : end;
+    run.tables.push_back({starts[i].name, until.at - starts[i].at, until.cpu - starts[i].cpu});
   }
   return run;
 }
@@ -279,6 +317,7 @@ double BareSqlite(const Home& home, double* cpu) {
       converted.push_back(entry.path());
     }
   }
+  Settle(data);
   const Clock::time_point start = Clock::now();
   const double cpuStart = SelfCpuSeconds();
   for (const fs::path& file : converted) {
@@ -330,6 +369,12 @@ double BareSqlite(const Home& home, double* cpu) {
   return Seconds(Clock::now() - start);
 }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n == 0 ? 0 : n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
 uint64_t Sum(const std::vector<std::pair<std::string, uint32_t>>& counts) {
   uint64_t total = 0;
   for (const auto& [file, n] : counts) {
@@ -363,6 +408,7 @@ int main(int argc, char** argv) {
   }
   const long records = Arg(argc, argv, "--records", "SCALE_RECORDS", 1000000);
   const long perFile = Arg(argc, argv, "--per-file", "SCALE_PER_FILE", 100000);
+  const long repeat = std::max(1L, Arg(argc, argv, "--repeat", "SCALE_REPEAT", 3));
   Home home;
 
   // Ratio, memory and counts at `records` spread over the files.
@@ -379,50 +425,70 @@ int main(int argc, char** argv) {
               static_cast<double>(total) / bare);
   // Tables come in step order, one per selected step file.
   for (size_t t = 0; t < whole.tables.size() && t < spread.size(); ++t) {
-    const auto& [name, seconds] = whole.tables[t];
-    std::printf("  %-32s %7.2f s  %8u records  %6.2f us/record\n", name.c_str(), seconds,
-                spread[t].second, seconds * 1e6 / std::max<uint32_t>(spread[t].second, 1));
+    const TableTime& table = whole.tables[t];
+    std::printf("  %-32s %7.2f s  %8u records  %6.2f us/record\n", table.name.c_str(),
+                table.seconds, spread[t].second,
+                table.seconds * 1e6 / std::max<uint32_t>(spread[t].second, 1));
   }
   std::printf("RATIO run / bare SQLite: %.2f (at most 1.0; cpu %.2f)\n", whole.seconds / bare,
               whole.cpu / bareCpu);
 
-  // Growth: perFile and 4 x perFile records in every file.
-  std::map<std::string, double> perRecord[2];
+  // Growth: perFile and 4 x perFile records in every file, each run `repeat` times. A small
+  // table's time at perFile is a fraction of a second, and one stall of the disk or the kernel
+  // in it moves its figure by a third; the median of the runs is what the table costs.
+  struct PerRecord {
+    std::vector<double> wall, cpu;
+  };
+  std::map<std::string, PerRecord> perRecord[2];
   uint64_t totals[2] = {0, 0};
-  Run runs[2];
+  long peakKb[2] = {0, 0};
+  bool ok = whole.ok;
   for (int i = 0; i < 2; ++i) {
     auto counts = MakeDatabase(home, 0, perFile * (i == 0 ? 1 : 4));
     totals[i] = Sum(counts);
-    runs[i] = RunChild(home, totals[i]);
-    std::string label = std::to_string(perFile * (i == 0 ? 1 : 4)) + " per file";
-    PrintRun(label.c_str(), runs[i], totals[i]);
-    // Tables come in step order, one per selected step file.
-    for (size_t t = 0; t < runs[i].tables.size() && t < counts.size(); ++t) {
-      if (counts[t].second >= 1000) {
-        perRecord[i][runs[i].tables[t].first] =
-            runs[i].tables[t].second / static_cast<double>(counts[t].second);
+    for (long r = 0; r < repeat; ++r) {
+      const Run run = RunChild(home, totals[i]);
+      ok = ok && run.ok;
+      peakKb[i] = std::max(peakKb[i], run.peakKb);
+      std::string label =
+          std::to_string(perFile * (i == 0 ? 1 : 4)) + " per file, run " + std::to_string(r + 1);
+      PrintRun(label.c_str(), run, totals[i]);
+      // Tables come in step order, one per selected step file.
+      for (size_t t = 0; t < run.tables.size() && t < counts.size(); ++t) {
+        if (counts[t].second >= 1000) {
+          const TableTime& table = run.tables[t];
+          const double n = counts[t].second;
+          perRecord[i][table.name].wall.push_back(table.seconds / n);
+          perRecord[i][table.name].cpu.push_back(table.cpu / n);
+        }
       }
     }
   }
   std::printf("GROWTH per table, time per record at 4 x %ld over %ld per file (at most 1.2):\n",
               perFile, perFile);
   double worst = 0;
-  for (const auto& [name, t1] : perRecord[0]) {
+  for (const auto& [name, runs1] : perRecord[0]) {
     auto it = perRecord[1].find(name);
-    if (it == perRecord[1].end() || t1 <= 0) {
+    if (it == perRecord[1].end()) {
       continue;
     }
-    const double growth = it->second / t1;
+    const double wall1 = Median(runs1.wall), wall4 = Median(it->second.wall);
+    const double cpu1 = Median(runs1.cpu), cpu4 = Median(it->second.cpu);
+    if (wall1 <= 0 || cpu1 <= 0) {
+      continue;
+    }
+    const double growth = wall4 / wall1;
     worst = std::max(worst, growth);
-    std::printf("  %-28s %7.2f us -> %7.2f us  %.2f\n", name.c_str(), t1 * 1e6, it->second * 1e6,
-                growth);
+    std::printf("  %-32s %6.2f us -> %6.2f us  %.2f   (cpu %6.2f us -> %6.2f us  %.2f)\n",
+                name.c_str(), wall1 * 1e6, wall4 * 1e6, growth, cpu1 * 1e6, cpu4 * 1e6,
+                cpu4 / cpu1);
   }
   std::printf("GROWTH worst table: %.2f\n", worst);
   std::printf("MEMORY peak: %.1f MB (%lu records), %.1f MB (%lu), %.1f MB (%lu) (at most 64)\n",
-              whole.peakKb / 1024.0, static_cast<unsigned long>(total), runs[0].peakKb / 1024.0,
-              static_cast<unsigned long>(totals[0]), runs[1].peakKb / 1024.0,
+              whole.peakKb / 1024.0, static_cast<unsigned long>(total), peakKb[0] / 1024.0,
+              static_cast<unsigned long>(totals[0]), peakKb[1] / 1024.0,
               static_cast<unsigned long>(totals[1]));
   std::printf("COUNTS shown %.3f s after start at %lu records (at most 0.2)\n", whole.counts,
               static_cast<unsigned long>(total));
-  return whole.ok && runs[0].ok && runs[1].ok ? 0 : 1;
+  return ok ? 0 : 1;
 }

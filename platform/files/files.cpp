@@ -4,7 +4,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +23,7 @@ namespace {
 using sysio::BaseName;
 using sysio::DirName;
 using sysio::Fd;
+using sysio::HomeDirectory;
 
 constexpr const char* kJournalSuffix = "-journal";
 // Hidden names of work in progress: a move's copy ("." + name + ".move-PID-N") and a record
@@ -217,20 +217,6 @@ int MovePathByCopy(const std::string& from, const std::string& to) {
   std::filesystem::remove_all(from, ec);
   SyncPath(DirName(from));
   return 0;
-}
-
-std::string HomeDirectory() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') {
-    return home;
-  }
-  std::vector<char> buf(16384);
-  passwd pw;
-  passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found != nullptr) {
-    return found->pw_dir;
-  }
-  return {};
 }
 
 std::string StripTrailingSlashes(std::string path) {

@@ -3,7 +3,6 @@
 #include "platform/registry/registry.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +21,7 @@ namespace {
 using sysio::BaseName;
 using sysio::DirName;
 using sysio::Fd;
+using sysio::HomeDirectory;
 
 using regfile::Key;
 using regfile::Value;
@@ -139,20 +139,6 @@ int ReplaceFile(const std::string& path, const std::string& bytes, bool* renamed
   }
   *renamed = true;
   return SyncPath(DirName(path));
-}
-
-std::string HomeDirectory() {
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && *home != '\0') {
-    return home;
-  }
-  std::vector<char> buf(16384);
-  passwd pw;
-  passwd* found = nullptr;
-  if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found != nullptr) {
-    return found->pw_dir;
-  }
-  return {};
 }
 
 std::string Describe(const std::string& path, const std::string& what, int err) {

@@ -2,12 +2,15 @@
 #include "platform/sysio/sysio.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <stdio.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <vector>
 
 namespace sysio {
 namespace {
@@ -134,6 +137,20 @@ std::string DirName(const std::string& path) {
 std::string BaseName(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string HomeDirectory() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') {
+    return home;
+  }
+  std::vector<char> buf(16384);
+  passwd pw;
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &pw, buf.data(), buf.size(), &found) == 0 && found != nullptr) {
+    return found->pw_dir;
+  }
+  return {};
 }
 
 Fd::~Fd() {

@@ -54,6 +54,10 @@ int Inject(Op op);
 std::string DirName(const std::string& path);
 std::string BaseName(const std::string& path);
 
+// The user's home directory: $HOME when set, else the password database's entry ("" when
+// neither says).
+std::string HomeDirectory();
+
 // An open descriptor, closed when it goes out of scope.
 class Fd {
  public:
