@@ -1,26 +1,18 @@
-// Helpers of the order table tests: the shared record helpers, a record formatted through a
-// layout, the upgrade's loop over one legacy file, and a time zone set for the length of a test.
+// Helpers of the order table tests: the shared record helpers, the upgrade's loop over one legacy
+// file, and a time zone set for the length of a test.
 #pragma once
 
 #include <ctime>
 #include <string>
 
 #include "recfile/field_codec.h"
+#include "tests/support/reader_statuses.h"
 #include "tests/support/record_bytes.h"
 #include "tests/support/scoped_env.h"
 
 namespace ordtest {
 
 using namespace rectest;
-
-// Formats a record through a layout into exactly `layout.length` bytes.
-template <class Layout, class Record>
-Bytes Formatted(const Layout& layout, Record& record) {
-  Bytes out(layout.MaxLength());
-  const size_t n = recfile::Format(layout, record, out.data());
-  out.resize(n);
-  return out;
-}
 
 // The upgrade's loop over the legacy file the table opens by default, as the run drives it:
 // ReadFirst and ReadNext, each record converted into one object kept for the whole file (seeded
