@@ -9,8 +9,6 @@
 #include <ctime>
 #include <vector>
 
-#include "recfile/file_definition.h"
-
 using recfile::Enc;
 using Bytes = std::vector<uint8_t>;
 
@@ -304,16 +302,6 @@ TEST(FieldCodecLayouts, CheckFindsDeclarationFaults) {
   for (const auto& layout : faulty) {
     EXPECT_NE(recfile::CheckLayout(layout), "") << &layout - faulty;
   }
-}
-
-TEST(FileSpecBlock, HeaderSegmentsAndSegmentedFlag) {
-  const recfile::FileSpec spec{33, true, {{{1, 6, 0x03}, {7, 4, 0x103, 1}}, {{11, 4, 0x100, 1}}}};
-  const std::vector<uint8_t> block = recfile::BuildSpecBlock(spec);
-  ASSERT_EQ(block.size(), 16u + 3 * 16);
-  EXPECT_EQ(Slice(block, 0, 16), (Bytes{33, 0, 0, 4, 2, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(Slice(block, 16, 16), (Bytes{1, 0, 6, 0, 0x13, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(Slice(block, 32, 16), (Bytes{7, 0, 4, 0, 0x03, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(Slice(block, 48, 16), (Bytes{11, 0, 4, 0, 0x00, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0}));
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 // unreadable record, no duplicate key after upper-casing).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -26,7 +25,7 @@
 #include "tables/orders/order_item.h"
 #include "tables/orders/terms.h"
 #include "tables/orders/velocity.h"
-#include "tests/support/record_bytes.h"
+#include "tests/tables/orders/test_util.h"
 #include "tools/mkdemo/demo.h"
 
 namespace {
@@ -57,30 +56,6 @@ std::vector<Bytes> Stored(const char* name) {
   return rectest::ReadAllRaw(table);
 }
 
-// The upgrade's loop over the legacy file: read on `readKey` while the status is one of `accept`,
-// each record converted into one object and inserted, the numbers the new table gives avoiding
-// those of the legacy file. How many records the new file holds.
-template <class LegacyDB, class Legacy, class CurrentDB, class Current>
-size_t Upgrade(int readKey, const std::vector<int>& accept, const char* name) {
-  LegacyDB old;
-  CurrentDB fresh;
-  EXPECT_EQ(old.Open(name), 0);
-  EXPECT_EQ(fresh.CreateFile("TMP.DB"), 0);
-  if constexpr (requires { fresh.AvoidNumbersIn(old.CurrentFileName()); }) {
-    EXPECT_EQ(fresh.AvoidNumbersIn(old.CurrentFileName()), 0);
-  }
-  Legacy r;
-  Current c;
-  int status = rectest::ReadStep(old, r, readKey, true);
-  for (size_t n = 0; std::find(accept.begin(), accept.end(), status) != accept.end(); ++n) {
-    rectest::CarryOver(r, c);
-    EXPECT_EQ(fresh.InsertRecord(c), 0) << "record " << n;
-    status = rectest::ReadStep(old, r, readKey, false);
-  }
-  EXPECT_EQ(status, 9);
-  return rectest::ReadAllRaw(fresh).size();
-}
-
 struct Step {
   const char* id;
   std::function<std::vector<Bytes>()> stored;
@@ -90,7 +65,11 @@ struct Step {
 template <class LegacyDB, class Legacy, class CurrentDB, class Current>
 Step S(const char* id, int readKey = 0, std::vector<int> accept = {0}, const char* name = nullptr) {
   return {id, [=] { return Stored<LegacyDB>(name); },
-          [=] { return Upgrade<LegacyDB, Legacy, CurrentDB, Current>(readKey, accept, name); }};
+          [=] {
+            return ordtest::Upgrade<LegacyDB, Legacy, CurrentDB, Current>(nullptr, readKey, accept,
+                                                                          name)
+                .size();
+          }};
 }
 
 TEST_F(DemoFiles, EveryStepIsWrittenAlikeTwiceAndConvertsWhole) {
@@ -170,7 +149,7 @@ TEST_F(DemoFiles, CustomersCarryEdgeValues) {
 TEST_F(DemoFiles, SpecialsKeepOnlyTheCurrentOnes) {
   Write("4");
   EXPECT_EQ(Stored<CSpecialDB>(nullptr).size(), size_t{kRecords});
-  const size_t current = Upgrade<CSpecialDB, CSpecial, CSpecialDB, CSpecial>(0, {0}, nullptr);
+  const size_t current = ordtest::Upgrade<CSpecialDB, CSpecial, CSpecialDB, CSpecial>().size();
   EXPECT_GT(current, 0u);
   EXPECT_LT(current, size_t{kRecords});
 }
