@@ -268,7 +268,7 @@ TEST_F(ItemFile, KeysFindUpdateAndDelete) {
   ASSERT_EQ(db.InsertRecord(r), 0);
   CItem dup;
   dup.ItemNumber = "ABC";
-  EXPECT_EQ(db.InsertRecord(dup), 5);  // key 0 is unique
+  EXPECT_EQ(db.InsertRecord(dup), 5);  // the key is stored upper case
   CItem noNote;
   noNote.ItemNumber = "abd";
   noNote.Amount32 = 1.5f;
