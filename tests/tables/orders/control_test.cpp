@@ -23,8 +23,6 @@ TEST(ControlLayout, TheNameIsSpaceFilledAndTextsUpperCasedBothWays) {
   EXPECT_EQ(raw[30], 'B');
   EXPECT_EQ(raw[31], 'Y');
   EXPECT_EQ(std::string(raw.begin() + 48, raw.begin() + 58), std::string("SOME TEXT\0", 10));
-  EXPECT_EQ(control.ControlName, "CALL_REMOTE.EDIT_QUOTE");
-  EXPECT_EQ(control.TextValue, "SOME TEXT");
   std::fill(raw.begin(), raw.begin() + 58, 0);  // from the name to the start of the text
   ordtest::Put(raw, 0, "name");
   raw[31] = 'y';
