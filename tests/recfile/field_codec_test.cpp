@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <ctime>
 #include <vector>
 
 using recfile::Enc;
@@ -200,16 +198,12 @@ TEST(FieldCodecNumbers, FloatsRoundTripBitForBit) {
   EXPECT_TRUE(std::signbit(back.d));
 }
 
-TEST(FieldCodecDate, RecordManagerDateInLocalTime) {
-  setenv("TZ", "America/New_York", 1);
-  tzset();
+// The record-manager date is written from the time (in local time: the velocity tests check the
+// bytes zone by zone) and never read back from its bytes.
+TEST(FieldCodecDate, RecordManagerDateIsNeverRead) {
   Rec r;
-  r.date = 1'000'000'000;  // 2001-09-09 01:46:40 UTC is 2001-09-08 21:46:40 in New York
-  Bytes out = Format(r);
-  EXPECT_EQ(Slice(out, 68, 4), (Bytes{8, 9, 0xd1, 0x07}));
-  EXPECT_EQ(Parse(out).date, 0);  // never read back from the key bytes
-  unsetenv("TZ");
-  tzset();
+  r.date = 1'000'000'000;
+  EXPECT_EQ(Parse(Format(r)).date, 0);
 }
 
 TEST(FieldCodecNote, LengthCoversTerminatorAndThreeBytes) {
