@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -88,6 +89,16 @@ void ExpectReaderStatuses(const recfile::Layout<R>& layout) {
       requires { closed.ReadFirst(r); } || requires { closed.ReadFirst(r, 0); }) {
     EXPECT_EQ(ReadStep(closed, r, 0, true), 3);
     ExpectReadStatuses<DB>(layout, r);
+  }
+}
+
+// Every layout given is declared soundly (fields inside the record, none overlapping, member
+// types that fit their encodings); a fault names the layout by its place in the list.
+template <class... R>
+void ExpectSoundLayouts(const recfile::Layout<R>&... layouts) {
+  const std::string problems[] = {recfile::CheckLayout(layouts)...};
+  for (size_t i = 0; i < std::size(problems); ++i) {
+    EXPECT_EQ(problems[i], "") << "layout " << i;
   }
 }
 

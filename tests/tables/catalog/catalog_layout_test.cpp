@@ -17,20 +17,12 @@ namespace {
 
 using namespace cattest;
 
-template <class... R>
-std::vector<std::string> Problems(const recfile::Layout<R>&... layouts) {
-  return {recfile::CheckLayout(layouts)...};
-}
-
 TEST(CatalogLayouts, EveryDeclarationIsSound) {
-  const std::vector<std::string> problems =
-      Problems(kItemLayout, kItem0400Layout, kItem03094Layout, kItem0308Layout, kItem0208Layout,
-               kItemUnitLayout, kItemUnit0400Layout, kItemUnit03094Layout, kItemUnit0308Layout,
-               kItemUnit0301Layout, kCategoryLayout, kCategory0308Layout, kGuideItemLayout,
-               kInventoryItemLayout, kMenuHdrLayout, kMenuHdr0403Layout, kSpecialLayout);
-  for (size_t i = 0; i < problems.size(); ++i) {
-    EXPECT_EQ(problems[i], "") << "layout " << i;
-  }
+  rectest::ExpectSoundLayouts(
+      kItemLayout, kItem0400Layout, kItem03094Layout, kItem0308Layout, kItem0208Layout,
+      kItemUnitLayout, kItemUnit0400Layout, kItemUnit03094Layout, kItemUnit0308Layout,
+      kItemUnit0301Layout, kCategoryLayout, kCategory0308Layout, kGuideItemLayout,
+      kInventoryItemLayout, kMenuHdrLayout, kMenuHdr0403Layout, kSpecialLayout);
 }
 
 TEST(CatalogFileSpecs, BlocksMatchTheKeyTables) {

@@ -33,15 +33,6 @@ inline uint8_t UpperByte(uint8_t b) {
   return static_cast<uint8_t>(recfile::UpperChar(static_cast<char>(b)));
 }
 
-// Every record of the file `name` in the order of key `keyNum`, as stored.
-inline std::vector<Bytes> ReadFile(const char* name, int8_t keyNum = 0) {
-  RawFile raw({});
-  EXPECT_EQ(raw.Open(name), 0);
-  std::vector<Bytes> records = ReadAllRaw(raw, keyNum);
-  EXPECT_EQ(raw.Close(), 0);
-  return records;
-}
-
 // Hand-built sample records: each field of a layout table has a kind, which decides what the
 // current layout holds for a stored legacy value.
 enum class Kind { Upper, Text, Flag, Code, Bits, List };

@@ -1,5 +1,5 @@
-// Menu header table: the 0403 and current layouts, the stamp of insertion, the unique key, and
-// the conversion of step 21 byte for byte.
+// Menu header table: the 0403 and current layouts, the stamp of insertion and the conversion of
+// step 21 byte for byte.
 #include "tables/catalog/menu_hdr.h"
 
 #include <gtest/gtest.h>
@@ -99,16 +99,6 @@ TEST_F(MenuHdrFile, ConvertsFrom0403AndStampsTheInsertion) {
     EXPECT_LE(stamp, after);
     EXPECT_EQ(FirstDifference(got[i], Current(h, stamp)), "") << i;
   }
-}
-
-TEST_F(MenuHdrFile, Text9IsUnique) {
-  CMenuHdrDB db;
-  ASSERT_EQ(db.CreateFile("MENUHDR.DB"), 0);
-  CMenuHdr r;
-  r.Text9 = "dup";
-  ASSERT_EQ(db.InsertRecord(r), 0);
-  r.Text1 = "other";
-  EXPECT_EQ(db.InsertRecord(r), 5);
 }
 
 }  // namespace

@@ -29,9 +29,6 @@ TEST_F(DevCostFile, Converts0402ByteForByteWithDuplicatesInKeyOrder) {
   EXPECT_EQ(run.read[0].ItemNumber, "ITEM-Z");
   EXPECT_EQ(run.read[1].ItemNumber, "ITEM-A");
   EXPECT_EQ(run.converted, Converted(costs, {2, 1, 0}));
-  CDevCost0402DB legacy;
-  ASSERT_EQ(legacy.Open(), 0);
-  EXPECT_EQ(InsertRaw(legacy, costs[0].legacy, 1), 5);  // key 1 is unique
   CDevCostDB current;  // "DEVCOST.DB" opens the file written as "DevCost.DB"
   EXPECT_EQ(current.Open(), 0);
 }

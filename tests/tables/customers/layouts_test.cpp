@@ -16,21 +16,13 @@ namespace {
 
 using namespace custtest;
 
-template <class... R>
-std::vector<std::string> Problems(const recfile::Layout<R>&... layouts) {
-  return {recfile::CheckLayout(layouts)...};
-}
-
 TEST(CustomerTables, EveryLayoutIsSound) {
-  const std::vector<std::string> problems =
-      Problems(kCustomerLayout, kCustomer0308Layout, kCustomer0302Layout, kPriceContractLayout,
-               kPriceContract0202Layout, kPriceContract0200Layout, kManualPriceLayout,
-               kManualPrice0203Layout, kManualPrice0202Layout, kPriceSeqLayout, kPriceSeq0201Layout,
-               kWhsMarkupLayout, kWhsMarkup0200Layout, kDevCostLayout, kDevCost0402Layout,
-               kArLayout, kAr0204Layout);
-  for (size_t i = 0; i < problems.size(); ++i) {
-    EXPECT_EQ(problems[i], "") << "layout " << i;
-  }
+  rectest::ExpectSoundLayouts(kCustomerLayout, kCustomer0308Layout, kCustomer0302Layout,
+                              kPriceContractLayout, kPriceContract0202Layout,
+                              kPriceContract0200Layout, kManualPriceLayout, kManualPrice0203Layout,
+                              kManualPrice0202Layout, kPriceSeqLayout, kPriceSeq0201Layout,
+                              kWhsMarkupLayout, kWhsMarkup0200Layout, kDevCostLayout,
+                              kDevCost0402Layout, kArLayout, kAr0204Layout);
 }
 
 TEST(CustomerTables, SpecificationBlocksByteForByte) {

@@ -64,7 +64,6 @@ TEST_F(PriceSeqFile, ReadNextOnAnotherKeyGoesOnFromTheCurrentRecord) {
   ASSERT_EQ(table.ReadNext(r, 1), 0);
   EXPECT_EQ(r.Text0, "B");
   EXPECT_EQ(table.ReadNext(r, 1), 9);
-  EXPECT_EQ(InsertRaw(table, Seq("a", "c2", 5).legacy), 5);  // key 2 is unique
 }
 
 }  // namespace

@@ -47,9 +47,6 @@ TEST_F(WhsMarkupFile, Converts0200ByteForByteReadingOnKey2) {
   EXPECT_EQ(run.read[1].Text12, "MM");
   EXPECT_EQ(run.read[2].Text12, "ZZ");
   EXPECT_EQ(run.converted, Converted(markups, {0, 1, 2}));
-  CWhsMarkupDB table;
-  ASSERT_EQ(table.Open("TMP.DB"), 0);
-  EXPECT_EQ(InsertRaw(table, markups[0].converted, 3), 5);  // key 3 is unique
 }
 
 }  // namespace

@@ -150,7 +150,6 @@ TEST_F(OrderFamilyFile, ClosedTablesAnswer3AndUnknownKeys6) {
       {"hist ReadFirst", hist.ReadFirst(order), 3},
       {"hist GetNextHistOrder", hist.GetNextHistOrder(order, 0, false), 3},
       {"hist GetNextHistOrder on key 9", hist.GetNextHistOrder(order, 9, false), 6},
-      {"order LoadLines without a line file", COrderDB().LoadLines(order), 12},
       {"line 0304 ReadFirst", COrderItem0304DB().ReadFirst(line0304), 3},
       {"line 0304 on key 3", COrderItem0304DB().GetNextLine(line0304, 3), 6},  // keys 0 to 2
       {"line 0304 on key -1", COrderItem0304DB().GetNextLine(line0304, -1), 6},
