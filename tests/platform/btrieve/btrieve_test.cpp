@@ -224,20 +224,6 @@ TEST_F(BtrieveOps, KeyOnlyGetsPositionWithoutDataAndTheNextReadsContinueFromTher
   EXPECT_EQ(h_.record(), Record(6, "N0"));
 }
 
-TEST_F(BtrieveOps, UpdateRewritesTheRecordAndKeepsItsCurrency) {
-  Fill({1, 2});
-  h_.SetKeyInt(1);
-  ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
-  ASSERT_EQ(h_.Update(Record(1, "Z", 1, 1, 2000, 0, "changed")), kOk);
-  // Currency stays on the record, now under its new key value.
-  EXPECT_EQ(h_.Get(kGetNext, 0), kOk);
-  EXPECT_EQ(h_.id(), 2);
-  EXPECT_EQ(Walk(h_, 1), (std::vector<int32_t>{2, 1}));
-  h_.SetKeyInt(1);
-  ASSERT_EQ(h_.Get(kGetEqual, 0), kOk);
-  EXPECT_EQ(std::string(reinterpret_cast<char*>(&h_.data[20]), 7), "changed");
-}
-
 // A unique key held by the file's own index (a file closed since its creation).
 TEST_F(BtrieveOps, UpdateRefusesADuplicateInAUniqueKey) {
   ASSERT_EQ(Create("U.DB", SpecBlock(kRecLen, 1, {{5, 10, kExtendedType | kModifiable, kString}})),
