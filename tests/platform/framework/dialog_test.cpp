@@ -260,13 +260,6 @@ TEST_F(DialogTest, DataExchangeProgressAndWhatTheFrontEndRecords) {
   EXPECT_EQ(dlg.m_hWnd, nullptr);
   EXPECT_EQ(ui.DialogsOpened(), std::vector<int>{IDD_REMOLD_DIALOG});
   EXPECT_EQ(ui.DialogsClosed(), (std::vector<std::pair<int, int>>{{IDD_REMOLD_DIALOG, IDOK}}));
-  // Backout was disabled in OnInitDialog.
-  bool sawBackoutDisabled = false;
-  for (const Event& e : ui.events()) {
-    sawBackoutDisabled |=
-        e.kind == Event::Kind::Enabled && e.control == IDC_BACKOUTUPGRADE && e.value == 0;
-  }
-  EXPECT_TRUE(sawBackoutDisabled);
 }
 
 TEST_F(DialogTest, MissingTemplateFailsTheDialog) {
