@@ -1,6 +1,6 @@
 // The steps a profile's version and build select and the mask words a run writes; the run of the
 // steps on record files in a scratch directory: terms and accounts receivable converted byte for
-// byte, cancel, the save area and its file list, files with no record to convert, a file in
+// byte, the save area and its file list, files with no record to convert, a file in
 // another layout, and a backout that loses nothing.
 #include <gtest/gtest.h>
 
@@ -84,18 +84,6 @@ TEST_F(UpgradeRun, ConvertsAccountsReceivableFrom0204ByteForByte) {
                 Ar(true, "C00002", -1, {"second", "INV", "REF", "AB"}, 1.5f, -2.0f, 'Y')}));
   EXPECT_EQ(StatBlock("AR.DB"), kArSpec);
   EXPECT_EQ(profile.FileList(), "SAVEDB\\AR.DB|");
-}
-
-TEST_F(UpgradeRun, CancelDuringAFileLeavesItAndStopsTheRun) {
-  MakeTerms0204(50);
-  MakeFile("AR.DB", kAr0204Spec, {Ar(false, "C1", 0, {}, 0, 0, 'N')});
-  host.cancelAfterUpdates = 10;
-  EXPECT_TRUE(Run(516).cancelled);
-  EXPECT_EQ(StatBlock("TERMS.DB"), kTerms0204Spec);
-  EXPECT_EQ(StatBlock("AR.DB"), kAr0204Spec);  // never started
-  EXPECT_EQ(profile.FileList(), "");
-  EXPECT_FALSE(mask & Bit(14));
-  EXPECT_EQ(host.tables.back(), "Terms");  // no step after the cancelled one started
 }
 
 TEST_F(UpgradeRun, CountWorkCountsEveryFileOnce) {
