@@ -197,23 +197,6 @@ TEST_F(BtrieveFiles, SetAndGetDirectoryResolveNamesWithinTheKeyBuffer) {
   ASSERT_EQ(chdir(dir_.path().c_str()), 0);
 }
 
-// Stat answers the create block as given (file flags and preallocation too) with the count.
-TEST_F(BtrieveFiles, StatAnswersTheCreateBlockWithTheRecordCount) {
-  Bytes spec = StandardSpec(kVariableLength | 0x04);
-  Put16(&spec[14], 31);
-  ASSERT_EQ(Create("P.DB", spec), kOk);
-  Handle h;
-  ASSERT_EQ(h.Open("P.DB"), kOk);
-  for (int32_t id = 1; id <= 3; ++id) {
-    ASSERT_EQ(h.Insert(Record(id)), kOk);
-  }
-  ASSERT_EQ(h.Get(kGetFirst), kOk);
-  ASSERT_EQ(h.Call(kDelete), kOk);
-  ASSERT_EQ(h.Get(kStat, 0, 336), kOk);
-  Put32(&spec[6], 2);
-  EXPECT_EQ(h.record(), spec);
-}
-
 // Keys that disagree with their records, a wrong count and a foreign file are checked through
 // recutil (tools/recutil); here, what only the record manager's own callers see.
 TEST_F(BtrieveFiles, CheckFindsAUniqueKeyHoldingAValueTwice) {
