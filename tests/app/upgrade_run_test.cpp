@@ -283,19 +283,6 @@ TEST(StepSelection, BoundaryBuildsPickTheRightLayout) {
   EXPECT_EQ(std::find(at520b3.begin(), at520b3.end(), "12"), at520b3.end());
 }
 
-TEST(StepSelection, EveryGroupRunsAtMostOnce) {
-  for (int v : {256, 513, 514, 515, 516, 517, 520, 521, 769, 770, 771, 773, 775, 777, 1024, 1025}) {
-    for (int b : {0, 2, 3, 4, 5}) {
-      std::vector<std::string> groups;
-      for (const upgrade::Step* step : upgrade::SelectSteps(v, b)) {
-        EXPECT_EQ(std::find(groups.begin(), groups.end(), step->group), groups.end())
-            << "version " << v << " build " << b << " group " << step->group;
-        groups.push_back(step->group);
-      }
-    }
-  }
-}
-
 TEST(UpgradeMask, SplitsIntoTheFourSettingsWords) {
   const uint64_t mask = (uint64_t{1} << 46) | (uint64_t{1} << 39) | (uint64_t{1} << 36) |
                         (uint64_t{1} << 29) | (uint64_t{1} << 22) | (uint64_t{1} << 14) |
