@@ -46,7 +46,7 @@ class MemoryProfile : public upgrade::Profile {
 class RecordingHost : public upgrade::RunHost {
  public:
   explicit RecordingHost(upgrade::Profile& profile) : profile_(profile) {}
-  void BeginTable(const CString& displayName) override { tables.push_back(displayName); }
+  void BeginTable(const CString&) override {}
   void FileStarted() override { ++filesDone; }
   void RecordInserted() override { ++recordsDone; }
   void UpdateProgress() override {}
@@ -57,7 +57,6 @@ class RecordingHost : public upgrade::RunHost {
   void RemoveWorkFile() override { upgrade::RemoveWorkFile(); }
   void RecordsSkipped(const CString&, int) override {}
 
-  std::vector<CString> tables;
   int filesDone = 0;
   int recordsDone = 0;
 
