@@ -46,24 +46,19 @@ class MemoryProfile : public upgrade::Profile {
 class RecordingHost : public upgrade::RunHost {
  public:
   explicit RecordingHost(upgrade::Profile& profile) : profile_(profile) {}
-  void BeginTable(const CString& displayName) override { tables.push_back(displayName); }
+  void BeginTable(const CString&) override {}
   void FileStarted() override { ++filesDone; }
   void RecordInserted() override { ++recordsDone; }
-  // Cancels once `cancelAfterUpdates` progress updates happened.
-  void UpdateProgress() override { cancel = cancel || ++updates == cancelAfterUpdates; }
-  bool CancelRequested() override { return cancel; }
+  void UpdateProgress() override {}
+  bool CancelRequested() override { return false; }
   bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, CString* why) override {
     return upgrade::ReplaceWithConverted(legacy, current, profile_, why);
   }
   void RemoveWorkFile() override { upgrade::RemoveWorkFile(); }
   void RecordsSkipped(const CString&, int) override {}
 
-  std::vector<CString> tables;
   int filesDone = 0;
   int recordsDone = 0;
-  int updates = 0;
-  bool cancel = false;
-  int cancelAfterUpdates = -1;
 
  private:
   upgrade::Profile& profile_;

@@ -72,18 +72,6 @@ TEST(TerminalFrontEndTest, LongMessageScrollsToItsLastLineAndSaysThereIsMore) {
   EXPECT_EQ(WEXITSTATUS(status), IDOK);
 }
 
-TEST(TerminalFrontEndTest, KeyTypedWhileTheBannerShowsReachesTheWindow) {
-  PtyChild child(WithFrontEnd([](terminal::TerminalFrontEnd& frontEnd) {
-    frontEnd.ShowBanner({"#BANNER#"});
-    return AfxMessageBox("Go on?", MB_YESNO);
-  }));
-  ASSERT_TRUE(child.Await("#BANNER#"));
-  child.Type("y");  // within the banner's second, unless the machine is very slow
-  const int status = child.Wait();
-  ASSERT_TRUE(WIFEXITED(status)) << "the key did not answer the box";
-  EXPECT_EQ(WEXITSTATUS(status), IDYES);
-}
-
 TEST(TerminalFrontEndTest, EndingSignalGivesTheTerminalBackAndStillEndsTheProgram) {
   for (const int sig : {SIGTERM, SIGHUP, SIGINT}) {
     SCOPED_TRACE(sig);
