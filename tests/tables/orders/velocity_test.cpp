@@ -28,7 +28,7 @@ constexpr At kAtCurrent{160, 29, 36, 88, 104, 108, 112, 80};
 
 // A record written by hand: lower-case key texts, lower-case "y" flags, padding 0xEE.
 Bytes RawVelocity(const At& at, const std::string& customer, const std::string& item,
-                  int32_t date1 = kDate1) {
+                  int32_t date1 = kDate1, char yesNo2 = 'n') {
   Bytes r(at.length, 0xEE);
   std::memset(r.data(), 0, 29);
   Put(r, 0, customer);
@@ -64,13 +64,13 @@ Bytes RawVelocity(const At& at, const std::string& customer, const std::string& 
   PutI32(r, at.periods + 28, -201);
   PutF32(r, at.periods + 32, 5.5f);
   Put(r, at.periods + 36, "4bcd");
-  r[at.periods + 40] = 'n';
+  r[at.periods + 40] = static_cast<uint8_t>(yesNo2);
   return r;
 }
 
 // A legacy record as the current layout writes it.
 Bytes ExpectedVelocity(const At& from, const std::string& customer, const std::string& item,
-                       int32_t date2, int32_t date1 = kDate1) {
+                       int32_t date2, int32_t date1 = kDate1, char yesNo2 = 'N') {
   Bytes r = RawVelocity(kAtCurrent, customer, item, date1);
   for (size_t i : {33, 34, 35, 71, 102, 103, 153, 154, 155}) {
     r[i] = 0;
@@ -85,7 +85,8 @@ Bytes ExpectedVelocity(const At& from, const std::string& customer, const std::s
     PutF32(r, 80, 0.0f);
     PutF32(r, 84, 0.0f);
   }
-  Put(r, 148, "4BCDN");
+  Put(r, 148, "4BCD");
+  r[152] = static_cast<uint8_t>(yesNo2);
   PutI32(r, 156, 0);
   return r;
 }
@@ -148,12 +149,14 @@ class VelocityFile : public rectest::InScratchDir {};
 template <class Legacy, class Old>
 void ConvertVelocity(const At& at, int32_t date2Of0, int32_t date2Of1) {
   LocalZone zone("America/New_York");
-  ordtest::WriteRaw<Legacy>(
-      {RawVelocity(at, "zz", "item00000002"), RawVelocity(at, "cust01", "item00000001", -1)}, 1);
+  ordtest::WriteRaw<Legacy>({RawVelocity(at, "zz", "item00000002", kDate1, 'y'),
+                             RawVelocity(at, "cust01", "item00000001", -1)},
+                            1);
   const std::vector<Bytes> got = ordtest::RunStep<Legacy, Old, CVelocityDB, CVelocity>(0).converted;
   ASSERT_EQ(got.size(), 2u);
   EXPECT_EQ(got[0], ExpectedVelocity(at, "cust01", "item00000001", date2Of0, -1));
-  EXPECT_EQ(got[1], ExpectedVelocity(at, "zz", "item00000002", date2Of1));
+  // YesNo2 differs between the two records, so a flag read from the wrong byte shows.
+  EXPECT_EQ(got[1], ExpectedVelocity(at, "zz", "item00000002", date2Of1, kDate1, 'Y'));
   // -1 is "no date": zeros, not 1969-12-31 in New York.
   EXPECT_EQ(Bytes(got[0].begin() + 29, got[0].begin() + 33), (Bytes{0, 0, 0, 0}));
 }
