@@ -499,4 +499,14 @@ int SyncDirectory(const std::string& name) {
   return SyncPath(Resolve(name));
 }
 
+int DropCachedPages(const std::string& name) {
+  const int fd = open(Resolve(name).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return errno;
+  }
+  const int err = posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  close(fd);
+  return err;
+}
+
 }  // namespace files

@@ -84,4 +84,9 @@ std::string ProgramDirectory();
 int SyncFile(const std::string& name);
 int SyncDirectory(const std::string& name);
 
+// Tells the kernel that the file will not be read again soon, so that its clean pages leave the
+// page cache (pages not yet on the disk stay until they are written). Advice only: the file and
+// its contents are unchanged whatever it answers. 0, or the errno of the failure.
+int DropCachedPages(const std::string& name);
+
 }  // namespace files

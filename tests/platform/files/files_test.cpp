@@ -211,6 +211,13 @@ TEST_F(FilesTest, DirectoriesAndDeletion) {
   EXPECT_EQ(files::SyncFile("tmp.db"), 0);
   EXPECT_EQ(files::SyncDirectory("."), 0);
   EXPECT_EQ(files::SyncFile("none.db"), ENOENT);
+  // Dropping a file's cached pages is advice: the name resolves as every other, and the file
+  // reads back whole.
+  fs::create_directory("SAVEDB2");
+  Touch("SAVEDB2/TERMS.DB", std::string(70000, 'T'));
+  EXPECT_EQ(files::DropCachedPages("savedb2\\terms.db"), 0);
+  EXPECT_EQ(ReadBytes("SAVEDB2/TERMS.DB"), std::string(70000, 'T'));
+  EXPECT_EQ(files::DropCachedPages("none.db"), ENOENT);
 
   fs::create_directory("Vendrix 32");
   ASSERT_EQ(files::SetCurrentDirectory(root_.string() + "\\VENDRIX 32"), 0);
