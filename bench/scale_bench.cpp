@@ -499,7 +499,9 @@ int main(int argc, char** argv) {
 
   // Growth: perFile and 4 x perFile records in every file, each run `repeat` times. A small
   // table's time at perFile is a fraction of a second, and one stall of the disk or the kernel
-  // in it moves its figure by a third; the median of the runs is what the table costs.
+  // in it moves its figure by a third; the median of the runs is what the table costs. The runs
+  // of the two sizes take turns, so that a slow spell of a shared machine, which lasts minutes,
+  // falls on both sizes alike instead of on all the runs of one.
   Counts counts[2];
   Timings timings[2];
   uint64_t totals[2] = {0, 0};
@@ -508,7 +510,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 2; ++i) {
     counts[i] = MakeDatabase(home, i + 1, 0, perFile * (i == 0 ? 1 : 4));
     totals[i] = Sum(counts[i]);
-    for (long r = 0; r < repeat; ++r) {
+  }
+  for (long r = 0; r < repeat; ++r) {
+    for (int i = 0; i < 2; ++i) {
       const Run run = RunChild(home, totals[i], i + 1);
       ok = ok && run.ok;
       peakKb[i] = std::max(peakKb[i], run.peakKb);
@@ -529,8 +533,8 @@ int main(int argc, char** argv) {
   if (!over.empty()) {
     Timings alone[2];
     for (const std::string& file : over) {
-      for (int i = 0; i < 2; ++i) {
-        for (long r = 0; r < repeat; ++r) {
+      for (long r = 0; r < repeat; ++r) {
+        for (int i = 0; i < 2; ++i) {
           const Run run = RunChild(home, CountIn(counts[i], file), i + 1, file);
           ok = ok && run.ok;
           AddTables(run, counts[i], file, &alone[i]);
