@@ -8,7 +8,7 @@
 //            as a customer's database holds them (demo::SpreadRecords; default 1,000,000)
 //   growth   per table, the time per record with 4 x SCALE_PER_FILE records in every file over
 //            the time per record with SCALE_PER_FILE (default 100,000), each the fastest of
-//            SCALE_REPEAT runs (default 3); a table over 1.2 is run again alone
+//            SCALE_REPEAT runs (default 5); a table over 1.2 is run again alone
 //   memory   the peak resident memory of every run
 //   counts   how long after the program started the dialog showed its file and record counts
 //
@@ -480,7 +480,7 @@ int main(int argc, char** argv) {
   }
   const long records = Arg(argc, argv, "--records", "SCALE_RECORDS", 1000000);
   const long perFile = Arg(argc, argv, "--per-file", "SCALE_PER_FILE", 100000);
-  const long repeat = std::max(1L, Arg(argc, argv, "--repeat", "SCALE_REPEAT", 3));
+  const long repeat = std::max(1L, Arg(argc, argv, "--repeat", "SCALE_REPEAT", 5));
   Home home;
 
   // Ratio, memory and counts at `records` spread over the files: the whole run and the bare
