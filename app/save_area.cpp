@@ -62,12 +62,12 @@ CString MakeSaveArea() {
                         : Reason(CString("cannot create ") + kSaveDir, made);
 }
 
-// The run writes every table once and reads none of it again, the converted file nor the saved
-// original. Left in the page cache, the gigabytes of a large database push out what the rest of
-// the machine uses, and make every later table of the run dearer: on the 2-core test machine the
-// last tables of a run over 400,000 records a file took 6 to 14 % longer with them cached. The
-// advice is dropped when it fails: both files are whole on the disk (the converted file's Close
-// synced it), and only their cached copies are at stake.
+// The run writes every table once and reads neither the converted file nor the saved original
+// again. Left in the page cache, the gigabytes of a large database push out what the rest of the
+// machine uses and make every later table of the run dearer (on a 2-core machine the last tables
+// of a run over 400,000 records a file took 6 to 14 % longer with them cached). A failure of the
+// advice is not reported: both files are whole on the disk (the converted file's Close synced
+// it), and only their cached copies are at stake.
 void ReleaseCachedPages(const CString& converted, const CString& saved) {
   files::DropCachedPages(converted);
   files::DropCachedPages(saved);
