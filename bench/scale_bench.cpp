@@ -47,6 +47,8 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int kVersion = 516;  // release 2.04
+// The most a table's time per record may grow from SCALE_PER_FILE to four times as many.
+constexpr double kGrowthLimit = 1.2;
 
 double Seconds(Clock::duration d) {
   return std::chrono::duration<double>(d).count();
@@ -427,9 +429,9 @@ void AddTables(const Run& run, const Counts& counts, const std::string& only, Ti
 
 // Prints the growth from `at1` to `at4` of every table that both hold, of the fastest runs (the
 // median beside it), and returns the worst; adds the files of the tables that grow by more than
-// 1.2 to *over, when given. The machine only ever slows a run down: a slow spell of a shared
-// machine lasts minutes and adds a third or more to every run in it, so the fastest run of each
-// size is the one that tells what the program costs.
+// kGrowthLimit to *over, when given. The machine only ever slows a run down: a slow spell of a
+// shared machine lasts minutes and adds a third or more to every run in it, so the fastest run of
+// each size is the one that tells what the program costs.
 double PrintGrowth(const Timings& at1, const Timings& at4, std::vector<std::string>* over) {
   double worst = 0;
   for (const auto& [file, one] : at1) {
@@ -444,7 +446,7 @@ double PrintGrowth(const Timings& at1, const Timings& at4, std::vector<std::stri
     }
     const double growth = wall4 / wall1;
     worst = std::max(worst, growth);
-    if (over != nullptr && growth > 1.2) {
+    if (over != nullptr && growth > kGrowthLimit) {
       over->push_back(file);
     }
     std::printf(
@@ -531,8 +533,9 @@ int main(int argc, char** argv) {
   Timings timings[2];
   uint64_t totals[2] = {0, 0};
   long peakKb[2] = {0, 0};
+  const long perFileOf[2] = {perFile, 4 * perFile};
   for (int i = 0; i < 2; ++i) {
-    counts[i] = MakeDatabase(home, i + 1, 0, perFile * (i == 0 ? 1 : 4));
+    counts[i] = MakeDatabase(home, i + 1, 0, perFileOf[i]);
     totals[i] = Sum(counts[i]);
   }
   for (long r = 0; r < repeat; ++r) {
@@ -540,14 +543,13 @@ int main(int argc, char** argv) {
       const Run run = RunChild(home, totals[i], i + 1);
       ok = ok && run.ok;
       peakKb[i] = std::max(peakKb[i], run.peakKb);
-      std::string label =
-          std::to_string(perFile * (i == 0 ? 1 : 4)) + " per file, run " + std::to_string(r + 1);
+      std::string label = std::to_string(perFileOf[i]) + " per file, run " + std::to_string(r + 1);
       PrintRun(label.c_str(), run, totals[i]);
       AddTables(run, counts[i], "", &timings[i]);
     }
   }
-  std::printf("GROWTH per table, time per record at 4 x %ld over %ld per file (at most 1.2):\n",
-              perFile, perFile);
+  std::printf("GROWTH per table, time per record at 4 x %ld over %ld per file (at most %.1f):\n",
+              perFile, perFile, kGrowthLimit);
   std::vector<std::string> over;
   std::printf("GROWTH worst table: %.2f\n", PrintGrowth(timings[0], timings[1], &over));
 
@@ -565,8 +567,8 @@ int main(int argc, char** argv) {
         }
       }
     }
-    std::printf("GROWTH of the tables over 1.2, each upgraded alone (fastest of %ld runs):\n",
-                repeat);
+    std::printf("GROWTH of the tables over %.1f, each upgraded alone (fastest of %ld runs):\n",
+                kGrowthLimit, repeat);
     std::printf("GROWTH worst of them alone: %.2f\n", PrintGrowth(alone[0], alone[1], nullptr));
   }
   std::printf("MEMORY peak: %.1f MB (%lu records), %.1f MB (%lu), %.1f MB (%lu) (at most 64)\n",
