@@ -46,8 +46,7 @@ TEST(ModemLayout, ATooLongSecretIsCutAndOnlyAFlagOf1IsYes) {
   profile.SecretText = std::string(26, 'x');
   profile.Flag1 = 2;
   const Bytes raw = ordtest::Formatted(kModemProfileLayout, profile);
-  EXPECT_EQ(raw[224], 'N');
-  EXPECT_EQ(raw[225], 'Y');
+  EXPECT_EQ(std::string(raw.begin() + 224, raw.begin() + 226), "NY");
   EXPECT_EQ(std::string(raw.begin() + 66, raw.begin() + 116),
             ScrambleSecret(profile.SecretText).substr(0, 50));
   CModemProfile back;

@@ -2,6 +2,8 @@
 // line numbers, lines of one order) and steps 5a, 5b, 6a and 6b through real files.
 #include "tables/orders/order_item.h"
 
+#include <tuple>
+
 #include "tests/tables/orders/test_util.h"
 
 namespace {
@@ -61,15 +63,13 @@ TEST(OrderItemLayout, UpperCasesOnReadAndOnWriteAndWritesExactBytes) {
   const Bytes raw = RawLine(176, 7, 3, "item00000001ab");
   COrderItem line;
   recfile::Parse(kOrderItemLayout, raw.data(), raw.size(), line);
-  EXPECT_EQ(line.ItemId, "ITEM00000001AB");
-  EXPECT_EQ(line.Mark, 'M');
-  EXPECT_FALSE(line.YesNo2);  // "y" is not "Y"
+  EXPECT_EQ(std::tie(line.ItemId, line.Mark, line.YesNo2),
+            std::make_tuple("ITEM00000001AB", 'M', false));  // "y" is not "Y"
   line.ItemId = "item00000001ab";
   line.UnitName = "cs";
   EXPECT_EQ(ordtest::Formatted(kOrderItemLayout, line),
             ExpectedLine(7, 3, "item00000001ab", 5.5f, "CD34"));
-  EXPECT_EQ(line.ItemId, "ITEM00000001AB");
-  EXPECT_EQ(line.UnitName, "CS");
+  EXPECT_EQ(line.ItemId + line.UnitName, "ITEM00000001ABCS");
 }
 
 // ---- Through real files ----
@@ -102,8 +102,7 @@ TEST_F(OrderItemFile, LineNumbersLinesOfOneOrderAndTheirDeletion) {
   EXPECT_EQ(table.AvoidNumbersIn("MISSING.DB"), 12);
   EXPECT_EQ(table.GetFirstLineOfOrder(line, 3), 4);  // finds order 4's line
   ASSERT_EQ(table.GetFirstLineOfOrder(line, 5), 0);
-  EXPECT_EQ(line.LineNumber, 0);
-  EXPECT_EQ(line.Position, -1);
+  EXPECT_EQ(std::make_pair(line.LineNumber, line.Position), std::make_pair(0, -1));
   ASSERT_EQ(table.GetNextLine(line, 0), 0);
   EXPECT_EQ(line.LineNumber, 1);
   EXPECT_EQ(table.GetFirstLineOfOrder(line, 7), 9);
