@@ -55,16 +55,10 @@ TEST_F(InventoryItemFile, RebuildWritesTheStoredForm) {
       Raw("abcdef", "twelve chars", "xyz", "-000004", 0x00000000),
   };
   WriteRaw<CInventoryItemDB>(raw);
-  // Key 3 (Text0) order of the stored forms: "    AB", "    CD", "ABCDEF".
-  std::vector<Bytes> want = raw;
-  Put(want[0], 0, "    AB", 6);
-  Put(want[0], 6, "ITEM ONE    ", 12);
-  Put(want[0], 18, "EA ", 3);
-  Put(want[2], 0, "ABCDEF", 6);
-  Put(want[2], 6, "TWELVE CHARS", 12);
-  Put(want[2], 18, "XYZ", 3);
-  // -4 is written "%7.7d" and cut to seven characters: the sign and six of the seven digits.
-  Put(want[2], 21, "-000000", 7);
+  // Key 3 (Text0) order of the stored forms: "    AB", "    CD", "ABCDEF". -4 is written "%7.7d"
+  // and cut to seven characters: the sign and six of the seven digits.
+  std::vector<Bytes> want = {Raw("    AB", "ITEM ONE    ", "EA ", "0000042", 0xFFFFFFFF), raw[1],
+                             Raw("ABCDEF", "TWELVE CHARS", "XYZ", "-000000", 0x00000000)};
   for (Bytes& w : want) {
     std::fill(w.begin() + 32, w.begin() + 40, 0);
   }

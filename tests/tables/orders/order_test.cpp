@@ -287,9 +287,8 @@ TEST_F(OrderFile, OrdersAndTheirLines) {
   ASSERT_EQ(table.CreateFile("ORDER.DB"), 0);
   COrder order;
   ASSERT_EQ(table.AddOrder(order, 3, 1.0, 2.0, 3.0, 4.0, 5.0, true), 0);
-  EXPECT_EQ(order.OrderNumber, 1);
-  EXPECT_EQ(order.OrderStamp.size(), 14u);
-  EXPECT_EQ(order.OrderStamp, order.DateStamp);
+  EXPECT_EQ(std::make_tuple(order.OrderNumber, order.OrderStamp.size(), order.DateStamp),
+            std::make_tuple(1, 14u, order.OrderStamp));
   COrder back;
   ASSERT_EQ(table.GetOrderByStamp(back, order.OrderStamp, false), 0);
   EXPECT_EQ(Summary(back), (std::vector<double>{3, 1.0, 2.0, 3.0, 4.0, 5.0}));
@@ -307,8 +306,7 @@ TEST_F(OrderFile, OrdersAndTheirLines) {
     ASSERT_EQ(lines.CreateFile("ORDRITEM.DB"), 0);
   }
   EXPECT_EQ(table.LoadLines(order), 0);
-  EXPECT_TRUE(order.Lines.empty());
-  EXPECT_FALSE(order.LinesChanged);
+  EXPECT_TRUE(order.Lines.empty() && !order.LinesChanged);
   COrderItem b = MakeLine("b");
   b.LineNumber = 5;
   COrderItem a = MakeLine("a");
@@ -329,8 +327,7 @@ TEST_F(OrderFile, OrdersAndTheirLines) {
   // Removing a line and updating the order deletes it from the line file.
   order.RemovedLines.push_back(std::move(order.Lines[0]));
   order.Lines.erase(order.Lines.begin());
-  auto unsaved = std::make_unique<COrderItem>(MakeLine("never stored"));
-  order.RemovedLines.push_back(std::move(unsaved));
+  order.RemovedLines.push_back(std::make_unique<COrderItem>(MakeLine("never stored")));
   ASSERT_EQ(table.UpdateOrder(order, 9, 1.5, 2.5, 3.5, 4.5, 5.5, false), 0);
   ASSERT_EQ(table.GetOrder(back, 1, false), 0);
   EXPECT_EQ(Summary(back), (std::vector<double>{9, 1.5, 2.5, 3.5, 4.5, 5.5}));

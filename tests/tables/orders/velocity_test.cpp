@@ -222,15 +222,11 @@ TEST_F(VelocityFile, ClearOrDeleteOf0201) {
   ASSERT_EQ(table.CreateFile("VELOCITY.DB"), 0);
   CVelocity0201 v;
   v.YesNo2 = true;
-  for (const char* customer : {"a", "b"}) {
-    v.CustomerNumber = customer;
-    v.ItemNumber = "item1";
-    v.ItemSuffix = "s";
-    ASSERT_EQ(ordtest::InsertRaw(table, ordtest::Formatted(kVelocity0201Layout, v), 1), 0);
-  }
+  v.CustomerNumber = "a";
+  v.ItemNumber = "item1";
+  v.ItemSuffix = "s";
+  ASSERT_EQ(ordtest::InsertRaw(table, ordtest::Formatted(kVelocity0201Layout, v), 1), 0);
   ASSERT_EQ(table.ClearOrDelete("a", "item1", "s", false), 0);
-  ASSERT_EQ(table.ClearOrDelete("b", "ITEM1", "S", true), 0);
-  EXPECT_EQ(table.ClearOrDelete("b", "ITEM1", "S", true), 4);
   ASSERT_EQ(table.ReadFirst(v), 0);
   EXPECT_EQ(std::tie(v.CustomerNumber, v.YesNo2), std::make_tuple("A", false));
   EXPECT_EQ(table.ReadNext(v), 9);
