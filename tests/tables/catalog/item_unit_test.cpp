@@ -117,9 +117,7 @@ Sample MakeSample(Form f, int n) {
     PutRaw(s.current, c.at[kCurrent], Converted(c.kind, stored, c.width));
   }
   if (f == k0301) {  // the dropped flags and single
-    s.legacy[128] = 'Y';
-    s.legacy[129] = 'N';
-    s.legacy[130] = 'Y';
+    Put(s.legacy, 128, "YNY", 3);
     PutF32(s.legacy, 132, 132.5f);
   }
   return s;
