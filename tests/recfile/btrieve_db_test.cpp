@@ -25,10 +25,6 @@ CTerms Terms(const std::string& code, const std::string& description) {
   CTerms t;
   t.Code = code;
   t.Description = description;
-  t.Value1 = 1;
-  t.Value2 = 2;
-  t.Value3 = 3;
-  t.Value4 = 4;
   return t;
 }
 

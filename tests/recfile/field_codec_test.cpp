@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 using recfile::Enc;
@@ -143,8 +144,7 @@ TEST(FieldCodecEncodings, WriteEachFieldByteForByte) {
   r.upper = "a\xe9z{";
   r.space = "ab";
   Format(r);
-  EXPECT_EQ(r.upper, "A\xe9Z{");
-  EXPECT_EQ(r.space, "AB");
+  EXPECT_EQ(r.upper + r.space, "A\xe9Z{AB");
 }
 
 TEST(FieldCodecEncodings, ReadEachFieldFromItsBytes) {
@@ -240,27 +240,19 @@ TEST(FieldCodecShortRecord, FieldsPastTheEndTakeEmptyValues) {
 
   const Bytes cut(full.begin(), full.begin() + 46);  // ends inside i32 (44 to 47)
   recfile::Parse(kLayout, cut.data(), cut.size(), r);
-  EXPECT_EQ(r.text, "qqqq");
-  EXPECT_EQ(r.zip, "qqqqq-qqqq");
-  EXPECT_TRUE(r.yes);
-  EXPECT_EQ(r.byte, 'q');
-  EXPECT_EQ(r.i32, 0);  // partly held counts as not held
-  EXPECT_EQ(r.f, 0.0f);
-  EXPECT_EQ(r.d, 0.0);
-  EXPECT_EQ(r.t, 0);
+  EXPECT_EQ(std::tie(r.text, r.zip, r.yes, r.byte),
+            std::make_tuple("qqqq", "qqqqq-qqqq", true, uint8_t{'q'}));
+  // i32 is partly held, which counts as not held.
+  EXPECT_EQ(std::make_tuple(r.i32, r.f, r.d, r.t, r.note),
+            std::make_tuple(0, 0.0f, 0.0, int64_t{0}, ""));
   EXPECT_EQ(r.codes, (std::vector<std::string>{"", "", ""}));
   EXPECT_EQ(r.amounts, (std::vector<float>{0.0f, 0.0f}));
-  EXPECT_EQ(r.note, "");
 
   const Bytes tiny(full.begin(), full.begin() + 3);
   recfile::Parse(kLayout, tiny.data(), tiny.size(), r);
-  EXPECT_EQ(r.text, "");
-  EXPECT_EQ(r.zip, "");  // an empty text, not the shown form of nine empty characters
-  EXPECT_EQ(r.phone, "");
-  EXPECT_FALSE(r.yes);
-  EXPECT_FALSE(r.lenient);
-  EXPECT_EQ(r.ch, 0);
-  EXPECT_EQ(r.byte, 0);
+  // The zip is an empty text, not the shown form of nine empty characters.
+  EXPECT_EQ(std::tie(r.text, r.zip, r.phone, r.yes, r.lenient, r.ch, r.byte),
+            std::make_tuple("", "", "", false, false, '\0', uint8_t{0}));
 }
 
 struct Odd {

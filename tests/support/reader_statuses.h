@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <initializer_list>
 #include <iterator>
 #include <string>
-#include <utility>
+#include <typeinfo>
 
 #include "recfile/field_codec.h"
 #include "tests/support/record_bytes.h"
@@ -78,9 +76,10 @@ void ExpectReadStatuses(const recfile::Layout<R>& layout, R& r) {
 }
 
 // Every status above for the table DB of `layout`, in a scratch directory of its own; an insert
-// before the file is open answers 3, and so does a read.
+// before the file is open answers 3, and so does a read. A fault names the table class.
 template <class DB, class R>
 void ExpectReaderStatuses(const recfile::Layout<R>& layout) {
+  SCOPED_TRACE(typeid(DB).name());
   ScratchDir dir;
   R r;
   DB closed;
@@ -99,24 +98,6 @@ void ExpectSoundLayouts(const recfile::Layout<R>&... layouts) {
   const std::string problems[] = {recfile::CheckLayout(layouts)...};
   for (size_t i = 0; i < std::size(problems); ++i) {
     EXPECT_EQ(problems[i], "") << "layout " << i;
-  }
-}
-
-// One row of a suite's table of readers: ExpectReaderStatuses for DB, named for the trace.
-struct ReaderCase {
-  const char* name;
-  std::function<void()> run;
-};
-
-template <class DB, class R>
-ReaderCase Statuses(const char* name, const recfile::Layout<R>& layout) {
-  return {name, [&layout] { ExpectReaderStatuses<DB>(layout); }};
-}
-
-inline void ExpectEveryReaderStatus(std::initializer_list<ReaderCase> cases) {
-  for (const ReaderCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    c.run();
   }
 }
 

@@ -78,9 +78,6 @@ inline std::vector<Bytes> ReadAllRaw(CBtrieveDB& table, int8_t keyNum = 0) {
   return records;
 }
 
-// The upgrade run's loop for one step as the tests drive it: a legacy file written from raw
-// bytes, every record read converted and inserted into a new file, the new file read back raw.
-
 // ReadFirst/ReadNext on `keyNum`, or without a key for the tables that read on one key only.
 template <class DB, class R>
 int ReadStep(DB& table, R& record, int keyNum, bool first) {
@@ -105,7 +102,7 @@ void WriteRaw(const std::vector<Bytes>& raw, int8_t keyNum = 0, const char* name
 template <class Legacy>
 struct StepRun {
   std::vector<int> statuses;     // of the reads that gave a record
-  std::vector<Legacy> read;      // the legacy records in reading order
+  std::vector<Legacy> read;      // the legacy records in reading order (not orders: see below)
   std::vector<Bytes> converted;  // the new file's raw records in the order of the output key
 };
 
@@ -121,24 +118,34 @@ void CarryOver(const Legacy& r, Current& c) {
   }
 }
 
-// Converts the legacy file `name` (the one the table opens by default when null) into "TMP.DB":
-// reads on `readKey` while the status is one of `accept`, which must end in 9.
+// The upgrade run's loop over the legacy file `name` (the one the table opens by default when
+// null): reads on `readKey` while the status is one of `accept`, which must end in 9, and converts
+// each record into one object kept for the whole file (seeded by `seed`, so that a value left from
+// before shows), inserted into "TMP.DB", whose numbers avoid those of the legacy file.
 template <class LegacyDB, class Legacy, class CurrentDB, class Current>
 StepRun<Legacy> RunStep(int readKey, int8_t outKey = 0, const std::vector<int>& accept = {0},
-                        const char* name = nullptr) {
+                        const char* name = nullptr, void (*seed)(Current&) = nullptr) {
   LegacyDB old;
   CurrentDB fresh;
   EXPECT_EQ(old.Open(name), 0);
   EXPECT_EQ(fresh.CreateFile("TMP.DB"), 0);
+  if constexpr (requires { fresh.AvoidNumbersIn(old.CurrentFileName()); }) {
+    EXPECT_EQ(fresh.AvoidNumbersIn(old.CurrentFileName()), 0);
+  }
   StepRun<Legacy> run;
   Legacy r;
-  Current c;  // one object for the whole table, as the run keeps it
+  Current c;
+  if (seed != nullptr) {
+    seed(c);
+  }
   int status = ReadStep(old, r, readKey, true);
   while (std::find(accept.begin(), accept.end(), status) != accept.end()) {
     run.statuses.push_back(status);
-    run.read.push_back(r);
+    if constexpr (!requires { r.Lines; }) {  // an order owns its lines: it cannot be copied
+      run.read.push_back(r);
+    }
     CarryOver(r, c);
-    EXPECT_EQ(fresh.InsertRecord(c), 0) << "record " << run.read.size();
+    EXPECT_EQ(fresh.InsertRecord(c), 0) << "record " << run.statuses.size();
     status = ReadStep(old, r, readKey, false);
   }
   EXPECT_EQ(status, 9);
@@ -217,22 +224,6 @@ std::vector<size_t> Uncovered(const Layout& layout) {
     }
   }
   return gaps;
-}
-
-inline std::vector<size_t> Range(size_t from, size_t to) {  // from..to inclusive
-  std::vector<size_t> r;
-  for (size_t i = from; i <= to; ++i) {
-    r.push_back(i);
-  }
-  return r;
-}
-
-inline std::vector<size_t> Join(std::initializer_list<std::vector<size_t>> parts) {
-  std::vector<size_t> all;
-  for (const auto& p : parts) {
-    all.insert(all.end(), p.begin(), p.end());
-  }
-  return all;
 }
 
 }  // namespace rectest

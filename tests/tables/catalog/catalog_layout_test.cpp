@@ -2,8 +2,6 @@
 // Create, byte for byte from the key tables, and the statuses its reads and inserts answer.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "tables/catalog/category.h"
 #include "tables/catalog/guide_item.h"
 #include "tables/catalog/inventory_item.h"
@@ -57,25 +55,23 @@ TEST(CatalogFileSpecs, BlocksMatchTheKeyTables) {
 }
 
 TEST(CatalogTables, AnswerTheCommonStatuses) {
-  rectest::ExpectEveryReaderStatus({
-      rectest::Statuses<CItemDB>("item", kItemLayout),
-      rectest::Statuses<CItem0400DB>("item 0400", kItem0400Layout),
-      rectest::Statuses<CItem03094DB>("item 03094", kItem03094Layout),
-      rectest::Statuses<CItem0308DB>("item 0308", kItem0308Layout),
-      rectest::Statuses<CItem0208DB>("item 0208", kItem0208Layout),
-      rectest::Statuses<CItemUnitDB>("item unit", kItemUnitLayout),
-      rectest::Statuses<CItemUnit0400DB>("item unit 0400", kItemUnit0400Layout),
-      rectest::Statuses<CItemUnit03094DB>("item unit 03094", kItemUnit03094Layout),
-      rectest::Statuses<CItemUnit0308DB>("item unit 0308", kItemUnit0308Layout),
-      rectest::Statuses<CItemUnit0301DB>("item unit 0301", kItemUnit0301Layout),
-      rectest::Statuses<CCategoryDB>("category", kCategoryLayout),
-      rectest::Statuses<CCategory0308DB>("category 0308", kCategory0308Layout),
-      rectest::Statuses<CGuideItemDB>("guide item", kGuideItemLayout),
-      rectest::Statuses<CInventoryItemDB>("inventory item", kInventoryItemLayout),
-      rectest::Statuses<CMenuHdrDB>("menu header", kMenuHdrLayout),
-      rectest::Statuses<CMenuHdr0403DB>("menu header 0403", kMenuHdr0403Layout),
-      rectest::Statuses<CSpecialDB>("special", kSpecialLayout),
-  });
+  rectest::ExpectReaderStatuses<CItemDB>(kItemLayout);
+  rectest::ExpectReaderStatuses<CItem0400DB>(kItem0400Layout);
+  rectest::ExpectReaderStatuses<CItem03094DB>(kItem03094Layout);
+  rectest::ExpectReaderStatuses<CItem0308DB>(kItem0308Layout);
+  rectest::ExpectReaderStatuses<CItem0208DB>(kItem0208Layout);
+  rectest::ExpectReaderStatuses<CItemUnitDB>(kItemUnitLayout);
+  rectest::ExpectReaderStatuses<CItemUnit0400DB>(kItemUnit0400Layout);
+  rectest::ExpectReaderStatuses<CItemUnit03094DB>(kItemUnit03094Layout);
+  rectest::ExpectReaderStatuses<CItemUnit0308DB>(kItemUnit0308Layout);
+  rectest::ExpectReaderStatuses<CItemUnit0301DB>(kItemUnit0301Layout);
+  rectest::ExpectReaderStatuses<CCategoryDB>(kCategoryLayout);
+  rectest::ExpectReaderStatuses<CCategory0308DB>(kCategory0308Layout);
+  rectest::ExpectReaderStatuses<CGuideItemDB>(kGuideItemLayout);
+  rectest::ExpectReaderStatuses<CInventoryItemDB>(kInventoryItemLayout);
+  rectest::ExpectReaderStatuses<CMenuHdrDB>(kMenuHdrLayout);
+  rectest::ExpectReaderStatuses<CMenuHdr0403DB>(kMenuHdr0403Layout);
+  rectest::ExpectReaderStatuses<CSpecialDB>(kSpecialLayout);
 }
 
 }  // namespace

@@ -67,8 +67,7 @@ TEST_F(GuideItemFile, UpdatesFindTheRecordByGuideCodeAndNumber10) {
   EXPECT_EQ(db.UpdateRecord(r), 0);
   CGuideItem back;
   ASSERT_EQ(db.ReadFirst(back), 0);
-  EXPECT_EQ(back.Text14, "UPDATED");
-  EXPECT_EQ(back.Number6, 99);
+  EXPECT_EQ(std::make_pair(back.Text14, back.Number6), std::make_pair(std::string("UPDATED"), 99));
 }
 
 }  // namespace

@@ -19,9 +19,7 @@ TEST(InventoryItemLayout, LongValuesAreCutAndNumber21ReadsItsOwnCharacters) {
   r.Text0 = "toolongtext";
   r.Text6 = "abcdefghijklmnop";
   const Bytes b = Formatted(kInventoryItemLayout, r);
-  EXPECT_EQ(Str(b, 0, 6), "TOOLON");
-  EXPECT_EQ(Str(b, 6, 12), "ABCDEFGHIJKL");
-  EXPECT_EQ(Str(b, 21, 7), "1234567");
+  EXPECT_EQ(Str(b, 0, 18) + Str(b, 21, 7), "TOOLONABCDEFGHIJKL1234567");
   Bytes raw(60, 0);
   raw[28] = '9';  // a digit right behind the field does not extend it
   for (auto [text, value] : {std::pair{"  123x5", 123}, {"0000042", 42}, {"-000004", -4}}) {
@@ -57,16 +55,10 @@ TEST_F(InventoryItemFile, RebuildWritesTheStoredForm) {
       Raw("abcdef", "twelve chars", "xyz", "-000004", 0x00000000),
   };
   WriteRaw<CInventoryItemDB>(raw);
-  // Key 3 (Text0) order of the stored forms: "    AB", "    CD", "ABCDEF".
-  std::vector<Bytes> want = raw;
-  Put(want[0], 0, "    AB", 6);
-  Put(want[0], 6, "ITEM ONE    ", 12);
-  Put(want[0], 18, "EA ", 3);
-  Put(want[2], 0, "ABCDEF", 6);
-  Put(want[2], 6, "TWELVE CHARS", 12);
-  Put(want[2], 18, "XYZ", 3);
-  // -4 is written "%7.7d" and cut to seven characters: the sign and six of the seven digits.
-  Put(want[2], 21, "-000000", 7);
+  // Key 3 (Text0) order of the stored forms: "    AB", "    CD", "ABCDEF". -4 is written "%7.7d"
+  // and cut to seven characters: the sign and six of the seven digits.
+  std::vector<Bytes> want = {Raw("    AB", "ITEM ONE    ", "EA ", "0000042", 0xFFFFFFFF), raw[1],
+                             Raw("ABCDEF", "TWELVE CHARS", "XYZ", "-000000", 0x00000000)};
   for (Bytes& w : want) {
     std::fill(w.begin() + 32, w.begin() + 40, 0);
   }

@@ -117,9 +117,7 @@ Sample MakeSample(Form f, int n) {
     PutRaw(s.current, c.at[kCurrent], Converted(c.kind, stored, c.width));
   }
   if (f == k0301) {  // the dropped flags and single
-    s.legacy[128] = 'Y';
-    s.legacy[129] = 'N';
-    s.legacy[130] = 'Y';
+    Put(s.legacy, 128, "YNY", 3);
     PutF32(s.legacy, 132, 132.5f);
   }
   return s;
@@ -146,14 +144,8 @@ TEST(ItemUnitLayout, Text316IsUpperCasedOnReadingOnly) {
   r.Text316 = "set lower";
   r.Text98 = "upper me";
   const Bytes out = Formatted(kItemUnitLayout, r);
-  EXPECT_EQ(Str(out, 316, 9), "set lower");
-  EXPECT_EQ(Str(out, 98, 8), "UPPER ME");
-  EXPECT_EQ(r.Text316, "set lower");
-  EXPECT_EQ(r.Text98, "UPPER ME");
-  // A conversion leaves nothing of the record it overwrites.
-  r.Amount280 = 9.0f;
-  ConvertRecord(CItemUnit0301{}, r);
-  EXPECT_EQ(r.Amount280, 0.0f);
+  EXPECT_EQ(Str(out, 316, 9) + Str(out, 98, 8), "set lowerUPPER ME");
+  EXPECT_EQ(r.Text316 + r.Text98, "set lowerUPPER ME");
 }
 
 TEST(ItemUnitImport, LineLengthsFollowTheImportVersion) {
@@ -167,16 +159,19 @@ TEST(ItemUnitImport, LineLengthsFollowTheImportVersion) {
 class ItemUnitFile : public InScratchDir {};
 
 // Legacy bytes written by hand, read through the legacy class, converted and inserted through
-// CItemUnitDB; the new file compared byte for byte in key 2 order: unit code "p.." (sample 0)
-// before "q.." (sample 1). The 0301 class names its file "ItemUnit.DB": it finds "ITEMUNIT.DB".
+// CItemUnitDB (into an object holding an Amount280, which 0301 lacks); the new file compared byte
+// for byte in key 2 order: unit code "p.." (sample 0) before "q.." (sample 1). The 0301 class
+// names its file "ItemUnit.DB": it finds "ITEMUNIT.DB".
 template <class LegacyDB, class Legacy>
 void ConvertFile(Form f) {
   SCOPED_TRACE(f);
   const Sample a = MakeSample(f, 0);
   const Sample b = MakeSample(f, 1);
   WriteRaw<LegacyDB>({b.legacy, a.legacy}, 0, "ITEMUNIT.DB");
-  ExpectRecords(RunStep<LegacyDB, Legacy, CItemUnitDB, CItemUnit>(0, 2).converted,
-                {a.current, b.current});
+  auto seed = [](CItemUnit& r) { r.Amount280 = 9.0f; };
+  ExpectRecords(
+      RunStep<LegacyDB, Legacy, CItemUnitDB, CItemUnit>(0, 2, {0}, nullptr, seed).converted,
+      {a.current, b.current});
 }
 
 TEST_F(ItemUnitFile, ConvertsEveryLegacyLayout) {

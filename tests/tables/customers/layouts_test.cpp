@@ -1,7 +1,5 @@
 // Every layout of the customer and pricing tables is declared soundly, every table hands Create
 // its specification block byte for byte, and answers the statuses every table answers.
-#include <functional>
-
 #include "recfile/field_codec.h"
 #include "tables/customers/ar.h"
 #include "tables/customers/customer.h"
@@ -64,25 +62,23 @@ TEST(CustomerTables, SpecificationBlocksByteForByte) {
 }
 
 TEST(CustomerTables, AnswerTheCommonStatuses) {
-  rectest::ExpectEveryReaderStatus({
-      rectest::Statuses<CCustomerDB>("customer", kCustomerLayout),
-      rectest::Statuses<CCustomer0308DB>("customer 0308", kCustomer0308Layout),
-      rectest::Statuses<CCustomer0302DB>("customer 0302", kCustomer0302Layout),
-      rectest::Statuses<CPriceContractDB>("price contract", kPriceContractLayout),
-      rectest::Statuses<CPriceContract0202DB>("price contract 0202", kPriceContract0202Layout),
-      rectest::Statuses<CPriceContract0200DB>("price contract 0200", kPriceContract0200Layout),
-      rectest::Statuses<CManualPriceDB>("manual price", kManualPriceLayout),
-      rectest::Statuses<CManualPrice0203DB>("manual price 0203", kManualPrice0203Layout),
-      rectest::Statuses<CManualPrice0202DB>("manual price 0202", kManualPrice0202Layout),
-      rectest::Statuses<CPriceSeqDB>("price sequence", kPriceSeqLayout),
-      rectest::Statuses<CPriceSeq0201DB>("price sequence 0201", kPriceSeq0201Layout),
-      rectest::Statuses<CWhsMarkupDB>("warehouse markup", kWhsMarkupLayout),
-      rectest::Statuses<CWhsMarkup0200DB>("warehouse markup 0200", kWhsMarkup0200Layout),
-      rectest::Statuses<CDevCostDB>("deviated cost", kDevCostLayout),
-      rectest::Statuses<CDevCost0402DB>("deviated cost 0402", kDevCost0402Layout),
-      rectest::Statuses<CArDB>("accounts receivable", kArLayout),
-      rectest::Statuses<CAr0204DB>("accounts receivable 0204", kAr0204Layout),
-  });
+  rectest::ExpectReaderStatuses<CCustomerDB>(kCustomerLayout);
+  rectest::ExpectReaderStatuses<CCustomer0308DB>(kCustomer0308Layout);
+  rectest::ExpectReaderStatuses<CCustomer0302DB>(kCustomer0302Layout);
+  rectest::ExpectReaderStatuses<CPriceContractDB>(kPriceContractLayout);
+  rectest::ExpectReaderStatuses<CPriceContract0202DB>(kPriceContract0202Layout);
+  rectest::ExpectReaderStatuses<CPriceContract0200DB>(kPriceContract0200Layout);
+  rectest::ExpectReaderStatuses<CManualPriceDB>(kManualPriceLayout);
+  rectest::ExpectReaderStatuses<CManualPrice0203DB>(kManualPrice0203Layout);
+  rectest::ExpectReaderStatuses<CManualPrice0202DB>(kManualPrice0202Layout);
+  rectest::ExpectReaderStatuses<CPriceSeqDB>(kPriceSeqLayout);
+  rectest::ExpectReaderStatuses<CPriceSeq0201DB>(kPriceSeq0201Layout);
+  rectest::ExpectReaderStatuses<CWhsMarkupDB>(kWhsMarkupLayout);
+  rectest::ExpectReaderStatuses<CWhsMarkup0200DB>(kWhsMarkup0200Layout);
+  rectest::ExpectReaderStatuses<CDevCostDB>(kDevCostLayout);
+  rectest::ExpectReaderStatuses<CDevCost0402DB>(kDevCost0402Layout);
+  rectest::ExpectReaderStatuses<CArDB>(kArLayout);
+  rectest::ExpectReaderStatuses<CAr0204DB>(kAr0204Layout);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // full-width text value, statuses.
 #include "tables/orders/control.h"
 
+#include <tuple>
+
 #include "tests/tables/orders/test_util.h"
 
 namespace {
@@ -19,18 +21,15 @@ TEST(ControlLayout, TheNameIsSpaceFilledAndTextsUpperCasedBothWays) {
   control.TextValue = "some text";
   Bytes raw = ordtest::Formatted(kControlLayout, control);
   ASSERT_EQ(raw.size(), 304u);
-  EXPECT_EQ(std::string(raw.begin(), raw.begin() + 30), "CALL_REMOTE.EDIT_QUOTE        ");
-  EXPECT_EQ(raw[30], 'B');
-  EXPECT_EQ(raw[31], 'Y');
+  EXPECT_EQ(std::string(raw.begin(), raw.begin() + 32), "CALL_REMOTE.EDIT_QUOTE        BY");
   EXPECT_EQ(std::string(raw.begin() + 48, raw.begin() + 58), std::string("SOME TEXT\0", 10));
   std::fill(raw.begin(), raw.begin() + 58, 0);  // from the name to the start of the text
   ordtest::Put(raw, 0, "name");
   raw[31] = 'y';
   ordtest::Put(raw, 48, "lower");
   recfile::Parse(kControlLayout, raw.data(), raw.size(), control);
-  EXPECT_EQ(control.ControlName, "NAME");
-  EXPECT_TRUE(control.Enabled);
-  EXPECT_EQ(control.TextValue, "LOWER");
+  EXPECT_EQ(std::tie(control.ControlName, control.Enabled, control.TextValue),
+            std::make_tuple("NAME", true, "LOWER"));
 }
 
 class ControlFile : public rectest::InScratchDir {};
@@ -46,10 +45,8 @@ TEST_F(ControlFile, LookupIgnoresCaseAndTextRoundTripsAtFullWidth) {
   ASSERT_EQ(table.InsertRecord(control), 0);
   CControl found;
   ASSERT_EQ(table.GetControl(found, "call_remote.edit_quote"), 0);
-  EXPECT_EQ(found.ControlName, "CALL_REMOTE.EDIT_QUOTE");
-  EXPECT_TRUE(found.Enabled);
-  EXPECT_EQ(found.RealValue, 2.75);
-  EXPECT_EQ(found.TextValue, std::string(256, 'T'));
+  EXPECT_EQ(std::tie(found.ControlName, found.Enabled, found.RealValue, found.TextValue),
+            std::make_tuple("CALL_REMOTE.EDIT_QUOTE", true, 2.75, std::string(256, 'T')));
   EXPECT_EQ(table.GetControl(found, "missing"), 4);
   found.IntValue = 9;
   ASSERT_EQ(table.UpdateRecord(found), 0);

@@ -2,6 +2,8 @@
 // line numbers, lines of one order) and steps 5a, 5b, 6a and 6b through real files.
 #include "tables/orders/order_item.h"
 
+#include <tuple>
+
 #include "tests/tables/orders/test_util.h"
 
 namespace {
@@ -61,15 +63,13 @@ TEST(OrderItemLayout, UpperCasesOnReadAndOnWriteAndWritesExactBytes) {
   const Bytes raw = RawLine(176, 7, 3, "item00000001ab");
   COrderItem line;
   recfile::Parse(kOrderItemLayout, raw.data(), raw.size(), line);
-  EXPECT_EQ(line.ItemId, "ITEM00000001AB");
-  EXPECT_EQ(line.Mark, 'M');
-  EXPECT_FALSE(line.YesNo2);  // "y" is not "Y"
+  EXPECT_EQ(std::tie(line.ItemId, line.Mark, line.YesNo2),
+            std::make_tuple("ITEM00000001AB", 'M', false));  // "y" is not "Y"
   line.ItemId = "item00000001ab";
   line.UnitName = "cs";
   EXPECT_EQ(ordtest::Formatted(kOrderItemLayout, line),
             ExpectedLine(7, 3, "item00000001ab", 5.5f, "CD34"));
-  EXPECT_EQ(line.ItemId, "ITEM00000001AB");
-  EXPECT_EQ(line.UnitName, "CS");
+  EXPECT_EQ(line.ItemId + line.UnitName, "ITEM00000001ABCS");
 }
 
 // ---- Through real files ----
@@ -102,8 +102,7 @@ TEST_F(OrderItemFile, LineNumbersLinesOfOneOrderAndTheirDeletion) {
   EXPECT_EQ(table.AvoidNumbersIn("MISSING.DB"), 12);
   EXPECT_EQ(table.GetFirstLineOfOrder(line, 3), 4);  // finds order 4's line
   ASSERT_EQ(table.GetFirstLineOfOrder(line, 5), 0);
-  EXPECT_EQ(line.LineNumber, 0);
-  EXPECT_EQ(line.Position, -1);
+  EXPECT_EQ(std::make_pair(line.LineNumber, line.Position), std::make_pair(0, -1));
   ASSERT_EQ(table.GetNextLine(line, 0), 0);
   EXPECT_EQ(line.LineNumber, 1);
   EXPECT_EQ(table.GetFirstLineOfOrder(line, 7), 9);
@@ -143,24 +142,21 @@ std::vector<Bytes> ConvertLines(size_t length,
 // same order) converts whole; Amount5 and AltCode4 come from Amount1 and Code4.
 template <class Legacy, class Current>
 void Convert0202() {
-  const std::vector<Bytes> got =
-      ConvertLines<Legacy, COrderItem0202, Current>(168, {{0, 1}, {2, -1}, {2, 0}, {3, 5}});
-  ASSERT_EQ(got.size(), 4u);
-  EXPECT_EQ(got[0], ExpectedLine(0, 1, "item00000001", 1.5f, "AB12"));
-  EXPECT_EQ(got[1], ExpectedLine(2, 0, "item00000000", 1.5f, "AB12"));
   // The line numbered -1 takes the first number its order holds in neither file.
-  EXPECT_EQ(got[2], ExpectedLine(2, 1, "item0000000-1", 1.5f, "AB12"));
-  EXPECT_EQ(got[3], ExpectedLine(3, 5, "item00000005", 1.5f, "AB12"));
+  EXPECT_EQ((ConvertLines<Legacy, COrderItem0202, Current>(168, {{0, 1}, {2, -1}, {2, 0}, {3, 5}})),
+            (std::vector<Bytes>{ExpectedLine(0, 1, "item00000001", 1.5f, "AB12"),
+                                ExpectedLine(2, 0, "item00000000", 1.5f, "AB12"),
+                                ExpectedLine(2, 1, "item0000000-1", 1.5f, "AB12"),
+                                ExpectedLine(3, 5, "item00000005", 1.5f, "AB12")}));
 }
 
 // A 0304 file converts into identical records with a fourth key.
 template <class Legacy, class Current>
 void Convert0304() {
-  const std::vector<Bytes> got =
-      ConvertLines<Legacy, COrderItem0304, Current>(176, {{1, 0}, {1, 1}, {4, 2}});
-  ASSERT_EQ(got.size(), 3u);
-  EXPECT_EQ(got[0], ExpectedLine(1, 0, "item00000000", 5.5f, "CD34"));
-  EXPECT_EQ(got[2], ExpectedLine(4, 2, "item00000002", 5.5f, "CD34"));
+  EXPECT_EQ((ConvertLines<Legacy, COrderItem0304, Current>(176, {{1, 0}, {1, 1}, {4, 2}})),
+            (std::vector<Bytes>{ExpectedLine(1, 0, "item00000000", 5.5f, "CD34"),
+                                ExpectedLine(1, 1, "item00000001", 5.5f, "CD34"),
+                                ExpectedLine(4, 2, "item00000002", 5.5f, "CD34")}));
   Current current;  // key 3, the item number across orders, exists in the new file
   ASSERT_EQ(current.Open("TMP.DB"), 0);
   EXPECT_EQ(ordtest::ReadAllRaw(current, 3).size(), 3u);

@@ -4,6 +4,7 @@
 #include "tables/orders/order.h"
 
 #include <numeric>
+#include <tuple>
 #include <type_traits>
 
 #include "tests/tables/orders/test_util.h"
@@ -120,18 +121,14 @@ TEST(OrderLayout, UpperCasesKeysAndStoresTypedZipAndPhoneAsDigits) {
   Put(lower, 358, "217555");
   COrder order;
   recfile::Parse(kOrderLayout, lower.data(), lower.size(), order);
-  EXPECT_EQ(order.CustomerNumber, "CUST01");
-  EXPECT_EQ(order.Flag1, 'O');
-  EXPECT_EQ(order.Flag4, 'Y');
-  EXPECT_EQ(order.PostalCode, "62701-    ");
-  EXPECT_EQ(order.Phone1, "(217) 555-1234");
-  EXPECT_EQ(order.Phone2, "(217) 555-");
+  EXPECT_EQ(std::tie(order.CustomerNumber, order.Flag1, order.Flag4, order.PostalCode, order.Phone1,
+                     order.Phone2),
+            std::make_tuple("CUST01", 'O', 'Y', "62701-    ", "(217) 555-1234", "(217) 555-"));
   EXPECT_EQ(ordtest::Formatted(kOrderLayout, order), raw);
   order.OrderStamp = "abc";
   order.Reference = "lower";
   ordtest::Formatted(kOrderLayout, order);
-  EXPECT_EQ(order.OrderStamp, "ABC");
-  EXPECT_EQ(order.Reference, "lower");
+  EXPECT_EQ(order.OrderStamp + order.Reference, "ABClower");
 }
 
 TEST(OrderConversion, RebuildsTheDateStampOf0301) {
@@ -276,8 +273,10 @@ COrderItem MakeLine(const std::string& item) {
   return line;
 }
 
-std::vector<double> Amounts(const COrder& o) {
-  return {o.SummaryAmount1, o.SummaryAmount2, o.SummaryAmount3, o.SummaryAmount4, o.SummaryAmount5};
+// The count and the five amounts.
+std::vector<double> Summary(const COrder& o) {
+  return {double(o.SummaryCount), o.SummaryAmount1, o.SummaryAmount2,
+          o.SummaryAmount3,       o.SummaryAmount4, o.SummaryAmount5};
 }
 
 // AddOrder numbers and stamps a new order with its count and five amounts; lines load in line
@@ -288,13 +287,11 @@ TEST_F(OrderFile, OrdersAndTheirLines) {
   ASSERT_EQ(table.CreateFile("ORDER.DB"), 0);
   COrder order;
   ASSERT_EQ(table.AddOrder(order, 3, 1.0, 2.0, 3.0, 4.0, 5.0, true), 0);
-  EXPECT_EQ(order.OrderNumber, 1);
-  EXPECT_EQ(order.OrderStamp.size(), 14u);
-  EXPECT_EQ(order.OrderStamp, order.DateStamp);
+  EXPECT_EQ(std::make_tuple(order.OrderNumber, order.OrderStamp.size(), order.DateStamp),
+            std::make_tuple(1, 14u, order.OrderStamp));
   COrder back;
   ASSERT_EQ(table.GetOrderByStamp(back, order.OrderStamp, false), 0);
-  EXPECT_EQ(back.SummaryCount, 3);
-  EXPECT_EQ(Amounts(back), (std::vector<double>{1.0, 2.0, 3.0, 4.0, 5.0}));
+  EXPECT_EQ(Summary(back), (std::vector<double>{3, 1.0, 2.0, 3.0, 4.0, 5.0}));
   EXPECT_EQ(table.GetOrder(back, 2, false), 4);
   EXPECT_EQ(table.LoadLines(order), 12);  // no line file yet
   COrder other;  // added by number: two new orders in one second would share a stamp
@@ -309,8 +306,7 @@ TEST_F(OrderFile, OrdersAndTheirLines) {
     ASSERT_EQ(lines.CreateFile("ORDRITEM.DB"), 0);
   }
   EXPECT_EQ(table.LoadLines(order), 0);
-  EXPECT_TRUE(order.Lines.empty());
-  EXPECT_FALSE(order.LinesChanged);
+  EXPECT_TRUE(order.Lines.empty() && !order.LinesChanged);
   COrderItem b = MakeLine("b");
   b.LineNumber = 5;
   COrderItem a = MakeLine("a");
@@ -320,11 +316,10 @@ TEST_F(OrderFile, OrdersAndTheirLines) {
   ASSERT_EQ(table.AddLine(other, c), 0);
   ASSERT_EQ(table.GetOrder(order, 1, true), 0);
   ASSERT_EQ(order.Lines.size(), 2u);
-  EXPECT_EQ(order.Lines[0]->ItemId, "A");
-  EXPECT_EQ(order.Lines[0]->LineNumber, 0);
-  EXPECT_EQ(order.Lines[1]->LineNumber, 5);
-  EXPECT_TRUE(order.Lines[1]->IsChanged());
-  EXPECT_TRUE(order.LinesChanged);
+  EXPECT_EQ(
+      std::make_tuple(order.Lines[0]->ItemId, order.Lines[0]->LineNumber,
+                      order.Lines[1]->LineNumber, order.Lines[1]->IsChanged(), order.LinesChanged),
+      std::make_tuple("A", 0, 5, true, true));
   ASSERT_EQ(table.LoadLines(order), 0);  // replaces, does not append
   EXPECT_EQ(order.Lines.size(), 2u);
   order.Lines[1]->Note = "changed";
@@ -332,12 +327,10 @@ TEST_F(OrderFile, OrdersAndTheirLines) {
   // Removing a line and updating the order deletes it from the line file.
   order.RemovedLines.push_back(std::move(order.Lines[0]));
   order.Lines.erase(order.Lines.begin());
-  auto unsaved = std::make_unique<COrderItem>(MakeLine("never stored"));
-  order.RemovedLines.push_back(std::move(unsaved));
+  order.RemovedLines.push_back(std::make_unique<COrderItem>(MakeLine("never stored")));
   ASSERT_EQ(table.UpdateOrder(order, 9, 1.5, 2.5, 3.5, 4.5, 5.5, false), 0);
   ASSERT_EQ(table.GetOrder(back, 1, false), 0);
-  EXPECT_EQ(back.SummaryCount, 9);
-  EXPECT_EQ(Amounts(back), (std::vector<double>{1.5, 2.5, 3.5, 4.5, 5.5}));
+  EXPECT_EQ(Summary(back), (std::vector<double>{9, 1.5, 2.5, 3.5, 4.5, 5.5}));
   ASSERT_EQ(table.LoadLines(order), 0);
   ASSERT_EQ(order.Lines.size(), 1u);
   EXPECT_EQ(order.Lines[0]->Note, "changed");

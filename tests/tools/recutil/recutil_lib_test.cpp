@@ -47,19 +47,19 @@ TEST(CommandLineParse, TakesFilesAndOptionsInAnyOrderAndHelpAnywhere) {
 }
 
 TEST(CommandLineParse, RefusesMisuse) {
-  EXPECT_EQ(ArgsError({}), "no command given");
-  EXPECT_EQ(ArgsError({"dump", "X.DB"}), "unknown command dump");
-  EXPECT_EQ(ArgsError({"stat"}), "stat takes 1 file, not 0");
-  EXPECT_EQ(ArgsError({"load", "X.DB", "a", "b"}), "load takes 2 files, not 3");
-  EXPECT_EQ(ArgsError({"create", "X.DB", "d", "--key", "1"}),
-            "unknown option --key for this command");
-  EXPECT_EQ(ArgsError({"save", "X.DB", "out", "--replace"}),
-            "unknown option --replace for this command");
-  EXPECT_EQ(ArgsError({"save", "X.DB", "out", "--key"}), "--key needs a key number");
-  EXPECT_EQ(ArgsError({"save", "X.DB", "out", "--key", "128"}),
-            "--key 128: not a key number from 0 to 127");
-  EXPECT_EQ(ArgsError({"save", "X.DB", "out", "--key=-1"}),
-            "--key -1: not a key number from 0 to 127");
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{}, "no command given"},
+      {{"dump", "X.DB"}, "unknown command dump"},
+      {{"stat"}, "stat takes 1 file, not 0"},
+      {{"load", "X.DB", "a", "b"}, "load takes 2 files, not 3"},
+      {{"create", "X.DB", "d", "--key", "1"}, "unknown option --key for this command"},
+      {{"save", "X.DB", "out", "--replace"}, "unknown option --replace for this command"},
+      {{"save", "X.DB", "out", "--key"}, "--key needs a key number"},
+      {{"save", "X.DB", "out", "--key", "128"}, "--key 128: not a key number from 0 to 127"},
+      {{"save", "X.DB", "out", "--key=-1"}, "--key -1: not a key number from 0 to 127"}};
+  for (const auto& [args, error] : cases) {
+    EXPECT_EQ(ArgsError(args), error);
+  }
 }
 
 // Description files: the elements, their order, and the faults a person makes when writing one.
@@ -241,24 +241,19 @@ TEST(FileSpecBlock, DecodeRefusesWhatItCannotExpress) {
 
 // Unformatted files: the bytes save writes and the forms load accepts.
 
+// Every record up to the end or the first error, which fills *error and *failed_record.
 std::vector<std::string> ReadAll(const std::string& bytes, std::string* error = nullptr,
                                  long* failed_record = nullptr) {
   std::istringstream in(bytes);
   UnformattedReader reader(in);
   std::vector<std::string> records;
   std::string record;
-  while (true) {
-    UnformattedReader::Result result = reader.Next(&record);
-    if (result == UnformattedReader::kEnd)
-      break;
-    if (result == UnformattedReader::kError) {
-      if (error != nullptr)
-        *error = reader.error();
-      if (failed_record != nullptr)
-        *failed_record = reader.record_number();
-      break;
-    }
+  UnformattedReader::Result result;
+  while ((result = reader.Next(&record)) == UnformattedReader::kRecord)
     records.push_back(record);
+  if (result == UnformattedReader::kError && error != nullptr) {
+    *error = reader.error();
+    *failed_record = reader.record_number();
   }
   return records;
 }

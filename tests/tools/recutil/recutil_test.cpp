@@ -21,6 +21,7 @@
 
 #include "platform/btrieve/btrcall.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/record_bytes.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/recutil/unformatted.h"
 
@@ -204,24 +205,13 @@ TEST_F(RecutilRun, VariableLengthRecordsComeBackWhole) {
 // file flags beyond variable length, pages to preallocate. Described and created again, the
 // new file answers Stat with the same block.
 TEST_F(RecutilRun, DescribeThenCreateKeepsEveryFlagAndThePreallocation) {
-  std::string block(16 + 3 * 16, '\0');
-  auto put16 = [&](size_t at, uint16_t v) {
-    block[at] = static_cast<char>(v & 0xFF);
-    block[at + 1] = static_cast<char>(v >> 8);
-  };
-  put16(0, 64);      // record length
-  put16(2, 1024);    // page size
-  put16(4, 2);       // keys
-  put16(10, 0x205);  // variable length, preallocation, and a flag recutil knows nothing of
-  put16(14, 24);     // pages to preallocate
   // Key 0: an integer and an extended string; key 1: an extended string with duplicates.
-  const uint16_t segments[3][3] = {{1, 4, 0x112}, {5, 8, 0x102}, {13, 10, 0x103}};
-  for (size_t i = 0; i < 3; ++i) {
-    put16(16 + 16 * i, segments[i][0]);
-    put16(18 + 16 * i, segments[i][1]);
-    put16(20 + 16 * i, segments[i][2]);
-  }
-  block[26] = 1;  // the integer's type
+  rectest::Bytes spec =
+      rectest::SpecBlock(64, true, 2, {{1, 4, 0x112, 1}, {5, 8, 0x102}, {13, 10, 0x103}});
+  spec[11] = 0x02;  // file flags 0x205: preallocation, and a flag recutil knows nothing of
+  spec[10] = 0x05;
+  spec[14] = 24;  // pages to preallocate
+  std::string block(spec.begin(), spec.end());
   std::array<uint8_t, btr::kPositionBlockSize> pos{};
   std::array<char, 256> key{};
   std::string("ORIG.DB").copy(key.data(), 255);
