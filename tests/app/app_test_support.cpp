@@ -13,12 +13,9 @@
 
 #include "app/remold_app.h"
 #include "platform/btrieve/btrcall.h"
-#include "platform/files/files.h"
-#include "recfile/field_codec.h"
 #include "resources/remold_resources.h"
 #include "resources/resource.h"
 #include "tests/support/file_bytes.h"
-#include "tests/support/record_bytes.h"
 #include "tools/mkdemo/demo.h"
 
 namespace fs = std::filesystem;
@@ -27,39 +24,6 @@ namespace testing_support {
 
 ScratchDir::~ScratchDir() {
   BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
-}
-
-namespace {
-std::string Key(const CString& section, const CString& name) {
-  return section + "|" + name;
-}
-}  // namespace
-
-int32_t MemoryProfile::GetInt(const CString& section, const CString& name, int32_t def) {
-  auto it = values.find(Key(section, name));
-  return it == values.end() ? def : std::stoi(it->second);
-}
-
-CString MemoryProfile::GetString(const CString& section, const CString& name, const CString& def) {
-  auto it = values.find(Key(section, name));
-  return it == values.end() ? def : it->second;
-}
-
-bool MemoryProfile::WriteInt(const CString& section, const CString& name, int32_t value) {
-  values[Key(section, name)] = std::to_string(value);
-  return true;
-}
-
-bool MemoryProfile::WriteString(const CString& section, const CString& name, const CString& value) {
-  values[Key(section, name)] = value;
-  return true;
-}
-
-bool MemoryProfile::WriteValues(const std::vector<registry::Setting>& settings) {
-  for (const registry::Setting& s : settings) {
-    values[Key(s.section, s.name)] = s.is_int ? std::to_string(s.number) : s.text;
-  }
-  return true;
 }
 
 namespace {
@@ -124,45 +88,12 @@ Bytes StatBlock(const std::string& name) {
   return block;
 }
 
-Bytes Spec(uint16_t recordLength, bool variable,
-           const std::vector<std::vector<uint16_t>>& segments) {
-  std::vector<rectest::Seg> segs;
-  for (const auto& s : segments) {
-    segs.push_back({s[0], s[1], s[2], static_cast<uint8_t>(s[3])});
-  }
-  return rectest::SpecBlock(recordLength, variable, static_cast<uint16_t>(segments.size()), segs);
-}
-
-bool FileExists(const std::string& name) {
-  return files::Exists(name);
-}
-
 Bytes Record(size_t length, const std::vector<std::pair<size_t, Bytes>>& pieces) {
   Bytes r(length, 0);
   for (const auto& [offset, bytes] : pieces) {
     std::copy(bytes.begin(), bytes.end(), r.begin() + static_cast<std::ptrdiff_t>(offset));
   }
   return r;
-}
-
-Bytes Text(const std::string& s) {
-  return Bytes(s.begin(), s.end());
-}
-
-Bytes Int32(int32_t v) {
-  Bytes b(4);
-  recfile::WriteInt32(b.data(), v);
-  return b;
-}
-
-Bytes Float32(float f) {
-  Bytes b(4);
-  recfile::WriteFloat32(b.data(), f);
-  return b;
-}
-
-Bytes Terms0204(const std::string& code, const std::string& description) {
-  return Record(22, {{0, Text(code)}, {2, Text(description)}});
 }
 
 std::vector<Bytes> MakeTerms0204(int count) {
@@ -173,10 +104,6 @@ std::vector<Bytes> MakeTerms0204(int count) {
   }
   MakeFile("TERMS.DB", kTerms0204Spec, records);
   return ReadAll("TERMS.DB");
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
 }
 
 void ProgramHome::SetUp() {
@@ -239,28 +166,6 @@ int ProgramHome::RunApp(const std::function<void(framework::ScriptedFrontEnd&)>&
   return RunApp(ui);
 }
 
-void PressStart(framework::ScriptedFrontEnd& ui) {
-  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDOK));
-}
-
-void PressBackout(framework::ScriptedFrontEnd& ui) {
-  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDC_BACKOUTUPGRADE));
-}
-
-void LeaveWhenWaiting(framework::ScriptedFrontEnd& ui) {
-  ui.Add(framework::WhenText(IDC_STATUS_TEXT, "Waiting"), framework::Press(IDCANCEL));
-  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
-}
-
-void LeaveAtOnce(framework::ScriptedFrontEnd& ui) {
-  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDCANCEL));
-  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
-}
-
-std::string FirstFailure(const framework::ScriptedFrontEnd& ui) {
-  return ui.failures().empty() ? "" : ui.failures()[0];
-}
-
 ChildResult InChild(const std::function<int(std::string* text)>& body) {
   ChildResult result;
   int pipeFds[2];
@@ -302,10 +207,6 @@ Outcome RunRemold(const std::string& remold, const std::string& args) {
           rectest::ReadBytes(err)};
 }
 
-std::string ReleaseName(const ::testing::TestParamInfo<Release>& info) {
-  return "v" + std::to_string(info.param.version) + "b" + std::to_string(info.param.build);
-}
-
 void MakeDemoFiles(const std::vector<std::string>& stepIds, int records, unsigned seed) {
   demo::Registry writers;
   demo::RegisterCatalogDemos(writers);
@@ -320,12 +221,16 @@ void MakeDemoFiles(const std::vector<std::string>& stepIds, int records, unsigne
   BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
 }
 
-void MakeDemoDatabase(int version, int build, int records, unsigned seed) {
+std::vector<std::string> StepIds(int version, int build) {
   std::vector<std::string> ids;
   for (const upgrade::Step* step : upgrade::SelectSteps(version, build)) {
     ids.push_back(step->id);
   }
-  MakeDemoFiles(ids, records, seed);
+  return ids;
+}
+
+void MakeDemoDatabase(int version, int build, int records, unsigned seed) {
+  MakeDemoFiles(StepIds(version, build), records, seed);
 }
 
 }  // namespace testing_support
