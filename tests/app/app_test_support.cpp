@@ -15,6 +15,7 @@
 #include "platform/btrieve/btrcall.h"
 #include "resources/remold_resources.h"
 #include "resources/resource.h"
+#include "tests/platform/btrieve/fixture.h"
 #include "tests/support/file_bytes.h"
 #include "tools/mkdemo/demo.h"
 
@@ -26,65 +27,41 @@ ScratchDir::~ScratchDir() {
   BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
 }
 
-namespace {
-
-// A record file open at a position block of its own; closed when it goes out of scope.
-struct OpenFile {
-  explicit OpenFile(const std::string& name) : name(name) {
-    uint32_t len = 0;
-    opened = BTRCALL(btr::kOpen, pos, nullptr, &len, this->name.data(), 255, 0) == 0;
-    EXPECT_TRUE(opened) << "cannot open " << name;
-  }
-  ~OpenFile() {
-    uint32_t len = 0;
-    EXPECT_TRUE(!opened || BTRCALL(btr::kClose, pos, nullptr, &len, nullptr, 0, 0) == 0) << name;
-  }
-  std::string name;
-  uint8_t pos[128] = {};
-  uint8_t keyBuf[255] = {};
-  bool opened = false;
-};
-
-}  // namespace
-
+// Each helper below works through a position block of its own, closed before it returns.
 void MakeFile(const std::string& name, const Bytes& spec, const std::vector<Bytes>& records) {
-  Bytes block = spec;
-  uint32_t len = static_cast<uint32_t>(block.size());
-  std::string key = name;
-  uint8_t pos[128] = {};
-  ASSERT_EQ(0, BTRCALL(btr::kCreate, pos, block.data(), &len, key.data(), 255, 0)) << name;
-  OpenFile file(name);
-  for (Bytes data : records) {
-    len = static_cast<uint32_t>(data.size());
-    ASSERT_EQ(0, BTRCALL(btr::kInsert, file.pos, data.data(), &len, file.keyBuf, 255, 0)) << name;
+  ASSERT_EQ(0, btrtest::Create(name, spec)) << name;
+  btrtest::Handle file;
+  ASSERT_EQ(0, file.Open(name)) << name;
+  for (const Bytes& record : records) {
+    ASSERT_EQ(0, file.Insert(record)) << name;
   }
+  ASSERT_EQ(0, file.Close()) << name;
 }
 
 std::vector<Bytes> ReadAll(const std::string& name, int key) {
   std::vector<Bytes> out;
-  OpenFile file(name);
-  Bytes buffer(8192);
-  uint32_t len = static_cast<uint32_t>(buffer.size());
-  int status = file.opened ? BTRCALL(btr::kGetFirst, file.pos, buffer.data(), &len, file.keyBuf,
-                                     255, static_cast<int8_t>(key))
-                           : static_cast<int>(btr::kEndOfFile);
-  while (status == 0) {
-    out.emplace_back(buffer.begin(), buffer.begin() + len);
-    len = static_cast<uint32_t>(buffer.size());
-    status = BTRCALL(btr::kGetNext, file.pos, buffer.data(), &len, file.keyBuf, 255,
-                     static_cast<int8_t>(key));
+  btrtest::Handle file;
+  if (file.Open(name) != 0) {
+    ADD_FAILURE() << "cannot open " << name;
+    return out;
+  }
+  int status = file.Get(btr::kGetFirst, key, 8192);
+  for (; status == 0; status = file.Get(btr::kGetNext, key, 8192)) {
+    out.push_back(file.record());
   }
   EXPECT_EQ(btr::kEndOfFile, status) << name;
+  EXPECT_EQ(0, file.Close()) << name;
   return out;
 }
 
 Bytes StatBlock(const std::string& name) {
-  OpenFile file(name);
-  Bytes block(1024, 0);
-  uint32_t len = static_cast<uint32_t>(block.size());
-  EXPECT_EQ(0, BTRCALL(btr::kStat, file.pos, block.data(), &len, file.keyBuf, 255, 0)) << name;
-  block.resize(len);
+  btrtest::Handle file;
+  EXPECT_EQ(0, file.Open(name)) << name;
+  EXPECT_EQ(0, file.Get(btr::kStat, 0, 1024)) << name;
+  Bytes block = file.record();
+  block.resize(std::max<size_t>(block.size(), 10));
   std::memset(block.data() + 6, 0, 4);
+  EXPECT_EQ(0, file.Close()) << name;
   return block;
 }
 

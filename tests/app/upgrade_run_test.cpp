@@ -85,8 +85,7 @@ TEST_F(UpgradeRun, ConvertsAccountsReceivableFrom0204ByteForByte) {
 TEST_F(UpgradeRun, CountWorkCountsEveryFileOnce) {
   MakeTerms0204(2);
   MakeFile("PCONT.DB", Spec(68, {{1, 4, 0, 0}}), {Record(68, {}), Record(68, {{0, Int32(1)}})});
-  int32_t files = 0;
-  int32_t records = 0;
+  int32_t files = 0, records = 0;
   upgrade::CountWork(256, 0, &files, &records);
   EXPECT_EQ(files, 21);  // every group once; "LGDEITM.DB" does not exist
   EXPECT_EQ(records, 4);
@@ -184,8 +183,7 @@ TEST_F(UpgradeRun, SpecialsKeepTheCurrentOnesAndTheOriginalForTheBackout) {
     return Record(52, {{0, Text(text0)},
                        {6, Text("ITEM")},
                        {24, Int32(date)},
-                       {28, Text("N")},
-                       {29, Text("N")},
+                       {28, Text("NN")},
                        {48, Text("N")}});
   };
   const std::pair<std::vector<Bytes>, std::string> cases[] = {

