@@ -269,9 +269,7 @@ TEST_F(RegistryTest, WritesLeaveNoTemporaryFileAndKeepThePermissions) {
     names.insert(entry.path().filename().string());
   }
   EXPECT_EQ(names, (std::set<std::string>{"registry.reg", "registry.reg.lock"}));
-  struct stat st;
-  ASSERT_EQ(stat(path_.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(fs::status(path_).permissions(), fs::perms(0640));
 }
 
 TEST_F(RegistryTest, UnreadableFileRefusesWrites) {
