@@ -43,6 +43,9 @@ struct FileLine {
   int written = -1;
   std::string ending;
   bool operator==(const FileLine&) const = default;
+  friend void PrintTo(const FileLine& f, std::ostream* os) {
+    *os << f.read << " read, " << f.written << " written, " << f.ending;
+  }
 };
 
 // A captured stream: a FILE that writes into memory.
