@@ -13,12 +13,10 @@
 
 #include "app/remold_app.h"
 #include "platform/btrieve/btrcall.h"
-#include "platform/files/files.h"
-#include "recfile/field_codec.h"
 #include "resources/remold_resources.h"
 #include "resources/resource.h"
+#include "tests/platform/btrieve/fixture.h"
 #include "tests/support/file_bytes.h"
-#include "tests/support/record_bytes.h"
 #include "tools/mkdemo/demo.h"
 
 namespace fs = std::filesystem;
@@ -29,112 +27,42 @@ ScratchDir::~ScratchDir() {
   BTRCALL(btr::kReset, nullptr, nullptr, nullptr, nullptr, 0, 0);
 }
 
-namespace {
-std::string Key(const CString& section, const CString& name) {
-  return section + "|" + name;
-}
-}  // namespace
-
-int32_t MemoryProfile::GetInt(const CString& section, const CString& name, int32_t def) {
-  auto it = values.find(Key(section, name));
-  return it == values.end() ? def : std::stoi(it->second);
-}
-
-CString MemoryProfile::GetString(const CString& section, const CString& name, const CString& def) {
-  auto it = values.find(Key(section, name));
-  return it == values.end() ? def : it->second;
-}
-
-bool MemoryProfile::WriteInt(const CString& section, const CString& name, int32_t value) {
-  values[Key(section, name)] = std::to_string(value);
-  return true;
-}
-
-bool MemoryProfile::WriteString(const CString& section, const CString& name, const CString& value) {
-  values[Key(section, name)] = value;
-  return true;
-}
-
-bool MemoryProfile::WriteValues(const std::vector<registry::Setting>& settings) {
-  for (const registry::Setting& s : settings) {
-    values[Key(s.section, s.name)] = s.is_int ? std::to_string(s.number) : s.text;
-  }
-  return true;
-}
-
-namespace {
-
-// A record file open at a position block of its own; closed when it goes out of scope.
-struct OpenFile {
-  explicit OpenFile(const std::string& name) : name(name) {
-    uint32_t len = 0;
-    opened = BTRCALL(btr::kOpen, pos, nullptr, &len, this->name.data(), 255, 0) == 0;
-    EXPECT_TRUE(opened) << "cannot open " << name;
-  }
-  ~OpenFile() {
-    uint32_t len = 0;
-    EXPECT_TRUE(!opened || BTRCALL(btr::kClose, pos, nullptr, &len, nullptr, 0, 0) == 0) << name;
-  }
-  std::string name;
-  uint8_t pos[128] = {};
-  uint8_t keyBuf[255] = {};
-  bool opened = false;
-};
-
-}  // namespace
-
+// Each helper below works through a position block of its own, closed before it returns.
 void MakeFile(const std::string& name, const Bytes& spec, const std::vector<Bytes>& records) {
-  Bytes block = spec;
-  uint32_t len = static_cast<uint32_t>(block.size());
-  std::string key = name;
-  uint8_t pos[128] = {};
-  ASSERT_EQ(0, BTRCALL(btr::kCreate, pos, block.data(), &len, key.data(), 255, 0)) << name;
-  OpenFile file(name);
-  for (Bytes data : records) {
-    len = static_cast<uint32_t>(data.size());
-    ASSERT_EQ(0, BTRCALL(btr::kInsert, file.pos, data.data(), &len, file.keyBuf, 255, 0)) << name;
+  ASSERT_EQ(0, btrtest::Create(name, spec)) << name;
+  btrtest::Handle file;
+  ASSERT_EQ(0, file.Open(name)) << name;
+  for (const Bytes& record : records) {
+    ASSERT_EQ(0, file.Insert(record)) << name;
   }
+  ASSERT_EQ(0, file.Close()) << name;
 }
 
 std::vector<Bytes> ReadAll(const std::string& name, int key) {
   std::vector<Bytes> out;
-  OpenFile file(name);
-  Bytes buffer(8192);
-  uint32_t len = static_cast<uint32_t>(buffer.size());
-  int status = file.opened ? BTRCALL(btr::kGetFirst, file.pos, buffer.data(), &len, file.keyBuf,
-                                     255, static_cast<int8_t>(key))
-                           : static_cast<int>(btr::kEndOfFile);
-  while (status == 0) {
-    out.emplace_back(buffer.begin(), buffer.begin() + len);
-    len = static_cast<uint32_t>(buffer.size());
-    status = BTRCALL(btr::kGetNext, file.pos, buffer.data(), &len, file.keyBuf, 255,
-                     static_cast<int8_t>(key));
+  btrtest::Handle file;
+  if (file.Open(name) != 0) {
+    ADD_FAILURE() << "cannot open " << name;
+    return out;
+  }
+  int status = file.Get(btr::kGetFirst, key, 8192);
+  for (; status == 0; status = file.Get(btr::kGetNext, key, 8192)) {
+    out.push_back(file.record());
   }
   EXPECT_EQ(btr::kEndOfFile, status) << name;
+  EXPECT_EQ(0, file.Close()) << name;
   return out;
 }
 
 Bytes StatBlock(const std::string& name) {
-  OpenFile file(name);
-  Bytes block(1024, 0);
-  uint32_t len = static_cast<uint32_t>(block.size());
-  EXPECT_EQ(0, BTRCALL(btr::kStat, file.pos, block.data(), &len, file.keyBuf, 255, 0)) << name;
-  block.resize(len);
+  btrtest::Handle file;
+  EXPECT_EQ(0, file.Open(name)) << name;
+  EXPECT_EQ(0, file.Get(btr::kStat, 0, 1024)) << name;
+  Bytes block = file.record();
+  block.resize(std::max<size_t>(block.size(), 10));
   std::memset(block.data() + 6, 0, 4);
+  EXPECT_EQ(0, file.Close()) << name;
   return block;
-}
-
-Bytes Spec(uint16_t recordLength, bool variable,
-           const std::vector<std::vector<uint16_t>>& segments) {
-  std::vector<rectest::Seg> segs;
-  for (const auto& s : segments) {
-    segs.push_back({s[0], s[1], s[2], static_cast<uint8_t>(s[3])});
-  }
-  return rectest::SpecBlock(recordLength, variable, static_cast<uint16_t>(segments.size()), segs);
-}
-
-bool FileExists(const std::string& name) {
-  return files::Exists(name);
 }
 
 Bytes Record(size_t length, const std::vector<std::pair<size_t, Bytes>>& pieces) {
@@ -145,26 +73,6 @@ Bytes Record(size_t length, const std::vector<std::pair<size_t, Bytes>>& pieces)
   return r;
 }
 
-Bytes Text(const std::string& s) {
-  return Bytes(s.begin(), s.end());
-}
-
-Bytes Int32(int32_t v) {
-  Bytes b(4);
-  recfile::WriteInt32(b.data(), v);
-  return b;
-}
-
-Bytes Float32(float f) {
-  Bytes b(4);
-  recfile::WriteFloat32(b.data(), f);
-  return b;
-}
-
-Bytes Terms0204(const std::string& code, const std::string& description) {
-  return Record(22, {{0, Text(code)}, {2, Text(description)}});
-}
-
 std::vector<Bytes> MakeTerms0204(int count) {
   std::vector<Bytes> records;
   for (int i = 0; i < count; ++i) {
@@ -173,10 +81,6 @@ std::vector<Bytes> MakeTerms0204(int count) {
   }
   MakeFile("TERMS.DB", kTerms0204Spec, records);
   return ReadAll("TERMS.DB");
-}
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
 }
 
 void ProgramHome::SetUp() {
@@ -239,28 +143,6 @@ int ProgramHome::RunApp(const std::function<void(framework::ScriptedFrontEnd&)>&
   return RunApp(ui);
 }
 
-void PressStart(framework::ScriptedFrontEnd& ui) {
-  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDOK));
-}
-
-void PressBackout(framework::ScriptedFrontEnd& ui) {
-  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDC_BACKOUTUPGRADE));
-}
-
-void LeaveWhenWaiting(framework::ScriptedFrontEnd& ui) {
-  ui.Add(framework::WhenText(IDC_STATUS_TEXT, "Waiting"), framework::Press(IDCANCEL));
-  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
-}
-
-void LeaveAtOnce(framework::ScriptedFrontEnd& ui) {
-  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDCANCEL));
-  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
-}
-
-std::string FirstFailure(const framework::ScriptedFrontEnd& ui) {
-  return ui.failures().empty() ? "" : ui.failures()[0];
-}
-
 ChildResult InChild(const std::function<int(std::string* text)>& body) {
   ChildResult result;
   int pipeFds[2];
@@ -302,10 +184,6 @@ Outcome RunRemold(const std::string& remold, const std::string& args) {
           rectest::ReadBytes(err)};
 }
 
-std::string ReleaseName(const ::testing::TestParamInfo<Release>& info) {
-  return "v" + std::to_string(info.param.version) + "b" + std::to_string(info.param.build);
-}
-
 void MakeDemoFiles(const std::vector<std::string>& stepIds, int records, unsigned seed) {
   demo::Registry writers;
   demo::RegisterCatalogDemos(writers);
@@ -320,12 +198,16 @@ void MakeDemoFiles(const std::vector<std::string>& stepIds, int records, unsigne
   BTRCALL(btr::kStop, nullptr, nullptr, nullptr, nullptr, 0, 0);
 }
 
-void MakeDemoDatabase(int version, int build, int records, unsigned seed) {
+std::vector<std::string> StepIds(int version, int build) {
   std::vector<std::string> ids;
   for (const upgrade::Step* step : upgrade::SelectSteps(version, build)) {
     ids.push_back(step->id);
   }
-  MakeDemoFiles(ids, records, seed);
+  return ids;
+}
+
+void MakeDemoDatabase(int version, int build, int records, unsigned seed) {
+  MakeDemoFiles(StepIds(version, build), records, seed);
 }
 
 }  // namespace testing_support

@@ -19,6 +19,8 @@
 #include "app/upgrade_steps.h"
 #include "platform/framework/scripted_front_end.h"
 #include "platform/registry/registry.h"
+#include "resources/resource.h"
+#include "tests/support/record_bytes.h"
 #include "tests/support/releases.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/scratch_dir.h"
@@ -34,11 +36,27 @@ class ScratchDir : public rectest::ScratchDir {
 
 class MemoryProfile : public upgrade::Profile {
  public:
-  int32_t GetInt(const CString& section, const CString& name, int32_t def) override;
-  CString GetString(const CString& section, const CString& name, const CString& def) override;
-  bool WriteInt(const CString& section, const CString& name, int32_t value) override;
-  bool WriteString(const CString& section, const CString& name, const CString& value) override;
-  bool WriteValues(const std::vector<registry::Setting>& settings) override;
+  int32_t GetInt(const CString& section, const CString& name, int32_t def) override {
+    const auto it = values.find(section + "|" + name);
+    return it == values.end() ? def : std::stoi(it->second);
+  }
+  CString GetString(const CString& section, const CString& name, const CString& def) override {
+    const auto it = values.find(section + "|" + name);
+    return it == values.end() ? def : it->second;
+  }
+  bool WriteInt(const CString& section, const CString& name, int32_t value) override {
+    return WriteString(section, name, std::to_string(value));
+  }
+  bool WriteString(const CString& section, const CString& name, const CString& value) override {
+    values[section + "|" + name] = value;
+    return true;
+  }
+  bool WriteValues(const std::vector<registry::Setting>& settings) override {
+    for (const registry::Setting& s : settings) {
+      WriteString(s.section, s.name, s.is_int ? std::to_string(s.number) : s.text);
+    }
+    return true;
+  }
   std::string FileList() { return GetString("Upgrade", "FileList", ""); }
   std::map<std::string, std::string> values;
 };
@@ -72,24 +90,35 @@ void MakeFile(const std::string& name, const Bytes& spec, const std::vector<Byte
 std::vector<Bytes> ReadAll(const std::string& name, int key = 0);
 // The file's specification block as Stat returns it, record count zeroed.
 Bytes StatBlock(const std::string& name);
-// A specification block: record length, variable flag, and (position, length, flags, type)
-// per segment of one-segment keys.
-Bytes Spec(uint16_t recordLength, bool variable,
-           const std::vector<std::vector<uint16_t>>& segments);
-bool FileExists(const std::string& name);
+// A fixed-length file's specification block: one one-segment key per segment.
+inline Bytes Spec(uint16_t recordLength, const std::vector<rectest::Seg>& segments) {
+  return rectest::SpecBlock(recordLength, false, static_cast<uint16_t>(segments.size()), segments);
+}
 // A record of `length` bytes built from (offset, bytes) pieces over zeros.
 Bytes Record(size_t length, const std::vector<std::pair<size_t, Bytes>>& pieces);
-Bytes Text(const std::string& s);
-Bytes Int32(int32_t v);
-Bytes Float32(float f);
+inline Bytes Text(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
+inline Bytes Int32(int32_t v) {
+  Bytes b(4);
+  rectest::PutI32(b, 0, v);
+  return b;
+}
+inline Bytes Float32(float f) {
+  Bytes b(4);
+  rectest::PutF32(b, 0, f);
+  return b;
+}
 
 // Terms and accounts receivable of release 2.04 and of the current layout.
-inline const Bytes kTerms0204Spec = Spec(22, false, {{1, 2, 0, 0}});
-inline const Bytes kTermsSpec = Spec(40, false, {{1, 2, 0, 0}});
-inline const Bytes kAr0204Spec = Spec(64, false, {{1, 6, 1, 0}});
-inline const Bytes kArSpec = Spec(68, false, {{1, 6, 1, 0}});
+inline const Bytes kTerms0204Spec = Spec(22, {{1, 2, 0, 0}});
+inline const Bytes kTermsSpec = Spec(40, {{1, 2, 0, 0}});
+inline const Bytes kAr0204Spec = Spec(64, {{1, 6, 1, 0}});
+inline const Bytes kArSpec = Spec(68, {{1, 6, 1, 0}});
 // A 2.04 terms record: code (2 bytes), description (20).
-Bytes Terms0204(const std::string& code, const std::string& description);
+inline Bytes Terms0204(const std::string& code, const std::string& description) {
+  return Record(22, {{0, Text(code)}, {2, Text(description)}});
+}
 // A run of the steps in a scratch directory, on a profile in memory.
 class StepsTest : public ::testing::Test {
  protected:
@@ -108,7 +137,9 @@ std::vector<Bytes> MakeTerms0204(int count);
 
 // ---- The whole program ----
 
-bool Contains(const std::string& text, const std::string& part);
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 // HOME and XDG_CONFIG_HOME point into a scratch directory (settings under HOME/.config, documents
 // under HOME/Documents); a program directory holds the product's program file; the database
@@ -146,12 +177,24 @@ class ProgramHome : public ::testing::Test {
 
 // Script steps: press Start Upgrade, or Back Out, once the upgrade dialog is up; leave the
 // program once the dialog waits again, or at once.
-void PressStart(framework::ScriptedFrontEnd& ui);
-void PressBackout(framework::ScriptedFrontEnd& ui);
-void LeaveWhenWaiting(framework::ScriptedFrontEnd& ui);
-void LeaveAtOnce(framework::ScriptedFrontEnd& ui);
+inline void PressStart(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDOK));
+}
+inline void PressBackout(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDC_BACKOUTUPGRADE));
+}
+inline void LeaveWhenWaiting(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenText(IDC_STATUS_TEXT, "Waiting"), framework::Press(IDCANCEL));
+  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
+}
+inline void LeaveAtOnce(framework::ScriptedFrontEnd& ui) {
+  ui.Add(framework::WhenDialog(IDD_REMOLD_DIALOG), framework::Press(IDCANCEL));
+  ui.Add(framework::WhenMessageBox("leave the upgrade program"), framework::Answer(IDYES));
+}
 // The first step the script could not carry out, or "".
-std::string FirstFailure(const framework::ScriptedFrontEnd& ui);
+inline std::string FirstFailure(const framework::ScriptedFrontEnd& ui) {
+  return ui.failures().empty() ? "" : ui.failures()[0];
+}
 
 // How a child process ended (its wait status) and the text it sent back.
 struct ChildResult {
@@ -173,11 +216,15 @@ Outcome RunRemold(const std::string& remold, const std::string& args);
 using rectest::kEveryRelease;
 using rectest::Release;
 // "v516b0": the name of a test of one release.
-std::string ReleaseName(const ::testing::TestParamInfo<Release>& info);
+inline std::string ReleaseName(const ::testing::TestParamInfo<Release>& info) {
+  return "v" + std::to_string(info.param.version) + "b" + std::to_string(info.param.build);
+}
 
 // Writes into the current directory the demo files of the steps `stepIds`, `records` records
 // each, from one generator seeded with `seed`; then closes every record file.
 void MakeDemoFiles(const std::vector<std::string>& stepIds, int records, unsigned seed);
+// The ids of the steps that release `version` build `build` selects, in the order they run.
+std::vector<std::string> StepIds(int version, int build);
 // The demo files of every step that release `version` build `build` selects.
 void MakeDemoDatabase(int version, int build, int records, unsigned seed);
 

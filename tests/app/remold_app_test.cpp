@@ -99,8 +99,7 @@ TEST_F(RemoldApp, UpgradesTermsAndStampsTheProfileThroughPressesDuringTheRun) {
   EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "SAVEDB\\TERMS.DB|");
   // Bit 14 (terms) and, below 3.03, bit 5; the other bits belong to steps whose files are
   // missing and which therefore ended normally.
-  EXPECT_TRUE(Int("Profiles\\ID0\\Generic", "UpdateLow") & (1 << 14));
-  EXPECT_TRUE(Int("Profiles\\ID0\\Generic", "UpdateLow") & (1 << 5));
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "UpdateLow") & (1 << 14 | 1 << 5), 1 << 14 | 1 << 5);
   EXPECT_EQ(StatBlock(InData("TERMS.DB")), kTermsSpec);
   EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 300u);
   EXPECT_EQ(ui.PositionsOf(IDC_PROGRESS_TOTAL).back(), 100);
@@ -112,7 +111,7 @@ TEST_F(RemoldApp, UpgradesTermsAndStampsTheProfileThroughPressesDuringTheRun) {
 TEST_F(RemoldApp, FailedThenCancelledRunsAreBackedOutAndTheLastOneGivesTheStatus) {
   const std::vector<Bytes> before = Terms204(300);
   InDirectory(dataDir, [] {
-    MakeFile("AR.DB", Spec(30, false, {{1, 6, 1, 0}}), {Record(30, {{0, Text("C1")}})});
+    MakeFile("AR.DB", Spec(30, {{1, 6, 1, 0}}), {Record(30, {{0, Text("C1")}})});
   });
   ScriptedFrontEnd ui;
   PressStart(ui);
@@ -190,7 +189,7 @@ const Failure kFailures[] = {
      "reads: it holds 30-byte",
      [] {
        fs::remove("TERMS.DB");
-       MakeFile("TERMS.DB", Spec(30, false, {{1, 2, 0, 0}}), {Record(30, {{0, Text("AB")}})});
+       MakeFile("TERMS.DB", Spec(30, {{1, 2, 0, 0}}), {Record(30, {{0, Text("AB")}})});
      }},
     {"save_area_is_a_file", "TERMS.DB: SAVEDB is not a directory.",
      [] { std::ofstream("SAVEDB") << "a file of the user's"; }},
@@ -292,9 +291,7 @@ TEST_F(RemoldApp, ReadOnlyDataDirectoryIsReported) {
     ASSERT_EQ(0, chown(home.c_str(), 65534, 65534));
     ASSERT_EQ(0, chown(dataDir.c_str(), 0, 0));
   }
-  fs::permissions(dataDir, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                               fs::perms::group_exec | fs::perms::others_read |
-                               fs::perms::others_exec);
+  fs::permissions(dataDir, static_cast<fs::perms>(0555));  // r-x for all
   const ChildResult child = InChild([&](std::string* messages) {
     if (root && (setgid(65534) != 0 || setuid(65534) != 0)) {
       return 99;

@@ -84,10 +84,8 @@ TEST_F(UpgradeRun, ConvertsAccountsReceivableFrom0204ByteForByte) {
 
 TEST_F(UpgradeRun, CountWorkCountsEveryFileOnce) {
   MakeTerms0204(2);
-  MakeFile("PCONT.DB", Spec(68, false, {{1, 4, 0, 0}}),
-           {Record(68, {}), Record(68, {{0, Int32(1)}})});
-  int32_t files = 0;
-  int32_t records = 0;
+  MakeFile("PCONT.DB", Spec(68, {{1, 4, 0, 0}}), {Record(68, {}), Record(68, {{0, Int32(1)}})});
+  int32_t files = 0, records = 0;
   upgrade::CountWork(256, 0, &files, &records);
   EXPECT_EQ(files, 21);  // every group once; "LGDEITM.DB" does not exist
   EXPECT_EQ(records, 4);
@@ -109,7 +107,7 @@ TEST_F(UpgradeRun, BackoutRestoresConvertedFilesAndClearsTheRun) {
   EXPECT_EQ(StatBlock("AR.DB"), kAr0204Spec);
   EXPECT_EQ(profile.GetString("Upgrade", "FileList", "x"), "");
   EXPECT_EQ(profile.GetInt("Upgrade", "UpgradeRunning", 1), 0);
-  EXPECT_FALSE(FileExists("SAVEDB\\TERMS.DB"));
+  EXPECT_FALSE(files::Exists("SAVEDB\\TERMS.DB"));
 
   // A new run then completes.
   EXPECT_TRUE(Run(516).failed.empty());
@@ -153,8 +151,7 @@ TEST_F(UpgradeRun, StaleSavedCopyIsReplacedAndListedOnce) {
 TEST_F(UpgradeRun, LocalGuideFileEmptyWhileTheMainOneHoldsRecords) {
   // Order guide items: 33 bytes; key 0 = guide code + Number6 (integer), key 1 = guide code +
   // Number10 (integer, unique).
-  Bytes spec =
-      Spec(33, false, {{1, 6, 0x13, 0}, {7, 4, 0x103, 1}, {1, 6, 0x10, 0}, {11, 4, 0x100, 1}});
+  Bytes spec = Spec(33, {{1, 6, 0x13, 0}, {7, 4, 0x103, 1}, {1, 6, 0x10, 0}, {11, 4, 0x100, 1}});
   spec[4] = 2;  // two keys of two segments each
   auto item = [](int32_t n6, int32_t n10) {
     return Record(33, {{0, Text("G1")}, {6, Int32(n6)}, {10, Int32(n10)}, {14, Text("ITEM")}});
@@ -167,7 +164,7 @@ TEST_F(UpgradeRun, LocalGuideFileEmptyWhileTheMainOneHoldsRecords) {
   EXPECT_EQ(ReadAll("GDEITEM.DB").size(), 2u);
   EXPECT_TRUE(ReadAll("LGDEITM.DB").empty());
   EXPECT_TRUE(mask & Bit(29));
-  EXPECT_FALSE(FileExists("TMP.DB"));
+  EXPECT_FALSE(files::Exists("TMP.DB"));
   int32_t files = 0, records = 0;
   upgrade::CountWork(512, 0, &files, &records);
   EXPECT_EQ(host.filesDone, files);  // both guide files count, once each
@@ -181,13 +178,12 @@ TEST_F(UpgradeRun, LocalGuideFileEmptyWhileTheMainOneHoldsRecords) {
 // empty; current ones survive behind passed ones. Either way the backout restores the original.
 TEST_F(UpgradeRun, SpecialsKeepTheCurrentOnesAndTheOriginalForTheBackout) {
   // 52 bytes, date at 24; key 0 the 21 bytes of text, key 1 the last 15 (duplicates).
-  const Bytes spec = Spec(52, false, {{1, 21, 0, 0}, {7, 15, 0x01, 0}});
+  const Bytes spec = Spec(52, {{1, 21, 0, 0}, {7, 15, 0x01, 0}});
   auto special = [](const std::string& text0, int32_t date) {
     return Record(52, {{0, Text(text0)},
                        {6, Text("ITEM")},
                        {24, Int32(date)},
-                       {28, Text("N")},
-                       {29, Text("N")},
+                       {28, Text("NN")},
                        {48, Text("N")}});
   };
   const std::pair<std::vector<Bytes>, std::string> cases[] = {
@@ -222,9 +218,9 @@ TEST_F(UpgradeRun, AFileInAnotherLayoutIsNeverConverted) {
   // example a file that a run already converted. Reading it through the 0401 class would turn
   // it into garbage, and saving it would replace the original kept from an earlier run.
   const std::vector<Bytes> records = {Record(160, {{0, Text("A")}}), Record(160, {{0, Text("B")}})};
-  MakeFile("VELOCITY.DB", Spec(160, false, {{1, 12, 0x01, 0}}), records);
+  MakeFile("VELOCITY.DB", Spec(160, {{1, 12, 0x01, 0}}), records);
   std::filesystem::create_directory("SAVEDB");
-  MakeFile("SAVEDB\\VELOCITY.DB", Spec(160, false, {{1, 12, 0x01, 0}}), {records[0]});
+  MakeFile("SAVEDB\\VELOCITY.DB", Spec(160, {{1, 12, 0x01, 0}}), {records[0]});
   const upgrade::RunSummary summary = Run(1025, 4);
   ASSERT_EQ(summary.failed.size(), 1u);
   EXPECT_EQ(summary.failed[0].detail,
@@ -233,21 +229,14 @@ TEST_F(UpgradeRun, AFileInAnotherLayoutIsNeverConverted) {
   EXPECT_EQ(ReadAll("VELOCITY.DB"), records);
   EXPECT_EQ(ReadAll("SAVEDB\\VELOCITY.DB").size(), 1u);  // the saved copy stays too
   EXPECT_EQ(profile.FileList(), "");
-  EXPECT_FALSE(FileExists("TMP.DB"));
+  EXPECT_FALSE(files::Exists("TMP.DB"));
   EXPECT_EQ(mask & Bit(9), 0u);
 }
 
 // ---- Which steps a release selects ----
 
-std::vector<std::string> Ids(int version, int build) {
-  std::vector<std::string> ids;
-  for (const upgrade::Step* step : upgrade::SelectSteps(version, build)) {
-    ids.push_back(step->id);
-  }
-  return ids;
-}
-
 using V = std::vector<std::string>;
+const auto Ids = StepIds;
 
 TEST(StepSelection, VersionWithoutSettingRunsEveryFirstAlternative) {
   EXPECT_EQ(Ids(256, 0), (V{"1",  "2a",  "3",   "4",   "5a",  "6a",  "7",   "8a", "9a", "10", "11",

@@ -66,9 +66,7 @@ TEST_F(BtrieveFaults, ABackgroundCommitThatFailsIsAnsweredAtTheNextOperationAndA
     EXPECT_EQ(writer.Close(), c.status);
     EXPECT_EQ(reader.Close(), c.status);
     Summary("T.DB");
-    std::vector<int32_t> ids = Range(0, 10);
-    ids.push_back(30);
-    EXPECT_EQ(Ids("T.DB"), ids);
+    EXPECT_EQ(Ids("T.DB"), Cat({Range(0, 10), {30}}));
     ASSERT_EQ(unlink("T.DB"), 0);
   }
 }

@@ -20,6 +20,7 @@
 #include "platform/btrieve/btrcall.h"
 #include "platform/btrieve/check.h"
 #include "platform/sysio/sysio.h"
+#include "tests/support/record_bytes.h"
 #include "tests/support/scratch_path.h"
 
 namespace btrtest {
@@ -28,12 +29,7 @@ using Bytes = std::vector<uint8_t>;
 
 using rectest::ScratchDir;
 
-struct Seg {
-  uint16_t position;
-  uint16_t length;
-  uint16_t flags;
-  uint8_t type;
-};
+using rectest::Seg;
 
 inline void Put16(uint8_t* p, uint16_t v) {
   p[0] = static_cast<uint8_t>(v);
@@ -50,18 +46,9 @@ inline uint32_t Get32(const uint8_t* p) {
 
 inline Bytes SpecBlock(uint16_t record_length, uint16_t keys, const std::vector<Seg>& segs,
                        uint16_t file_flags = 0, uint16_t page = 1024) {
-  Bytes b(16 + 16 * segs.size(), 0);
-  Put16(&b[0], record_length);
+  Bytes b = rectest::SpecBlock(record_length, false, keys, segs);
   Put16(&b[2], page);
-  Put16(&b[4], keys);
   Put16(&b[10], file_flags);
-  for (size_t i = 0; i < segs.size(); ++i) {
-    uint8_t* e = &b[16 + 16 * i];
-    Put16(e, segs[i].position);
-    Put16(e + 2, segs[i].length);
-    Put16(e + 4, segs[i].flags);
-    e[10] = segs[i].type;
-  }
   return b;
 }
 
@@ -159,14 +146,13 @@ inline int Simple(int op) {
   return h.Call(op);
 }
 
-// Every id on `key`, forward with Get First and Get Next, and backward with Get Last and Get
-// Previous (reversed, so that both must equal).
-inline std::vector<int32_t> Walk(Handle& h, int key, bool backward = false) {
+// Every id on `key`, forward with Get First and Get Next, or backward with Get Last and Get
+// Previous (reversed, so that both must equal), with a data buffer of `capacity` bytes.
+inline std::vector<int32_t> Walk(Handle& h, int key, bool backward = false,
+                                 uint32_t capacity = 256) {
   std::vector<int32_t> ids;
-  int first = backward ? btr::kGetLast : btr::kGetFirst;
-  int next = backward ? btr::kGetPrevious : btr::kGetNext;
-  int s = h.Get(first, key);
-  for (; s == btr::kOk; s = h.Get(next, key)) {
+  int s = h.Get(backward ? btr::kGetLast : btr::kGetFirst, key, capacity);
+  for (; s == btr::kOk; s = h.Get(backward ? btr::kGetPrevious : btr::kGetNext, key, capacity)) {
     ids.push_back(h.id());
   }
   EXPECT_EQ(s, btr::kEndOfFile);
@@ -189,6 +175,15 @@ inline std::vector<int32_t> Range(int32_t from, int32_t to) {
     ids.push_back(id);
   }
   return ids;
+}
+
+// The ids of `parts`, one after the other.
+inline std::vector<int32_t> Cat(std::initializer_list<std::vector<int32_t>> parts) {
+  std::vector<int32_t> all;
+  for (const std::vector<int32_t>& part : parts) {
+    all.insert(all.end(), part.begin(), part.end());
+  }
+  return all;
 }
 
 // Every id of the file `name` on key 0, read through a position block of its own.

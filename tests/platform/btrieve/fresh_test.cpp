@@ -212,13 +212,9 @@ TEST_F(BtrieveFresh, OnlyTheLastCloseOfAFreshFileSyncsItAndAnswersTheSyncsFailur
 
 // A writer killed with indexes waiting leaves a sound file whose check says which wait, that an
 // open on a failing disk refuses instead of handing out a missing index, and that the next open
-// builds, with every committed record and every keyed read as in a file whose indexes were kept
-// record by record. The writer creates the file (so that it is fresh in the writer), commits, in
-// some cases reads key 2 (which builds that index alone), commits again, and is killed by the kill
-// point in the middle of the next commit, after some of the file's pages were overwritten (its
-// journal was never synced; the kernel kept it all the same). Or it fills a file the test created
-// outside any transaction, waits for the background commit to make its records durable, and is
-// killed by the test.
+// builds as a file whose indexes were kept record by record. The writer (in which the file is
+// fresh) is killed in the middle of a commit, after some pages were overwritten; or, having
+// filled a file the test created and waited for the background commit, by the test.
 TEST_F(BtrieveFresh, AKilledWriterLeavesAFileThatTheNextOpenBuilds) {
   struct Case {
     const char* what;

@@ -2,7 +2,6 @@
 // file. The order they answer must not change at that point, across runs of duplicates both
 // ways, and a write in the middle of the read must be seen by it.
 #include <algorithm>
-#include <numeric>
 #include <random>
 
 #include "tests/platform/btrieve/fixture.h"
@@ -23,20 +22,6 @@ Bytes LongRecord(int32_t id, const std::string& name) {
   return r;
 }
 
-// Every id on `key`, as Walk in the fixture, for records of kLength.
-std::vector<int32_t> LongWalk(Handle& h, int key, bool backward = false) {
-  std::vector<int32_t> ids;
-  int s = h.Get(backward ? kGetLast : kGetFirst, key, kLength);
-  for (; s == kOk; s = h.Get(backward ? kGetPrevious : kGetNext, key, kLength)) {
-    ids.push_back(h.id());
-  }
-  EXPECT_EQ(s, kEndOfFile);
-  if (backward) {
-    std::reverse(ids.begin(), ids.end());
-  }
-  return ids;
-}
-
 class BtrieveSortedRead : public BtrieveTest {
  protected:
   // Ids in shuffled order, so that key order is not the order of the pages (records in page
@@ -46,8 +31,7 @@ class BtrieveSortedRead : public BtrieveTest {
     Bytes spec = StandardSpec();
     Put16(&spec[0], kLength);
     ASSERT_EQ(Create("LONG.DB", spec), kOk);
-    ids_.resize(kRecords);
-    std::iota(ids_.begin(), ids_.end(), 0);
+    ids_ = Range(0, kRecords);
     std::shuffle(ids_.begin(), ids_.end(), std::mt19937(11));
     Handle h;
     ASSERT_EQ(h.Open("LONG.DB"), kOk);
@@ -73,17 +57,14 @@ class BtrieveSortedRead : public BtrieveTest {
 TEST_F(BtrieveSortedRead, AnswersKeyOrderBothWaysOnUniqueAndDuplicateKeys) {
   Handle h;
   ASSERT_EQ(h.Open("LONG.DB"), kOk);
-  std::vector<int32_t> by_id(kRecords);
-  std::iota(by_id.begin(), by_id.end(), 0);
-  EXPECT_EQ(LongWalk(h, 0), by_id);
-  EXPECT_EQ(LongWalk(h, 0, true), by_id);
-  EXPECT_EQ(LongWalk(h, 1), ByName());
-  EXPECT_EQ(LongWalk(h, 1, true), ByName());
+  for (bool backward : {false, true}) {
+    EXPECT_EQ(Walk(h, 0, backward, kLength), Range(0, kRecords));
+    EXPECT_EQ(Walk(h, 1, backward, kLength), ByName());
+  }
   EXPECT_EQ(h.Close(), kOk);
 }
 
 TEST_F(BtrieveSortedRead, SeesWritesMadeInTheMiddleOfTheRead) {
-  const std::vector<int32_t> expected = ByName();
   Handle h, writer;
   ASSERT_EQ(h.Open("LONG.DB"), kOk);
   ASSERT_EQ(writer.Open("LONG.DB"), kOk);
@@ -101,9 +82,7 @@ TEST_F(BtrieveSortedRead, SeesWritesMadeInTheMiddleOfTheRead) {
     seen.push_back(h.id());
   }
   EXPECT_EQ(s, kEndOfFile);
-  std::vector<int32_t> want = expected;
-  want.push_back(kRecords);
-  EXPECT_EQ(seen, want);
+  EXPECT_EQ(seen, Cat({ByName(), {kRecords}}));
   EXPECT_EQ(writer.Close(), kOk);
   EXPECT_EQ(h.Close(), kOk);
 }

@@ -77,25 +77,22 @@ TEST_F(FilesTest, FindFilesMatchesPatternsWithoutRegardToCase) {
   Touch("savedb/PCONT.DB");
   Touch("savedb/pcont.bak");
 
+  const std::pair<std::string, Names> found[] = {
+      {"*.db", {"A.db", "a[1].db", "b.DB", "c.Db", "Dir.db"}},
+      {".\\?.DB", {"A.db", "b.DB", "c.Db"}},
+      {"A[1].DB", {"a[1].db"}},  // brackets are ordinary characters
+      {"*.*",
+       {"A.db", "a[1].db", "b.DB", "c.Db", "Dir.db", "noext", "notes.txt", "savedb", "x.dbx"}},
+      {"*t*", {"noext", "notes.txt"}},
+      {"SAVEDB\\*.DB", {"PCONT.DB"}},
+      {(root_ / "SaveDB").string() + "\\pcont.*", {"pcont.bak", "PCONT.DB"}},
+      {"*.zip", {}},  // nothing found is a complete search; a directory that cannot be read is not
+  };
   Names names;
-  EXPECT_EQ(files::FindFiles("*.db", &names), 0);
-  EXPECT_EQ(names, (Names{"A.db", "a[1].db", "b.DB", "c.Db", "Dir.db"}));
-  EXPECT_EQ(files::FindFiles(".\\?.DB", &names), 0);
-  EXPECT_EQ(names, (Names{"A.db", "b.DB", "c.Db"}));
-  EXPECT_EQ(files::FindFiles("A[1].DB", &names), 0);  // brackets are ordinary characters
-  EXPECT_EQ(names, (Names{"a[1].db"}));
-  EXPECT_EQ(files::FindFiles("*.*", &names), 0);
-  EXPECT_EQ(names.size(), 9u);
-  EXPECT_EQ(files::FindFiles("*t*", &names), 0);
-  EXPECT_EQ(names, (Names{"noext", "notes.txt"}));
-  EXPECT_EQ(files::FindFiles("SAVEDB\\*.DB", &names), 0);
-  EXPECT_EQ(names, (Names{"PCONT.DB"}));
-  EXPECT_EQ(files::FindFiles((root_ / "SaveDB").string() + "\\pcont.*", &names), 0);
-  EXPECT_EQ(names, (Names{"pcont.bak", "PCONT.DB"}));
-
-  // Nothing found is a complete search; a directory that cannot be read is an error.
-  EXPECT_EQ(files::FindFiles("*.zip", &names), 0);
-  EXPECT_TRUE(names.empty());
+  for (const auto& [pattern, expected] : found) {
+    EXPECT_EQ(files::FindFiles(pattern, &names), 0) << pattern;
+    EXPECT_EQ(names, expected) << pattern;
+  }
   EXPECT_EQ(files::FindFiles("MISSING\\*.db", &names), ENOENT);
   EXPECT_TRUE(names.empty());
   EXPECT_EQ(files::FindFiles("notes.txt\\*.db", &names), ENOTDIR);
@@ -160,9 +157,7 @@ TEST_F(FilesTest, MoveByCopyCopiesTheWholeTreeThenDeletesTheSource) {
   EXPECT_EQ(ReadBytes("new/DBTEXT/deep/b.txt"), "b");
   EXPECT_EQ(ReadBytes("new/DBTEXT/empty.txt"), "");
   EXPECT_EQ(fs::read_symlink("new/DBTEXT/link"), "a.txt");
-  struct stat st;
-  ASSERT_EQ(stat("new/DBTEXT/deep/b.txt", &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(fs::status("new/DBTEXT/deep/b.txt").permissions(), fs::perms(0640));
   EXPECT_EQ(fs::last_write_time("new/DBTEXT/deep/b.txt"), mtime);
   EXPECT_EQ(Listing("new"), (Names{"DBTEXT"}));  // no hidden copy left behind
 

@@ -262,13 +262,8 @@ TEST_F(DialogTest, DataExchangeProgressAndWhatTheFrontEndRecords) {
   EXPECT_EQ(ui.DialogsClosed(), (std::vector<std::pair<int, int>>{{IDD_REMOLD_DIALOG, IDOK}}));
 }
 
-TEST_F(DialogTest, MissingTemplateFailsTheDialog) {
-  ScriptedFrontEnd ui;
-  CDialog dlg(4242);
-  EXPECT_EQ(dlg.DoModal(), -1);
-}
-
-TEST_F(DialogTest, DialogEndedDuringInitialisationIsNeverShown) {
+// A missing template fails the dialog; one ended during its initialisation is never shown.
+TEST_F(DialogTest, DialogThatCannotOrNeedNotShowIsNeverOpened) {
   class EndsAtOnce : public CDialog {
    public:
     EndsAtOnce() : CDialog(IDD_REMOLD_DIALOG) {}
@@ -279,6 +274,7 @@ TEST_F(DialogTest, DialogEndedDuringInitialisationIsNeverShown) {
     }
   };
   ScriptedFrontEnd ui;
+  EXPECT_EQ(CDialog(4242).DoModal(), -1);
   EndsAtOnce dlg;
   EXPECT_EQ(dlg.DoModal(), IDOK);
   EXPECT_TRUE(ui.DialogsOpened().empty());
@@ -387,25 +383,24 @@ TEST_F(QueueTest, RepaintIsRequestedOnlyAfterAChangeAndAfterOtherMessages) {
   ScriptedFrontEnd ui;
   Counter w;
   ASSERT_TRUE(w.Create(IDD_INFO_DIALOG, nullptr));
-  MSG msg;
-  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
-  DispatchMessage(&msg);
-  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-
-  // Setting the same text again is no change.
-  w.SetDlgItemText(IDC_INFO_TEXT, "");
-  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-
+  // The next message taken and dispatched, 0 when there is none.
+  auto next = []() -> UINT {
+    MSG msg;
+    if (!PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      return 0;
+    }
+    DispatchMessage(&msg);
+    return msg.message;
+  };
+  EXPECT_EQ(next(), WM_PAINT);
+  EXPECT_EQ(next(), 0u);
+  w.SetDlgItemText(IDC_INFO_TEXT, "");  // the same text again is no change
+  EXPECT_EQ(next(), 0u);
   w.SetDlgItemText(IDC_INFO_TEXT, "Moving File A.DB to B.");
   w.PostMessage(WM_COMMAND, 5);
-  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.message, static_cast<UINT>(WM_COMMAND));  // posted messages come first
-  DispatchMessage(&msg);
-  ASSERT_TRUE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(msg.message, static_cast<UINT>(WM_PAINT));
-  DispatchMessage(&msg);
-  EXPECT_FALSE(PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(next(), WM_COMMAND);  // posted messages come first
+  EXPECT_EQ(next(), WM_PAINT);
+  EXPECT_EQ(next(), 0u);
   w.DestroyWindow();
 }
 

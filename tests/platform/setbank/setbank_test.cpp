@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "platform/framework/message.h"
 #include "platform/framework/scripted_front_end.h"
@@ -44,19 +45,18 @@ TEST_F(SetbankTest, CurrentProfileMustBeInRangeAndEnabled) {
   Profile(5, 0, "Disabled", "C:\\OFF");
 
   EXPECT_EQ(ProfileLocation(), "");  // no "Current"
-  ASSERT_TRUE(store_->WriteInt("Profiles", "Current", 3));
-  EXPECT_EQ(ProfileLocation(), "Profiles\\ID3\\");
-  EXPECT_EQ(ProfileDatabaseLocation(), "/srv/gamma");
-  ASSERT_TRUE(store_->WriteInt("Profiles", "Current", 5));
-  EXPECT_EQ(ProfileLocation(), "");
-  EXPECT_EQ(ProfileDatabaseLocation(), "");
-  ASSERT_TRUE(store_->WriteInt("Profiles", "Current", 10));
-  EXPECT_EQ(ProfileLocation(), "");
-  ASSERT_TRUE(store_->WriteInt("Profiles", "Current", -1));
-  EXPECT_EQ(ProfileLocation(), "");
-  ASSERT_TRUE(store_->WriteInt("Profiles", "Current", 0));
-  EXPECT_EQ(ProfileLocation(), "Profiles\\ID0\\");
-  EXPECT_EQ(ProfileDatabaseLocation(), "C:\\VENDRIX\\ALPHA");
+  const std::tuple<int, const char*, const char*> cases[] = {
+      {3, "Profiles\\ID3\\", "/srv/gamma"},
+      {5, "", ""},  // disabled
+      {10, "", ""},
+      {-1, "", ""},
+      {0, "Profiles\\ID0\\", "C:\\VENDRIX\\ALPHA"},
+  };
+  for (const auto& [current, location, database] : cases) {
+    ASSERT_TRUE(store_->WriteInt("Profiles", "Current", current));
+    EXPECT_EQ(ProfileLocation(), location) << current;
+    EXPECT_EQ(ProfileDatabaseLocation(), database) << current;
+  }
 }
 
 TEST_F(SetbankTest, ChooserListsEnabledProfilesAndWritesTheChosenKey) {

@@ -51,7 +51,6 @@ TEST(LayoutTest, UpgradeDialogFillsTheEightyByTwentyFourDesktop) {
   EXPECT_LE(backout.col + backout.cols, start.col);
   EXPECT_LE(start.col + start.cols, cancel.col);
   EXPECT_LE(cancel.col + cancel.cols, 79);
-  EXPECT_LT(20, w.rows - 1);
 }
 
 TEST(LayoutTest, ControlsAreClippedToTheInsideOfTheFrame) {
