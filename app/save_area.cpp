@@ -52,14 +52,31 @@ void RestoreOriginal(Profile& profile, const CString& saved, const CString& oldN
   }
 }
 
-// The save area must be a directory; a file of that name is never touched.
+// Whether "SAVEDB" is the data directory under another name (a link to "."): each original
+// would then be its own saved copy, and deleting the stale copy or the converted file would
+// delete the original.
+bool SaveAreaIsDataDirectory() {
+  return files::SameFile(kSaveDir, ".");
+}
+
+// The save area must be a directory other than the data directory; a file of that name is never
+// touched.
 CString MakeSaveArea() {
   const int made = files::CreateDirectory(kSaveDir);
-  if (made == 0 || (made == EEXIST && files::IsDirectory(kSaveDir))) {
-    return {};
+  if (made != 0 && !(made == EEXIST && files::IsDirectory(kSaveDir))) {
+    return made == EEXIST ? CString(kSaveDir) + " is not a directory"
+                          : Reason(CString("cannot create ") + kSaveDir, made);
   }
-  return made == EEXIST ? CString(kSaveDir) + " is not a directory"
-                        : Reason(CString("cannot create ") + kSaveDir, made);
+  if (SaveAreaIsDataDirectory()) {
+    return CString(kSaveDir) + " is the data directory itself";
+  }
+  return {};
+}
+
+// Names that differ only in letter case all answer to one name: which of them a rename or a
+// delete would take cannot be told from the name, so such a file is neither saved nor restored.
+bool HasCaseTwin(const CString& name) {
+  return files::CountSpellings(name) > 1;
 }
 
 // The run writes every table once and reads neither the converted file nor the saved original
@@ -93,6 +110,10 @@ bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& prof
     return false;
   }
   sysio::Point("swap:closed", oldName);
+  if (HasCaseTwin(oldName)) {
+    *why = "another file in the data directory has the name " + oldName + " in other letter case";
+    return false;
+  }
   *why = MakeSaveArea();
   if (!why->empty()) {
     return false;
@@ -140,6 +161,7 @@ std::vector<CString> BackoutFiles(Profile& profile) {
   std::vector<CString> failed;
   CString kept;  // entries that could not be restored: the backout can be tried again
   CString list = profile.GetString(kUpgrade, kFileList, "");
+  const bool saveAreaIsDataDir = SaveAreaIsDataDirectory();
   while (!list.empty()) {
     const size_t bar = list.find('|');
     const CString entry = list.substr(0, bar);
@@ -155,7 +177,8 @@ std::vector<CString> BackoutFiles(Profile& profile) {
     if (!files::Exists(saved)) {
       continue;  // listed, but the run ended before the original left its place
     }
-    if (files::Exists(name) && files::DeleteFile(name) != 0) {
+    if (saveAreaIsDataDir || HasCaseTwin(name) ||
+        (files::Exists(name) && files::DeleteFile(name) != 0)) {
       failed.push_back(name);
       kept += entry + "|";
       continue;

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -365,6 +366,22 @@ bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return stat(Resolve(a).c_str(), &sa) == 0 && stat(Resolve(b).c_str(), &sb) == 0 &&
          sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+int CountSpellings(const std::string& name) {
+  const size_t sep = name.find_last_of("\\/");
+  const std::string dir = sep == std::string::npos ? "." : Resolve(name.substr(0, sep + 1));
+  const std::string last = sep == std::string::npos ? name : name.substr(sep + 1);
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) {
+    return 0;
+  }
+  int count = 0;
+  while (dirent* e = readdir(d)) {
+    count += strcasecmp(e->d_name, last.c_str()) == 0 ? 1 : 0;
+  }
+  closedir(d);
+  return count;
 }
 
 int RenameFile(const std::string& from, const std::string& to) {

@@ -39,6 +39,11 @@ int DeleteFile(const std::string& name);
 // is missing.
 bool SameFile(const std::string& a, const std::string& b);
 
+// How many entries of the name's directory equal its last component without regard to case: 0
+// when there is none, more than 1 when several names differ only in letter case, in which case
+// the name alone cannot say which of those files is meant.
+int CountSpellings(const std::string& name);
+
 // Renames or moves a file or a whole directory. EEXIST when the target exists, as on Windows
 // (renaming a name to another letter case of itself is allowed). Across file systems the
 // source is copied (recursively), synced, renamed into place and then deleted; as on Windows,

@@ -147,6 +147,48 @@ TEST_F(UpgradeRun, StaleSavedCopyIsReplacedAndListedOnce) {
   EXPECT_EQ(StatBlock("SAVEDB\\TERMS.DB"), kTerms0204Spec);
 }
 
+// A save area that is the data directory under another name would make every original the
+// "stale copy" of itself: neither the run nor the backout may delete or move anything then.
+TEST_F(UpgradeRun, SaveAreaThatIsTheDataDirectoryLosesNothing) {
+  const std::vector<Bytes> before = MakeTerms0204(2);
+  std::filesystem::create_directory_symlink(".", "SAVEDB");
+  const upgrade::RunSummary summary = Run(516);
+  ASSERT_EQ(summary.failed.size(), 1u);
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+  EXPECT_EQ(profile.FileList(), "");
+
+  profile.WriteString("Upgrade", "FileList", "SAVEDB\\TERMS.DB|");
+  profile.WriteInt("Upgrade", "UpgradeRunning", 1);
+  EXPECT_EQ(upgrade::BackoutFiles(profile), std::vector<CString>{"TERMS.DB"});
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+  EXPECT_EQ(profile.FileList(), "SAVEDB\\TERMS.DB|");
+  EXPECT_EQ(profile.GetInt("Upgrade", "UpgradeRunning", 0), 1);
+}
+
+// Two files whose names differ only in letter case are two files: converting one must not leave
+// the other under its name, nor let the backout delete it as the converted file.
+TEST_F(UpgradeRun, ANameTwinInAnotherLetterCaseIsNeverTouched) {
+  const std::vector<Bytes> before = MakeTerms0204(2);
+  rectest::WriteBytes("terms.db", "another file");
+  const upgrade::RunSummary summary = Run(516);
+  ASSERT_EQ(summary.failed.size(), 1u);
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+  EXPECT_EQ(profile.FileList(), "");
+  upgrade::BackoutFiles(profile);
+  EXPECT_EQ(rectest::ReadBytes("terms.db"), "another file");
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+
+  // A twin that appeared after the swap: the backout cannot tell which one is the converted file.
+  ASSERT_TRUE(std::filesystem::remove("terms.db"));
+  profile.WriteInt("Upgrade", "UpgradeRunning", 1);
+  ASSERT_TRUE(Run(516).failed.empty());
+  rectest::WriteBytes("terms.db", "another file");
+  EXPECT_EQ(upgrade::BackoutFiles(profile), std::vector<CString>{"TERMS.DB"});
+  EXPECT_EQ(rectest::ReadBytes("terms.db"), "another file");
+  EXPECT_EQ(ReadAll("SAVEDB\\TERMS.DB"), before);
+  EXPECT_EQ(profile.FileList(), "SAVEDB\\TERMS.DB|");
+}
+
 // ---- Files whose first read finds no record to convert are converted, saved and listed like
 // every other file, so that a backout puts each of them back as it was ----
 
