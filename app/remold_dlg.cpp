@@ -1,6 +1,8 @@
 // CRemoldDlg: opening, counting, the run, cancel and backout. See remold_dlg.h.
 #include "app/remold_dlg.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <string>
@@ -319,6 +321,7 @@ void CRemoldDlg::MoveDatabaseFiles() {
   CInfoDlg info;
   info.Show(CWnd::GetDesktopWindow());
   info.SetText("Move Files To New Location");
+  std::vector<CString> moved;
   for (const CString& name : names) {
     info.SetText(Format2(IDS_MOVING_FILE, name, to));
     const CString source = files::Join(from, name);
@@ -326,11 +329,18 @@ void CRemoldDlg::MoveDatabaseFiles() {
     if (files::SameFile(source, target)) {
       continue;  // never delete a file as the target of itself
     }
+    // Names that differ only in letter case are one name in the data directory: the file that
+    // took it first stays, and its twin stays in the old directory.
+    if (std::any_of(moved.begin(), moved.end(),
+                    [&](const CString& m) { return strcasecmp(m.c_str(), name.c_str()) == 0; })) {
+      continue;
+    }
     if (files::Exists(target) && files::DeleteFile(target) != 0) {
       continue;
     }
     sysio::Point("move:target-deleted", name);
     if (files::RenameFile(source, target) == 0) {
+      moved.push_back(name);
       sysio::Point("move:moved", name);
     }
   }

@@ -334,6 +334,19 @@ TEST_F(RemoldApp, OldReleaseMovesTheDatabaseFromBesideTheProgram) {
   }
 }
 
+// Two files of the old directory whose names differ only in letter case: the second must not
+// take the place of the first, which has just been moved, by deleting it as an old target.
+TEST_F(RemoldApp, NameTwinsInTheOldDirectoryAreBothKept) {
+  Profile(772, 4);
+  std::ofstream(program + "/TERMS.DB") << "upper";
+  std::ofstream(program + "/terms.db") << "lower";
+  ScriptedFrontEnd ui;
+  LeaveAtOnce(ui);
+  EXPECT_EQ(1, RunApp(ui));
+  EXPECT_EQ(rectest::ReadBytes(InData("TERMS.DB")), "upper");
+  EXPECT_EQ(rectest::ReadBytes(program + "/terms.db"), "lower");
+}
+
 TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
   // The data directory lies inside the old CONFS directory, which therefore cannot move into it.
   dataDir = program + "/CONFS/data";
