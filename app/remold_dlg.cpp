@@ -131,6 +131,16 @@ bool CRemoldDlg::OnInitDialog() {
     EndDialog(IDOK);
     return true;
   }
+  // A second Remold on the same files would clear the first one's file list, take its work
+  // files for leftovers, or back its run out under it.
+  if (m_DataDirLock.Acquire(".") == EWOULDBLOCK) {
+    Tell("Another Remold is working on the database in " + m_strDataDir +
+             ".\nStart Remold again once it has ended; nothing was changed.",
+         MB_OK | MB_ICONSTOP);
+    m_bRunFailed = true;
+    EndDialog(IDCANCEL);
+    return true;
+  }
   // Two spellings of one directory (a trailing slash, a link, another letter case) are one
   // directory: moving it onto itself would delete every file as its own target.
   if (m_strDbDirSetting != m_strDataDir && !files::SameFile(m_strDbDirSetting, m_strDataDir)) {

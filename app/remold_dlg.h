@@ -15,6 +15,7 @@
 
 #include "app/profile.h"
 #include "app/upgrade_steps.h"
+#include "platform/files/files.h"
 #include "platform/framework/afxwin.h"
 #include "resources/resource.h"
 
@@ -97,6 +98,8 @@ class CRemoldDlg : public CDialog, public upgrade::RunHost, public upgrade::Prof
   bool m_bRunFailed = false;
   bool m_bStamped = false;
   std::vector<std::pair<CString, int>> m_Skipped;  // file, records dropped as unreadable
+  // Held while the dialog is open: one Remold at a time works on a data directory.
+  files::DirectoryLock m_DataDirLock;
 };
 
 // The About box (template 100).

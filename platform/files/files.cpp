@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -506,6 +507,29 @@ std::string ProgramDirectory() {
     return {};
   }
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+DirectoryLock::~DirectoryLock() {
+  if (fd_ >= 0) {
+    close(fd_);  // releases the lock
+  }
+}
+
+int DirectoryLock::Acquire(const std::string& dir) {
+  if (fd_ >= 0) {
+    return 0;
+  }
+  const int fd = open(Resolve(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    return errno;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    close(fd);
+    return err;
+  }
+  fd_ = fd;
+  return 0;
 }
 
 int SyncFile(const std::string& name) {

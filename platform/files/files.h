@@ -85,6 +85,23 @@ std::string ProgramPath();
 // path does not have.
 std::string ProgramDirectory();
 
+// An exclusive lock on a directory (on the directory itself, so every name of it is one lock),
+// held until the object goes or the process ends, however it ends: a killed holder leaves no
+// lock behind. Advisory: it keeps out only those that ask for it.
+class DirectoryLock {
+ public:
+  DirectoryLock() = default;
+  ~DirectoryLock();
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+  // 0 once this object holds the lock; EWOULDBLOCK while another holder has it; else the errno
+  // of the failure. Never waits.
+  int Acquire(const std::string& dir);
+
+ private:
+  int fd_ = -1;
+};
+
 // fsync of a file, and of a directory (which makes renames and deletions in it durable).
 int SyncFile(const std::string& name);
 int SyncDirectory(const std::string& name);
