@@ -118,6 +118,11 @@ bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& prof
   if (!why->empty()) {
     return false;
   }
+  if (HasCaseTwin(saved)) {
+    *why =
+        CString(kSaveDir) + " holds more than one file named " + oldName + " in other letter case";
+    return false;
+  }
   if (files::Exists(saved)) {
     if (const int err = files::DeleteFile(saved)) {
       *why = Reason("cannot delete the old copy " + saved, err);
@@ -177,7 +182,7 @@ std::vector<CString> BackoutFiles(Profile& profile) {
     if (!files::Exists(saved)) {
       continue;  // listed, but the run ended before the original left its place
     }
-    if (saveAreaIsDataDir || HasCaseTwin(name) ||
+    if (saveAreaIsDataDir || HasCaseTwin(name) || HasCaseTwin(saved) ||
         (files::Exists(name) && files::DeleteFile(name) != 0)) {
       failed.push_back(name);
       kept += entry + "|";

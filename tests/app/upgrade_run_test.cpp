@@ -189,6 +189,19 @@ TEST_F(UpgradeRun, ANameTwinInAnotherLetterCaseIsNeverTouched) {
   EXPECT_EQ(profile.FileList(), "SAVEDB\\TERMS.DB|");
 }
 
+// Two stale copies in "SAVEDB" under other spellings of the name: deleting one leaves the other
+// answering to the saved name, which must not pass for the original.
+TEST_F(UpgradeRun, StaleCopiesInTwoOtherLetterCasesNeverReplaceTheOriginal) {
+  const std::vector<Bytes> before = MakeTerms0204(2);
+  ASSERT_EQ(0, files::CreateDirectory("SAVEDB"));
+  rectest::WriteBytes("SAVEDB/Terms.DB", "stale");
+  rectest::WriteBytes("SAVEDB/terms.db", "stale too");
+  profile.WriteInt("Upgrade", "UpgradeRunning", 1);
+  EXPECT_EQ(Run(516).failed.size(), 1u);
+  upgrade::BackoutFiles(profile);
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+}
+
 // ---- Files whose first read finds no record to convert are converted, saved and listed like
 // every other file, so that a backout puts each of them back as it was ----
 
