@@ -333,6 +333,9 @@ void CRemoldDlg::MoveDatabaseFiles() {
   info.SetText("Move Files To New Location");
   std::vector<CString> moved;
   for (const CString& name : names) {
+    if (name.find('\\') != CString::npos) {
+      continue;  // a backslash in a name is a separator to every later call: another path
+    }
     info.SetText(Format2(IDS_MOVING_FILE, name, to));
     const CString source = files::Join(from, name);
     const CString target = files::Join(to, name);

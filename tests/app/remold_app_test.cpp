@@ -347,6 +347,22 @@ TEST_F(RemoldApp, NameTwinsInTheOldDirectoryAreBothKept) {
   EXPECT_EQ(rectest::ReadBytes(program + "/terms.db"), "lower");
 }
 
+// A file whose own name holds a backslash (as a Windows archive unpacks) names a path below the
+// data directory: here the original that an unfinished run keeps in SAVEDB, which must stay.
+TEST_F(RemoldApp, OldFileNamedWithABackslashIsNotMoved) {
+  Profile(772, 4);
+  store->WriteInt("Profiles\\ID0\\Upgrade", "UpgradeRunning", 1);
+  store->WriteString("Profiles\\ID0\\Upgrade", "FileList", "SAVEDB\\TERMS.DB|");
+  fs::create_directories(InData("SAVEDB"));
+  std::ofstream(InData("SAVEDB/TERMS.DB")) << "original";
+  std::ofstream(program + "/SAVEDB\\TERMS.DB") << "from an archive";
+  ScriptedFrontEnd ui;
+  LeaveAtOnce(ui);
+  EXPECT_EQ(1, RunApp(ui));
+  EXPECT_EQ(rectest::ReadBytes(InData("SAVEDB/TERMS.DB")), "original");
+  EXPECT_EQ(rectest::ReadBytes(program + "/SAVEDB\\TERMS.DB"), "from an archive");
+}
+
 TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
   // The data directory lies inside the old CONFS directory, which therefore cannot move into it.
   dataDir = program + "/CONFS/data";
