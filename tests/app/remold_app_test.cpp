@@ -411,6 +411,22 @@ TEST_F(RemoldApp, OtherSpellingOfTheProgramDirectoryConvertsEveryFileInPlace) {
   }
 }
 
+// The profile's directory is gone (a disk not mounted): the run must not convert the files of
+// the directory the program happens to be in, nor stamp the profile for them.
+TEST_F(RemoldApp, DataDirectoryThatCannotBeEnteredEndsTheProgram) {
+  std::vector<Bytes> others;
+  InDirectory(home + "/Documents/Vendrix 32", [&] { others = MakeTerms0204(3); });
+  dataDir = home + "/unmounted";
+  Profile(516, 0);
+  ScriptedFrontEnd ui;
+  PressStart(ui);
+  EXPECT_EQ(2, RunApp(ui));
+  EXPECT_THAT(MessagesOf(ui),
+              HasSubstr("The database directory " + dataDir + " cannot be entered"));
+  EXPECT_EQ(ReadAll(home + "/Documents/Vendrix 32/TERMS.DB"), others);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
+}
+
 // ---- Profiles ----
 
 TEST_F(RemoldApp, ChosenProfileIsUpgraded) {
