@@ -123,6 +123,12 @@ bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& prof
         CString(kSaveDir) + " holds more than one file named " + oldName + " in other letter case";
     return false;
   }
+  if (files::SameFile(saved, oldName)) {
+    // The old file is the saved name's file under another name (a link): deleting the "stale
+    // copy" would delete the original.
+    *why = saved + " is " + oldName + " itself";
+    return false;
+  }
   if (files::Exists(saved)) {
     if (const int err = files::DeleteFile(saved)) {
       *why = Reason("cannot delete the old copy " + saved, err);

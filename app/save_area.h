@@ -23,8 +23,9 @@ constexpr const char* kSavePrefix = "SAVEDB\\";
 // closes both tables first and moves nothing unless both closed with status 0. True when the
 // converted file stands under the old name; false when anything failed, in which case the old
 // file is back in place (or never left it), it is not listed, and *why says what failed.
-// Nothing moves while "SAVEDB" is the data directory itself or the old file's name has a twin
-// in other letter case in the data directory or in "SAVEDB".
+// Nothing moves while "SAVEDB" is the data directory itself, the old file is the file of its
+// saved name (a link), or the old file's name has a twin in other letter case in the data
+// directory or in "SAVEDB".
 // Kill points "swap:closed", "swap:stale-deleted", "swap:listed", "swap:old-saved",
 // "swap:put-back" and "swap:new-in-place" (detail: the file's name) mark the steps.
 bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& profile, CString* why);

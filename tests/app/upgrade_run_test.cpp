@@ -163,6 +163,14 @@ TEST_F(UpgradeRun, SaveAreaThatIsTheDataDirectoryLosesNothing) {
   EXPECT_EQ(ReadAll("TERMS.DB"), before);
   EXPECT_EQ(profile.FileList(), "SAVEDB\\TERMS.DB|");
   EXPECT_EQ(profile.GetInt("Upgrade", "UpgradeRunning", 0), 1);
+
+  // The original is SAVEDB's file under another name (a link): no stale copy to delete either.
+  std::filesystem::remove("SAVEDB");
+  std::filesystem::create_directory("SAVEDB");
+  std::filesystem::rename("TERMS.DB", "SAVEDB/TERMS.DB");
+  std::filesystem::create_symlink("SAVEDB/TERMS.DB", "TERMS.DB");
+  EXPECT_EQ(Run(516).failed.size(), 1u);
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
 }
 
 // Two files whose names differ only in letter case are two files: converting one must not leave
