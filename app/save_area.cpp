@@ -173,6 +173,9 @@ std::vector<CString> BackoutFiles(Profile& profile) {
   CString kept;  // entries that could not be restored: the backout can be tried again
   CString list = profile.GetString(kUpgrade, kFileList, "");
   const bool saveAreaIsDataDir = SaveAreaIsDataDirectory();
+  // "SAVEDB" that is no directory (a link to a disk not mounted): a saved file that cannot be
+  // seen is not gone, and its entry must stay until it can be put back.
+  const bool saveAreaReachable = files::IsDirectory(kSaveDir);
   while (!list.empty()) {
     const size_t bar = list.find('|');
     const CString entry = list.substr(0, bar);
@@ -185,6 +188,11 @@ std::vector<CString> BackoutFiles(Profile& profile) {
       continue;
     }
     const CString saved = kSavePrefix + name;
+    if (!saveAreaReachable) {
+      failed.push_back(name);
+      kept += entry + "|";
+      continue;
+    }
     if (!files::Exists(saved)) {
       continue;  // listed, but the run ended before the original left its place
     }

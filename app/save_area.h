@@ -31,12 +31,12 @@ constexpr const char* kSavePrefix = "SAVEDB\\";
 bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& profile, CString* why);
 
 // Restores every saved file of "FileList" and removes a left-over "TMP.DB". Entries whose file
-// could not be put back (also while "SAVEDB" is the data directory itself, or while the name has
-// a twin in other letter case beside the converted file or the saved one, so that neither can be
-// told apart) stay listed and "UpgradeRunning" stays 1, so that their originals are never taken
-// for stale copies and the backout can be tried again; otherwise the list is emptied and
-// "UpgradeRunning" cleared, in one settings write. Returns the names that could not be restored, in
-// list order.
+// could not be put back (also while "SAVEDB" is the data directory itself or no directory, or while
+// the name has a twin in other letter case beside the converted file or the saved one, so that
+// neither can be told apart) stay listed and "UpgradeRunning" stays 1, so that their originals are
+// never taken for stale copies and the backout can be tried again; otherwise the list is emptied
+// and "UpgradeRunning" cleared, in one settings write. Returns the names that could not be
+// restored, in list order.
 std::vector<CString> BackoutFiles(Profile& profile);
 
 // Whether a "FileList" entry's file name is one the backout may touch: not empty, no path

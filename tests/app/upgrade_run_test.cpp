@@ -173,6 +173,24 @@ TEST_F(UpgradeRun, SaveAreaThatIsTheDataDirectoryLosesNothing) {
   EXPECT_EQ(ReadAll("TERMS.DB"), before);
 }
 
+// A save area on another disk that is not mounted when the backout runs: the saved originals are
+// not gone, only out of reach, so the list that says where they are must stay.
+TEST_F(UpgradeRun, BackoutKeepsTheListWhileTheSaveAreaIsOutOfReach) {
+  const std::vector<Bytes> before = MakeTerms0204(2);
+  const rectest::ScratchPath disk;
+  std::filesystem::create_directory_symlink(disk.path() + "/saved", "SAVEDB");
+  std::filesystem::create_directory(disk.path() + "/saved");
+  profile.WriteInt("Upgrade", "UpgradeRunning", 1);
+  ASSERT_TRUE(Run(516).failed.empty());
+  std::filesystem::rename(disk.path() + "/saved", disk.path() + "/away");
+  EXPECT_EQ(upgrade::BackoutFiles(profile), std::vector<CString>{"TERMS.DB"});
+  EXPECT_EQ(profile.FileList(), "SAVEDB\\TERMS.DB|");
+  EXPECT_EQ(profile.GetInt("Upgrade", "UpgradeRunning", 0), 1);
+  std::filesystem::rename(disk.path() + "/away", disk.path() + "/saved");
+  EXPECT_TRUE(upgrade::BackoutFiles(profile).empty());
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+}
+
 // Two files whose names differ only in letter case are two files: converting one must not leave
 // the other under its name, nor let the backout delete it as the converted file.
 TEST_F(UpgradeRun, ANameTwinInAnotherLetterCaseIsNeverTouched) {
