@@ -334,33 +334,26 @@ TEST_F(RemoldApp, OldReleaseMovesTheDatabaseFromBesideTheProgram) {
   }
 }
 
-// Two files of the old directory whose names differ only in letter case: the second must not
-// take the place of the first, which has just been moved, by deleting it as an old target.
-TEST_F(RemoldApp, NameTwinsInTheOldDirectoryAreBothKept) {
+// Old file names that the data directory spells otherwise. Of two names that differ only in
+// letter case, the second must not take the place of the first, just moved, by deleting it as an
+// old target. A name holding a backslash (as a Windows archive unpacks) names a path below the
+// data directory: here the original that an unfinished run keeps in SAVEDB, which must stay.
+TEST_F(RemoldApp, OldFilesWhoseNamesTheDataDirectorySpellsOtherwiseLoseNothing) {
   Profile(772, 4);
+  store->WriteInt("Profiles\\ID0\\Upgrade", "UpgradeRunning", 1);
+  store->WriteString("Profiles\\ID0\\Upgrade", "FileList", "SAVEDB\\ITEM.DB|");
+  fs::create_directories(InData("SAVEDB"));
+  std::ofstream(InData("SAVEDB/ITEM.DB")) << "original";
+  std::ofstream(program + "/SAVEDB\\ITEM.DB") << "from an archive";
   std::ofstream(program + "/TERMS.DB") << "upper";
   std::ofstream(program + "/terms.db") << "lower";
   ScriptedFrontEnd ui;
   LeaveAtOnce(ui);
   EXPECT_EQ(1, RunApp(ui));
+  EXPECT_EQ(rectest::ReadBytes(InData("SAVEDB/ITEM.DB")), "original");
+  EXPECT_EQ(rectest::ReadBytes(program + "/SAVEDB\\ITEM.DB"), "from an archive");
   EXPECT_EQ(rectest::ReadBytes(InData("TERMS.DB")), "upper");
   EXPECT_EQ(rectest::ReadBytes(program + "/terms.db"), "lower");
-}
-
-// A file whose own name holds a backslash (as a Windows archive unpacks) names a path below the
-// data directory: here the original that an unfinished run keeps in SAVEDB, which must stay.
-TEST_F(RemoldApp, OldFileNamedWithABackslashIsNotMoved) {
-  Profile(772, 4);
-  store->WriteInt("Profiles\\ID0\\Upgrade", "UpgradeRunning", 1);
-  store->WriteString("Profiles\\ID0\\Upgrade", "FileList", "SAVEDB\\TERMS.DB|");
-  fs::create_directories(InData("SAVEDB"));
-  std::ofstream(InData("SAVEDB/TERMS.DB")) << "original";
-  std::ofstream(program + "/SAVEDB\\TERMS.DB") << "from an archive";
-  ScriptedFrontEnd ui;
-  LeaveAtOnce(ui);
-  EXPECT_EQ(1, RunApp(ui));
-  EXPECT_EQ(rectest::ReadBytes(InData("SAVEDB/TERMS.DB")), "original");
-  EXPECT_EQ(rectest::ReadBytes(program + "/SAVEDB\\TERMS.DB"), "from an archive");
 }
 
 TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
