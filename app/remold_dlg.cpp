@@ -169,7 +169,7 @@ void CRemoldDlg::ShowButtonsForState() {
     m_StartButton.EnableWindow(false);
     m_BackoutButton.EnableWindow(true);
   } else {
-    m_StartButton.EnableWindow(true);
+    m_StartButton.EnableWindow(!m_bDatabaseLeftBehind);
     m_BackoutButton.EnableWindow(false);
   }
 }
@@ -204,6 +204,9 @@ void CRemoldDlg::OnCancel() {
 void CRemoldDlg::OnOK() {
   if (m_bRunning) {
     return;  // the button stays enabled during a run; a second press must not start another
+  }
+  if (m_bDatabaseLeftBehind) {
+    return;
   }
   m_bRunning = true;
   m_bCancel = false;
@@ -332,6 +335,7 @@ void CRemoldDlg::MoveDatabaseFiles() {
   info.Show(CWnd::GetDesktopWindow());
   info.SetText("Move Files To New Location");
   std::vector<CString> moved;
+  CString filesStayed;
   for (const CString& name : names) {
     if (name.find('\\') != CString::npos) {
       continue;  // a backslash in a name is a separator to every later call: another path
@@ -349,15 +353,28 @@ void CRemoldDlg::MoveDatabaseFiles() {
       continue;
     }
     if (files::Exists(target) && files::DeleteFile(target) != 0) {
+      filesStayed += name + "\n";
       continue;
     }
     sysio::Point("move:target-deleted", name);
     if (files::RenameFile(source, target) == 0) {
       moved.push_back(name);
       sysio::Point("move:moved", name);
+    } else if (files::Exists(source)) {
+      filesStayed += name + "\n";  // (a rename whose sync alone failed has moved the file)
     }
   }
   info.Hide();
+  if (!filesStayed.empty() || searched != 0) {
+    // The run would find those tables missing and stamp the profile all the same, leaving them
+    // behind in the old directory in their old layout.
+    m_bDatabaseLeftBehind = true;
+    m_bRunFailed = true;
+    Tell("These database files could not be moved to " + to + " and stay in " + from + ":\n" +
+             (searched != 0 ? "(the folder could not be read to its end)\n" : filesStayed) +
+             "The upgrade cannot start until they are moved; nothing else was changed.",
+         MB_OK | MB_ICONSTOP);
+  }
   if (searched != 0) {
     return;
   }

@@ -88,6 +88,7 @@ class CRemoldDlg : public CDialog, public upgrade::RunHost, public upgrade::Prof
   int32_t m_nBuild = 0;
   uint64_t m_nUpgradeMask = 0;
   bool m_bUpgradeRunning = false;
+  bool m_bDatabaseLeftBehind = false;  // database files stayed in the old directory
   bool m_bRunning = false;
   bool m_bCancel = false;
   int32_t m_nRecordsDone = 0;

@@ -356,6 +356,29 @@ TEST_F(RemoldApp, OldFilesWhoseNamesTheDataDirectorySpellsOtherwiseLoseNothing) 
   EXPECT_EQ(rectest::ReadBytes(program + "/terms.db"), "lower");
 }
 
+// A database file that could not be moved would miss the run, which would then stamp the profile
+// with that table left behind in the old directory: the upgrade must not start.
+TEST_F(RemoldApp, DatabaseFileThatCannotMoveStopsTheUpgrade) {
+  Profile(516, 0);
+  std::vector<Bytes> terms;
+  InDirectory(program, [&] {
+    terms = MakeTerms0204(3);
+    MakeFile("AR.DB", kAr0204Spec, {Record(64, {{0, Text("C1")}})});
+  });
+  const std::string ar = rectest::ReadBytes(program + "/AR.DB");
+  sysio::ArmFault({sysio::kRename, 1, EIO, false});  // the move of AR.DB, the first file
+  ScriptedFrontEnd ui;
+  PressStart(ui);
+  RunApp(ui);
+  sysio::DisarmFault();
+  EXPECT_THAT(MessagesOf(ui), HasSubstr("could not be moved to " + dataDir + " and stay in " +
+                                        program + ":\nAR.DB\n"));
+  EXPECT_EQ(LastEnabled(ui, IDOK), 0);
+  EXPECT_EQ(rectest::ReadBytes(program + "/AR.DB"), ar);
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")), terms);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
+}
+
 TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
   // The data directory lies inside the old CONFS directory, which therefore cannot move into it.
   dataDir = program + "/CONFS/data";
