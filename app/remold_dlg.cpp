@@ -372,7 +372,7 @@ void CRemoldDlg::MoveDatabaseFiles() {
     m_bRunFailed = true;
     Tell("These database files could not be moved to " + to + " and stay in " + from + ":\n" +
              (searched != 0 ? "(the folder could not be read to its end)\n" : filesStayed) +
-             "The upgrade cannot start until they are moved; nothing else was changed.",
+             "Move them there yourself: the upgrade cannot start without them.",
          MB_OK | MB_ICONSTOP);
   }
   if (searched != 0) {

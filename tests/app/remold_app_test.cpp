@@ -359,24 +359,25 @@ TEST_F(RemoldApp, OldFilesWhoseNamesTheDataDirectorySpellsOtherwiseLoseNothing) 
 // A database file that could not be moved would miss the run, which would then stamp the profile
 // with that table left behind in the old directory: the upgrade must not start.
 TEST_F(RemoldApp, DatabaseFileThatCannotMoveStopsTheUpgrade) {
-  Profile(516, 0);
-  std::vector<Bytes> terms;
-  InDirectory(program, [&] {
-    terms = MakeTerms0204(3);
-    MakeFile("AR.DB", kAr0204Spec, {Record(64, {{0, Text("C1")}})});
-  });
-  const std::string ar = rectest::ReadBytes(program + "/AR.DB");
-  sysio::ArmFault({sysio::kRename, 1, EIO, false});  // the move of AR.DB, the first file
+  // Flat settings: the first start makes profile 0 with its database in the documents folder.
+  ASSERT_TRUE(store->WriteValues({registry::Setting::Text("Directories", "DatabaseDir", program),
+                                  registry::Setting::Int("Generic", "DBVersion", 772),
+                                  registry::Setting::Int("Generic", "Build", 5)}));
+  std::ofstream(program + "/AR.DB") << "accounts";
+  std::ofstream(program + "/TERMS.DB") << "terms";
+  // The move of AR.DB, the first file.
+  sysio::ArmFaultAt("start:migrated", "", {sysio::kRename, 1, EIO, false});
   ScriptedFrontEnd ui;
   PressStart(ui);
   RunApp(ui);
   sysio::DisarmFault();
+  sysio::DisarmKill();
   EXPECT_THAT(MessagesOf(ui), HasSubstr("could not be moved to " + dataDir + " and stay in " +
                                         program + ":\nAR.DB\n"));
   EXPECT_EQ(LastEnabled(ui, IDOK), 0);
-  EXPECT_EQ(rectest::ReadBytes(program + "/AR.DB"), ar);
-  EXPECT_EQ(ReadAll(InData("TERMS.DB")), terms);
-  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
+  EXPECT_EQ(rectest::ReadBytes(program + "/AR.DB"), "accounts");
+  EXPECT_EQ(rectest::ReadBytes(InData("TERMS.DB")), "terms");
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 772);
 }
 
 TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
