@@ -1,6 +1,7 @@
 // CRemoldApp: see remold_app.h.
 #include "app/remold_app.h"
 
+#include <cstring>
 #include <string>
 
 #include "app/remold_dlg.h"
@@ -193,9 +194,14 @@ bool CRemoldApp::ProductInstalled() {
 void CRemoldApp::RunUpgradeDialog() {
   const CString dbDirSetting =
       GetProfileString(m_strProfileKey + "Directories", "DatabaseDir", "C:\\VENDRIX");
-  // The run addresses record files by bare name: the data directory must be current.
-  if (!m_strDataDir.empty()) {
-    files::SetCurrentDirectory(m_strDataDir);
+  // The run addresses record files by bare name: the data directory must be current. Run from
+  // any other directory, it would convert that directory's files and stamp the profile for them.
+  if (const int err = files::SetCurrentDirectory(m_strDataDir)) {
+    AfxMessageBox("The database directory " + m_strDataDir + " cannot be entered (" +
+                      std::strerror(err) + "); nothing was changed.",
+                  MB_OK | MB_ICONSTOP);
+    m_nOutcome = kStartupEnd;
+    return;
   }
   CRemoldDlg dialog(m_strDataDir, dbDirSetting, m_strProgramDir, m_strProfileKey);
   m_pMainWnd = &dialog;

@@ -1,6 +1,8 @@
 // CRemoldDlg: opening, counting, the run, cancel and backout. See remold_dlg.h.
 #include "app/remold_dlg.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <string>
@@ -129,6 +131,16 @@ bool CRemoldDlg::OnInitDialog() {
     EndDialog(IDOK);
     return true;
   }
+  // A second Remold on the same files would clear the first one's file list, take its work
+  // files for leftovers, or back its run out under it.
+  if (m_DataDirLock.Acquire(".") == EWOULDBLOCK) {
+    Tell("Another Remold is working on the database in " + m_strDataDir +
+             ".\nStart Remold again once it has ended; nothing was changed.",
+         MB_OK | MB_ICONSTOP);
+    m_bRunFailed = true;
+    EndDialog(IDCANCEL);
+    return true;
+  }
   // Two spellings of one directory (a trailing slash, a link, another letter case) are one
   // directory: moving it onto itself would delete every file as its own target.
   if (m_strDbDirSetting != m_strDataDir && !files::SameFile(m_strDbDirSetting, m_strDataDir)) {
@@ -157,7 +169,7 @@ void CRemoldDlg::ShowButtonsForState() {
     m_StartButton.EnableWindow(false);
     m_BackoutButton.EnableWindow(true);
   } else {
-    m_StartButton.EnableWindow(true);
+    m_StartButton.EnableWindow(!m_bDatabaseLeftBehind);
     m_BackoutButton.EnableWindow(false);
   }
 }
@@ -192,6 +204,9 @@ void CRemoldDlg::OnCancel() {
 void CRemoldDlg::OnOK() {
   if (m_bRunning) {
     return;  // the button stays enabled during a run; a second press must not start another
+  }
+  if (m_bDatabaseLeftBehind) {
+    return;
   }
   m_bRunning = true;
   m_bCancel = false;
@@ -319,22 +334,47 @@ void CRemoldDlg::MoveDatabaseFiles() {
   CInfoDlg info;
   info.Show(CWnd::GetDesktopWindow());
   info.SetText("Move Files To New Location");
+  std::vector<CString> moved;
+  CString filesStayed;
   for (const CString& name : names) {
+    if (name.find('\\') != CString::npos) {
+      continue;  // a backslash in a name is a separator to every later call: another path
+    }
     info.SetText(Format2(IDS_MOVING_FILE, name, to));
     const CString source = files::Join(from, name);
     const CString target = files::Join(to, name);
     if (files::SameFile(source, target)) {
       continue;  // never delete a file as the target of itself
     }
+    // Names that differ only in letter case are one name in the data directory: the file that
+    // took it first stays, and its twin stays in the old directory.
+    if (std::any_of(moved.begin(), moved.end(),
+                    [&](const CString& m) { return strcasecmp(m.c_str(), name.c_str()) == 0; })) {
+      continue;
+    }
     if (files::Exists(target) && files::DeleteFile(target) != 0) {
+      filesStayed += name + "\n";
       continue;
     }
     sysio::Point("move:target-deleted", name);
     if (files::RenameFile(source, target) == 0) {
+      moved.push_back(name);
       sysio::Point("move:moved", name);
+    } else if (files::Exists(source)) {
+      filesStayed += name + "\n";  // (a rename whose sync alone failed has moved the file)
     }
   }
   info.Hide();
+  if (!filesStayed.empty() || searched != 0) {
+    // The run would find those tables missing and stamp the profile all the same, leaving them
+    // behind in the old directory in their old layout.
+    m_bDatabaseLeftBehind = true;
+    m_bRunFailed = true;
+    Tell("These database files could not be moved to " + to + " and stay in " + from + ":\n" +
+             (searched != 0 ? "(the folder could not be read to its end)\n" : filesStayed) +
+             "Move them there yourself: the upgrade cannot start without them.",
+         MB_OK | MB_ICONSTOP);
+  }
   if (searched != 0) {
     return;
   }

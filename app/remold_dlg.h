@@ -15,6 +15,7 @@
 
 #include "app/profile.h"
 #include "app/upgrade_steps.h"
+#include "platform/files/files.h"
 #include "platform/framework/afxwin.h"
 #include "resources/resource.h"
 
@@ -87,6 +88,7 @@ class CRemoldDlg : public CDialog, public upgrade::RunHost, public upgrade::Prof
   int32_t m_nBuild = 0;
   uint64_t m_nUpgradeMask = 0;
   bool m_bUpgradeRunning = false;
+  bool m_bDatabaseLeftBehind = false;  // database files stayed in the old directory
   bool m_bRunning = false;
   bool m_bCancel = false;
   int32_t m_nRecordsDone = 0;
@@ -97,6 +99,8 @@ class CRemoldDlg : public CDialog, public upgrade::RunHost, public upgrade::Prof
   bool m_bRunFailed = false;
   bool m_bStamped = false;
   std::vector<std::pair<CString, int>> m_Skipped;  // file, records dropped as unreadable
+  // Held while the dialog is open: one Remold at a time works on a data directory.
+  files::DirectoryLock m_DataDirLock;
 };
 
 // The About box (template 100).

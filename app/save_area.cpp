@@ -52,14 +52,31 @@ void RestoreOriginal(Profile& profile, const CString& saved, const CString& oldN
   }
 }
 
-// The save area must be a directory; a file of that name is never touched.
+// Whether "SAVEDB" is the data directory under another name (a link to "."): each original
+// would then be its own saved copy, and deleting the stale copy or the converted file would
+// delete the original.
+bool SaveAreaIsDataDirectory() {
+  return files::SameFile(kSaveDir, ".");
+}
+
+// The save area must be a directory other than the data directory; a file of that name is never
+// touched.
 CString MakeSaveArea() {
   const int made = files::CreateDirectory(kSaveDir);
-  if (made == 0 || (made == EEXIST && files::IsDirectory(kSaveDir))) {
-    return {};
+  if (made != 0 && !(made == EEXIST && files::IsDirectory(kSaveDir))) {
+    return made == EEXIST ? CString(kSaveDir) + " is not a directory"
+                          : Reason(CString("cannot create ") + kSaveDir, made);
   }
-  return made == EEXIST ? CString(kSaveDir) + " is not a directory"
-                        : Reason(CString("cannot create ") + kSaveDir, made);
+  if (SaveAreaIsDataDirectory()) {
+    return CString(kSaveDir) + " is the data directory itself";
+  }
+  return {};
+}
+
+// Names that differ only in letter case all answer to one name: which of them a rename or a
+// delete would take cannot be told from the name, so such a file is neither saved nor restored.
+bool HasCaseTwin(const CString& name) {
+  return files::CountSpellings(name) > 1;
 }
 
 // The run writes every table once and reads neither the converted file nor the saved original
@@ -93,8 +110,23 @@ bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& prof
     return false;
   }
   sysio::Point("swap:closed", oldName);
+  if (HasCaseTwin(oldName)) {
+    *why = "another file in the data directory has the name " + oldName + " in other letter case";
+    return false;
+  }
   *why = MakeSaveArea();
   if (!why->empty()) {
+    return false;
+  }
+  if (HasCaseTwin(saved)) {
+    *why =
+        CString(kSaveDir) + " holds more than one file named " + oldName + " in other letter case";
+    return false;
+  }
+  if (files::SameFile(saved, oldName)) {
+    // The old file is the saved name's file under another name (a link): deleting the "stale
+    // copy" would delete the original.
+    *why = saved + " is " + oldName + " itself";
     return false;
   }
   if (files::Exists(saved)) {
@@ -140,6 +172,10 @@ std::vector<CString> BackoutFiles(Profile& profile) {
   std::vector<CString> failed;
   CString kept;  // entries that could not be restored: the backout can be tried again
   CString list = profile.GetString(kUpgrade, kFileList, "");
+  const bool saveAreaIsDataDir = SaveAreaIsDataDirectory();
+  // "SAVEDB" that is no directory (a link to a disk not mounted): a saved file that cannot be
+  // seen is not gone, and its entry must stay until it can be put back.
+  const bool saveAreaReachable = files::IsDirectory(kSaveDir);
   while (!list.empty()) {
     const size_t bar = list.find('|');
     const CString entry = list.substr(0, bar);
@@ -152,10 +188,16 @@ std::vector<CString> BackoutFiles(Profile& profile) {
       continue;
     }
     const CString saved = kSavePrefix + name;
+    if (!saveAreaReachable) {
+      failed.push_back(name);
+      kept += entry + "|";
+      continue;
+    }
     if (!files::Exists(saved)) {
       continue;  // listed, but the run ended before the original left its place
     }
-    if (files::Exists(name) && files::DeleteFile(name) != 0) {
+    if (saveAreaIsDataDir || HasCaseTwin(name) || HasCaseTwin(saved) ||
+        (files::Exists(name) && files::DeleteFile(name) != 0)) {
       failed.push_back(name);
       kept += entry + "|";
       continue;

@@ -23,12 +23,17 @@ constexpr const char* kSavePrefix = "SAVEDB\\";
 // closes both tables first and moves nothing unless both closed with status 0. True when the
 // converted file stands under the old name; false when anything failed, in which case the old
 // file is back in place (or never left it), it is not listed, and *why says what failed.
+// Nothing moves while "SAVEDB" is the data directory itself, the old file is the file of its
+// saved name (a link), or the old file's name has a twin in other letter case in the data
+// directory or in "SAVEDB".
 // Kill points "swap:closed", "swap:stale-deleted", "swap:listed", "swap:old-saved",
 // "swap:put-back" and "swap:new-in-place" (detail: the file's name) mark the steps.
 bool ReplaceWithConverted(CBtrieveDB& legacy, CBtrieveDB& current, Profile& profile, CString* why);
 
 // Restores every saved file of "FileList" and removes a left-over "TMP.DB". Entries whose file
-// could not be put back stay listed and "UpgradeRunning" stays 1, so that their originals are
+// could not be put back (also while "SAVEDB" is the data directory itself or no directory, or while
+// the name has a twin in other letter case beside the converted file or the saved one, so that
+// neither can be told apart) stay listed and "UpgradeRunning" stays 1, so that their originals are
 // never taken for stale copies and the backout can be tried again; otherwise the list is emptied
 // and "UpgradeRunning" cleared, in one settings write. Returns the names that could not be
 // restored, in list order.

@@ -197,7 +197,9 @@ void UnattendedFrontEnd::ActOnDialog() {
       Press(IDOK);
       return;
     }
-    Say("a previous upgrade did not complete; run remold --backout to restore its files first");
+    Say(ButtonEnabled(*dialog, IDC_BACKOUTUPGRADE)
+            ? "a previous upgrade did not complete; run remold --backout to restore its files first"
+            : "the upgrade cannot start; nothing was changed");
   } else if (task_ == Task::Backout && !pressed_) {
     if (ButtonEnabled(*dialog, IDC_BACKOUTUPGRADE)) {
       pressed_ = true;

@@ -4,6 +4,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <strings.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -367,6 +369,22 @@ bool SameFile(const std::string& a, const std::string& b) {
          sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+int CountSpellings(const std::string& name) {
+  const size_t sep = name.find_last_of("\\/");
+  const std::string dir = sep == std::string::npos ? "." : Resolve(name.substr(0, sep + 1));
+  const std::string last = sep == std::string::npos ? name : name.substr(sep + 1);
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) {
+    return 0;
+  }
+  int count = 0;
+  while (dirent* e = readdir(d)) {
+    count += strcasecmp(e->d_name, last.c_str()) == 0 ? 1 : 0;
+  }
+  closedir(d);
+  return count;
+}
+
 int RenameFile(const std::string& from, const std::string& to) {
   std::string source = Resolve(from);
   std::string target = Resolve(to);
@@ -489,6 +507,29 @@ std::string ProgramDirectory() {
     return {};
   }
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+DirectoryLock::~DirectoryLock() {
+  if (fd_ >= 0) {
+    close(fd_);  // releases the lock
+  }
+}
+
+int DirectoryLock::Acquire(const std::string& dir) {
+  if (fd_ >= 0) {
+    return 0;
+  }
+  const int fd = open(Resolve(dir).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    return errno;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    close(fd);
+    return err;
+  }
+  fd_ = fd;
+  return 0;
 }
 
 int SyncFile(const std::string& name) {

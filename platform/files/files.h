@@ -39,6 +39,11 @@ int DeleteFile(const std::string& name);
 // is missing.
 bool SameFile(const std::string& a, const std::string& b);
 
+// How many entries of the name's directory equal its last component without regard to case: 0
+// when there is none, more than 1 when several names differ only in letter case, in which case
+// the name alone cannot say which of those files is meant.
+int CountSpellings(const std::string& name);
+
 // Renames or moves a file or a whole directory. EEXIST when the target exists, as on Windows
 // (renaming a name to another letter case of itself is allowed). Across file systems the
 // source is copied (recursively), synced, renamed into place and then deleted; as on Windows,
@@ -79,6 +84,23 @@ std::string ProgramPath();
 // application takes this instead of cutting ProgramPath() at its last backslash, which a Linux
 // path does not have.
 std::string ProgramDirectory();
+
+// An exclusive lock on a directory (on the directory itself, so every name of it is one lock),
+// held until the object goes or the process ends, however it ends: a killed holder leaves no
+// lock behind. Advisory: it keeps out only those that ask for it.
+class DirectoryLock {
+ public:
+  DirectoryLock() = default;
+  ~DirectoryLock();
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+  // 0 once this object holds the lock; EWOULDBLOCK while another holder has it; else the errno
+  // of the failure. Never waits.
+  int Acquire(const std::string& dir);
+
+ private:
+  int fd_ = -1;
+};
 
 // fsync of a file, and of a directory (which makes renames and deletions in it durable).
 int SyncFile(const std::string& name);

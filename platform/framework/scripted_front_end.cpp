@@ -47,16 +47,19 @@ Trigger WhenMessageBox(const std::string& text) {
 }
 
 Action Press(int id) {
-  return Action{Action::Kind::Press, id, 0};
+  return Action{Action::Kind::Press, id, 0, {}};
 }
 Action ChooseProfile(int n) {
   return Press(kChoiceFirstId + n);
 }
 Action Key(int key, LPARAM modifiers) {
-  return Action{Action::Kind::Key, key, modifiers};
+  return Action{Action::Kind::Key, key, modifiers, {}};
 }
 Action SystemMenu(int id) {
-  return Action{Action::Kind::SystemMenu, id, 0};
+  return Action{Action::Kind::SystemMenu, id, 0, {}};
+}
+Action Call(std::function<void()> call) {
+  return Action{Action::Kind::Call, 0, 0, std::move(call)};
 }
 
 namespace {
@@ -193,6 +196,10 @@ void ScriptedFrontEnd::Perform(const Action& action) {
                          "system menu " + std::to_string(action.id)});
       pendingMenuCommand_ = action.id;
       PostKey(VK_F10);
+      return;
+    case Action::Kind::Call:
+      events_.push_back({Event::Kind::Action, active != nullptr ? active->id : 0, 0, 0, "call"});
+      action.call();
       return;
   }
 }

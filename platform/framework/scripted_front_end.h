@@ -14,6 +14,7 @@
 // restores the previous front end.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,10 +44,11 @@ Trigger WhenDialog(int templateId);
 Trigger WhenMessageBox(const std::string& text);
 
 struct Action {
-  enum class Kind { Press, Key, SystemMenu };
+  enum class Kind { Press, Key, SystemMenu, Call };
   Kind kind = Kind::Press;
   int id = 0;  // button id, key code, or system command
   LPARAM modifiers = 0;
+  std::function<void()> call;
 };
 
 // Press button `id` of the active window (a click). Also answers message boxes: Press(IDYES).
@@ -59,6 +61,9 @@ Action ChooseProfile(int n);
 Action Key(int key, LPARAM modifiers = 0);
 // Open the active window's system menu (F10) and pick command `id` in it.
 Action SystemMenu(int id);
+// Run `call` there and then, inside the program: what happens beside it at that moment (another
+// process started on the same files, a file changed under it).
+Action Call(std::function<void()> call);
 
 struct ScriptStep {
   Trigger when;

@@ -331,6 +331,52 @@ TEST_F(RemoldApp, OldReleaseMovesTheDatabaseFromBesideTheProgram) {
   }
 }
 
+// Old file names that the data directory spells otherwise. Of two names that differ only in
+// letter case, the second must not take the place of the first, just moved, by deleting it as an
+// old target. A name holding a backslash (as a Windows archive unpacks) names a path below the
+// data directory: here the original that an unfinished run keeps in SAVEDB, which must stay.
+TEST_F(RemoldApp, OldFilesWhoseNamesTheDataDirectorySpellsOtherwiseLoseNothing) {
+  Profile(772, 4);
+  store->WriteInt("Profiles\\ID0\\Upgrade", "UpgradeRunning", 1);
+  store->WriteString("Profiles\\ID0\\Upgrade", "FileList", "SAVEDB\\ITEM.DB|");
+  fs::create_directories(InData("SAVEDB"));
+  std::ofstream(InData("SAVEDB/ITEM.DB")) << "original";
+  std::ofstream(program + "/SAVEDB\\ITEM.DB") << "from an archive";
+  std::ofstream(program + "/TERMS.DB") << "upper";
+  std::ofstream(program + "/terms.db") << "lower";
+  ScriptedFrontEnd ui;
+  LeaveAtOnce(ui);
+  EXPECT_EQ(1, RunApp(ui));
+  EXPECT_EQ(rectest::ReadBytes(InData("SAVEDB/ITEM.DB")), "original");
+  EXPECT_EQ(rectest::ReadBytes(program + "/SAVEDB\\ITEM.DB"), "from an archive");
+  EXPECT_EQ(rectest::ReadBytes(InData("TERMS.DB")), "upper");
+  EXPECT_EQ(rectest::ReadBytes(program + "/terms.db"), "lower");
+}
+
+// A database file that could not be moved would miss the run, which would then stamp the profile
+// with that table left behind in the old directory: the upgrade must not start.
+TEST_F(RemoldApp, DatabaseFileThatCannotMoveStopsTheUpgrade) {
+  // Flat settings: the first start makes profile 0 with its database in the documents folder.
+  ASSERT_TRUE(store->WriteValues({registry::Setting::Text("Directories", "DatabaseDir", program),
+                                  registry::Setting::Int("Generic", "DBVersion", 772),
+                                  registry::Setting::Int("Generic", "Build", 5)}));
+  std::ofstream(program + "/AR.DB") << "accounts";
+  std::ofstream(program + "/TERMS.DB") << "terms";
+  // The move of AR.DB, the first file.
+  sysio::ArmFaultAt("start:migrated", "", {sysio::kRename, 1, EIO, false});
+  ScriptedFrontEnd ui;
+  PressStart(ui);
+  RunApp(ui);
+  sysio::DisarmFault();
+  sysio::DisarmKill();
+  EXPECT_THAT(MessagesOf(ui), HasSubstr("could not be moved to " + dataDir + " and stay in " +
+                                        program + ":\nAR.DB\n"));
+  EXPECT_EQ(LastEnabled(ui, IDOK), 0);
+  EXPECT_EQ(rectest::ReadBytes(program + "/AR.DB"), "accounts");
+  EXPECT_EQ(rectest::ReadBytes(InData("TERMS.DB")), "terms");
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 772);
+}
+
 TEST_F(RemoldApp, WorkDirectoryThatCannotMoveIsNamedAndTheRestMoves) {
   // The data directory lies inside the old CONFS directory, which therefore cannot move into it.
   dataDir = program + "/CONFS/data";
@@ -377,6 +423,22 @@ TEST_F(RemoldApp, OtherSpellingOfTheProgramDirectoryConvertsEveryFileInPlace) {
     EXPECT_EQ(String("Profiles\\ID0\\Directories", "DatabaseDir"), setting);
     EXPECT_FALSE(Showed(ui, 1277, "Moving File"));
   }
+}
+
+// The profile's directory is gone (a disk not mounted): the run must not convert the files of
+// the directory the program happens to be in, nor stamp the profile for them.
+TEST_F(RemoldApp, DataDirectoryThatCannotBeEnteredEndsTheProgram) {
+  std::vector<Bytes> others;
+  InDirectory(home + "/Documents/Vendrix 32", [&] { others = MakeTerms0204(3); });
+  dataDir = home + "/unmounted";
+  Profile(516, 0);
+  ScriptedFrontEnd ui;
+  PressStart(ui);
+  EXPECT_EQ(2, RunApp(ui));
+  EXPECT_THAT(MessagesOf(ui),
+              HasSubstr("The database directory " + dataDir + " cannot be entered"));
+  EXPECT_EQ(ReadAll(home + "/Documents/Vendrix 32/TERMS.DB"), others);
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 516);
 }
 
 // ---- Profiles ----

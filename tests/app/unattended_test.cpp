@@ -480,6 +480,33 @@ TEST_F(ProgramFile, CommandLines) {
   EXPECT_THAT(LogText(), HasSubstr(" exit status 0\n"));
 }
 
+// A second Remold started while a run converts the database (here a backout, which would put the
+// saved originals back under the run and clear its file list) leaves it alone, and the run ends
+// with every table converted.
+TEST_F(ProgramFile, SecondProgramLeavesARunningUpgradeAlone) {
+  Terms204(20);
+  InDirectory(dataDir, [] {
+    std::vector<Bytes> ar;
+    for (int i = 0; i < 15; ++i) {
+      ar.push_back(Record(64, {{0, Text("C" + std::to_string(100 + i))}}));
+    }
+    MakeFile("AR.DB", kAr0204Spec, ar);
+  });
+  Outcome second;
+  framework::ScriptedFrontEnd ui;
+  PressStart(ui);
+  ui.Add(framework::WhenText(IDC_STATUS_TEXT, "A/R"),
+         framework::Call([&] { second = RunRemold(remold, "--backout"); }));
+  EXPECT_EQ(0, RunApp(ui)) << FirstFailure(ui);
+  EXPECT_EQ(3, second.status);
+  EXPECT_THAT(second.err, HasSubstr("Another Remold is working on the database in " + dataDir));
+  EXPECT_EQ(StatBlock(InData("TERMS.DB")), kTermsSpec);
+  EXPECT_EQ(ReadAll(InData("TERMS.DB")).size(), 20u);
+  EXPECT_EQ(StatBlock(InData("AR.DB")), kArSpec);
+  EXPECT_EQ(String("Profiles\\ID0\\Upgrade", "FileList"), "SAVEDB\\TERMS.DB|SAVEDB\\AR.DB|");
+  EXPECT_EQ(Int("Profiles\\ID0\\Generic", "DBVersion"), 1028);
+}
+
 TEST_F(Unattended, KilledRunLeavesALogThatEndsAtItsLastFinishedEvent) {
   Demo(516, 0, 30);
   Terms204(100);

@@ -145,6 +145,87 @@ TEST_F(UpgradeRun, StaleSavedCopyIsReplacedAndListedOnce) {
   EXPECT_EQ(StatBlock("SAVEDB\\TERMS.DB"), kTerms0204Spec);
 }
 
+// A save area that is the data directory under another name would make every original the
+// "stale copy" of itself: neither the run nor the backout may delete or move anything then.
+TEST_F(UpgradeRun, SaveAreaThatIsTheDataDirectoryLosesNothing) {
+  const std::vector<Bytes> before = MakeTerms0204(2);
+  std::filesystem::create_directory_symlink(".", "SAVEDB");
+  const upgrade::RunSummary summary = Run(516);
+  ASSERT_EQ(summary.failed.size(), 1u);
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+  EXPECT_EQ(profile.FileList(), "");
+
+  profile.WriteString("Upgrade", "FileList", "SAVEDB\\TERMS.DB|");
+  profile.WriteInt("Upgrade", "UpgradeRunning", 1);
+  EXPECT_EQ(upgrade::BackoutFiles(profile), std::vector<CString>{"TERMS.DB"});
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+  EXPECT_EQ(profile.FileList(), "SAVEDB\\TERMS.DB|");
+  EXPECT_EQ(profile.GetInt("Upgrade", "UpgradeRunning", 0), 1);
+
+  // The original is SAVEDB's file under another name (a link): no stale copy to delete either.
+  std::filesystem::remove("SAVEDB");
+  std::filesystem::create_directory("SAVEDB");
+  std::filesystem::rename("TERMS.DB", "SAVEDB/TERMS.DB");
+  std::filesystem::create_symlink("SAVEDB/TERMS.DB", "TERMS.DB");
+  EXPECT_EQ(Run(516).failed.size(), 1u);
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+}
+
+// A save area on another disk that is not mounted when the backout runs: the saved originals are
+// not gone, only out of reach, so the list that says where they are must stay.
+TEST_F(UpgradeRun, BackoutKeepsTheListWhileTheSaveAreaIsOutOfReach) {
+  const std::vector<Bytes> before = MakeTerms0204(2);
+  const rectest::ScratchPath disk;
+  std::filesystem::create_directory_symlink(disk.path() + "/saved", "SAVEDB");
+  std::filesystem::create_directory(disk.path() + "/saved");
+  profile.WriteInt("Upgrade", "UpgradeRunning", 1);
+  ASSERT_TRUE(Run(516).failed.empty());
+  std::filesystem::rename(disk.path() + "/saved", disk.path() + "/away");
+  EXPECT_EQ(upgrade::BackoutFiles(profile), std::vector<CString>{"TERMS.DB"});
+  EXPECT_EQ(profile.FileList(), "SAVEDB\\TERMS.DB|");
+  EXPECT_EQ(profile.GetInt("Upgrade", "UpgradeRunning", 0), 1);
+  std::filesystem::rename(disk.path() + "/away", disk.path() + "/saved");
+  EXPECT_TRUE(upgrade::BackoutFiles(profile).empty());
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+}
+
+// Two files whose names differ only in letter case are two files: converting one must not leave
+// the other under its name, nor let the backout delete it as the converted file.
+TEST_F(UpgradeRun, ANameTwinInAnotherLetterCaseIsNeverTouched) {
+  const std::vector<Bytes> before = MakeTerms0204(2);
+  rectest::WriteBytes("terms.db", "another file");
+  const upgrade::RunSummary summary = Run(516);
+  ASSERT_EQ(summary.failed.size(), 1u);
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+  EXPECT_EQ(profile.FileList(), "");
+  upgrade::BackoutFiles(profile);
+  EXPECT_EQ(rectest::ReadBytes("terms.db"), "another file");
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+
+  // A twin that appeared after the swap: the backout cannot tell which one is the converted file.
+  ASSERT_TRUE(std::filesystem::remove("terms.db"));
+  profile.WriteInt("Upgrade", "UpgradeRunning", 1);
+  ASSERT_TRUE(Run(516).failed.empty());
+  rectest::WriteBytes("terms.db", "another file");
+  EXPECT_EQ(upgrade::BackoutFiles(profile), std::vector<CString>{"TERMS.DB"});
+  EXPECT_EQ(rectest::ReadBytes("terms.db"), "another file");
+  EXPECT_EQ(ReadAll("SAVEDB\\TERMS.DB"), before);
+  EXPECT_EQ(profile.FileList(), "SAVEDB\\TERMS.DB|");
+}
+
+// Two stale copies in "SAVEDB" under other spellings of the name: deleting one leaves the other
+// answering to the saved name, which must not pass for the original.
+TEST_F(UpgradeRun, StaleCopiesInTwoOtherLetterCasesNeverReplaceTheOriginal) {
+  const std::vector<Bytes> before = MakeTerms0204(2);
+  ASSERT_EQ(0, files::CreateDirectory("SAVEDB"));
+  rectest::WriteBytes("SAVEDB/Terms.DB", "stale");
+  rectest::WriteBytes("SAVEDB/terms.db", "stale too");
+  profile.WriteInt("Upgrade", "UpgradeRunning", 1);
+  EXPECT_EQ(Run(516).failed.size(), 1u);
+  upgrade::BackoutFiles(profile);
+  EXPECT_EQ(ReadAll("TERMS.DB"), before);
+}
+
 // ---- Files whose first read finds no record to convert are converted, saved and listed like
 // every other file, so that a backout puts each of them back as it was ----
 
