@@ -370,19 +370,14 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 int CountSpellings(const std::string& name) {
-  const size_t sep = name.find_last_of("\\/");
-  const std::string dir = sep == std::string::npos ? "." : Resolve(name.substr(0, sep + 1));
-  const std::string last = sep == std::string::npos ? name : name.substr(sep + 1);
-  DIR* d = opendir(dir.c_str());
-  if (d == nullptr) {
-    return 0;
-  }
-  int count = 0;
-  while (dirent* e = readdir(d)) {
-    count += strcasecmp(e->d_name, last.c_str()) == 0 ? 1 : 0;
-  }
-  closedir(d);
-  return count;
+  // FindFiles matches without regard to case; a name that holds a wildcard matches more, which
+  // the exact comparison drops again.
+  std::vector<std::string> found;
+  FindFiles(name, &found);
+  const std::string last = name.substr(name.find_last_of("\\/") + 1);
+  return static_cast<int>(std::count_if(found.begin(), found.end(), [&](const std::string& f) {
+    return strcasecmp(f.c_str(), last.c_str()) == 0;
+  }));
 }
 
 int RenameFile(const std::string& from, const std::string& to) {
